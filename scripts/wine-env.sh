@@ -1,0 +1,100 @@
+# Wine environment for the Windows build's tests. Source it:
+#   . scripts/wine-env.sh <build-win-dir>      (or set BUILD_WIN)
+# then call wine_boot (creates the prefix once) and ensure_display.
+# The prefix lives inside the build folder so nothing touches $HOME.
+
+_wine_build_dir="${1:-${BUILD_WIN:-}}"
+if [ -z "$_wine_build_dir" ]; then
+    echo "wine-env.sh: give the Windows build folder as \$1 or \$BUILD_WIN" >&2
+    return 1 2>/dev/null || exit 1
+fi
+mkdir -p "$_wine_build_dir"
+export WINEPREFIX="$(cd "$_wine_build_dir" && pwd)/wineprefix"
+export WINEDEBUG=-all
+# Keep Wine from offering to install Mono and Gecko on first boot.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+# The "wine" launcher picks the 64-bit loader for 64-bit programs.
+WINE="${WINE:-wine}"
+WINESERVER="${WINESERVER:-wineserver}"
+
+# Japanese UI fonts the program and Windows dialogs ask for, mapped to the
+# CJK font installed on the host (fontconfig family name).
+_wine_cjk_family() {
+    local fam
+    fam=$(fc-list :lang=ja family 2>/dev/null | tr ',' '\n' | grep -x 'Noto Sans CJK JP' | head -n1)
+    [ -n "$fam" ] || fam=$(fc-list :lang=ja family 2>/dev/null | head -n1 | cut -d, -f1)
+    printf '%s' "${fam:-Noto Sans CJK JP}"
+}
+
+_wine_font_reg() {
+    local fam="$1" names n
+    names=("ＭＳ ゴシック" "ＭＳ Ｐゴシック" "ＭＳ 明朝" "ＭＳ Ｐ明朝" "MS Gothic" "MS PGothic" "MS Mincho" "MS PMincho" "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2")
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    for n in "${names[@]}"; do printf '"%s"="%s"\r\n' "$n" "$fam"; done
+    printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
+    for n in "${names[@]}"; do printf '"%s"="%s"\r\n' "$n" "$fam"; done
+}
+
+# Create the prefix once (about ten seconds) and install the font mapping.
+wine_boot() {
+    local marker="$WINEPREFIX/.tovirak-ready"
+    [ -f "$marker" ] && return 0
+    mkdir -p "$WINEPREFIX"
+    echo "wine-env: creating Wine prefix $WINEPREFIX" >&2
+    "$WINE" wineboot -i >/dev/null 2>&1
+    "$WINESERVER" -w
+    local reg="$WINEPREFIX/tovirak-fonts.reg"
+    # regedit reads UTF-16 files with a byte-order mark; the names are Japanese.
+    { printf '\xff\xfe'; _wine_font_reg "$(_wine_cjk_family)" | iconv -f UTF-8 -t UTF-16LE; } >"$reg"
+    "$WINE" regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1
+    "$WINESERVER" -w
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine-env: wineboot failed to create $WINEPREFIX" >&2
+        return 1
+    fi
+    touch "$marker"
+}
+
+# Z: maps the Unix root in every Wine prefix.
+winepath_of() {
+    local p
+    p=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+    printf 'Z:%s' "${p//\//\\}"
+}
+
+# Start a private Xvfb when there is no display, and say so. Sets
+# WINE_XVFB_PID so the caller can stop it with stop_display.
+ensure_display() {
+    if [ -n "${DISPLAY:-}" ]; then
+        return 0
+    fi
+    local fdfile num i
+    fdfile=$(mktemp)
+    # -displayfd lets Xvfb choose a free display number itself, so parallel
+    # runs of other builds do not collide.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    WINE_XVFB_PID=$!
+    for i in $(seq 1 100); do
+        num=$(head -n1 "$fdfile" 2>/dev/null)
+        [ -n "$num" ] && break
+        sleep 0.1
+    done
+    rm -f "$fdfile"
+    if [ -z "$num" ] || ! kill -0 "$WINE_XVFB_PID" 2>/dev/null; then
+        echo "wine-env: could not start Xvfb" >&2
+        WINE_XVFB_PID=
+        return 1
+    fi
+    export DISPLAY=":$num"
+    echo "wine-env: no DISPLAY; started Xvfb on $DISPLAY (pid $WINE_XVFB_PID)" >&2
+}
+
+stop_display() {
+    if [ -n "${WINE_XVFB_PID:-}" ]; then
+        kill "$WINE_XVFB_PID" 2>/dev/null
+        wait "$WINE_XVFB_PID" 2>/dev/null
+        WINE_XVFB_PID=
+    fi
+}
