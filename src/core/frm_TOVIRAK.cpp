@@ -1,0 +1,292 @@
+// The main window's frame: its design, start-up, first activation, close,
+// the status line and the error log.
+#include "core/frm_TOVIRAK.h"
+
+#include "core/app.h"
+
+namespace {
+constexpr uint32_t kGrey = tk::rgb(192, 192, 192);
+constexpr uint32_t kCyan = tk::rgb(128, 255, 255);
+
+tk::Font font(StrView name, double size, bool bold = false, bool italic = false) {
+    return tk::Font{Str(name), size, bold, italic};
+}
+}  // namespace
+
+frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(toolkit), os(services) {
+    form = std::make_unique<tk::Form>(tk, "frm_TOVIRAK");
+    tk::Form& f = *form;
+    f.setText(u"TOVIRAK");
+    f.keyPreview = true;
+    f.setBackColor(kGrey);
+    // Design size: a client area of 3570 x 3585 twips plus the frame, the
+    // caption and the menu bar.
+    f.move(3000, 2000, 3690, 4275);
+
+    lbl_Stat = &f.add<tk::Label>("lbl_Stat");
+    lbl_Stat->move(0, 0, 3468, 612);
+    lbl_Stat->setFont(font(u"ＭＳ Ｐ明朝", 19.5));
+    lbl_Stat->setText(u"待機中");
+
+    lbl_Kankaku = &f.add<tk::Label>("Label1");
+    lbl_Kankaku->move(36, 636, 936, 168);
+    lbl_Kankaku->setFont(font(u"ＭＳ ゴシック", 9));
+    lbl_Kankaku->setText(u"実行間隔");
+
+    txt_Kankaku = &f.add<tk::TextBox>("txt_Kankaku");
+    txt_Kankaku->move(12, 828, 765, 360);
+    txt_Kankaku->setFont(font(u"ＭＳ ゴシック", 12));
+    txt_Kankaku->setText(u"115.5");
+
+    cmb_Tani = &f.add<tk::ComboBox>("cmb_Tani", 0, tk::ComboBox::DropDownCombo);
+    cmb_Tani->move(792, 828, 585, 360);
+    cmb_Tani->setFont(font(u"ＭＳ ゴシック", 12));
+    cmb_Tani->addItem(u"秒");
+    cmb_Tani->addItem(u"分");
+    cmb_Tani->setText(u"秒");
+
+    cmd_Kaisi = &f.add<tk::Button>("cmd_Kaisi");
+    cmd_Kaisi->move(1404, 630, 405, 600);
+    cmd_Kaisi->setFont(font(u"ＭＳ ゴシック", 9, true));
+    cmd_Kaisi->setText(u"開\r\n始");
+
+    cmd_End = &f.add<tk::Button>("cmd_End");
+    cmd_End->move(1830, 630, 405, 600);
+    cmd_End->setFont(font(u"ＭＳ ゴシック", 9, true));
+    cmd_End->setText(u"終\r\n了");
+
+    cmd_Setting = &f.add<tk::Button>("cmd_Setting");
+    cmd_Setting->move(2250, 630, 405, 600);
+    cmd_Setting->setFont(font(u"ＭＳ ゴシック", 9));
+    cmd_Setting->setText(u"設\r\n定");
+
+    // Row 1 of the grid at its design place; further rows copy it.
+    lin_Line.push_back(&f.add<tk::Line>("lin_Line", 1));
+    lin_Line[1]->setPoints(0, 1224, 3588, 1224);
+    lbl_No.push_back(&f.add<tk::Label>("lbl_No", 1));
+    lbl_No[1]->move(48, 1248, 420, 276);
+    lbl_No[1]->setFont(font(u"ＭＳ ゴシック", 9));
+    cmb_Cmd.push_back(&f.add<tk::ComboBox>("cmb_Cmd", 1, tk::ComboBox::DropDownList));
+    cmb_Cmd[1]->move(480, 1248, 828, 300);
+    cmb_Cmd[1]->setBackColor(kCyan);
+    txt_ZahyoCmd.push_back(&f.add<tk::TextBox>("txt_ZahyoCmd", 1));
+    txt_ZahyoCmd[1]->move(1320, 1248, 2148, 276);
+    txt_ZahyoCmd[1]->setBackColor(kCyan);
+    txt_ZahyoCmd[1]->setFont(font(u"ＭＳ ゴシック", 9));
+    cmd_Set.push_back(&f.add<tk::Button>("cmd_Set", 1));
+    cmd_Set[1]->move(48, 1536, 420, 276);
+    cmd_Set[1]->setFont(font(u"ＭＳ Ｐゴシック", 7.5));
+    cmd_Set[1]->setText(u"set");
+    cmd_Set[1]->setTabStop(false);
+    txt_Comment.push_back(&f.add<tk::TextBox>("txt_Comment", 1));
+    txt_Comment[1]->move(480, 1536, 2964, 276);
+    txt_Comment[1]->setBackColor(kCyan);
+    txt_Comment[1]->setFont(font(u"ＭＳ Ｐゴシック", 9, false, true));
+    lin_Line.push_back(&f.add<tk::Line>("lin_Line", 2));
+    lin_Line[2]->setPoints(0, 1848, 3588, 1848);
+
+    scr_Detail = &f.add<tk::ScrollBar>("scr_Detail");
+    scr_Detail->move(3360, 1224, 228, 2076);
+
+    tim_Timer = &f.addTimer("tim_Timer");
+    tim_Start = &f.addTimer("tim_Start");
+
+    buildMenus();
+
+    // Events.
+    f.onLoad = [this] { Form_Load(); };
+    f.onActivate = [this] { Form_Activate(); };
+    f.onQueryUnload = [this](bool& cancel, int reason) { Form_QueryUnload(cancel, reason); };
+    f.onUnload = [this] { tk.quit(); };
+    f.onResize = [this] { Form_Resize(); };
+    f.onMouseUp = [this](int, int, double, double) { Form_MouseUp(); };
+    f.onKeyPress = [this](int& k) { Form_KeyPress(k); };
+    txt_Kankaku->onGotFocus = [this] { MS_DispStatus(1, u"実行間隔を入力します。(小数点入力も可能)"); };
+    txt_Kankaku->onChange = [this] { Mbln_EditFlg = true; };
+    cmb_Tani->onGotFocus = [this] { MS_DispStatus(1, u"実行間隔の単位を選択します。(秒または分)"); };
+    cmb_Tani->onClick = [this] { Mbln_EditFlg = true; };
+    cmd_Kaisi->onGotFocus = [this] { MS_DispStatus(1, u"開始します。"); };
+    cmd_Kaisi->onClick = [this] { cmd_Kaisi_Click(); };
+    cmd_End->onGotFocus = [this] { MS_DispStatus(1, u"終了します。"); };
+    cmd_End->onClick = [this] { cmd_End_Click(); };
+    cmd_Setting->onGotFocus = [this] { MS_DispStatus(1, u"TOVIRAKの設定画面を表示します。"); };
+    cmd_Setting->onClick = [this] { cmd_Setting_Click(); };
+    scr_Detail->onChange = [this] { scr_Detail_Scroll(); };
+    scr_Detail->onScroll = [this] { scr_Detail_Scroll(); };
+    tim_Timer->onTick = [this] { tim_Timer_Timer(); };
+    tim_Start->onTick = [this] { tim_Start_Timer(); };
+    wireRow(1);
+}
+
+frm_TOVIRAK::~frm_TOVIRAK() = default;
+
+Str frm_TOVIRAK::versionText() const { return toStr((long long)os.versionMajor()) + u"." + toStr((long long)os.versionMinor()); }
+
+int frm_TOVIRAK::msgBox(const Str& text, int style, const Str& title) { return tk.messageBox(text, style, title); }
+
+// ---------------------------------------------------------------------------
+// Error convention and status line
+
+void frm_TOVIRAK::errorExit(StrView procName) {
+    MS_DispStatus(9, u"[" + Str(procName) + u"]" + describeCurrentException());
+}
+
+void frm_TOVIRAK::MS_DispStatus(int16_t int_Mode, const Str& str_Msg) {
+    try {
+        switch (int_Mode) {
+            case 1:
+                lbl_Stat->setFontSize(9);
+                lbl_Stat->setForeColor(tk::rgb(0, 0, 255));
+                break;
+            case 2:
+                lbl_Stat->setFontSize(12);
+                lbl_Stat->setForeColor(tk::rgb(255, 255, 0));
+                break;
+            case 8:
+                lbl_Stat->setFontSize(9);
+                lbl_Stat->setForeColor(tk::rgb(255, 0, 0));
+                os.beep();
+                break;
+            case 9:
+                lbl_Stat->setFontSize(9);
+                lbl_Stat->setForeColor(tk::rgb(255, 0, 0));
+                MS_WriteErrLog(str_Msg);
+                os.beep();
+                break;
+            default:
+                break;
+        }
+        lbl_Stat->setText(str_Msg);
+        form->repaint();
+    } catch (const std::exception&) {
+        msgBox(u"MS_DispStatus " + describeCurrentException(), tk::mb::OK, Str(AppTitle));
+    }
+}
+
+void frm_TOVIRAK::MS_WriteErrLog(const Str& str_Msg) {
+    Str path = os.programFolder() + u"\\TOVIRAK_ERROR.LOG";
+    Str line = formatDateTime(os.now()) + u" " + str_Msg + u"\r\n";
+    auto f = os.appendFile(path);
+    f->write(toCp932(line));
+    f->close();
+}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+Str frm_TOVIRAK::noticeTitle() { return u"★　重要メッセージ　★  [初回起動時とTOVIRAKバージョンアップ時に表示されます。]"; }
+
+Str frm_TOVIRAK::noticeText() {
+    return u"最初に！\r\n"
+           u"本ツールを使って、「アカウント停止」、\r\n"
+           u"「キャラクター誤削除」等が発生、\r\n"
+           u"また、「PC電源Off時」の強制終了に伴う \r\n"
+           u"未保存データの紛失等に関して\r\n"
+           u"作者は一切の責任を負うことは出来ません。\r\n"
+           u"これを承諾しない限り、本ツールを使用する事は出来ません。\r\n"
+           u"\r\n"
+           u"承諾しますか？\r\n";
+}
+
+void frm_TOVIRAK::MS_DousaListSet(int32_t lng_Gyo) {
+    guarded(u"MS_DousaListSet", [&] {
+        if (lng_Gyo < 1 || lng_Gyo >= int32_t(cmb_Cmd.size())) err::raise(err::Subscript);
+        for (StrView a : dousa::catalogue) cmb_Cmd[size_t(lng_Gyo)]->addItem(Str(a));
+    });
+}
+
+void frm_TOVIRAK::resetSteps() {
+    steps.reset();
+    scr_Detail->setRange(1, 1);
+}
+
+void frm_TOVIRAK::Form_Load() {
+    guarded(u"Form_Load", [&] {
+        Str args = os.commandLine();
+        MS_DispStatus(2, Str());
+        Mbln_StopTimerEnabled = false;
+        Mbln_PCPowerOff = false;
+        Mbln_TopMost = false;
+        MS_DousaListSet(1);
+        Mdbl_ColRatio[1] = 0.15;
+        Mdbl_ColRatio[2] = 0.40;
+        Mdbl_ColRatio[3] = 0.45;
+        Mlng_DispGyo = 1;
+        Mlng_LoadGyo = 1;
+        scr_Detail->setRange(1, 1);
+        steps.reset();
+        bas.Gint_StartKey.assign(1, 0);
+        bas.Gint_StopKey.assign(1, 0);
+        MS_ReadFile(u"TOVIRAK.TVK");
+
+        bool noMsg = false;
+        if (instr(ucase(args), u"/NOMSG") > 0) {
+            noMsg = true;
+            args = trim(replaceAll(ucase(args), u"/NOMSG", u""));
+        }
+        if (versionText() != Mstr_FileVer && !noMsg) {
+            int answer = msgBox(noticeText(), tk::mb::YesNo | tk::mb::DefaultButton2, noticeTitle());
+            if (answer == tk::mb::IdNo) os.endProcess();
+        }
+        Mbln_RunFlg = false;
+        if (instr(ucase(args), u"/RUN") > 0) {
+            args = trim(replaceAll(ucase(args), u"/RUN", u""));
+            Mbln_RunFlg = true;
+        }
+        if (!args.empty()) MS_ReadFile(args);
+        Mbln_ActiveFlg = false;
+    });
+}
+
+void frm_TOVIRAK::Form_Activate() {
+    if (Mbln_ActiveFlg) return;
+    Mbln_ActiveFlg = true;
+    MS_HotKeyClear();
+    if (Mbln_RunFlg) cmd_Kaisi_Click();
+    tim_Start->setInterval(10);
+    tim_Start->setEnabled(true);
+}
+
+// ---------------------------------------------------------------------------
+// Close
+
+void frm_TOVIRAK::Form_QueryUnload(bool& cancel, int) {
+    guarded(u"Form_QueryUnload", [&] {
+        if (form->windowState() == tk::WindowState::Minimized) form->setWindowState(tk::WindowState::Normal);
+        if (Mbln_EditFlg) {
+            int answer = msgBox(u"変更されています。保存しますか？\r\n\r\n" + Mstr_FileName, tk::mb::YesNoCancel, u"確認");
+            if (answer == tk::mb::IdCancel) {
+                cancel = true;
+                return;
+            }
+            if (answer == tk::mb::IdYes) {
+                if (!Mstr_FileName.empty()) {
+                    MS_WriteFile(Mstr_FileName, 1);
+                } else {
+                    mnu_Save_Click();
+                    if (Mbln_EditFlg) {
+                        cancel = true;
+                        return;
+                    }
+                }
+            }
+        }
+        MS_WriteFile(u"TOVIRAK.TVK", 1);
+    });
+}
+
+void frm_TOVIRAK::mnu_Quit_Click() { cmd_End_Click(); }
+
+// ---------------------------------------------------------------------------
+
+namespace app {
+namespace {
+std::unique_ptr<frm_TOVIRAK> mainWindow;
+}
+
+bool start(tk::Backend& toolkit, os::Services& services) {
+    mainWindow = std::make_unique<frm_TOVIRAK>(toolkit, services);
+    mainWindow->form->show();
+    return mainWindow->form->isShown();
+}
+}  // namespace app

@@ -1,0 +1,242 @@
+// The main window: owner of the macro model, the settings, the document and
+// run state, the step grid and the timers. Its procedures are spread over the
+// subsystem folders (one .cpp per concern); this header is the one place
+// that declares the shared state.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/model.h"
+#include "platform/os.h"
+#include "platform/toolkit.h"
+
+// Shared variables of the standard module (hot-key code lists, the file
+// dialog's mode and result). Entry 0 of the key lists is never used.
+struct bas_TOVIRAK {
+    std::vector<int16_t> Gint_StartKey{0};
+    std::vector<int16_t> Gint_StopKey{0};
+    int16_t Gint_FileSelectMode = 0;
+    Str Gstr_FileSelectPath;
+};
+
+// Result arrays of the key-list parser, entries 1..n (entry 0 unused).
+struct KeyArrays {
+    std::vector<int16_t> code{0};
+    std::vector<int32_t> wait{0};
+    std::vector<bool> shift{false};
+    std::vector<bool> ctrl{false};
+    std::vector<bool> alt{false};
+    int32_t last() const { return int32_t(code.size()) - 1; }
+};
+
+class frm_TOVIRAK {
+public:
+    frm_TOVIRAK(tk::Backend& toolkit, os::Services& services);
+    ~frm_TOVIRAK();
+    frm_TOVIRAK(const frm_TOVIRAK&) = delete;
+    frm_TOVIRAK& operator=(const frm_TOVIRAK&) = delete;
+
+    tk::Backend& tk;
+    os::Services& os;
+    bas_TOVIRAK bas;
+
+    // The program's version text "major.minor".
+    Str versionText() const;
+
+    // ---- the window and its controls (core/frm_TOVIRAK.cpp builds them) ----
+    std::unique_ptr<tk::Form> form;
+    tk::Label* lbl_Stat = nullptr;
+    tk::Label* lbl_Kankaku = nullptr;  // "実行間隔"
+    tk::TextBox* txt_Kankaku = nullptr;
+    tk::ComboBox* cmb_Tani = nullptr;
+    tk::Button* cmd_Kaisi = nullptr;
+    tk::Button* cmd_End = nullptr;
+    tk::Button* cmd_Setting = nullptr;
+    tk::ScrollBar* scr_Detail = nullptr;
+    tk::Timer* tim_Timer = nullptr;
+    tk::Timer* tim_Start = nullptr;
+    // Row control arrays, index = visible row from 1 (element 0 unused).
+    std::vector<tk::Label*> lbl_No{nullptr};
+    std::vector<tk::ComboBox*> cmb_Cmd{nullptr};
+    std::vector<tk::TextBox*> txt_ZahyoCmd{nullptr};
+    std::vector<tk::Button*> cmd_Set{nullptr};
+    std::vector<tk::TextBox*> txt_Comment{nullptr};
+    std::vector<tk::Line*> lin_Line{nullptr};  // 1 .. rows + 1
+    // Menus.
+    tk::MenuItem* mnu_File = nullptr;
+    tk::MenuItem* mnu_New = nullptr;
+    tk::MenuItem* mnu_Open = nullptr;
+    tk::MenuItem* mnu_Save = nullptr;
+    tk::MenuItem* mnu_SaveUwa = nullptr;
+    tk::MenuItem* mnu_Quit = nullptr;
+    tk::MenuItem* mnu_Tool = nullptr;
+    tk::MenuItem* mnu_Go = nullptr;
+    tk::MenuItem* mnu_Setting = nullptr;
+    tk::MenuItem* mnu_Ins = nullptr;
+    tk::MenuItem* mnu_Del = nullptr;
+    tk::MenuItem* mnu_Help = nullptr;
+    tk::MenuItem* mnu_Ver = nullptr;
+
+    // ---- application frame (core/frm_TOVIRAK.cpp) ----
+    bool Mbln_RunFlg = false;
+    bool Mbln_ActiveFlg = false;
+    void Form_Load();
+    void Form_Activate();
+    void Form_QueryUnload(bool& cancel, int reason);
+    void mnu_Quit_Click();
+    void MS_DispStatus(int16_t int_Mode, const Str& str_Msg);
+    void MS_WriteErrLog(const Str& str_Msg);
+    // The single error exit of a procedure: call inside a catch block; shows
+    // and logs "[" + name + "]" + the description (mode 9).
+    void errorExit(StrView procName);
+    // Runs body under the error convention; returns false when it failed.
+    template <class F>
+    bool guarded(StrView procName, F&& body) {
+        try {
+            body();
+            return true;
+        } catch (const std::exception&) {
+            errorExit(procName);
+            return false;
+        }
+    }
+    // First-run notice texts.
+    static Str noticeTitle();
+    static Str noticeText();
+
+    // ---- macro model (core/model.h) and document state ----
+    StepList steps;  // Mstr_Dousa / Mstr_ZahyoCmd / Mstr_Comment as records
+    int32_t Mlng_RowCount() const { return steps.count(); }
+    bool Mbln_EditFlg = false;
+    Str Mstr_FileName;
+    Str Mstr_FileVer;
+    double Mdbl_ColRatio[4] = {0, 0.15, 0.40, 0.45};
+    void MS_DousaListSet(int32_t lng_Gyo);
+    // Reset to one empty row, scroll range 1..1.
+    void resetSteps();
+
+    // ---- settings record ----
+    Str Mstr_WindowTitle;
+    Str Mstr_StartKey;
+    Str Mstr_StopKey;
+    bool Mbln_StopTimerEnabled = false;
+    int16_t Mint_TimerHH = 0;
+    int16_t Mint_TimerMM = 0;
+    bool Mbln_PCPowerOff = false;
+    bool Mbln_TopMost = false;
+    bool Mbln_NotActive = false;
+
+    // ---- document format (core/macro_file.cpp) ----
+    void MS_ReadFile(const Str& path);
+    void MS_WriteFile(const Str& path, int16_t noQuestion);
+    static Str MS_GetFileName(StrView path);
+
+    // ---- document commands (documents/document_commands.cpp) ----
+    void mnu_New_Click();
+    void mnu_Open_Click();
+    void mnu_Save_Click();
+    void mnu_SaveUwa_Click();
+    void MS_SetWindowTitle();
+    // The save-changes question; false when the command must stop.
+    bool askSaveChanges();
+    // Shows the file dialog (documents/frm_FileSelect.cpp); the result is in
+    // bas.Gstr_FileSelectPath.
+    void showFileSelect(int16_t mode);
+
+    // ---- validation (playback/validation.cpp) ----
+    int32_t Mlng_RunRowCount = 0;
+    std::vector<Str> Mstr_X_jiku{Str()};
+    std::vector<Str> Mstr_Y_jiku{Str()};
+    bool MF_InputChk();
+
+    // ---- run control (playback/run_control.cpp) ----
+    Str Mstr_WindowTitleFull;
+    int32_t Mlng_RunRow = 0;
+    int32_t Mlng_SecCount = 0;
+    bool Mbln_LongInterval = false;
+    int16_t Mint_RestCount = -1;
+    std::optional<DateTime> Mdat_StopTime;  // empty text when not set
+    bool Mbln_StopFlg = false;
+    int32_t Mlng_DispMaxX = 0;
+    int32_t Mlng_DispMaxY = 0;
+    void cmd_Kaisi_Click();
+    void MS_Start();
+    void MS_Stop(bool bln_ErrStop);
+    void MS_Enabled(bool bln_Enabled);
+    void mnu_Go_Click();
+    void cmd_End_Click();
+
+    // ---- step executor (playback/executor.cpp) ----
+    uint64_t Mlng_WindowHandle = 0;
+    uint32_t Mlng_MouseUpFlg = 0;
+    void tim_Timer_Timer();
+    bool MF_Sleep(int32_t lng_SleepTime);
+
+    // ---- hot-key watch (playback/hotkey_watch.cpp) ----
+    void tim_Start_Timer();
+    void MS_HotKeyClear();
+
+    // ---- power-off (playback/exit_windows.cpp) ----
+    void MS_PCPowerOff();
+
+    // ---- keys (input/keys.cpp) ----
+    void MS_HotKey_StrToArry(const Str& str_In, KeyArrays& out);
+
+    // ---- keyboard delivery (input/delivery.cpp) ----
+    void MS_SendKeys(const Str& str_Keys, bool bln_Wait, bool& bln_Ret);
+
+    // ---- windows (input/windows.cpp) ----
+    uint64_t MF_WindowActive(const Str& str_SearchTitle, bool bln_ActFlg, Str& str_SearchTitleFull);
+    bool MF_ActiveForm(uint64_t hWnd);
+    void MS_TopMost(bool bln_Kbn);
+    void MS_GetDispWidth();
+
+    // ---- step grid (editor/grid.cpp) ----
+    int32_t Mlng_DispGyo = 1;
+    int32_t Mlng_LoadGyo = 1;
+    bool Mbln_CmbLock = false;
+    bool Mbln_TxtLock = false;
+    void scr_Detail_Scroll();
+    bool MF_ArryAdd(int32_t int_Add, bool bln_Resize);
+    bool MF_LastScrollChk();
+    void MS_Gyo_InsDel(int16_t int_Kbn);
+
+    // ---- row editing (editor/row_editing.cpp) ----
+    void cmb_Cmd_Click(int r);
+    void cmb_Cmd_KeyPress(int r, int& keyAscii);
+    void txt_ZahyoCmd_Change(int r);
+    void txt_Comment_Change(int r);
+    void MS_DousaGuide(int r);
+    void Form_KeyPress(int& keyAscii);
+    // Wires the events of row r's controls (called when a row is created).
+    void wireRow(int r);
+
+    // ---- capture (editor/capture.cpp) ----
+    bool Mbln_SetMode = false;
+    int32_t Mlng_SetGyo = 0;
+    void cmd_Set_Click(int r);
+    void Form_MouseUp();
+
+    // ---- layout (editor/layout.cpp) ----
+    void Form_Resize();
+    void createRow(int r);  // controls of row r as copies of row 1
+
+    // ---- menus, settings launch, help, version (editor/menus.cpp) ----
+    void buildMenus();
+    void cmd_Setting_Click();
+    void mnu_Setting_Click();
+    void mnu_Help_Click();
+    void mnu_Ver_Click();
+    void mnu_Ins_Click() { MS_Gyo_InsDel(1); }
+    void mnu_Del_Click() { MS_Gyo_InsDel(2); }
+    // Shows the settings dialog (settings/frm_Setting.cpp).
+    void showSettings();
+
+    // The application title used for message boxes.
+    static constexpr StrView AppTitle = u"TOVIRAK";
+    int msgBox(const Str& text, int style, const Str& title = Str(AppTitle));
+};

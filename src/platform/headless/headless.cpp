@@ -1,0 +1,645 @@
+#include "platform/headless/headless.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace headless {
+
+namespace {
+std::string u8(const Str& s) { return toUtf8(s); }
+
+std::string fmt(const char* f, long long a = 0, long long b = 0, long long c = 0, long long d = 0) {
+    char buf[160];
+    std::snprintf(buf, sizeof buf, f, a, b, c, d);
+    return buf;
+}
+
+char16_t fold(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c; }
+}  // namespace
+
+bool NoCase::operator()(const Str& a, const Str& b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char16_t x, char16_t y) { return fold(x) < fold(y); });
+}
+
+Platform::Platform() {
+    folders.insert(resolve(curDir));
+    folders.insert(resolve(progDir));
+}
+
+// ---------------------------------------------------------------------------
+// Clock and timers
+
+void Platform::advance(int64_t ms) {
+    const int64_t target = nowMs + ms;
+    for (;;) {
+        tk::Timer* next = nullptr;
+        int64_t due = 0;
+        for (auto& [t, d] : timers)
+            if (d <= target && (!next || d < due)) {
+                next = t;
+                due = d;
+            }
+        if (!next) break;
+        if (due > nowMs) nowMs = due;
+        // Like a GUI timer: a late tick is not repeated, the next one comes
+        // one interval after this one.
+        timers[next] = nowMs + next->interval();
+        next->fire();
+    }
+    if (nowMs < target) nowMs = target;
+}
+
+bool Platform::timerRunning(const std::string& name) const {
+    for (auto& [t, d] : timers)
+        if (t->name() == name) return true;
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard
+
+void Platform::press(int vk) {
+    down.insert(vk);
+    pressedSinceQuery.insert(vk);
+}
+
+void Platform::release(int vk) { down.erase(vk); }
+
+// ---------------------------------------------------------------------------
+// Desktop
+
+os::WindowHandle Platform::addWindow(const Str& title, const Str& cls, os::ThreadId thread) {
+    Window w;
+    w.handle = nextHandle++;
+    w.title = title;
+    w.className = cls;
+    w.thread = thread;
+    windows.insert(windows.begin(), w);
+    return w.handle;
+}
+
+void Platform::removeWindow(os::WindowHandle h) {
+    windows.erase(std::remove_if(windows.begin(), windows.end(), [&](const Window& w) { return w.handle == h; }),
+                  windows.end());
+    if (foreground == h) foreground = 0;
+}
+
+Window* Platform::window(os::WindowHandle h) {
+    for (auto& w : windows)
+        if (w.handle == h) return &w;
+    return nullptr;
+}
+
+std::vector<os::WindowHandle> Platform::zOrder() const {
+    // Top-most windows first, then the program's shown forms above the
+    // other windows, then hidden forms at the bottom.
+    std::vector<os::WindowHandle> out;
+    for (auto& w : windows)
+        if (w.topmost) out.push_back(w.handle);
+    for (auto* f : openForms) out.push_back(formHandles.at(f));
+    for (auto& w : windows)
+        if (!w.topmost) out.push_back(w.handle);
+    for (auto& [f, h] : formHandles)
+        if (std::find(openForms.begin(), openForms.end(), f) == openForms.end()) out.push_back(h);
+    return out;
+}
+
+std::string Platform::traceText(size_t from) const {
+    std::string s;
+    for (size_t i = from; i < trace.size(); ++i) {
+        if (!s.empty()) s += '\n';
+        s += trace[i];
+    }
+    return s;
+}
+
+// ---------------------------------------------------------------------------
+// Files
+
+Str Platform::resolve(const Str& path) const {
+    Str p = path;
+    for (auto& c : p)
+        if (c == u'/') c = u'\\';
+    bool absolute = p.size() >= 2 && p[1] == u':';
+    if (!absolute) p = curDir + u"\\" + p;
+    // Collapse doubled separators (a root folder plus "\name").
+    Str out;
+    for (size_t i = 0; i < p.size(); ++i) {
+        if (p[i] == u'\\' && !out.empty() && out.back() == u'\\') continue;
+        out += p[i];
+    }
+    while (out.size() > 3 && out.back() == u'\\') out.pop_back();
+    return out;
+}
+
+void Platform::putFile(const Str& path, const std::string& bytes) { files[resolve(path)] = bytes; }
+
+std::string* Platform::file(const Str& path) {
+    auto it = files.find(resolve(path));
+    return it == files.end() ? nullptr : &it->second;
+}
+
+void Platform::maybeFail(FileFailure::Kind k) {
+    int n = ++callCounts[int(k)];
+    for (auto it = failures.begin(); it != failures.end(); ++it) {
+        if (it->kind == k && it->nth == n) {
+            int number = it->number;
+            failures.erase(it);
+            err::raise(number);
+        }
+    }
+}
+
+namespace {
+class MemFile final : public os::OutFile {
+public:
+    MemFile(Platform& p, Str key, bool append) : p_(p), key_(std::move(key)) {
+        if (append) {
+            auto it = p_.files.find(key_);
+            if (it != p_.files.end()) buf_ = it->second;
+        }
+        p_.files[key_] = buf_;
+    }
+    ~MemFile() override {
+        try {
+            close();
+        } catch (...) {
+        }
+    }
+    void write(std::string_view bytes) override {
+        if (closed_) err::raise(err::BadFileName);
+        p_.maybeFail(FileFailure::Write);
+        if (p_.diskFree >= 0) {
+            if (int64_t(bytes.size()) > p_.diskFree) {
+                // A full disk takes what fits, then fails.
+                buf_.append(bytes.substr(0, size_t(p_.diskFree)));
+                p_.diskFree = 0;
+                p_.files[key_] = buf_;
+                err::raise(err::DiskFull);
+            }
+            p_.diskFree -= int64_t(bytes.size());
+        }
+        buf_.append(bytes);
+        p_.files[key_] = buf_;  // visible at once, like an unbuffered write
+    }
+    void flush() override {
+        if (closed_) return;
+        p_.maybeFail(FileFailure::Flush);
+    }
+    void close() override {
+        if (closed_) return;
+        closed_ = true;
+        p_.maybeFail(FileFailure::Close);
+    }
+
+private:
+    Platform& p_;
+    Str key_;
+    std::string buf_;
+    bool closed_ = false;
+};
+
+Str parentOf(const Str& key) {
+    auto pos = key.rfind(u'\\');
+    if (pos == Str::npos) return Str();
+    Str parent = key.substr(0, pos);
+    if (parent.size() == 2) parent += u'\\';
+    return parent;
+}
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Toolkit backend
+
+void Toolkit::createForm(tk::Form& f) { p_.formHandles[&f] = p_.nextHandle++; }
+
+void Toolkit::destroyForm(tk::Form& f) {
+    p_.openForms.erase(std::remove(p_.openForms.begin(), p_.openForms.end(), &f), p_.openForms.end());
+    p_.formHandles.erase(&f);
+}
+
+void Toolkit::createControl(tk::Control& c) { c.native = &c; }
+
+void Toolkit::update(tk::Control& c, tk::Prop p) {
+    if (c.kind() == tk::Kind::Form && p == tk::Prop::Geometry) {
+        // A moved or sized form reports back like a real window would, with a
+        // client area smaller by a fixed frame, caption and menu bar.
+        auto& f = static_cast<tk::Form&>(c);
+        f.userMoveResize(f.left(), f.top(), f.width(), f.height(), std::max(0.0, f.width() - 120),
+                         std::max(0.0, f.height() - 690));
+    }
+    if (c.kind() == tk::Kind::Form && p == tk::Prop::WindowState) {
+        auto& f = static_cast<tk::Form&>(c);
+        if (f.windowState() == tk::WindowState::Minimized) f.userMoveResize(f.left(), f.top(), f.width(), f.height(), 0, 0);
+    }
+}
+
+void Toolkit::focus(tk::Control&) {}
+
+void Toolkit::showForm(tk::Form& f) {
+    auto& v = p_.openForms;
+    v.erase(std::remove(v.begin(), v.end(), &f), v.end());
+    v.insert(v.begin(), &f);
+    p_.foreground = p_.formHandles[&f];
+    f.userMoveResize(f.left(), f.top(), f.width(), f.height(), std::max(0.0, f.width() - 120),
+                     std::max(0.0, f.height() - 690));
+    f.userActivate();
+}
+
+void Toolkit::hideForm(tk::Form& f) {
+    auto& v = p_.openForms;
+    v.erase(std::remove(v.begin(), v.end(), &f), v.end());
+    if (p_.foreground == p_.formHandles[&f]) p_.foreground = v.empty() ? 0 : p_.formHandles[v.front()];
+}
+
+void Toolkit::runModal(tk::Form& f) {
+    p_.modalsShown.push_back(f.name());
+    if (!p_.modalScripts.empty()) {
+        auto script = std::move(p_.modalScripts.front());
+        p_.modalScripts.pop_front();
+        script(f);
+    }
+    if (f.isShown()) f.close();
+    if (f.isShown()) f.hide();  // a script that left it open: treat as dismissed
+}
+
+void Toolkit::endModal(tk::Form&) {}
+
+void Toolkit::repaint(tk::Form&) { ++repaints; }
+
+uint64_t Toolkit::nativeHandle(const tk::Form& f) const {
+    auto it = p_.formHandles.find(&f);
+    return it == p_.formHandles.end() ? 0 : it->second;
+}
+
+void Toolkit::timerChanged(tk::Timer& t) {
+    t.native = nullptr;
+    if (t.running()) p_.timers[&t] = p_.nowMs + t.interval();
+    else p_.timers.erase(&t);
+}
+
+int Toolkit::messageBox(const Str& text, int style, const Str& title) {
+    int buttons = style & 7;
+    int answer;
+    if (!p_.answers.empty()) {
+        answer = p_.answers.front();
+        p_.answers.pop_front();
+    } else {
+        // The default button.
+        int def = (style >> 8) & 3;
+        static const int first[] = {tk::mb::IdOK, tk::mb::IdOK, tk::mb::IdAbort, tk::mb::IdYes, tk::mb::IdYes, tk::mb::IdRetry};
+        static const int second[] = {tk::mb::IdOK, tk::mb::IdCancel, tk::mb::IdRetry, tk::mb::IdNo, tk::mb::IdNo, tk::mb::IdCancel};
+        static const int third[] = {tk::mb::IdOK, tk::mb::IdCancel, tk::mb::IdIgnore, tk::mb::IdCancel, tk::mb::IdNo, tk::mb::IdCancel};
+        int b = buttons > 5 ? 0 : buttons;
+        answer = def == 0 ? first[b] : def == 1 ? second[b] : third[b];
+    }
+    p_.shown.push_back({text, style, title, answer});
+    p_.log("MessageBox(" + u8(title) + ")");
+    return answer;
+}
+
+void Toolkit::setCapture(tk::Form& f) {
+    captureForm = &f;
+    p_.log("SetCapture");
+}
+
+void Toolkit::releaseCapture() {
+    captureForm = nullptr;
+    p_.log("ReleaseCapture");
+}
+
+void Toolkit::doEvents() {
+    if (p_.onDoEvents) p_.onDoEvents();
+}
+
+// ---------------------------------------------------------------------------
+// OS services
+
+void Os::keybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extra) {
+    p_.log(fmt("keybd_event(%lld,%lld,%lld,%lld)", vk, scan, flags, (long long)extra));
+    if (flags & os::k::KEYEVENTF_KEYUP) p_.release(vk);
+    else p_.press(vk);
+}
+
+uint32_t Os::sendInput(const std::vector<os::KeyInput>& records) {
+    std::string s = "SendInput(";
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (i) s += ';';
+        if (records[i].flags & os::k::KEYEVENTF_UNICODE)
+            s += fmt("U+%04llX,%lld", records[i].scan, records[i].flags);
+        else
+            s += fmt("%lld,%lld,%lld", records[i].vk, records[i].scan, records[i].flags);
+    }
+    p_.log(s + ")");
+    if (p_.blockInput) return 0;
+    for (auto& r : records) {
+        if (r.flags & os::k::KEYEVENTF_UNICODE) continue;
+        if (r.flags & os::k::KEYEVENTF_KEYUP) p_.release(r.vk);
+        else p_.press(r.vk);
+    }
+    return uint32_t(records.size());
+}
+
+uint32_t Os::mapVirtualKey(uint32_t code, uint32_t mapType) {
+    // A fixed scan-code table is enough for tests: letters and digits get
+    // their set-1 codes, other keys a stable value.
+    static const char* row = "QWERTYUIOP";
+    if (mapType != 0) return 0;
+    if (code >= 'A' && code <= 'Z') {
+        for (int i = 0; row[i]; ++i)
+            if (uint32_t(row[i]) == code) return 0x10 + uint32_t(i);
+        static const char* row2 = "ASDFGHJKL";
+        for (int i = 0; row2[i]; ++i)
+            if (uint32_t(row2[i]) == code) return 0x1E + uint32_t(i);
+        static const char* row3 = "ZXCVBNM";
+        for (int i = 0; row3[i]; ++i)
+            if (uint32_t(row3[i]) == code) return 0x2C + uint32_t(i);
+    }
+    if (code >= '1' && code <= '9') return 0x02 + (code - '1');
+    if (code == '0') return 0x0B;
+    switch (code) {
+        case 0x10: return 0x2A;
+        case 0x11: return 0x1D;
+        case 0x12: return 0x38;
+        case 0x0D: return 0x1C;
+        case 0x09: return 0x0F;
+        case 0x20: return 0x39;
+        case 0x1B: return 0x01;
+        case 0x08: return 0x0E;
+        default: return 0;
+    }
+}
+
+bool Os::sendMessageKey(os::WindowHandle h, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    p_.log(fmt("SendMessage(%lld,%lld,%lld,%lld)", (long long)h, msg, (long long)wParam, (long long)lParam));
+    Window* w = p_.window(h);
+    return w && !w->hung;
+}
+
+void Os::mouseEvent(uint32_t flags, int32_t dx, int32_t dy, uint32_t data, uintptr_t extra) {
+    p_.log(fmt("mouse_event(%lld,%lld,%lld,%lld)", flags, dx, dy, data));
+    if ((flags & 0x8001) == 0x8001) {
+        // Absolute move: 0..65535 spans the primary screen.
+        p_.cursor.x = int32_t((int64_t(dx) * (p_.screenW - 1) + 32767) / 65535);
+        p_.cursor.y = int32_t((int64_t(dy) * (p_.screenH - 1) + 32767) / 65535);
+    }
+}
+
+bool Os::setCursorPos(int32_t x, int32_t y) {
+    p_.log(fmt("SetCursorPos(%lld,%lld)", x, y));
+    p_.cursor = {std::clamp(x, 0, p_.screenW - 1), std::clamp(y, 0, p_.screenH - 1)};
+    return true;
+}
+
+os::Point Os::getCursorPos() { return p_.cursor; }
+
+int16_t Os::getAsyncKeyState(int vk) {
+    int16_t r = 0;
+    if (p_.down.count(vk)) r = int16_t(r | int16_t(0x8000));
+    if (p_.pressedSinceQuery.erase(vk)) r = int16_t(r | 1);
+    return r;
+}
+
+int Os::vkKeyScan(char16_t c) {
+    // A US layout: letters, digits, blanks and the ASCII symbols.
+    if (c >= u'a' && c <= u'z') return c - u'a' + 'A';
+    if (c >= u'A' && c <= u'Z') return 0x100 | c;
+    if (c >= u'0' && c <= u'9') return c;
+    if (c == u' ') return 0x20;
+    if (c == u'\t') return 0x09;
+    if (c == u'\r' || c == u'\n') return 0x0D;
+    static const std::u16string plain = u"-=[]\\;',./`";
+    static const int plainVk[] = {0xBD, 0xBB, 0xDB, 0xDD, 0xDC, 0xBA, 0xDE, 0xBC, 0xBE, 0xBF, 0xC0};
+    static const std::u16string shifted = u"_+{}|:\"<>?~!@#$%^&*()";
+    static const int shiftedVk[] = {0xBD, 0xBB, 0xDB, 0xDD, 0xDC, 0xBA, 0xDE, 0xBC, 0xBE, 0xBF, 0xC0,
+                                    '1',  '2',  '3',  '4',  '5',  '6',  '7',  '8',  '9',  '0'};
+    auto p = plain.find(c);
+    if (p != Str::npos) return plainVk[p];
+    p = shifted.find(c);
+    if (p != Str::npos) return 0x100 | shiftedVk[p];
+    return -1;
+}
+
+bool Os::inputBlocked() { return p_.blockInput; }
+
+os::WindowHandle Os::getWindow(os::WindowHandle h, int cmd) {
+    auto z = p_.zOrder();
+    if (z.empty()) return 0;
+    if (cmd == os::k::GW_HWNDFIRST) return z.front();
+    auto it = std::find(z.begin(), z.end(), h);
+    if (it == z.end() || ++it == z.end()) return 0;
+    return *it;
+}
+
+Str Os::getWindowText(os::WindowHandle h) {
+    if (Window* w = p_.window(h)) return w->title.substr(0, 255);
+    for (auto& [f, fh] : p_.formHandles)
+        if (fh == h) return f->text().substr(0, 255);
+    return Str();
+}
+
+Str Os::getClassName(os::WindowHandle h) {
+    if (Window* w = p_.window(h)) return w->className.substr(0, 255);
+    for (auto& [f, fh] : p_.formHandles)
+        if (fh == h) return u"TovirakForm";
+    return Str();
+}
+
+os::WindowHandle Os::windowFromPoint(os::Point) {
+    if (p_.pointWindow) return p_.pointWindow;
+    auto z = p_.zOrder();
+    return z.empty() ? 0 : z.front();
+}
+
+os::WindowHandle Os::getForegroundWindow() { return p_.foreground; }
+
+bool Os::setForegroundWindow(os::WindowHandle h) {
+    p_.log(fmt("SetForegroundWindow(%lld)", (long long)h));
+    if (Window* w = p_.window(h)) {
+        Window copy = *w;
+        p_.windows.erase(std::remove_if(p_.windows.begin(), p_.windows.end(),
+                                        [&](const Window& x) { return x.handle == h; }),
+                         p_.windows.end());
+        p_.windows.insert(p_.windows.begin(), copy);
+        p_.foreground = h;
+        return true;
+    }
+    for (auto& [f, fh] : p_.formHandles)
+        if (fh == h) {
+            p_.foreground = h;
+            return true;
+        }
+    return false;
+}
+
+os::ThreadId Os::getWindowThreadProcessId(os::WindowHandle h) {
+    if (Window* w = p_.window(h)) return w->thread;
+    return 1;
+}
+
+bool Os::attachThreadInput(os::ThreadId attach, os::ThreadId attachTo, bool on) {
+    p_.log(fmt("AttachThreadInput(%lld,%lld,%lld)", attach, attachTo, on ? 1 : 0));
+    return true;
+}
+
+bool Os::setWindowPos(os::WindowHandle h, int64_t insertAfter, int x, int y, int cx, int cy, uint32_t flags) {
+    p_.log(fmt("SetWindowPos(%lld,%lld,%lld,", (long long)h, insertAfter, x, y) + fmt("%lld,%lld,%lld)", cx, cy, flags));
+    if (Window* w = p_.window(h)) {
+        if (!(flags & os::k::SWP_NOMOVE)) {
+            w->x = x;
+            w->y = y;
+        }
+        if (!(flags & os::k::SWP_NOZORDER)) {
+            if (insertAfter == os::k::HWND_TOPMOST) w->topmost = true;
+            if (insertAfter == os::k::HWND_NOTOPMOST) w->topmost = false;
+        }
+    }
+    return true;
+}
+
+void Os::appActivate(const Str& title) {
+    p_.log("AppActivate(" + u8(title) + ")");
+    for (auto h : p_.zOrder())
+        if (getWindowText(h) == title) {
+            setForegroundWindow(h);
+            return;
+        }
+}
+
+int32_t Os::screenWidth() { return p_.screenW; }
+int32_t Os::screenHeight() { return p_.screenH; }
+
+void Os::startProgram(const Str& commandLine, int showStyle) {
+    p_.log("Shell(" + u8(commandLine) + "," + std::to_string(showStyle) + ")");
+    if (p_.startFailures.count(commandLine)) err::raise(err::FileNotFound);
+    p_.started.push_back(commandLine);
+}
+
+bool Os::playSound(const Str& file, uint32_t flags) {
+    p_.log("PlaySound(" + u8(file) + "," + std::to_string(flags) + ")");
+    return true;
+}
+
+void Os::beep() {
+    ++p_.beeps;
+    p_.log("Beep");
+}
+
+bool Os::isWindowsNT() { return p_.nt; }
+
+bool Os::enableShutdownPrivilege() {
+    p_.log("AdjustTokenPrivileges(SeShutdownPrivilege)");
+    return true;
+}
+
+bool Os::exitWindowsEx(uint32_t flags) {
+    // Recorded only: a test never switches anything off.
+    p_.log("ExitWindowsEx(" + std::to_string(flags) + ")");
+    p_.exitRequests.push_back(flags);
+    return true;
+}
+
+void Os::endProcess() {
+    p_.log("End");
+    throw ProcessEnded{};
+}
+
+void Os::sleep(uint32_t ms) {
+    p_.log("Sleep(" + std::to_string(ms) + ")");
+    // Time passes, but no timer fires: the UI thread is blocked.
+    p_.nowMs += ms;
+}
+
+DateTime Os::now() { return p_.startTime.addSeconds(p_.nowMs / 1000); }
+
+int64_t Os::monotonicMs() { return p_.nowMs; }
+
+bool Os::fileExists(const Str& path) { return p_.files.count(p_.resolve(path)) != 0; }
+
+bool Os::fileInfo(const Str& path, os::DirEntry& out) {
+    Str key = p_.resolve(path);
+    auto pos = key.rfind(u'\\');
+    out.name = pos == Str::npos ? key : key.substr(pos + 1);
+    out.hidden = out.system = false;
+    if (p_.files.count(key)) {
+        out.isDir = false;
+        return true;
+    }
+    if (p_.folders.count(key)) {
+        out.isDir = true;
+        return true;
+    }
+    return false;
+}
+
+std::string Os::readFile(const Str& path) {
+    p_.maybeFail(FileFailure::Read);
+    std::string* f = p_.file(path);
+    if (!f) err::raise(err::FileNotFound);
+    if (p_.locked.count(p_.resolve(path))) err::raise(err::PermissionDenied);
+    return *f;
+}
+
+std::unique_ptr<os::OutFile> Os::createFile(const Str& path) {
+    Str key = p_.resolve(path);
+    p_.maybeFail(FileFailure::Create);
+    Str parent = parentOf(key);
+    if (!parent.empty() && !p_.folders.count(parent)) err::raise(err::PathNotFound);
+    if (p_.readOnly.count(key) || p_.locked.count(key) || p_.readOnly.count(parent))
+        err::raise(err::PermissionDenied);
+    return std::make_unique<MemFile>(p_, key, false);
+}
+
+std::unique_ptr<os::OutFile> Os::appendFile(const Str& path) {
+    Str key = p_.resolve(path);
+    p_.maybeFail(FileFailure::Append);
+    Str parent = parentOf(key);
+    if (!parent.empty() && !p_.folders.count(parent)) err::raise(err::PathNotFound);
+    if (p_.readOnly.count(key) || p_.locked.count(key) || p_.readOnly.count(parent))
+        err::raise(err::PermissionDenied);
+    return std::make_unique<MemFile>(p_, key, true);
+}
+
+void Os::replaceFile(const Str& source, const Str& target) {
+    Str s = p_.resolve(source), t = p_.resolve(target);
+    p_.log("Replace(" + u8(source) + "," + u8(target) + ")");
+    p_.maybeFail(FileFailure::Replace);
+    if (!p_.files.count(s)) err::raise(err::FileNotFound);
+    if (p_.readOnly.count(t) || p_.locked.count(t)) err::raise(err::PermissionDenied);
+    p_.files[t] = p_.files[s];
+    p_.files.erase(s);
+}
+
+void Os::removeFile(const Str& path) { p_.files.erase(p_.resolve(path)); }
+
+std::vector<os::DirEntry> Os::listFolder(const Str& folder) {
+    Str key = p_.resolve(folder);
+    if (key.size() >= 2 && p_.notReadyDrives.count(key.substr(0, 2))) err::raise(err::DiskNotReady);
+    if (!p_.folders.count(key)) err::raise(err::PathNotFound);
+    Str prefix = key.back() == u'\\' ? key : key + u"\\";
+    std::vector<os::DirEntry> out;
+    auto childName = [&](const Str& k) -> Str {
+        if (k.size() <= prefix.size() || k.compare(0, prefix.size(), prefix) != 0) return Str();
+        Str rest = k.substr(prefix.size());
+        return rest.find(u'\\') == Str::npos ? rest : Str();
+    };
+    for (auto& d : p_.folders) {
+        Str n = childName(d);
+        if (!n.empty()) out.push_back({n, true, false, false});
+    }
+    for (auto& [k, v] : p_.files) {
+        Str n = childName(k);
+        if (!n.empty()) out.push_back({n, false, false, false});
+    }
+    return out;
+}
+
+std::vector<Str> Os::drives() { return p_.driveList; }
+Str Os::currentFolder() { return p_.curDir; }
+Str Os::programFolder() { return p_.progDir; }
+Str Os::commandLine() { return p_.cmdLine; }
+int Os::versionMajor() { return p_.verMajor; }
+int Os::versionMinor() { return p_.verMinor; }
+
+}  // namespace headless

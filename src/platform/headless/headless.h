@@ -1,0 +1,234 @@
+// In-memory backends for tests: a scripted desktop, a virtual clock, a trace
+// of every injected event, scripted message-box answers and modal forms.
+// Nothing here waits on the wall clock: time moves only when a test calls
+// advance() or the program sleeps.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/os.h"
+#include "platform/toolkit.h"
+
+namespace headless {
+
+struct Window {
+    os::WindowHandle handle = 0;
+    Str title;
+    Str className;
+    os::ThreadId thread = 1;
+    bool topmost = false;
+    int x = 0, y = 0, cx = 640, cy = 480;
+    // Child windows under a point (for WindowFromPoint), innermost last.
+    bool hung = false;  // does not answer messages
+};
+
+struct ShownMessage {
+    Str text;
+    int style = 0;
+    Str title;
+    int answer = 0;
+};
+
+// One file of the in-memory file system.
+struct FileFailure {
+    // Fail the n-th call (counting from 1) of this kind after arming.
+    enum Kind { Create, Write, Flush, Close, Replace, Read, Append } kind;
+    int nth = 1;
+    int number = err::DiskFull;
+};
+
+class Platform;
+
+// Paths compare without regard to ASCII case, as on Windows; keys keep the
+// case they were created with.
+struct NoCase {
+    bool operator()(const Str& a, const Str& b) const;
+};
+using PathSet = std::set<Str, NoCase>;
+
+class Toolkit final : public tk::Backend {
+public:
+    explicit Toolkit(Platform& p) : p_(p) {}
+    void createForm(tk::Form& f) override;
+    void destroyForm(tk::Form& f) override;
+    void createControl(tk::Control& c) override;
+    void destroyControl(tk::Control&) override {}
+    void update(tk::Control& c, tk::Prop p) override;
+    void updateMenu(tk::MenuItem&) override {}
+    void focus(tk::Control& c) override;
+    void showForm(tk::Form& f) override;
+    void hideForm(tk::Form& f) override;
+    void runModal(tk::Form& f) override;
+    void endModal(tk::Form& f) override;
+    void repaint(tk::Form& f) override;
+    uint64_t nativeHandle(const tk::Form& f) const override;
+    void timerChanged(tk::Timer& t) override;
+    int messageBox(const Str& text, int style, const Str& title) override;
+    void setCapture(tk::Form& f) override;
+    void releaseCapture() override;
+    void doEvents() override;
+    int comboItemHeight(tk::ComboBox&) override { return 12; }
+    double twipsPerPixelX() override { return 15; }
+    double twipsPerPixelY() override { return 15; }
+    void quit() override { quitRequested = true; }
+
+    bool quitRequested = false;
+    int repaints = 0;
+    tk::Form* captureForm = nullptr;
+
+private:
+    Platform& p_;
+};
+
+class Os final : public os::Services {
+public:
+    explicit Os(Platform& p) : p_(p) {}
+    void keybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extra) override;
+    uint32_t sendInput(const std::vector<os::KeyInput>& records) override;
+    uint32_t mapVirtualKey(uint32_t code, uint32_t mapType) override;
+    bool sendMessageKey(os::WindowHandle h, uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
+    void mouseEvent(uint32_t flags, int32_t dx, int32_t dy, uint32_t data, uintptr_t extra) override;
+    bool setCursorPos(int32_t x, int32_t y) override;
+    os::Point getCursorPos() override;
+    int16_t getAsyncKeyState(int vk) override;
+    int vkKeyScan(char16_t c) override;
+    bool inputBlocked() override;
+    os::WindowHandle getWindow(os::WindowHandle h, int cmd) override;
+    Str getWindowText(os::WindowHandle h) override;
+    Str getClassName(os::WindowHandle h) override;
+    os::WindowHandle windowFromPoint(os::Point p) override;
+    os::WindowHandle getForegroundWindow() override;
+    bool setForegroundWindow(os::WindowHandle h) override;
+    os::ThreadId getWindowThreadProcessId(os::WindowHandle h) override;
+    os::ThreadId getCurrentThreadId() override { return 1; }
+    bool attachThreadInput(os::ThreadId attach, os::ThreadId attachTo, bool on) override;
+    bool setWindowPos(os::WindowHandle h, int64_t insertAfter, int x, int y, int cx, int cy, uint32_t flags) override;
+    void appActivate(const Str& title) override;
+    int32_t screenWidth() override;
+    int32_t screenHeight() override;
+    int dpi() override { return 96; }
+    void startProgram(const Str& commandLine, int showStyle) override;
+    bool playSound(const Str& file, uint32_t flags) override;
+    void beep() override;
+    bool isWindowsNT() override;
+    bool enableShutdownPrivilege() override;
+    bool exitWindowsEx(uint32_t flags) override;
+    [[noreturn]] void endProcess() override;
+    void sleep(uint32_t ms) override;
+    DateTime now() override;
+    int64_t monotonicMs() override;
+    bool fileExists(const Str& path) override;
+    bool fileInfo(const Str& path, os::DirEntry& out) override;
+    std::string readFile(const Str& path) override;
+    std::unique_ptr<os::OutFile> createFile(const Str& path) override;
+    std::unique_ptr<os::OutFile> appendFile(const Str& path) override;
+    void replaceFile(const Str& source, const Str& target) override;
+    void removeFile(const Str& path) override;
+    std::vector<os::DirEntry> listFolder(const Str& folder) override;
+    std::vector<Str> drives() override;
+    Str currentFolder() override;
+    Str programFolder() override;
+    Str commandLine() override;
+    int versionMajor() override;
+    int versionMinor() override;
+
+private:
+    Platform& p_;
+};
+
+// Thrown by endProcess() so a test can see that the program ended at once.
+struct ProcessEnded {};
+
+// The whole in-memory machine: desktop, keyboard, clock, files, trace.
+class Platform {
+public:
+    Platform();
+    Toolkit toolkit{*this};
+    Os os{*this};
+
+    // --- virtual clock ------------------------------------------------------
+    int64_t nowMs = 0;            // milliseconds since start
+    DateTime startTime{2026, 12, 7, 9, 0, 0};
+    // Move time forward, firing due timers in order (each tick runs its
+    // handler synchronously, which may itself sleep and move time on).
+    void advance(int64_t ms);
+    // Timers armed now: name -> next due time.
+    std::map<tk::Timer*, int64_t> timers;
+    bool timerRunning(const std::string& name) const;
+
+    // --- keyboard -------------------------------------------------------------
+    void press(int vk);    // down; sets the pressed-since-query bit
+    void release(int vk);
+    void tap(int vk) { press(vk); release(vk); }
+    std::set<int> down;
+    std::set<int> pressedSinceQuery;
+
+    // --- desktop --------------------------------------------------------------
+    // Z order, topmost first. The program's own forms take part as windows
+    // whose title is their caption (class "ThunderFormDC"-like "TovirakForm").
+    os::WindowHandle addWindow(const Str& title, const Str& cls, os::ThreadId thread = 2);
+    void removeWindow(os::WindowHandle h);
+    Window* window(os::WindowHandle h);
+    std::vector<Window> windows;  // non-program windows, index 0 = top
+    os::WindowHandle foreground = 0;
+    os::Point cursor{100, 100};
+    int32_t screenW = 1920, screenH = 1080;
+    os::WindowHandle pointWindow = 0;  // what WindowFromPoint answers (0: topmost at point)
+    bool blockInput = false;
+
+    // --- trace of everything injected or requested ------------------------------
+    std::vector<std::string> trace;
+    std::string traceText(size_t from = 0) const;  // lines joined by "\n"
+    void clearTrace() { trace.clear(); }
+
+    // --- message boxes and modal forms --------------------------------------------
+    std::deque<int> answers;  // scripted answers; when empty the default button
+    std::vector<ShownMessage> shown;
+    // Called when a modal form opens; the script drives it (clicks, typing)
+    // and must close it. When none is queued the form is closed (cancelled).
+    std::deque<std::function<void(tk::Form&)>> modalScripts;
+    std::vector<std::string> modalsShown;
+    // Called from doEvents (the nested message processing of long waits).
+    std::function<void()> onDoEvents;
+    int beeps = 0;
+
+    // --- processes --------------------------------------------------------------------
+    std::vector<Str> started;               // command lines
+    std::set<Str> startFailures;            // command lines that fail with error 53
+    bool nt = true;
+    std::vector<uint32_t> exitRequests;     // ExitWindowsEx flags, never acted on
+    Str cmdLine;
+    int verMajor = 1, verMinor = 0;
+
+    // --- files (paths compared case-insensitively, "\" separators) -------------------
+    std::map<Str, std::string, NoCase> files;  // key: absolute path
+    PathSet folders;
+    PathSet readOnly;                 // files that cannot be written or replaced
+    PathSet locked;                  // held open by another program
+    std::vector<FileFailure> failures;      // armed faults
+    std::map<int, int> callCounts;          // FileFailure::Kind -> calls so far
+    Str curDir = u"C:\\work";
+    Str progDir = u"C:\\Program Files\\TOVIRAK";
+    std::vector<Str> driveList{u"c:", u"d:"};
+    PathSet notReadyDrives{u"d:"};
+    int64_t diskFree = -1;                  // bytes left; -1 = unlimited
+    Str resolve(const Str& path) const;     // absolute, "\\" separators
+    void putFile(const Str& path, const std::string& bytes);
+    std::string* file(const Str& path);
+    void maybeFail(FileFailure::Kind k);    // throws when an armed fault is due
+
+    // Windows the program's forms own (handle by form).
+    std::map<const tk::Form*, os::WindowHandle> formHandles;
+    std::vector<tk::Form*> openForms;        // shown, in Z order (top first)
+    os::WindowHandle nextHandle = 0x1000;
+    std::vector<os::WindowHandle> zOrder() const;  // all top-level windows, top first
+
+    void log(std::string line) { trace.push_back(std::move(line)); }
+};
+
+}  // namespace headless

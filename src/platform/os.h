@@ -1,0 +1,160 @@
+// The operating-system services port: input injection, key state, windows,
+// cursor, screen, processes, sound, power-off, clock, sleep and files.
+// The application sees only this interface; win32/ implements it for real,
+// headless/ in memory for tests. Values keep their Win32 meaning (virtual-key
+// codes, mouse_event flags, message numbers) because macros store them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+
+namespace os {
+
+using WindowHandle = std::uint64_t;  // 0 = none
+using ThreadId = std::uint32_t;
+
+struct Point {
+    int32_t x = 0, y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+// Win32 constants the application passes through unchanged.
+namespace k {
+constexpr uint32_t KEYEVENTF_EXTENDEDKEY = 0x0001;
+constexpr uint32_t KEYEVENTF_KEYUP = 0x0002;
+constexpr uint32_t KEYEVENTF_UNICODE = 0x0004;
+constexpr uint32_t MOUSEEVENTF_MOVE = 0x0001;
+constexpr uint32_t MOUSEEVENTF_LEFTDOWN = 0x0002;
+constexpr uint32_t MOUSEEVENTF_LEFTUP = 0x0004;
+constexpr uint32_t MOUSEEVENTF_RIGHTDOWN = 0x0008;
+constexpr uint32_t MOUSEEVENTF_RIGHTUP = 0x0010;
+constexpr uint32_t MOUSEEVENTF_MIDDLEDOWN = 0x0020;
+constexpr uint32_t MOUSEEVENTF_MIDDLEUP = 0x0040;
+constexpr uint32_t MOUSEEVENTF_ABSOLUTE = 0x8000;
+constexpr uint32_t WM_SYSKEYDOWN = 0x0104;
+constexpr uint32_t WM_SYSKEYUP = 0x0105;
+constexpr uint32_t WM_IME_CHAR = 0x0286;
+constexpr int GW_HWNDFIRST = 0;
+constexpr int GW_HWNDNEXT = 2;
+constexpr int64_t HWND_TOPMOST = -1;
+constexpr int64_t HWND_NOTOPMOST = -2;
+constexpr uint32_t SWP_NOSIZE = 0x0001;
+constexpr uint32_t SWP_NOMOVE = 0x0002;
+constexpr uint32_t SWP_NOZORDER = 0x0004;
+constexpr uint32_t SWP_NOACTIVATE = 0x0010;
+constexpr uint32_t EWX_LOGOFF = 0, EWX_SHUTDOWN = 1, EWX_REBOOT = 2, EWX_FORCE = 4, EWX_POWEROFF = 8;
+constexpr uint32_t SND_ASYNC = 0x0001;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int VK_PAUSE = 0x13;
+}  // namespace k
+
+// One keyboard record of SendInput (type INPUT_KEYBOARD).
+struct KeyInput {
+    uint16_t vk = 0;
+    uint16_t scan = 0;
+    uint32_t flags = 0;
+    friend bool operator==(const KeyInput&, const KeyInput&) = default;
+};
+
+// A file being written. Failures throw RtError (disk full, access denied...).
+class OutFile {
+public:
+    virtual ~OutFile() = default;
+    virtual void write(std::string_view bytes) = 0;
+    virtual void flush() = 0;   // to the disk, not only to the system
+    virtual void close() = 0;   // idempotent; the destructor closes silently
+};
+
+struct DirEntry {
+    Str name;
+    bool isDir = false;
+    bool hidden = false;
+    bool system = false;
+};
+
+class Services {
+public:
+    virtual ~Services() = default;
+
+    // --- keyboard and mouse injection -----------------------------------
+    virtual void keybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extra) = 0;
+    // One SendInput call carrying the records in order; returns the number
+    // of records the system accepted.
+    virtual uint32_t sendInput(const std::vector<KeyInput>& records) = 0;
+    virtual uint32_t mapVirtualKey(uint32_t code, uint32_t mapType) = 0;
+    // Synchronous message to one window with a bounded wait. False when the
+    // window did not answer in time (hung) or is gone.
+    virtual bool sendMessageKey(WindowHandle h, uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
+    virtual void mouseEvent(uint32_t flags, int32_t dx, int32_t dy, uint32_t data, uintptr_t extra) = 0;
+    virtual bool setCursorPos(int32_t x, int32_t y) = 0;
+    virtual Point getCursorPos() = 0;
+    // Bit 0x8000: down now; bit 0x0001: pressed since the previous query of
+    // this key by this process (consumed by the query).
+    virtual int16_t getAsyncKeyState(int vk) = 0;
+    // Can the keyboard layout type c, and with which virtual key and shift
+    // state (bit 0 Shift, 1 Ctrl, 2 Alt)? -1 when it cannot.
+    virtual int vkKeyScan(char16_t c) = 0;
+    // Whether the system refuses injected input to the foreground window
+    // (a secure desktop, a higher-integrity window): the sender then fails.
+    virtual bool inputBlocked() = 0;
+
+    // --- top-level windows --------------------------------------------------
+    virtual WindowHandle getWindow(WindowHandle h, int cmd) = 0;  // GW_HWNDFIRST/GW_HWNDNEXT
+    virtual Str getWindowText(WindowHandle h) = 0;   // at most 255 units
+    virtual Str getClassName(WindowHandle h) = 0;    // at most 255 units
+    virtual WindowHandle windowFromPoint(Point p) = 0;
+    virtual WindowHandle getForegroundWindow() = 0;
+    virtual bool setForegroundWindow(WindowHandle h) = 0;
+    virtual ThreadId getWindowThreadProcessId(WindowHandle h) = 0;
+    virtual ThreadId getCurrentThreadId() = 0;
+    virtual bool attachThreadInput(ThreadId attach, ThreadId attachTo, bool on) = 0;
+    virtual bool setWindowPos(WindowHandle h, int64_t insertAfter, int x, int y, int cx, int cy, uint32_t flags) = 0;
+    // Activate the top-level window whose title equals title, without waiting.
+    virtual void appActivate(const Str& title) = 0;
+
+    // --- screen -------------------------------------------------------------
+    virtual int32_t screenWidth() = 0;   // primary screen, pixels
+    virtual int32_t screenHeight() = 0;
+    virtual int dpi() = 0;               // pixels per inch of the screen
+
+    // --- processes, sound, power ---------------------------------------------
+    // Start a program from a command line with a window style, without
+    // waiting. Throws RtError (53 file not found, 5 ...) when it cannot.
+    virtual void startProgram(const Str& commandLine, int showStyle) = 0;
+    virtual bool playSound(const Str& file, uint32_t flags) = 0;
+    virtual void beep() = 0;
+    virtual bool isWindowsNT() = 0;
+    virtual bool enableShutdownPrivilege() = 0;
+    virtual bool exitWindowsEx(uint32_t flags) = 0;
+    [[noreturn]] virtual void endProcess() = 0;
+
+    // --- time -----------------------------------------------------------------
+    virtual void sleep(uint32_t ms) = 0;
+    virtual DateTime now() = 0;           // local time, whole seconds
+    virtual int64_t monotonicMs() = 0;    // for measurements
+
+    // --- files ------------------------------------------------------------------
+    virtual bool fileExists(const Str& path) = 0;        // a file, not a folder
+    // The file's attributes: false when nothing exists at path.
+    virtual bool fileInfo(const Str& path, DirEntry& out) = 0;
+    // Whole file; RtError when it cannot be read.
+    virtual std::string readFile(const Str& path) = 0;
+    virtual std::unique_ptr<OutFile> createFile(const Str& path) = 0;   // create or truncate
+    virtual std::unique_ptr<OutFile> appendFile(const Str& path) = 0;   // create when missing
+    // Replace target by source in one step (source is removed).
+    virtual void replaceFile(const Str& source, const Str& target) = 0;
+    virtual void removeFile(const Str& path) = 0;  // silent when missing
+    virtual std::vector<DirEntry> listFolder(const Str& folder) = 0;  // RtError when unreadable
+    virtual std::vector<Str> drives() = 0;     // "c:" style, lower case like the drive list
+    virtual Str currentFolder() = 0;
+    virtual Str programFolder() = 0;           // folder of the executable, no trailing "\"
+    virtual Str commandLine() = 0;             // argument text after the program name
+    virtual int versionMajor() = 0;
+    virtual int versionMinor() = 0;
+};
+
+}  // namespace os

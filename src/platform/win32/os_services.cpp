@@ -1,0 +1,333 @@
+// The operating-system services on the real system: wide calls only.
+// Our headers first: os.h must be read before <windows.h> defines macros of
+// the same names as its constants.
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/os_cmdline.h"
+#include "platform/win32/os_files.h"
+#include "platform/win32/os_wide.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <vector>
+
+namespace win32 {
+namespace {
+
+// The record size must be the one of this build: a 32-bit layout passed from
+// a 64-bit program makes SendInput reject every record without a word.
+#ifdef _WIN64
+static_assert(sizeof(INPUT) == 40, "INPUT is 40 bytes on x64");
+#else
+static_assert(sizeof(INPUT) == 28, "INPUT is 28 bytes on x86");
+#endif
+
+// How long a key message may wait for a target window before we call it hung.
+constexpr UINT kSendMessageTimeoutMs = 3000;
+
+HWND insertAfterHandle(int64_t v) {
+    switch (v) {
+    case -1: return HWND_TOPMOST;
+    case -2: return HWND_NOTOPMOST;
+    case 0: return HWND_TOP;
+    case 1: return HWND_BOTTOM;
+    default: return reinterpret_cast<HWND>(static_cast<intptr_t>(v));
+    }
+}
+
+// Integrity level (a SECURITY_MANDATORY_*_RID) of a process, or -1 when it
+// cannot be read.
+long integrityOf(HANDLE process) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return -1;
+    Handle t(token);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size);
+    if (size == 0) return -1;
+    std::vector<unsigned char> buf(size);
+    if (!GetTokenInformation(token, TokenIntegrityLevel, buf.data(), size, &size)) return -1;
+    auto* label = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buf.data());
+    PSID sid = label->Label.Sid;
+    if (!sid || !IsValidSid(sid)) return -1;
+    UCHAR count = *GetSidSubAuthorityCount(sid);
+    if (count == 0) return -1;
+    return static_cast<long>(*GetSidSubAuthority(sid, count - 1));
+}
+
+Str desktopName(HDESK d) {
+    wchar_t name[256] = {};
+    DWORD needed = 0;
+    if (!GetUserObjectInformationW(d, UOI_NAME, name, sizeof name - sizeof(wchar_t), &needed)) return Str();
+    return fromWide(name);
+}
+
+struct FindByTitle {
+    const Str* title;
+    HWND found = nullptr;
+    HWND foundHidden = nullptr;
+};
+
+BOOL CALLBACK findByTitleProc(HWND h, LPARAM lp) {
+    auto* f = reinterpret_cast<FindByTitle*>(lp);
+    wchar_t buf[256];
+    int n = GetWindowTextW(h, buf, 256);
+    if (n <= 0 || fromWide(buf, static_cast<size_t>(n)) != *f->title) return TRUE;
+    if (IsWindowVisible(h)) {
+        f->found = h;
+        return FALSE;
+    }
+    if (!f->foundHidden) f->foundHidden = h;
+    return TRUE;
+}
+
+class Win32Services final : public os::Services {
+public:
+    Win32Services(int major, int minor) : major_(major), minor_(minor) {
+        LARGE_INTEGER f{};
+        QueryPerformanceFrequency(&f);
+        qpcFrequency_ = f.QuadPart > 0 ? f.QuadPart : 1;
+    }
+
+    // --- keyboard and mouse injection ---------------------------------------
+    void keybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extra) override {
+        keybd_event(vk, scan, flags, extra);
+    }
+
+    uint32_t sendInput(const std::vector<os::KeyInput>& records) override {
+        if (records.empty()) return 0;
+        std::vector<INPUT> in(records.size());
+        for (size_t i = 0; i < records.size(); ++i) {
+            in[i] = INPUT{};
+            in[i].type = INPUT_KEYBOARD;
+            in[i].ki.wVk = records[i].vk;
+            in[i].ki.wScan = records[i].scan;
+            in[i].ki.dwFlags = records[i].flags;
+        }
+        return SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+    }
+
+    uint32_t mapVirtualKey(uint32_t code, uint32_t mapType) override { return MapVirtualKeyW(code, mapType); }
+
+    bool sendMessageKey(os::WindowHandle h, uint32_t msg, uintptr_t wParam, intptr_t lParam) override {
+        HWND w = toHwnd(h);
+        if (!w || !IsWindow(w)) return false;
+        DWORD_PTR result = 0;
+        // SMTO_NORMAL keeps our own thread answering messages sent to it while
+        // we wait, so a target that calls back into us cannot deadlock.
+        return SendMessageTimeoutW(w, msg, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendMessageTimeoutMs,
+                                   &result) != 0;
+    }
+
+    void mouseEvent(uint32_t flags, int32_t dx, int32_t dy, uint32_t data, uintptr_t extra) override {
+        mouse_event(flags, static_cast<DWORD>(dx), static_cast<DWORD>(dy), data, extra);
+    }
+
+    bool setCursorPos(int32_t x, int32_t y) override { return SetCursorPos(x, y) != 0; }
+
+    os::Point getCursorPos() override {
+        POINT p{};
+        if (!GetCursorPos(&p)) return {};
+        return {p.x, p.y};
+    }
+
+    int16_t getAsyncKeyState(int vk) override { return GetAsyncKeyState(vk); }
+
+    int vkKeyScan(char16_t c) override {
+        SHORT r = VkKeyScanW(static_cast<wchar_t>(c));
+        if ((r & 0xFF) == 0xFF && ((r >> 8) & 0xFF) == 0xFF) return -1;
+        return static_cast<int>(static_cast<uint16_t>(r));
+    }
+
+    // Injection is refused while another desktop takes the input (the secure
+    // desktop of a password or elevation prompt) and, by the integrity rules,
+    // when the foreground window belongs to a process of a higher integrity
+    // level. Both checks are cheap; when a level cannot be read we assume the
+    // input gets through, so an unusual system never stops a macro.
+    bool inputBlocked() override {
+        HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+        if (!input) return GetLastError() == ERROR_ACCESS_DENIED;
+        Str inputName = desktopName(input);
+        CloseDesktop(input);
+        Str ourName = desktopName(GetThreadDesktop(GetCurrentThreadId()));
+        if (!inputName.empty() && !ourName.empty() && lcase(inputName) != lcase(ourName)) return true;
+
+        HWND fg = GetForegroundWindow();
+        if (!fg) return false;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(fg, &pid);
+        if (pid == 0 || pid == GetCurrentProcessId()) return false;
+        Handle proc(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        if (!proc.valid()) return false;
+        long theirs = integrityOf(proc.get());
+        long ours = integrityOf(GetCurrentProcess());
+        return theirs >= 0 && ours >= 0 && theirs > ours;
+    }
+
+    // --- top-level windows ----------------------------------------------------
+    os::WindowHandle getWindow(os::WindowHandle h, int cmd) override {
+        if (cmd == GW_HWNDFIRST) {
+            HWND w = toHwnd(h);
+            if (w && IsWindow(w)) return fromHwnd(GetWindow(w, GW_HWNDFIRST));
+            return fromHwnd(GetTopWindow(nullptr));
+        }
+        if (h == 0) return 0;
+        return fromHwnd(GetWindow(toHwnd(h), static_cast<UINT>(cmd)));
+    }
+
+    Str getWindowText(os::WindowHandle h) override {
+        wchar_t buf[256];
+        int n = GetWindowTextW(toHwnd(h), buf, 256);
+        return n > 0 ? fromWide(buf, static_cast<size_t>(n)) : Str();
+    }
+
+    Str getClassName(os::WindowHandle h) override {
+        wchar_t buf[256];
+        int n = GetClassNameW(toHwnd(h), buf, 256);
+        return n > 0 ? fromWide(buf, static_cast<size_t>(n)) : Str();
+    }
+
+    os::WindowHandle windowFromPoint(os::Point p) override { return fromHwnd(WindowFromPoint(POINT{p.x, p.y})); }
+    os::WindowHandle getForegroundWindow() override { return fromHwnd(GetForegroundWindow()); }
+    bool setForegroundWindow(os::WindowHandle h) override { return SetForegroundWindow(toHwnd(h)) != 0; }
+
+    os::ThreadId getWindowThreadProcessId(os::WindowHandle h) override {
+        return GetWindowThreadProcessId(toHwnd(h), nullptr);
+    }
+    os::ThreadId getCurrentThreadId() override { return GetCurrentThreadId(); }
+
+    bool attachThreadInput(os::ThreadId attach, os::ThreadId attachTo, bool on) override {
+        return AttachThreadInput(attach, attachTo, on ? TRUE : FALSE) != 0;
+    }
+
+    bool setWindowPos(os::WindowHandle h, int64_t insertAfter, int x, int y, int cx, int cy,
+                      uint32_t flags) override {
+        return SetWindowPos(toHwnd(h), insertAfterHandle(insertAfter), x, y, cx, cy, flags) != 0;
+    }
+
+    void appActivate(const Str& title) override {
+        FindByTitle f{&title};
+        EnumWindows(findByTitleProc, reinterpret_cast<LPARAM>(&f));
+        HWND w = f.found ? f.found : f.foundHidden;
+        if (!w) return;
+        if (IsIconic(w)) ShowWindowAsync(w, SW_RESTORE);
+        // The system lets a process take the foreground only from the thread
+        // that has the input; sharing the input state of the current
+        // foreground thread for the moment of the call satisfies that.
+        HWND fg = GetForegroundWindow();
+        DWORD fgThread = fg ? GetWindowThreadProcessId(fg, nullptr) : 0;
+        DWORD self = GetCurrentThreadId();
+        bool attached = fgThread && fgThread != self && AttachThreadInput(self, fgThread, TRUE);
+        SetForegroundWindow(w);
+        BringWindowToTop(w);
+        if (attached) AttachThreadInput(self, fgThread, FALSE);
+    }
+
+    // --- screen ---------------------------------------------------------------
+    int32_t screenWidth() override { return GetSystemMetrics(SM_CXSCREEN); }
+    int32_t screenHeight() override { return GetSystemMetrics(SM_CYSCREEN); }
+
+    int dpi() override {
+        using GetDpiForSystemFn = UINT(WINAPI*)();
+        // Windows 10 1607 and later; older systems answer through the screen DC.
+        static auto fn = reinterpret_cast<GetDpiForSystemFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem")));
+        if (fn) {
+            UINT d = fn();
+            if (d) return static_cast<int>(d);
+        }
+        HDC dc = GetDC(nullptr);
+        int d = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
+        if (dc) ReleaseDC(nullptr, dc);
+        return d > 0 ? d : 96;
+    }
+
+    // --- processes, sound, power ----------------------------------------------
+    void startProgram(const Str& commandLine, int showStyle) override {
+        std::wstring cl(wide(commandLine));  // CreateProcessW may write into it
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = static_cast<WORD>(showStyle);
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(nullptr, cl.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            DWORD e = GetLastError();
+            err::raise(e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? err::FileNotFound : err::InvalidCall);
+        }
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+
+    bool playSound(const Str& file, uint32_t flags) override {
+        return PlaySoundW(file.empty() ? nullptr : wide(file), nullptr, flags) != 0;
+    }
+
+    void beep() override { MessageBeep(MB_OK); }
+
+    // Every system a 64-bit program runs on is of the NT family.
+    bool isWindowsNT() override { return true; }
+
+    bool enableShutdownPrivilege() override {
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+        Handle t(token);
+        TOKEN_PRIVILEGES tp{};
+        if (!LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &tp.Privileges[0].Luid)) return false;
+        tp.PrivilegeCount = 1;
+        tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        if (!AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr)) return false;
+        return GetLastError() == ERROR_SUCCESS;  // ERROR_NOT_ALL_ASSIGNED: not granted
+    }
+
+    bool exitWindowsEx(uint32_t flags) override {
+        return ExitWindowsEx(flags, SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED) !=
+               0;
+    }
+
+    [[noreturn]] void endProcess() override { ExitProcess(0); }
+
+    // --- time -------------------------------------------------------------------
+    void sleep(uint32_t ms) override { Sleep(ms); }
+
+    DateTime now() override {
+        SYSTEMTIME st{};
+        GetLocalTime(&st);
+        return DateTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+    }
+
+    int64_t monotonicMs() override {
+        LARGE_INTEGER c{};
+        QueryPerformanceCounter(&c);
+        // Split to avoid overflow of counter * 1000 after long uptimes.
+        int64_t whole = c.QuadPart / qpcFrequency_;
+        int64_t rest = c.QuadPart % qpcFrequency_;
+        return whole * 1000 + rest * 1000 / qpcFrequency_;
+    }
+
+    // --- files --------------------------------------------------------------------
+    bool fileExists(const Str& path) override { return files::exists(path); }
+    bool fileInfo(const Str& path, os::DirEntry& out) override { return files::info(path, out); }
+    std::string readFile(const Str& path) override { return files::read(path); }
+    std::unique_ptr<os::OutFile> createFile(const Str& path) override { return files::create(path); }
+    std::unique_ptr<os::OutFile> appendFile(const Str& path) override { return files::append(path); }
+    void replaceFile(const Str& source, const Str& target) override { files::replace(source, target); }
+    void removeFile(const Str& path) override { files::remove(path); }
+    std::vector<os::DirEntry> listFolder(const Str& folder) override { return files::list(folder); }
+    std::vector<Str> drives() override { return files::drives(); }
+    Str currentFolder() override { return files::currentFolder(); }
+    Str programFolder() override { return files::programFolder(); }
+    Str commandLine() override { return argumentsOf(fromWide(GetCommandLineW())); }
+    int versionMajor() override { return major_; }
+    int versionMinor() override { return minor_; }
+
+private:
+    int major_, minor_;
+    int64_t qpcFrequency_ = 1;
+};
+
+}  // namespace
+
+std::unique_ptr<os::Services> makeServices(int versionMajor, int versionMinor) {
+    return std::make_unique<Win32Services>(versionMajor, versionMinor);
+}
+
+}  // namespace win32
