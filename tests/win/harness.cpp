@@ -21,6 +21,16 @@ std::vector<Test>& tests() {
     return all;
 }
 
+struct Mode {
+    const char* flag;
+    ModeFn fn;
+};
+
+std::vector<Mode>& modes() {
+    static std::vector<Mode> all;
+    return all;
+}
+
 int g_failuresInTest = 0;
 
 void out(const std::string& s) {
@@ -32,6 +42,11 @@ void out(const std::string& s) {
 
 bool registerTest(const char* group, const char* name, TestFn fn) {
     tests().push_back({group, name, fn});
+    return true;
+}
+
+bool registerMode(const char* flag, ModeFn fn) {
+    modes().push_back({flag, fn});
     return true;
 }
 
@@ -78,6 +93,20 @@ std::string utf8(StrView s) {
 
 int wmain(int argc, wchar_t** argv) {
     using namespace wt;
+    if (argc > 1) {
+        std::string first = utf8(std::u16string(reinterpret_cast<const char16_t*>(argv[1])));
+        for (const Mode& m : modes()) {
+            if (first != m.flag) continue;
+            try {
+                return m.fn();
+            } catch (const RtError& e) {
+                out("mode " + first + ": error " + std::to_string(e.number) + ": " + utf8(e.description) + "\n");
+            } catch (const std::exception& e) {
+                out("mode " + first + ": " + e.what() + "\n");
+            }
+            return 2;
+        }
+    }
     std::vector<std::string> filters;
     bool listOnly = false;
     for (int i = 1; i < argc; ++i) {

@@ -19,6 +19,12 @@ namespace wt {
 using TestFn = void (*)();
 bool registerTest(const char* group, const char* name, TestFn fn);
 
+// A helper mode of the test program: when the first argument equals flag,
+// the program runs fn instead of the tests and exits with its result. Tests
+// start the program itself as a child this way.
+using ModeFn = int (*)();
+bool registerMode(const char* flag, ModeFn fn);
+
 // Thrown by the ASSERT_ macros (after reporting) to leave the current test.
 struct AbortTest {};
 // Thrown by SKIP(): the test counts as skipped, neither passed nor failed.

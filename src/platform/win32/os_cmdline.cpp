@@ -4,15 +4,12 @@ namespace win32 {
 
 Str argumentsOf(StrView cl) {
     size_t i = 0;
-    bool quoted = false;
-    while (i < cl.size()) {
-        char16_t c = cl[i];
-        if (c == u'"') {
-            quoted = !quoted;
-        } else if (!quoted && (c == u' ' || c == u'\t')) {
-            break;
-        }
-        ++i;
+    if (!cl.empty() && cl[0] == u'"') {
+        // Quoted program name: up to and including the closing quote.
+        i = cl.find(u'"', 1);
+        i = i == StrView::npos ? cl.size() : i + 1;
+    } else {
+        while (i < cl.size() && cl[i] != u' ' && cl[i] != u'\t') ++i;
     }
     if (i < cl.size() && (cl[i] == u' ' || cl[i] == u'\t')) ++i;
     return Str(cl.substr(i));

@@ -6,10 +6,10 @@
 
 namespace win32 {
 
-// The text after the program name: the program name ends at the first blank
-// or tab outside double quotes (quotes toggle, as the C run time reads
-// argv[0]); then one separating blank or tab is dropped. The rest is kept
-// exactly, including further blanks and quotes.
+// The text after the program name: a program name in double quotes ends at
+// the closing quote, an unquoted one at the first blank or tab; then one
+// separating blank or tab is dropped. The rest is kept exactly, including
+// further blanks and quotes.
 Str argumentsOf(StrView commandLine);
 
 }  // namespace win32

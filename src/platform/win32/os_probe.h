@@ -1,0 +1,92 @@
+// Observation and set-up helpers for the Windows-side tests: they look at
+// real windows, processes and files from outside the services port, so a
+// test can check what the services did. Free of <windows.h>.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/os.h"
+
+namespace win32::probe {
+
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+bool isWindow(os::WindowHandle h);
+bool isVisible(os::WindowHandle h);
+bool isTopmost(os::WindowHandle h);   // WS_EX_TOPMOST
+Rect windowRect(os::WindowHandle h);  // screen coordinates
+uint32_t processIdOf(os::WindowHandle h);
+// First descendant window of the class (any depth), 0 if none.
+os::WindowHandle findChild(os::WindowHandle parent, const Str& className);
+// Text of a window or control, also of another process (WM_GETTEXT).
+Str controlText(os::WindowHandle h);
+bool setControlText(os::WindowHandle h, const Str& text);
+// WM_CLOSE without waiting.
+void postClose(os::WindowHandle h);
+bool terminateProcess(uint32_t pid);
+
+// Dispatches this thread's messages for about ms milliseconds.
+void pump(uint32_t ms);
+
+// A plain top-level window of this thread (shown, not active).
+os::WindowHandle createWindow(const Str& title, int x, int y, int w, int h);
+void destroyWindow(os::WindowHandle h);
+
+// A top-level window whose thread never reads its messages: it stands for a
+// hung program. The thread is stopped by the destructor.
+class UnresponsiveWindow {
+public:
+    UnresponsiveWindow();
+    ~UnresponsiveWindow();
+    UnresponsiveWindow(const UnresponsiveWindow&) = delete;
+    UnresponsiveWindow& operator=(const UnresponsiveWindow&) = delete;
+    os::WindowHandle handle() const { return hwnd_; }
+
+private:
+    void* thread_ = nullptr;
+    void* stopEvent_ = nullptr;
+    os::WindowHandle hwnd_ = 0;
+};
+
+// A child process started in a given working folder.
+class Process {
+public:
+    // Throws RtError when the program cannot be started.
+    Process(const Str& commandLine, const Str& workingFolder);
+    ~Process();  // leaves the process running
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    uint32_t id() const { return pid_; }
+    // Exit code, or -1 when still running after ms milliseconds.
+    long wait(uint32_t ms);
+    void kill();
+
+private:
+    void* process_ = nullptr;
+    uint32_t pid_ = 0;
+};
+
+// A file kept open for reading and writing without delete sharing, as an
+// editor or a scanner would hold it: it can be neither replaced nor deleted.
+class HeldFile {
+public:
+    explicit HeldFile(const Str& path);  // throws RtError when it cannot open
+    ~HeldFile();
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+private:
+    void* handle_ = nullptr;
+};
+
+// A new empty folder under the user's temporary folder; removeTree deletes
+// it with everything inside.
+Str makeTempFolder(const Str& prefix);
+void removeTree(const Str& folder);
+
+// Text of the last Win32 error, for test diagnostics.
+Str lastErrorText();
+
+}  // namespace win32::probe
