@@ -1,10 +1,78 @@
 // New, Open, Save as, Save and the window title.
 #include "core/frm_TOVIRAK.h"
+#include "documents/frm_FileSelect.h"
 
-void frm_TOVIRAK::mnu_New_Click() {}
-void frm_TOVIRAK::mnu_Open_Click() {}
-void frm_TOVIRAK::mnu_Save_Click() {}
-void frm_TOVIRAK::mnu_SaveUwa_Click() {}
-void frm_TOVIRAK::MS_SetWindowTitle() {}
-bool frm_TOVIRAK::askSaveChanges() { return true; }
-void frm_TOVIRAK::showFileSelect(int16_t mode) { bas.Gint_FileSelectMode = mode; bas.Gstr_FileSelectPath.clear(); }
+bool frm_TOVIRAK::askSaveChanges() {
+    if (!Mbln_EditFlg) return true;
+    int answer = msgBox(u"変更されています。保存しますか？\r\n\r\n" + Mstr_FileName, tk::mb::YesNoCancel, u"確認");
+    if (answer == tk::mb::IdCancel) return false;
+    if (answer == tk::mb::IdYes) {
+        if (!Mstr_FileName.empty()) MS_WriteFile(Mstr_FileName, 1);
+        else mnu_Save_Click();
+        // Still changed: the name was not given or the write failed. Going
+        // on would throw the unsaved changes away.
+        if (Mbln_EditFlg) return false;
+    }
+    return true;
+}
+
+void frm_TOVIRAK::mnu_New_Click() {
+    guarded(u"mnu_New_Click", [&] {
+        if (!askSaveChanges()) return;
+        form->setText(u"TOVIRAK");
+        bas.Gstr_FileSelectPath.clear();
+        Mstr_FileName.clear();
+        resetSteps();
+        scr_Detail_Scroll();
+        Mbln_EditFlg = false;
+    });
+}
+
+void frm_TOVIRAK::mnu_Open_Click() {
+    guarded(u"mnu_Open_Click", [&] {
+        if (!askSaveChanges()) return;
+        MS_TopMost(false);  // the dialog must come in front
+        showFileSelect(1);
+        MS_TopMost(true);
+        if (!bas.Gstr_FileSelectPath.empty()) MS_ReadFile(bas.Gstr_FileSelectPath);
+    });
+}
+
+void frm_TOVIRAK::mnu_Save_Click() {
+    guarded(u"mnu_Save_Click", [&] {
+        MS_TopMost(false);
+        showFileSelect(2);
+        MS_TopMost(true);
+        if (!bas.Gstr_FileSelectPath.empty()) MS_WriteFile(bas.Gstr_FileSelectPath, 0);
+    });
+}
+
+void frm_TOVIRAK::mnu_SaveUwa_Click() {
+    guarded(u"mnu_SaveUwa_Click", [&] {
+        if (!Mstr_FileName.empty()) MS_WriteFile(Mstr_FileName, 0);
+        else mnu_Save_Click();
+    });
+}
+
+void frm_TOVIRAK::MS_SetWindowTitle() {
+    guarded(u"MS_SetWindowTitle", [&] {
+        const Str name = MS_GetFileName(Mstr_FileName);
+        Str caption = u"TOVIRAK";
+        if (!Mstr_FileName.empty() && name != u"TOVIRAK.TVK") caption += u" - " + name;
+        form->setText(caption);
+    });
+}
+
+void frm_TOVIRAK::showFileSelect(int16_t mode) {
+    bas.Gint_FileSelectMode = mode;
+    bas.Gstr_FileSelectPath.clear();
+    try {
+        frm_FileSelect dialog(*this);
+        dialog.form->showModal();
+    } catch (const std::exception&) {
+        // The dialog could not be shown: no result, and the caller goes on
+        // as after a cancel.
+        bas.Gstr_FileSelectPath.clear();
+        msgBox(describeCurrentException(), tk::mb::OK | tk::mb::Critical);
+    }
+}
