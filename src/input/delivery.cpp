@@ -1,4 +1,86 @@
 // Keyboard delivery routes and sound.
-#include "core/frm_TOVIRAK.h"
+#include "input/delivery.h"
 
-void frm_TOVIRAK::MS_SendKeys(const Str&, bool, bool& bln_Ret) { bln_Ret = true; }
+#include "core/frm_TOVIRAK.h"
+#include "input/sendkeys.h"
+
+bool MF_SendInputKey(os::Services& os, int16_t int_Key, StrView str_Mode) {
+    std::vector<int16_t> keys{int_Key};
+    std::vector<int16_t> ups{int16_t(str_Mode == u"DOWN" ? 0 : 1)};
+    MS_SendInputKeys(os, 1, keys, ups);
+    return true;
+}
+
+void MS_SendInputKeys(os::Services& os, int32_t lng_Count, const std::vector<int16_t>& int_Keys,
+                      const std::vector<int16_t>& int_Ups) {
+    try {
+        size_t n = lng_Count < 0 ? 0 : size_t(lng_Count);
+        n = std::min({n, int_Keys.size(), int_Ups.size()});
+        if (n == 0) return;
+        std::vector<os::KeyInput> records(n);
+        for (size_t i = 0; i < n; ++i) {
+            // Key codes go as their low byte; every record carries the
+            // extended flag, as the key-input steps always have.
+            uint16_t vk = uint16_t(uint16_t(int_Keys[i]) & 0xFF);
+            records[i].vk = vk;
+            records[i].scan = uint16_t(os.mapVirtualKey(vk, 0));
+            records[i].flags = int_Ups[i] == 0 ? os::k::KEYEVENTF_EXTENDEDKEY
+                                               : os::k::KEYEVENTF_EXTENDEDKEY | os::k::KEYEVENTF_KEYUP;
+        }
+        os.sendInput(records);
+    } catch (const std::exception&) {
+        // Delivery failures go unnoticed, as the system does not report them either.
+    }
+}
+
+bool MF_SendMessageKey(os::Services& os, int16_t int_Key, StrView str_Mode, uint64_t lng_hWnd) {
+    try {
+        bool down = str_Mode == u"DOWN";
+        uint32_t msg;
+        if (int_Key < 48 || int_Key > 90) {
+            msg = down ? os::k::WM_SYSKEYDOWN : os::k::WM_SYSKEYUP;
+        } else {
+            if (!down) return true;
+            msg = os::k::WM_IME_CHAR;
+        }
+        os.sendMessageKey(lng_hWnd, msg, uintptr_t(uint16_t(int_Key) & 0xFF), 0);
+    } catch (const std::exception&) {
+    }
+    return true;
+}
+
+bool MF_PlaySound(os::Services& os, const Str& str_File) {
+    try {
+        if (str_File.empty()) return false;
+        os::DirEntry e;
+        if (!os.fileInfo(str_File, e) || e.isDir || e.hidden || e.system) return false;
+        return os.playSound(str_File, os::k::SND_ASYNC);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void frm_TOVIRAK::MS_SendKeys(const Str& str_Keys, bool bln_Wait, bool& bln_Ret) {
+    try {
+        sendkeys::send(os, str_Keys, bln_Wait);
+        bln_Ret = true;
+        return;
+    } catch (const std::exception&) {
+        bln_Ret = false;
+        int number = currentErrorNumber();
+        Str description = describeCurrentException();
+        try {
+            // The message must be seen even when the target had the front.
+            MF_ActiveForm(form->nativeHandle());
+            if (number == err::PermissionDenied) {
+                msgBox(u"SendKeysでエラーが発生しました。(" + description + u")\r\n" +
+                           u"TOVIRAK.exeフォルダにあるMSVBVM60.DLLとVB6JP.DLLを削除して実行してみてください。",
+                       tk::mb::OK | tk::mb::Information);
+            } else {
+                msgBox(u"エラー(SendKeys)\r\n" + toStr((long long)number) + u"\r\n" + description, tk::mb::OK);
+            }
+        } catch (const std::exception&) {
+            errorExit(u"MS_SendKeys");
+        }
+    }
+}

@@ -1,4 +1,145 @@
 // Checks before a run and the run arrays.
+#include "playback/validation.h"
+
 #include "core/frm_TOVIRAK.h"
 
-bool frm_TOVIRAK::MF_InputChk() { return false; }
+void MS_StrSplit(StrView str_In, std::vector<Str>& parts) {
+    for (Str& s : parts) s.clear();
+    auto store = [&](size_t k, StrView piece) {
+        if (k >= parts.size()) err::raise(err::Subscript);
+        parts[k] = Str(piece);
+    };
+    size_t k = 1;
+    for (size_t p = str_In.find(u','); p != StrView::npos; p = str_In.find(u',')) {
+        store(k++, str_In.substr(0, p));
+        str_In = str_In.substr(p + 1);
+    }
+    store(k, str_In);
+}
+
+namespace {
+
+// value * 1000 > 2147483647, decided on the exact decimal digits so that no
+// rounding of a binary number lets a slightly larger interval through.
+bool aboveLimit(const Decimal& d) {
+    static const std::string limit = "2147483647";
+    if (d.negative || d.isZero()) return false;
+    long shift = d.scale - 3;  // value * 1000 = digits * 10^-shift
+    std::string whole;
+    bool fraction = false;
+    if (shift <= 0) {
+        whole = d.digits + std::string(size_t(-shift), '0');
+    } else if (long(d.digits.size()) > shift) {
+        whole = d.digits.substr(0, d.digits.size() - size_t(shift));
+        fraction = d.digits.find_first_not_of('0', d.digits.size() - size_t(shift)) != std::string::npos;
+    } else {
+        return false;  // below 1 after the shift
+    }
+    size_t lead = whole.find_first_not_of('0');
+    whole = lead == std::string::npos ? std::string() : whole.substr(lead);
+    if (whole.size() != limit.size()) return whole.size() > limit.size();
+    if (whole != limit) return whole > limit;
+    return fraction;
+}
+
+}  // namespace
+
+bool frm_TOVIRAK::MF_InputChk() {
+    bool result = false;
+    // A control that cannot take the focus now must not turn a plain input
+    // message into an error.
+    auto focus = [](tk::Control* c) {
+        try {
+            if (c) c->setFocus();
+        } catch (const std::exception&) {
+        }
+    };
+    auto message = [&](StrView text) { msgBox(Str(text), tk::mb::OK, Str(AppTitle)); };
+
+    guarded(u"MF_InputChk", [&] {
+        Str kankaku = txt_Kankaku->text();
+        auto intervalError = [&](StrView text) {
+            message(text);
+            focus(txt_Kankaku);
+        };
+        std::optional<Decimal> v = isNumeric(kankaku) ? parseDecimal(kankaku) : std::nullopt;
+        if (!v) return intervalError(u"実行間隔入力エラー 数値を入力してください。");
+        if (v->isZero()) return intervalError(u"実行間隔入力エラー ゼロ以外を入力してください。");
+        if (aboveLimit(*v)) return intervalError(u"実行間隔入力エラー こんな大きい数字は入力しないでください。");
+        if (!v->wholeAfterShift(3)) return intervalError(u"実行間隔入力エラー 小数点以下は、３桁までで入力してください。");
+
+        Mlng_RunRowCount = 0;
+        std::vector<Str> parts(3);
+        const bool minutes = cmb_Tani->text() == u"分";
+        for (int32_t i = 1; i <= Mlng_RowCount() - 1; ++i) {
+            const MacroStep& row = steps.at(i);
+            Str a = trim(row.Dousa);
+            Str x, y;
+            if (!dousa::isKeyInput(a)) {
+                MS_StrSplit(row.ZahyoCmd, parts);
+                x = parts[1];
+                y = parts[2];
+            } else {
+                x = row.ZahyoCmd;
+            }
+            if (a.empty()) break;
+
+            auto rowError = [&](StrView text) {
+                if (i <= scr_Detail->max()) scr_Detail->setValue(i);
+                focus(txt_ZahyoCmd.size() > 1 ? txt_ZahyoCmd[1] : nullptr);
+                message(text);
+            };
+            Str tx = trim(x);
+            if (dousa::isKeyInput(a)) {
+                if (tx.empty()) return rowError(u"コマンドが設定されていません");
+                if ((a == dousa::KeyInputKai || a == dousa::KeyInputShin) && !startsWith(tx, u"VK_"))
+                    return rowError(u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。");
+                if (a == dousa::KeyInputShin && Mstr_WindowTitle.empty())
+                    return rowError(u"ｷｰ入力_真の場合は、対象ウィンドウを設定してください。");
+                x = tx;
+            } else if (a == dousa::Wait) {
+                if (tx.empty() || !isNumeric(tx)) return rowError(u"待機時間の値が不正です");
+                x = toStr(cdbl(tx) * 1000);
+                if (minutes) x = toStr(cdbl(x) * 60);
+            } else if (dousa::isWindowAction(a)) {
+                if (tx.empty()) return rowError(u"ウィンドウタイトルが入力されていません");
+                x = tx;
+            } else if (a == dousa::Exe) {
+                if (tx.empty()) return rowError(u"ＥＸＥファイル名が入力されていません");
+                x = tx;
+            } else if (a == dousa::PlaySound) {
+                if (tx.empty()) return rowError(u"音声ファイル名が入力されていません");
+                x = tx;
+            } else if (a != dousa::End) {
+                if (tx.empty()) x = u"-1";
+                if (trim(y).empty()) y = u"-1";
+                if (!isNumeric(x)) return rowError(u"Ｘ軸の値が不正です");
+                if (!isNumeric(y)) return rowError(u"Ｙ軸の値が不正です");
+            }
+            Mlng_RunRowCount = i;
+            Mstr_X_jiku.resize(size_t(i) + 1);
+            Mstr_Y_jiku.resize(size_t(i) + 1);
+            Mstr_X_jiku[size_t(i)] = x;
+            Mstr_Y_jiku[size_t(i)] = y;
+        }
+
+        if (Mlng_RunRowCount == 0) {
+            message(u"処理が設定されていません");
+            scr_Detail->setValue(1);
+            focus(cmb_Cmd.size() > 1 ? cmb_Cmd[1] : nullptr);
+            return;
+        }
+        if (Mbln_StopTimerEnabled && Mint_TimerHH == 0 && Mint_TimerMM == 0) {
+            message(u"停止タイマーが設定されていません");
+            cmd_Setting_Click();
+            return;
+        }
+        if (Mbln_StopTimerEnabled && Mint_TimerHH == -1 && Mint_TimerMM == 0) {
+            message(u"実行回数が設定されていません");
+            cmd_Setting_Click();
+            return;
+        }
+        result = true;
+    });
+    return result;
+}

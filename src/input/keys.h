@@ -1,0 +1,29 @@
+// Key names and key lists ("VK_HOME,+VK_END,^VK_C(300)"): the fixed table of
+// supported names and the list parser, free of any window so that it can be
+// checked on its own.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "core/frm_TOVIRAK.h"
+#include "platform/text.h"
+
+namespace keys {
+
+// The supported names in table order with their virtual-key codes.
+const std::vector<std::pair<Str, int16_t>>& table();
+
+// Code of an upper-case key name, 0 when the name is not supported.
+int16_t codeOf(StrView upperName);
+
+// Parses a key list into out (entries 1..n; entry 0 unused). Returns false
+// at the first unsupported item and puts that item, trimmed and as typed,
+// into unsupported: the entries before it are complete, the failing one
+// keeps its modifier flags and hold time with code 0, later ones are empty.
+// A hold time outside the 32-bit range raises RtError 6 with out holding
+// what was set up to then.
+bool parseKeyList(StrView text, KeyArrays& out, Str& unsupported);
+
+}  // namespace keys
