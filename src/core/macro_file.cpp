@@ -1,15 +1,232 @@
 // Reading and writing macro documents.
+#include <algorithm>
+
+#include "core/document_format.h"
 #include "core/frm_TOVIRAK.h"
 
-void frm_TOVIRAK::MS_ReadFile(const Str& path) { (void)path; }
-void frm_TOVIRAK::MS_WriteFile(const Str& path, int16_t noQuestion) { (void)path; (void)noQuestion; }
+namespace {
+constexpr StrView kDefaultDocument = u"TOVIRAK.TVK";
+// Chunk size of writes: large enough to be cheap, small enough that a full
+// disk is noticed part-way through a long document.
+constexpr size_t kWriteChunk = 256 * 1024;
+// Largest window size accepted from a document, in pixels; a hostile value
+// must not reach the window system as an overflowing number.
+constexpr double kMaxWindowPixels = 65535;
+}  // namespace
+
 Str frm_TOVIRAK::MS_GetFileName(StrView path) {
     Str s(path);
     for (;;) {
         auto p = s.find(u'\\');
-        if (p != Str::npos) { s = s.substr(p + 1); continue; }
+        if (p != Str::npos) {
+            s = s.substr(p + 1);
+            continue;
+        }
         p = s.find(u':');
-        if (p != Str::npos) { s = s.substr(p + 1); continue; }
+        if (p != Str::npos) {
+            s = s.substr(p + 1);
+            continue;
+        }
         return s;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+// Makes row r exist below the trailing empty row (the model grows by whole
+// rows at the end, amortised, with no redraw per row).
+static void ensureRow(StepList& steps, int32_t r) {
+    if (r >= steps.count()) steps.grow(r - steps.count() + 1);
+}
+
+void frm_TOVIRAK::MS_ReadFile(const Str& path) {
+    long long lineNo = 0;
+    bool started = false;
+    // Brings the grid's scroll range in line with the rows read and shows
+    // them from row 1.
+    auto showFromTop = [&] {
+        MF_ArryAdd(0, false);
+        scr_Detail->setValue(1);
+        scr_Detail_Scroll();
+    };
+    try {
+        if (!os.fileExists(path)) return;
+        started = true;
+        form->setMousePointer(tk::MousePointer::Hourglass);
+        MS_DispStatus(2, u"読み込み中！！！");
+        resetSteps();
+
+        const Str text = docfmt::decode(os.readFile(path));
+        const double tppX = tk.twipsPerPixelX(), tppY = tk.twipsPerPixelY();
+        int32_t row = 0;
+        size_t pos = 0;
+        StrView line;
+        while (docfmt::nextLine(text, pos, line)) {
+            ++lineNo;
+            if (docfmt::isStepLine(line)) {
+                ++row;
+                ensureRow(steps, row);
+                if (!docfmt::isBlankLine(line)) steps.at(row) = docfmt::cutStepLine(line);
+                continue;
+            }
+            docfmt::KeyLine k = docfmt::splitKeyLine(line);
+            if (k.indexed) {
+                // A legacy row index may name at most the row after the
+                // trailing empty row; the model then grows so that an empty
+                // row still follows it.
+                if (k.index < 1 || k.index > steps.count() + 1) err::raise(err::Subscript);
+                row = k.index;
+                ensureRow(steps, row);
+            }
+            const Str& n = k.name;
+            const Str& v = k.value;
+            if (n == u"Ver") {
+                Mstr_FileVer = v;
+            } else if (n == u"Top") {
+                double t = docfmt::readNumber(v);
+                if (!(t >= 0 && t < os.screenHeight() * tppY)) t = 0;
+                form->move(form->left(), t, form->width(), form->height());
+            } else if (n == u"Height") {
+                double h = docfmt::readNumber(v);
+                if (h >= 0) form->move(form->left(), form->top(), form->width(), std::min(h, kMaxWindowPixels * tppY));
+            } else if (n == u"Left") {
+                double l = docfmt::readNumber(v);
+                if (!(l >= 0 && l < os.screenWidth() * tppX)) l = 0;
+                form->move(l, form->top(), form->width(), form->height());
+            } else if (n == u"Width") {
+                double w = docfmt::readNumber(v);
+                if (w >= 0) form->move(form->left(), form->top(), std::min(w, kMaxWindowPixels * tppX), form->height());
+            } else if (n == u"KankakuTime") {
+                txt_Kankaku->setText(v);
+            } else if (n == u"KankakuTimeTani") {
+                cmb_Tani->setListIndex(cmb_Tani->findExact(v == u"2" ? u"分" : u"秒"));
+            } else if (n == u"WindowTitle") {
+                Mstr_WindowTitle = v;
+            } else if (n == u"StartHotKey") {
+                Mstr_StartKey = v;
+                KeyArrays a;
+                MS_HotKey_StrToArry(v, a);
+                bas.Gint_StartKey = a.code;
+            } else if (n == u"StopHotKey") {
+                Mstr_StopKey = v;
+                KeyArrays a;
+                MS_HotKey_StrToArry(v, a);
+                bas.Gint_StopKey = a.code;
+            } else if (n == u"TimerHH") {
+                Mint_TimerHH = docfmt::readInt16(v);
+            } else if (n == u"TimerMM") {
+                Mint_TimerMM = docfmt::readInt16(v);
+            } else if (n == u"TimerEnabled") {
+                Mbln_StopTimerEnabled = docfmt::readBool(v);
+            } else if (n == u"TimerPCOff") {
+                Mbln_PCPowerOff = docfmt::readBool(v);
+            } else if (n == u"TopMost") {
+                Mbln_TopMost = docfmt::readBool(v);
+                MS_TopMost(true);
+            } else if (n == u"NotActive") {
+                Mbln_NotActive = docfmt::readBool(v);
+            } else if (n == u"Dousa") {
+                steps.at(row).Dousa = v;
+            } else if (n == u"ZahyoCmd" || n == u"X_jiku") {
+                steps.at(row).ZahyoCmd = v;
+            } else if (n == u"Y_jiku") {
+                if (!v.empty()) {
+                    MacroStep& s = steps.at(row);
+                    s.ZahyoCmd += u',';
+                    s.ZahyoCmd += v;
+                }
+            } else if (n == u"Comment") {
+                steps.at(row).Comment = v;
+            }
+        }
+
+        Mstr_FileName = MS_GetFileName(path) == kDefaultDocument ? Str() : path;
+        MS_SetWindowTitle();
+        showFromTop();
+        Mbln_EditFlg = false;
+        form->setMousePointer(tk::MousePointer::Default);
+        MS_DispStatus(2, u"読み込み完了！！！");
+    } catch (const std::exception&) {
+        MS_DispStatus(9, toStr(lineNo) + u"行目 " + describeCurrentException());
+        if (!started) return;
+        // What was read stays, but it is neither that file nor the previous
+        // document any more: no name, marked as changed, so that a later
+        // save cannot silently put the mixture over either of them.
+        try {
+            showFromTop();
+        } catch (const std::exception&) {
+        }
+        Mbln_EditFlg = true;
+        Mstr_FileName.clear();
+        MS_SetWindowTitle();
+        form->setMousePointer(tk::MousePointer::Default);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+
+void frm_TOVIRAK::MS_WriteFile(const Str& path, int16_t noQuestion) {
+    bool busy = false;
+    std::unique_ptr<os::OutFile> out;
+    Str temp;
+    try {
+        if (noQuestion == 0 && os.fileExists(path)) {
+            if (msgBox(u"上書きしてよろしいですか？\r\n\r\n" + path, tk::mb::YesNo, u"確認") != tk::mb::IdYes) return;
+        }
+        busy = true;
+        form->setMousePointer(tk::MousePointer::Hourglass);
+        MS_DispStatus(2, u"書き込み中！！！");
+
+        docfmt::Header h;
+        h.ver = versionText();
+        h.top = form->top();
+        h.height = form->height();
+        h.left = form->left();
+        h.width = form->width();
+        h.kankakuTime = txt_Kankaku->text();
+        const Str& tani = cmb_Tani->text();
+        h.kankakuTimeTani = tani == u"秒" ? Str(u"1") : tani == u"分" ? Str(u"2") : Str();
+        h.windowTitle = Mstr_WindowTitle;
+        h.startHotKey = Mstr_StartKey;
+        h.stopHotKey = Mstr_StopKey;
+        h.timerHH = Mint_TimerHH;
+        h.timerMM = Mint_TimerMM;
+        h.timerEnabled = Mbln_StopTimerEnabled;
+        h.timerPCOff = Mbln_PCPowerOff;
+        h.topMost = Mbln_TopMost;
+        h.notActive = Mbln_NotActive;
+        const std::string bytes = docfmt::encode(docfmt::headerText(h) + docfmt::stepsText(steps));
+
+        // The document goes to a temporary file beside the target, which
+        // replaces the target only when it is complete: a failure on the way
+        // leaves the previous file as it was.
+        temp = path + u".tmp~";
+        out = os.createFile(temp);
+        for (size_t at = 0; at < bytes.size(); at += kWriteChunk)
+            out->write(std::string_view(bytes).substr(at, kWriteChunk));
+        out->flush();
+        out->close();
+        out.reset();
+        os.replaceFile(temp, path);
+        temp.clear();
+
+        Mstr_FileName = MS_GetFileName(path) == kDefaultDocument ? Str() : path;
+        MS_SetWindowTitle();
+        Mbln_EditFlg = false;
+        form->setMousePointer(tk::MousePointer::Default);
+        MS_DispStatus(2, u"書き込み完了！！！");
+    } catch (const std::exception&) {
+        errorExit(u"MS_WriteFile");
+        // The name, the title and the changed mark stay as they were.
+        out.reset();  // closes silently
+        if (!temp.empty()) {
+            try {
+                os.removeFile(temp);
+            } catch (const std::exception&) {
+            }
+        }
+        if (busy) form->setMousePointer(tk::MousePointer::Default);
     }
 }

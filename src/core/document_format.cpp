@@ -1,0 +1,148 @@
+#include "core/document_format.h"
+
+namespace docfmt {
+
+namespace {
+constexpr StrView kSeparator = u"\",\"";
+
+bool equalsNoCase(StrView a, StrView b) { return a.size() == b.size() && lcase(a) == lcase(b); }
+}  // namespace
+
+Str decode(std::string_view bytes) {
+    if (bytes.substr(0, Utf8Bom.size()) == Utf8Bom) return fromUtf8(bytes.substr(Utf8Bom.size()));
+    return fromCp932(bytes);
+}
+
+bool nextLine(StrView text, size_t& pos, StrView& line) {
+    if (pos >= text.size()) return false;
+    size_t end = pos;
+    while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') ++end;
+    line = text.substr(pos, end - pos);
+    if (end < text.size()) {
+        if (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n')
+            end += 2;
+        else
+            end += 1;
+    }
+    pos = end;
+    return true;
+}
+
+bool isBlankLine(StrView line) {
+    for (char16_t c : line)
+        if (!isBlankChar(c)) return false;
+    return true;
+}
+
+bool isStepLine(StrView line) { return (!line.empty() && line[0] == u'"') || isBlankLine(line); }
+
+KeyLine splitKeyLine(StrView line) {
+    size_t eq = line.find(u'=');
+    if (eq == StrView::npos) err::raise(err::InvalidCall);
+    KeyLine k;
+    StrView key = line.substr(0, eq);
+    size_t bracket = key.find(u'(');
+    if (bracket != StrView::npos) {
+        k.indexed = true;
+        k.index = clng(val(key.substr(bracket + 1)));
+        key = key.substr(0, bracket);
+    }
+    k.name = trim(key);
+    k.value = trim(line.substr(eq + 1));
+    return k;
+}
+
+MacroStep cutStepLine(StrView line) {
+    // Each search starts after the field's opening quote, so a separator is
+    // never taken to overlap it.
+    size_t a = line.size() < 2 ? StrView::npos : line.find(kSeparator, 1);
+    if (a == StrView::npos) err::raise(err::InvalidCall);
+    StrView rest = line.substr(a + 2);
+    size_t b = rest.size() < 2 ? StrView::npos : rest.find(kSeparator, 1);
+    if (b == StrView::npos) err::raise(err::InvalidCall);
+    StrView last = rest.substr(b + 2);
+    if (last.size() < 2) err::raise(err::InvalidCall);
+    MacroStep s;
+    s.Dousa = toHalfWidth(line.substr(1, a - 1));
+    s.ZahyoCmd = Str(rest.substr(1, b - 1));
+    s.Comment = Str(last.substr(1, last.size() - 2));
+    return s;
+}
+
+bool readBool(StrView value) {
+    if (equalsNoCase(value, u"True")) return true;
+    if (equalsNoCase(value, u"False")) return false;
+    if (isNumeric(value)) return cdbl(value) != 0;
+    err::raise(err::TypeMismatch);
+}
+
+double readNumber(StrView value) { return val(value); }
+
+int16_t readInt16(StrView value) { return cint(val(value)); }
+
+Str numberText(double v) { return toStr(v); }
+
+Str boolText(bool v) { return v ? Str(u"True") : Str(u"False"); }
+
+Str headerText(const Header& h) {
+    Str out;
+    auto line = [&](StrView key, StrView value) {
+        out += key;
+        out += u'=';
+        out += value;
+        out += u"\r\n";
+    };
+    line(u"Ver", h.ver);
+    line(u"Top", numberText(h.top));
+    line(u"Height", numberText(h.height));
+    line(u"Left", numberText(h.left));
+    line(u"Width", numberText(h.width));
+    line(u"KankakuTime", h.kankakuTime);
+    line(u"KankakuTimeTani", h.kankakuTimeTani);
+    line(u"WindowTitle", h.windowTitle);
+    line(u"StartHotKey", h.startHotKey);
+    line(u"StopHotKey", h.stopHotKey);
+    line(u"TimerHH", toStr((long long)h.timerHH));
+    line(u"TimerMM", toStr((long long)h.timerMM));
+    line(u"TimerEnabled", boolText(h.timerEnabled));
+    line(u"TimerPCOff", boolText(h.timerPCOff));
+    line(u"TopMost", boolText(h.topMost));
+    line(u"NotActive", boolText(h.notActive));
+    return out;
+}
+
+Str stepsText(const StepList& steps) {
+    const int32_t last = steps.lastNonBlank();
+    size_t size = 0;
+    for (int32_t r = 1; r <= last; ++r) {
+        const MacroStep& s = steps.at(r);
+        size += s.Dousa.size() + s.ZahyoCmd.size() + s.Comment.size() + 10;
+    }
+    Str out;
+    out.reserve(size);
+    for (int32_t r = 1; r <= last; ++r) {
+        const MacroStep& s = steps.at(r);
+        if (!s.blank()) {
+            out += u'"';
+            out += s.Dousa;
+            out += kSeparator;
+            out += s.ZahyoCmd;
+            out += kSeparator;
+            out += s.Comment;
+            out += u'"';
+        }
+        out += u"\r\n";
+    }
+    return out;
+}
+
+std::string encode(StrView text) {
+    bool lossless = true;
+    std::string bytes = toCp932(text, &lossless);
+    if (lossless) return bytes;
+    std::string utf8(Utf8Bom);
+    utf8 += toUtf8(text);
+    return utf8;
+}
+
+}  // namespace docfmt
