@@ -1,0 +1,334 @@
+// The settings dialog.
+#include "settings/frm_Setting.h"
+
+#include <algorithm>
+
+#include "core/frm_TOVIRAK.h"
+#include "settings/digits.h"
+
+namespace stoptimer {
+
+Str format(int16_t hh, int16_t mm) {
+    if (hh == -1) return toStr((long long)mm);
+    Str minutes = toStr((long long)mm);
+    if (mm >= 0 && mm < 10) minutes = u"0" + minutes;
+    return toStr((long long)hh) + u":" + minutes;
+}
+
+std::optional<Parsed> parse(const Str& text) {
+    if (text.empty()) return Parsed{0, 0};
+    const long p = instr(text, u":");
+    if (p > 0) {
+        const Str hours = left(text, p - 1);
+        const Str minutes = mid(text, p + 1);
+        if (!MF_NumericChk(hours) || !MF_NumericChk(minutes)) return std::nullopt;
+        if (val(minutes) >= 60) return std::nullopt;
+        return Parsed{val(hours), val(minutes)};
+    }
+    if (!MF_NumericChk(text)) return std::nullopt;
+    return Parsed{-1, val(text)};
+}
+
+}  // namespace stoptimer
+
+namespace {
+tk::Font gothic() { return tk::Font{u"ＭＳ Ｐゴシック", 9, false, false}; }
+
+bool startsWithAny(const std::string& name) {
+    for (const char* p : {"txt", "cmb", "opt", "chk"})
+        if (name.rfind(p, 0) == 0) return true;
+    return false;
+}
+}  // namespace
+
+frm_Setting::frm_Setting(frm_TOVIRAK& owner) : owner_(owner) {
+    form = std::make_unique<tk::Form>(owner.tk, "frm_Setting");
+    tk::Form& f = *form;
+    f.setText(u"TOVIRAK設定");
+    f.keyPreview = true;
+    f.setBackColor(tk::rgb(192, 192, 192));
+    f.move(0, 0, 6960, 7260);
+
+    // Created in tab order (the frames and their labels sit between, as
+    // they do in the design: tab 12, 13 and 15 to 21).
+    txt_WindowTitle = &f.add<tk::TextBox>("txt_WindowTitle");
+    txt_WindowTitle->move(240, 780, 4200, 300);
+    txt_StartHotKey = &f.add<tk::TextBox>("txt_StartHotKey");
+    txt_StartHotKey->move(240, 1950, 6360, 300);
+    txt_StopHotKey = &f.add<tk::TextBox>("txt_StopHotKey");
+    txt_StopHotKey->move(240, 3090, 6360, 300);
+    optStopTimer.push_back(&f.add<tk::OptionButton>("optStopTimer", 1, 1));
+    optStopTimer[1]->setText(u"停止タイマー有効");
+    optStopTimer[1]->move(240, 4440, 2200, 270);
+    optStopTimer.push_back(&f.add<tk::OptionButton>("optStopTimer", 2, 1));
+    optStopTimer[2]->setText(u"停止タイマー無効");
+    optStopTimer[2]->move(2520, 4440, 2200, 270);
+    txt_StopTimer = &f.add<tk::TextBox>("txt_StopTimer");
+    txt_StopTimer->move(240, 4770, 1500, 300);
+    chk_PCPowerOff = &f.add<tk::CheckBox>("chk_PCPowerOff");
+    chk_PCPowerOff->setText(u"停止タイマー後ＰＣ電源Off");
+    chk_PCPowerOff->move(1860, 4785, 3000, 270);
+    optWindowSetting.push_back(&f.add<tk::OptionButton>("optWindowSetting", 1, 2));
+    optWindowSetting[1]->setText(u"通常");
+    optWindowSetting[1]->move(240, 5460, 900, 270);
+    optWindowSetting.push_back(&f.add<tk::OptionButton>("optWindowSetting", 2, 2));
+    optWindowSetting[2]->setText(u"常に手前に表示");
+    optWindowSetting[2]->move(1200, 5460, 2000, 270);
+    optWindowSetting.push_back(&f.add<tk::OptionButton>("optWindowSetting", 3, 2));
+    optWindowSetting[3]->setText(u"実行中にTOVIRAKをｱｸﾃｨﾌﾞにしない");
+    optWindowSetting[3]->move(240, 5760, 4000, 270);
+    cmd_Ok = &f.add<tk::Button>("cmd_Ok");
+    cmd_Ok->setText(u"Ｏ　Ｋ");
+    cmd_Ok->move(120, 6240, 1500, 420);
+    cmd_Cancel = &f.add<tk::Button>("cmd_Cancel");
+    cmd_Cancel->setText(u"ｷｬﾝｾﾙ");
+    cmd_Cancel->isCancel = true;
+    cmd_Cancel->move(1740, 6240, 1500, 420);
+
+    auto frame = [&](const char* name, StrView caption, double top, double height) {
+        auto& fr = f.add<tk::Frame>(name);
+        fr.setText(Str(caption));
+        fr.move(120, top, 6600, height);
+    };
+    auto label = [&](const char* name, StrView text, double top, double height) {
+        auto& l = f.add<tk::Label>(name);
+        l.setText(Str(text));
+        l.setFont(gothic());
+        l.move(240, top, 6360, height);
+    };
+    frame("Frame1", u"対象ウィンドウ設定", 60, 1140);
+    label("Label1",
+          u"　　対象ｳｨﾝﾄﾞｳの検索文字を入力します。（省略可能）\r\n"
+          u"　　☆部分一致検索でｳｨﾝﾄﾞｳの検索が行われます。",
+          300, 420);
+    cmd_Set = &f.add<tk::Button>("cmd_Set");
+    cmd_Set->setText(u"set");
+    cmd_Set->move(4500, 780, 600, 300);
+    frame("Frame2", u"スタートホットキー設定", 1260, 1080);
+    label("Label2",
+          u"　　スタートホットキーをカンマ区切りで入力します。（省略可能）\r\n"
+          u"　　スタートホットキーとは、TOVIRAKが裏に隠れていても開始出来る機能です。",
+          1500, 420);
+    frame("Frame3", u"ストップホットキー設定", 2400, 1080);
+    label("Label3",
+          u"　　ストップホットキーをカンマ区切りで入力します。（省略可能）\r\n"
+          u"　　ストップホットキーとは、TOVIRAKが裏に隠れていても停止出来る機能です。",
+          2640, 420);
+    frame("Frame4", u"停止タイマー設定", 3540, 1620);
+    label("Label4",
+          u"　　時間:分の形式または回数を指定（省略可能）\r\n"
+          u"　　例１： 1:30 と指定すると、1時間30分間実行されます。\r\n"
+          u"　　例２： 1 と指定すると、1回だけ実行されます。",
+          3780, 630);
+    frame("Frame5", u"TOVIRAKウィンドウ設定", 5220, 900);
+    cmd_LeftTop = &f.add<tk::Button>("cmd_LeftTop");
+    cmd_LeftTop->setText(u"右上に移動");
+    cmd_LeftTop->move(5160, 780, 1440, 300);
+    cmd_Help = &f.add<tk::Button>("cmd_Help");
+    cmd_Help->setText(u"ReadMe!(F1)");
+    cmd_Help->move(5220, 6240, 1500, 420);
+
+    f.onLoad = [this] { Form_Load(); };
+    f.onKeyDown = [this](int& k, int shift) { Form_KeyDown(k, shift); };
+    f.onKeyPress = [this](int& k) { Form_KeyPress(k); };
+    f.onMouseUp = [this](int, int, double, double) { Form_MouseUp(); };
+    txt_WindowTitle->onChange = [this] { txt_WindowTitle_Change(); };
+    cmd_Set->onClick = [this] { cmd_Set_Click(); };
+    cmd_LeftTop->onClick = [this] { cmd_LeftTop_Click(); };
+    cmd_Ok->onClick = [this] { cmd_Ok_Click(); };
+    cmd_Cancel->onClick = [this] { cmd_Cancel_Click(); };
+    cmd_Help->onClick = [this] { cmd_Help_Click(); };
+}
+
+frm_Setting::~frm_Setting() {
+    // A capture still held when the dialog goes away would keep the mouse.
+    if (Mbln_SetFlg) owner_.tk.releaseCapture();
+}
+
+void frm_Setting::report() { owner_.msgBox(describeCurrentException(), tk::mb::OK); }
+
+void frm_Setting::Form_Load() {
+    try {
+        frm_TOVIRAK& m = owner_;
+        // Centred on the primary screen.
+        const double sw = m.os.screenWidth() * m.tk.twipsPerPixelX();
+        const double sh = m.os.screenHeight() * m.tk.twipsPerPixelY();
+        form->move(std::max(0.0, (sw - form->width()) / 2), std::max(0.0, (sh - form->height()) / 2), form->width(),
+                   form->height());
+
+        Mbln_SetFlg = false;
+        txt_WindowTitle->setText(m.Mstr_WindowTitle);
+        txt_WindowTitle_Change();
+        txt_StartHotKey->setText(m.Mstr_StartKey);
+        txt_StopHotKey->setText(m.Mstr_StopKey);
+        if (m.Mbln_StopTimerEnabled) optStopTimer[1]->setValue(true);
+        else optStopTimer[2]->setValue(true);
+        txt_StopTimer->setText(stoptimer::format(m.Mint_TimerHH, m.Mint_TimerMM));
+        chk_PCPowerOff->setChecked(m.Mbln_PCPowerOff);
+        if (m.Mbln_TopMost) optWindowSetting[2]->setValue(true);
+        else if (m.Mbln_NotActive) optWindowSetting[3]->setValue(true);
+        else optWindowSetting[1]->setValue(true);
+    } catch (const std::exception&) {
+        report();
+    }
+}
+
+void frm_Setting::Form_KeyDown(int& keyCode, int) {
+    if (keyCode == tk::key::F1) {
+        keyCode = 0;
+        cmd_Help_Click();
+    }
+}
+
+tk::Control* frm_Setting::nextField(tk::Control* c) const {
+    tk::Control* n = form->nextInTabOrder(c);
+    const size_t limit = form->controls().size();
+    if (c && c->kind() == tk::Kind::OptionButton) {
+        // Tab leaves the whole group.
+        const int g = static_cast<tk::OptionButton*>(c)->group();
+        for (size_t i = 0; i < limit && n && n != c && n->kind() == tk::Kind::OptionButton &&
+                           static_cast<tk::OptionButton*>(n)->group() == g;
+             ++i)
+            n = form->nextInTabOrder(n);
+    }
+    if (n && n->kind() == tk::Kind::OptionButton) {
+        // ... and enters a group at its selected button.
+        const int g = static_cast<tk::OptionButton*>(n)->group();
+        for (tk::Control* o : form->controls())
+            if (o->kind() == tk::Kind::OptionButton && static_cast<tk::OptionButton*>(o)->group() == g &&
+                static_cast<tk::OptionButton*>(o)->value() && o->canFocus())
+                return o;
+    }
+    return n;
+}
+
+void frm_Setting::Form_KeyPress(int& keyAscii) {
+    if (keyAscii != tk::key::Return) return;
+    try {
+        tk::Control* active = form->activeControl();
+        if (!active || !startsWithAny(active->name())) return;  // a button keeps its Enter
+        keyAscii = 0;
+        if (tk::Control* next = nextField(active)) next->setFocus();
+    } catch (const std::exception&) {
+        report();
+    }
+}
+
+void frm_Setting::txt_WindowTitle_Change() {
+    cmd_LeftTop->setEnabled(!trim(txt_WindowTitle->text()).empty());
+}
+
+void frm_Setting::cmd_Set_Click() {
+    try {
+        owner_.tk.setCapture(*form);
+        Mbln_SetFlg = true;
+    } catch (const std::exception&) {
+        report();
+    }
+}
+
+void frm_Setting::Form_MouseUp() {
+    if (!Mbln_SetFlg) return;
+    try {
+        os::Point pt = owner_.os.getCursorPos();
+        os::WindowHandle h = owner_.os.windowFromPoint(pt);
+        Str title = h ? owner_.os.getWindowText(h) : Str();
+        if (!title.empty()) txt_WindowTitle->setText(title);
+    } catch (const std::exception&) {
+        report();
+    }
+    // The capture ends with this release whatever happened above.
+    Mbln_SetFlg = false;
+    owner_.tk.releaseCapture();
+}
+
+void frm_Setting::cmd_LeftTop_Click() {
+    try {
+        Str full;
+        os::WindowHandle h = owner_.MF_WindowActive(txt_WindowTitle->text(), false, full);
+        if (h != 0) {
+            owner_.os.setWindowPos(h, 0, 0, 0, 0, 0, os::k::SWP_NOSIZE | os::k::SWP_NOZORDER | os::k::SWP_NOACTIVATE);
+        }
+    } catch (const std::exception&) {
+        report();
+    }
+}
+
+void frm_Setting::cmd_Ok_Click() {
+    try {
+        frm_TOVIRAK& m = owner_;
+        auto parsed = stoptimer::parse(txt_StopTimer->text());
+        if (!parsed) {
+            m.msgBox(u"入力エラー", tk::mb::OK);
+            txt_StopTimer->setFocus();
+            return;
+        }
+        // Both converted before either is stored, so an overflow leaves the
+        // pair as it was.
+        const int16_t hh = cint(parsed->hours);
+        const int16_t mm = cint(parsed->minutes);
+        m.Mint_TimerHH = hh;
+        m.Mint_TimerMM = mm;
+        m.Mstr_WindowTitle = txt_WindowTitle->text();
+        m.Mstr_StartKey = txt_StartHotKey->text();
+        {
+            KeyArrays keys;
+            m.MS_HotKey_StrToArry(m.Mstr_StartKey, keys);
+            m.bas.Gint_StartKey = keys.code;
+        }
+        m.Mstr_StopKey = txt_StopHotKey->text();
+        {
+            KeyArrays keys;
+            m.MS_HotKey_StrToArry(m.Mstr_StopKey, keys);
+            m.bas.Gint_StopKey = keys.code;
+        }
+        m.MS_HotKeyClear();
+        m.Mbln_StopTimerEnabled = optStopTimer[1]->value();
+        m.Mbln_PCPowerOff = chk_PCPowerOff->checked();
+        if (optWindowSetting[1]->value()) {
+            m.Mbln_TopMost = false;
+            m.Mbln_NotActive = false;
+        } else if (optWindowSetting[2]->value()) {
+            m.Mbln_TopMost = true;
+            m.Mbln_NotActive = false;
+        } else if (optWindowSetting[3]->value()) {
+            m.Mbln_TopMost = false;
+            m.Mbln_NotActive = true;
+        }
+        m.MS_TopMost(m.Mbln_TopMost);
+        m.Mbln_EditFlg = true;
+        form->close();
+    } catch (const std::exception&) {
+        report();
+    }
+}
+
+void frm_Setting::cmd_Cancel_Click() {
+    try {
+        form->close();
+    } catch (const std::exception&) {
+        report();
+    }
+}
+
+void frm_Setting::cmd_Help_Click() {
+    try {
+        const Str path = owner_.os.programFolder() + u"\\README.TXT";
+        if (!owner_.os.fileExists(path)) {
+            owner_.msgBox(u"Readme.txtが見つかりません。", tk::mb::OK);
+            return;
+        }
+        owner_.os.startProgram(u"Notepad.exe " + path, os::k::SW_SHOWNORMAL);
+    } catch (const std::exception&) {
+        owner_.msgBox(u"Notepad.exeが見つかりません。", tk::mb::OK);
+    }
+}
+
+void runSettingsDialog(frm_TOVIRAK& owner) {
+    try {
+        frm_Setting dialog(owner);
+        dialog.form->showModal();
+    } catch (const std::exception&) {
+        owner.msgBox(describeCurrentException(), tk::mb::OK);
+    }
+}

@@ -1,0 +1,71 @@
+// The settings dialog: target window, hot keys, stop timer, power-off and
+// how the main window behaves. It reads the main window's members when it
+// loads and writes them back only on OK.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/toolkit.h"
+
+class frm_TOVIRAK;
+
+// Stop-timer text «h:mm», «count» or empty, as stored in Mint_TimerHH and
+// Mint_TimerMM (hours -1: a run count in the minutes member).
+namespace stoptimer {
+Str format(int16_t hh, int16_t mm);
+struct Parsed {
+    double hours = 0;    // -1 for a run count
+    double minutes = 0;  // or the count
+};
+// Refused text (the "入力エラー" case): nullopt. The numbers are not range
+// checked here; storing them into 16-bit members may overflow.
+std::optional<Parsed> parse(const Str& text);
+}  // namespace stoptimer
+
+class frm_Setting {
+public:
+    explicit frm_Setting(frm_TOVIRAK& owner);
+    ~frm_Setting();
+    frm_Setting(const frm_Setting&) = delete;
+    frm_Setting& operator=(const frm_Setting&) = delete;
+
+    std::unique_ptr<tk::Form> form;
+    tk::TextBox* txt_WindowTitle = nullptr;
+    tk::TextBox* txt_StartHotKey = nullptr;
+    tk::TextBox* txt_StopHotKey = nullptr;
+    std::vector<tk::OptionButton*> optStopTimer{nullptr};      // 1, 2
+    tk::TextBox* txt_StopTimer = nullptr;
+    tk::CheckBox* chk_PCPowerOff = nullptr;
+    std::vector<tk::OptionButton*> optWindowSetting{nullptr};  // 1..3
+    tk::Button* cmd_Ok = nullptr;
+    tk::Button* cmd_Cancel = nullptr;
+    tk::Button* cmd_Set = nullptr;
+    tk::Button* cmd_LeftTop = nullptr;
+    tk::Button* cmd_Help = nullptr;
+
+    // True from a click on cmd_Set until the next mouse-button release.
+    bool Mbln_SetFlg = false;
+
+    void Form_Load();
+    void Form_KeyDown(int& keyCode, int shift);
+    void Form_KeyPress(int& keyAscii);
+    void Form_MouseUp();
+    void txt_WindowTitle_Change();
+    void cmd_Set_Click();
+    void cmd_LeftTop_Click();
+    void cmd_Ok_Click();
+    void cmd_Cancel_Click();
+    void cmd_Help_Click();
+
+private:
+    frm_TOVIRAK& owner_;
+    void report();
+    // The control Tab reaches from c: an option group is entered at its
+    // selected button and left as a whole.
+    tk::Control* nextField(tk::Control* c) const;
+};
+
+// Creates the dialog, shows it modally and destroys it.
+void runSettingsDialog(frm_TOVIRAK& owner);
