@@ -1,5 +1,265 @@
 // The step executor: one step per tick.
-#include "core/frm_TOVIRAK.h"
+#include <limits>
 
-void frm_TOVIRAK::tim_Timer_Timer() {}
-bool frm_TOVIRAK::MF_Sleep(int32_t) { return true; }
+#include "core/frm_TOVIRAK.h"
+#include "input/delivery.h"
+#include "playback/progress.h"
+
+namespace {
+
+constexpr uint8_t VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12;
+
+bool isKeyInput(const Str& a) {
+    return a == dousa::KeyInput || a == dousa::KeyInputKai || a == dousa::KeyInputShin || a == dousa::Password;
+}
+
+// Entry r of a run array; a row outside the run is an index error.
+const Str& runEntry(const std::vector<Str>& v, int32_t r) {
+    if (r < 0 || size_t(r) >= v.size()) err::raise(err::Subscript);
+    return v[size_t(r)];
+}
+
+// Pixel to absolute mouse coordinate: the product is a 32-bit value.
+int32_t absoluteCoord(int32_t pixel, int32_t maxPixel) {
+    const int64_t product = int64_t(pixel) * 65535;
+    if (product > std::numeric_limits<int32_t>::max() || product < std::numeric_limits<int32_t>::min())
+        err::raise(err::Overflow);
+    if (maxPixel == 0) err::raise(err::DivisionByZero);
+    return clng(double(product) / double(maxPixel));
+}
+
+}  // namespace
+
+void frm_TOVIRAK::tim_Timer_Timer() {
+    Str label;
+    try {
+        // A stop inside the tick ends it without executing or advancing.
+        auto stop = [&] { MS_Stop(false); };
+        // A time limit without a stop time reads like a date from empty text.
+        auto stopTime = [&]() -> const DateTime& {
+            if (!Mdat_StopTime) err::raise(err::TypeMismatch);
+            return *Mdat_StopTime;
+        };
+
+        label = u"ウインドウチェック";
+        if (!Mstr_WindowTitleFull.empty()) {
+            Str ignored;
+            Mlng_WindowHandle = MF_WindowActive(Mstr_WindowTitleFull, false, ignored);
+            if (Mlng_WindowHandle == 0) return stop();
+        }
+
+        label = u"Pauseキーが押されたら停止する";
+        if (os.getAsyncKeyState(os::k::VK_PAUSE) != 0) return stop();
+
+        label = u"設定されたStopキーが押されたら停止する";
+        for (size_t i = 1; i < bas.Gint_StopKey.size(); ++i)
+            if (os.getAsyncKeyState(bas.Gint_StopKey[i]) != 0) return stop();
+
+        label = u"停止予定時間を過ぎたら停止する";
+        if (Mbln_StopTimerEnabled && !(Mint_TimerHH == 0 && Mint_TimerMM == 0)) {
+            if (Mint_TimerHH == -1) {
+                if (Mint_RestCount == 0) {
+                    MS_Stop(false);
+                    // The program stays open after a counted run.
+                    if (Mbln_PCPowerOff) {
+                        MS_WriteFile(u"TOVIRAK.TVK", 1);
+                        MS_PCPowerOff();
+                    }
+                    return;
+                }
+            } else if (os.now().serial() >= stopTime().serial()) {
+                MS_Stop(false);
+                if (Mbln_PCPowerOff) {
+                    MS_WriteFile(u"TOVIRAK.TVK", 1);
+                    MS_PCPowerOff();
+                    os.endProcess();
+                }
+                return;
+            }
+        }
+
+        label = u"間隔が大きい時、タイマー処理を見送る";
+        if (Mbln_LongInterval) {
+            if (Mlng_SecCount == std::numeric_limits<int32_t>::max()) err::raise(err::Overflow);
+            ++Mlng_SecCount;
+            double v = val(txt_Kankaku->text());
+            if (cmb_Tani->text() == u"分") v *= 60;
+            if (v > double(Mlng_SecCount)) return;
+            Mlng_SecCount = 0;
+        }
+
+        label = u"ステータスの表示";
+        ProgressInput pin;
+        pin.runRow = Mlng_RunRow;
+        pin.stopTimerEnabled = Mbln_StopTimerEnabled;
+        pin.timerHH = Mint_TimerHH;
+        pin.timerMM = Mint_TimerMM;
+        pin.restCount = Mint_RestCount;
+        pin.now = os.now();
+        pin.stopTime = Mdat_StopTime;
+        pin.powerOff = Mbln_PCPowerOff;
+        const Str progress = progressText(pin);
+
+        label = u"現在実行中の行を選択";
+        if (Mlng_RunRow <= scr_Detail->max() - 1) scr_Detail->setValue(Mlng_RunRow);
+
+        label = u"現在実行中の行番号をステータスに表示";
+        MS_DispStatus(2, progress);
+
+        label = u"画面を再表示";
+        form->repaint();
+
+        label = u"リストシート情報取得";
+        const Str action = steps.at(Mlng_RunRow).Dousa;
+        const Str X = runEntry(Mstr_X_jiku, Mlng_RunRow);
+        const Str Y = runEntry(Mstr_Y_jiku, Mlng_RunRow);
+
+        label = action;
+        bool stay = false;
+
+        if (isKeyInput(action)) {
+            if (left(X, 3) == u"VK_") {
+                KeyArrays k;
+                MS_HotKey_StrToArry(X, k);
+                // An unsupported key has stopped the run: nothing more is sent.
+                if (Mlng_RunRow == 0) return;
+                for (int32_t i = 1; i <= k.last(); ++i) {
+                    const auto idx = size_t(i);
+                    const int16_t code = int16_t(uint8_t(k.code[idx]));
+                    const bool sh = k.shift[idx], ct = k.ctrl[idx], al = k.alt[idx];
+                    auto send = [&](int16_t key, bool down) {
+                        if (action == dousa::KeyInputKai)
+                            MF_SendInputKey(os, key, down ? u"DOWN" : u"UP");
+                        else if (action == dousa::KeyInputShin)
+                            MF_SendMessageKey(os, key, down ? u"DOWN" : u"UP", Mlng_WindowHandle);
+                        else
+                            os.keybdEvent(uint8_t(key), 0, down ? 0 : os::k::KEYEVENTF_KEYUP, 0);
+                    };
+                    if (sh) send(VK_SHIFT, true);
+                    if (ct) send(VK_CONTROL, true);
+                    if (al) send(VK_MENU, true);
+                    send(code, true);
+                    // A negative hold would be an endless sleep: no hold.
+                    if (k.wait[idx] > 0) os.sleep(uint32_t(k.wait[idx]));
+                    send(code, false);
+                    if (al) send(VK_MENU, false);
+                    if (ct) send(VK_CONTROL, false);
+                    if (sh) send(VK_SHIFT, false);
+                }
+            } else {
+                bool ret = false;
+                MS_SendKeys(X, false, ret);
+                // The sender has told the user why.
+                if (!ret) return stop();
+            }
+        } else if (action == dousa::Wait) {
+            tim_Timer->setEnabled(false);
+            if (!MF_Sleep(clng(X))) return stop();
+            // The next step comes one full interval after the wait.
+            tim_Timer->setEnabled(true);
+        } else if (action == dousa::WindowActive) {
+            Str ignored;
+            MF_WindowActive(X, true, ignored);
+        } else if (action == dousa::WindowExists) {
+            Str ignored;
+            if (MF_WindowActive(X, false, ignored) == 0) stay = true;
+        } else if (action == dousa::WindowAbsent) {
+            Str ignored;
+            if (MF_WindowActive(X, false, ignored) != 0) stay = true;
+        } else if (action == dousa::Exe) {
+            os.startProgram(X, os::k::SW_SHOWNORMAL);
+        } else if (action == dousa::PlaySound) {
+            MF_PlaySound(os, X);
+        } else if (action == dousa::End) {
+            MS_WriteFile(u"TOVIRAK.TVK", 1);
+            if (Mbln_PCPowerOff) MS_PCPowerOff();
+            os.endProcess();
+        } else {
+            // Mouse action: optional modifier prefix, then the button.
+            Str name = action;
+            uint8_t modifier = 0;
+            if (startsWith(name, u"ｼﾌﾄ")) {
+                modifier = VK_SHIFT;
+                name = mid(name, 4);
+            }
+            if (startsWith(name, u"Ctrl")) {
+                modifier = VK_CONTROL;
+                name = mid(name, 5);
+            }
+            if (startsWith(name, u"Alt")) {
+                modifier = VK_MENU;
+                name = mid(name, 4);
+            }
+            if (modifier) os.keybdEvent(modifier, 0, 0, 0);
+            try {
+                uint32_t press = 0, release = 0;
+                const Str button = left(name, 1);
+                if (button == u"左") {
+                    press = os::k::MOUSEEVENTF_LEFTDOWN;
+                    release = os::k::MOUSEEVENTF_LEFTUP;
+                } else if (button == u"中") {
+                    press = os::k::MOUSEEVENTF_MIDDLEDOWN;
+                    release = os::k::MOUSEEVENTF_MIDDLEUP;
+                } else if (button == u"右") {
+                    press = os::k::MOUSEEVENTF_RIGHTDOWN;
+                    release = os::k::MOUSEEVENTF_RIGHTUP;
+                }
+                const int clicks = mid(name, 2, 1) == u"W" ? 2 : 1;
+                if (!(X == u"-1" && Y == u"-1")) {
+                    const int32_t x = clng(X), y = clng(Y);
+                    os.setCursorPos(x, y);
+                    const int32_t dx = absoluteCoord(x, Mlng_DispMaxX);
+                    const int32_t dy = absoluteCoord(y, Mlng_DispMaxY);
+                    os.mouseEvent(os::k::MOUSEEVENTF_MOVE | os::k::MOUSEEVENTF_ABSOLUTE, dx, dy, 0, 0);
+                }
+                if (action != dousa::MouseMove) {
+                    const bool drag = right(name, 6) == u"ﾄﾞﾗｯｸﾞ";
+                    for (int c = 0; c < clicks; ++c) {
+                        os.mouseEvent(press, 0, 0, 0, 0);
+                        // Every button a drag holds is remembered, so a stop
+                        // releases all of them; a click releases its own.
+                        if (drag) {
+                            Mlng_MouseUpFlg |= release;
+                        } else {
+                            os.mouseEvent(release, 0, 0, 0, 0);
+                            Mlng_MouseUpFlg &= ~release;
+                        }
+                    }
+                }
+            } catch (const std::exception&) {
+                // Never leave the modifier down behind a failing step.
+                if (modifier) os.keybdEvent(modifier, 0, os::k::KEYEVENTF_KEYUP, 0);
+                throw;
+            }
+            if (modifier) os.keybdEvent(modifier, 0, os::k::KEYEVENTF_KEYUP, 0);
+        }
+
+        // Advance; a run stopped during the step (a wait) stays stopped.
+        if (Mlng_RunRow != 0 && !stay) {
+            ++Mlng_RunRow;
+            if (Mlng_RunRow > Mlng_RunRowCount) {
+                Mlng_RunRow = 1;
+                if (Mint_RestCount > 0) --Mint_RestCount;
+            }
+        }
+    } catch (const std::exception&) {
+        MS_DispStatus(9, u"[tim_Timer_Timer]" + describeCurrentException() + u" ステップ：" + label);
+        MS_Stop(true);
+    }
+}
+
+bool frm_TOVIRAK::MF_Sleep(int32_t lng_SleepTime) {
+    // Whole-second slices, so Pause, a stop key or the stop button end the
+    // wait within a second. 64 bits: a wait near the 32-bit limit must not
+    // overflow the count.
+    int64_t elapsed = 0;
+    while (elapsed < lng_SleepTime && !Mbln_StopFlg) {
+        elapsed += 1000;
+        os.sleep(1000);
+        tk.doEvents();
+        if (os.getAsyncKeyState(os::k::VK_PAUSE) != 0) return false;
+        for (size_t i = 1; i < bas.Gint_StopKey.size(); ++i)
+            if (os.getAsyncKeyState(bas.Gint_StopKey[i]) != 0) return false;
+    }
+    return true;
+}

@@ -1,5 +1,25 @@
 // Start hot-key polling and clearing of stale key presses.
 #include "core/frm_TOVIRAK.h"
 
-void frm_TOVIRAK::tim_Start_Timer() {}
-void frm_TOVIRAK::MS_HotKeyClear() {}
+void frm_TOVIRAK::tim_Start_Timer() {
+    guarded(u"tim_Start_Timer", [&] {
+        if (Mlng_RunRow != 0) return;
+        // Any one key of the list starts; modifier marks play no part.
+        const auto& keys = bas.Gint_StartKey;
+        for (size_t i = 1; i < keys.size(); ++i) {
+            if (os.getAsyncKeyState(keys[i]) != 0) {
+                cmd_Kaisi_Click();
+                return;
+            }
+        }
+    });
+}
+
+void frm_TOVIRAK::MS_HotKeyClear() {
+    guarded(u"MS_HotKeyClear", [&] {
+        // Each query consumes the key's pressed-since-last-query bit.
+        os.getAsyncKeyState(os::k::VK_PAUSE);
+        for (size_t i = 1; i < bas.Gint_StartKey.size(); ++i) os.getAsyncKeyState(bas.Gint_StartKey[i]);
+        for (size_t i = 1; i < bas.Gint_StopKey.size(); ++i) os.getAsyncKeyState(bas.Gint_StopKey[i]);
+    });
+}
