@@ -1,5 +1,118 @@
-// Point and window capture with the set buttons.
-#include "core/frm_TOVIRAK.h"
+// Point and window capture with the set buttons: the button arms a capture
+// and takes the mouse; the next button release anywhere completes it.
+#include <cmath>
 
-void frm_TOVIRAK::cmd_Set_Click(int) {}
-void frm_TOVIRAK::Form_MouseUp() {}
+#include "core/frm_TOVIRAK.h"
+#include "editor/guidance.h"
+
+namespace {
+// One coordinate of a command text: the number at the start of the part,
+// rounded half to even; RtError 6 when it does not fit 32 bits.
+int32_t coordinate(const std::vector<Str>& parts, size_t i) {
+    if (i >= parts.size()) return 0;
+    return clng(val(parts[i]));
+}
+
+std::vector<Str> splitCommas(const Str& s) {
+    std::vector<Str> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t pos = s.find(u',', start);
+        parts.push_back(s.substr(start, pos == Str::npos ? Str::npos : pos - start));
+        if (pos == Str::npos) break;
+        start = pos + 1;
+    }
+    return parts;
+}
+
+// pixel * 65535 / max, nearest integer with ties to even; RtError 6 when it
+// overflows or the screen has no size.
+int32_t absolute(int32_t pixel, int32_t max) {
+    if (max <= 0) err::raise(err::Overflow);
+    return clng(double(pixel) * 65535.0 / double(max));
+}
+}  // namespace
+
+void frm_TOVIRAK::cmd_Set_Click(int r) {
+    // Every failure here is ignored: the step that failed has no effect and
+    // the capture is still armed.
+    Str a;
+    try {
+        a = cmb_Cmd.at(size_t(r))->text();
+    } catch (const std::exception&) {
+        return;  // no such row
+    }
+    if (guidance::isNotCapturable(a)) return;
+
+    if (!dousa::isWindowAction(a)) {
+        // Start from the row's current point.
+        try {
+            const Str t = txt_ZahyoCmd.at(size_t(r))->text();
+            if (!t.empty()) {
+                const std::vector<Str> parts = splitCommas(t);
+                int32_t x = 0, y = 0;
+                try {
+                    x = coordinate(parts, 0);
+                } catch (const std::exception&) {
+                }
+                try {
+                    y = coordinate(parts, 1);
+                } catch (const std::exception&) {
+                }
+                // The screen may have changed since the last run.
+                Mlng_DispMaxX = os.screenWidth() - 1;
+                Mlng_DispMaxY = os.screenHeight() - 1;
+                int32_t dx = 0, dy = 0;
+                bool ok = true;
+                try {
+                    dx = absolute(x, Mlng_DispMaxX);
+                } catch (const std::exception&) {
+                    ok = false;
+                }
+                try {
+                    dy = absolute(y, Mlng_DispMaxY);
+                } catch (const std::exception&) {
+                    ok = false;
+                }
+                if (ok) os.mouseEvent(os::k::MOUSEEVENTF_MOVE | os::k::MOUSEEVENTF_ABSOLUTE, dx, dy, 0, 0);
+            }
+        } catch (const std::exception&) {
+        }
+    }
+
+    try {
+        tk.setCapture(*form);
+    } catch (const std::exception&) {
+    }
+    Mbln_SetMode = true;
+    Mlng_SetGyo = scr_Detail->value() + r - 1;
+}
+
+void frm_TOVIRAK::Form_MouseUp() {
+    if (!Mbln_SetMode) return;
+    try {
+        const os::Point pt = os.getCursorPos();
+        const Str a = steps.at(Mlng_SetGyo).Dousa;
+        if (!guidance::isNotCapturable(a)) {
+            if (dousa::isWindowAction(a)) {
+                const os::WindowHandle w = os.windowFromPoint(pt);
+                const Str title = os.getWindowText(w);
+                if (!title.empty()) {
+                    steps.at(Mlng_SetGyo).ZahyoCmd = title + u"," + os.getClassName(w);
+                    scr_Detail_Scroll();
+                }
+            } else {
+                steps.at(Mlng_SetGyo).ZahyoCmd = toStr((long long)pt.x) + u"," + toStr((long long)pt.y);
+                scr_Detail_Scroll();
+            }
+        }
+    } catch (const std::exception&) {
+        errorExit(u"Form_MouseUp");
+    }
+    // The capture ends whatever happened.
+    try {
+        tk.releaseCapture();
+    } catch (const std::exception&) {
+    }
+    Mbln_SetMode = false;
+}

@@ -33,8 +33,50 @@ void frm_TOVIRAK::buildMenus() {
     mnu_Ver->onClick = [this] { mnu_Ver_Click(); };
 }
 
-void frm_TOVIRAK::cmd_Setting_Click() {}
-void frm_TOVIRAK::mnu_Setting_Click() {}
-void frm_TOVIRAK::mnu_Help_Click() {}
-void frm_TOVIRAK::mnu_Ver_Click() {}
+void frm_TOVIRAK::cmd_Setting_Click() {
+    bool watchStopped = false;
+    try {
+        // The dialog must not hide behind an always-on-top main window, and
+        // the hot keys are not watched while it is open.
+        MS_TopMost(false);
+        tim_Start->setInterval(0);
+        tim_Start->setEnabled(false);
+        watchStopped = true;
+        showSettings();
+        tim_Start->setInterval(10);
+        tim_Start->setEnabled(true);
+        watchStopped = false;
+        MS_TopMost(true);
+    } catch (const std::exception&) {
+        errorExit(u"cmd_Setting_Click");
+        // Whatever failed, the hot-key watch comes back.
+        if (watchStopped) {
+            tim_Start->setInterval(10);
+            tim_Start->setEnabled(true);
+        }
+    }
+}
+
+void frm_TOVIRAK::mnu_Setting_Click() {
+    if (cmd_Setting->enabled()) cmd_Setting_Click();
+}
+
+void frm_TOVIRAK::mnu_Help_Click() {
+    try {
+        const Str path = os.programFolder() + u"\\README.TXT";
+        if (!os.fileExists(path)) {
+            MS_DispStatus(8, u"Readme.txtが見つかりません。");
+            return;
+        }
+        // The viewer takes the rest of its command line as the file name,
+        // so the path needs no quotes even with blanks in it.
+        os.startProgram(u"Notepad.exe " + path, os::k::SW_SHOWNORMAL);
+    } catch (const std::exception&) {
+        MS_DispStatus(8, u"Notepad.exeが見つかりません。");
+    }
+}
+
+void frm_TOVIRAK::mnu_Ver_Click() {
+    guarded(u"mnu_Ver_Click", [&] { msgBox(u"TOVIRAK " + versionText(), tk::mb::OK, u"ﾊﾞｰｼﾞｮﾝ情報"); });
+}
 void frm_TOVIRAK::showSettings() {}
