@@ -484,7 +484,7 @@ bool Os::attachThreadInput(os::ThreadId attach, os::ThreadId attachTo, bool on) 
 }
 
 bool Os::setWindowPos(os::WindowHandle h, int64_t insertAfter, int x, int y, int cx, int cy, uint32_t flags) {
-    p_.log(fmt("SetWindowPos(%lld,%lld,%lld,", (long long)h, insertAfter, x, y) + fmt("%lld,%lld,%lld)", cx, cy, flags));
+    p_.log(fmt("SetWindowPos(%lld,%lld,%lld,%lld,", (long long)h, insertAfter, x, y) + fmt("%lld,%lld,%lld)", cx, cy, flags));
     if (Window* w = p_.window(h)) {
         if (!(flags & os::k::SWP_NOMOVE)) {
             w->x = x;
