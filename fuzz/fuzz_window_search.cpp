@@ -1,0 +1,75 @@
+// The window search text: cleaning and the split at the first comma are
+// lossless, the matching rule is consistent, and the Z-order walk over a
+// scripted desktop returns a window that matches or nothing at all.
+#include "fuzz_app.h"
+#include "fuzz_util.h"
+#include "input/window_search.h"
+
+namespace {
+
+void checkText(const Str& s) {
+    const Str clean = MF_NullDel(s);
+    FUZZ_CHECK(clean.find(char16_t(0)) == Str::npos, s);
+    Str expected(s);
+    std::erase(expected, char16_t(0));
+    FUZZ_CHECK(clean == expected, s);
+
+    Str before, after;
+    MS_Kanma_Bunkatu(s, before, after);
+    const size_t comma = s.find(u',');
+    if (comma == Str::npos) {
+        FUZZ_CHECK(before == s && after.empty(), s);
+    } else {
+        FUZZ_CHECK(before.find(u',') == Str::npos, s);
+        FUZZ_CHECK(before + u"," + after == s, s);
+    }
+    // The rule: a title always matches its own parts, an empty title never.
+    FUZZ_CHECK(!windowMatches(u"", after, before, u""), s);
+    if (!before.empty()) {
+        FUZZ_CHECK(windowMatches(before, after, before, after), s);
+        FUZZ_CHECK(windowMatches(before, after, u"", u""), s);
+        FUZZ_CHECK(windowMatches(u"<" + before + u">", after, before, u""), s);
+        if (!after.empty()) FUZZ_CHECK(!windowMatches(before, after + u"x", before, after), s);
+    }
+}
+
+// Input: the search text, then lines "title<TAB>class" of up to eight
+// windows put on the desktop (each new one on top).
+void checkWalk(const Str& s) {
+    auto& a = fuzz::app();
+    for (auto& w : std::vector<headless::Window>(a.p.windows)) a.p.removeWindow(w.handle);
+    size_t nl = s.find(u'\n');
+    const Str search = s.substr(0, nl);
+    int count = 0;
+    while (nl != Str::npos && count < 8) {
+        const size_t next = s.find(u'\n', nl + 1);
+        const Str line = s.substr(nl + 1, next == Str::npos ? Str::npos : next - nl - 1);
+        const size_t tab = line.find(u'\t');
+        a.p.addWindow(line.substr(0, tab), tab == Str::npos ? Str() : line.substr(tab + 1));
+        ++count;
+        nl = next;
+    }
+    const Str before = u"\x1F(unchanged)";
+    Str full = before;
+    const uint64_t h = a.app->MF_WindowActive(search, false, full);
+    if (h == 0) {
+        FUZZ_CHECK(full == before, search);
+        return;
+    }
+    // The window found is on the desktop and its title holds the title part.
+    Str title, cls;
+    MS_Kanma_Bunkatu(trim(MF_NullDel(search)), title, cls);
+    FUZZ_CHECK(!full.empty() && full.find(title) != Str::npos, search);
+    FUZZ_CHECK(full == trim(MF_NullDel(a.p.os.getWindowText(h))), search);
+    a.forget();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > 8192) return 0;
+    const Str s = fuzz::asText(data, size);
+    checkText(s);
+    checkWalk(s);
+    return 0;
+}
