@@ -74,6 +74,9 @@ bool frm_TOVIRAK::MF_InputChk() {
         for (int32_t i = 1; i <= Mlng_RowCount() - 1; ++i) {
             const MacroStep& row = steps.at(i);
             Str a = trim(row.Dousa);
+            // The walk ends before the text of a row without action is
+            // looked at: left-over text there must not fail the run.
+            if (a.empty()) break;
             Str x, y;
             if (!dousa::isKeyInput(a)) {
                 MS_StrSplit(row.ZahyoCmd, parts);
@@ -82,8 +85,6 @@ bool frm_TOVIRAK::MF_InputChk() {
             } else {
                 x = row.ZahyoCmd;
             }
-            if (a.empty()) break;
-
             auto rowError = [&](StrView text) {
                 if (i <= scr_Detail->max()) scr_Detail->setValue(i);
                 focus(txt_ZahyoCmd.size() > 1 ? txt_ZahyoCmd[1] : nullptr);

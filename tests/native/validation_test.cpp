@@ -1,0 +1,209 @@
+// Checks before a run: messages in order, caret and grid moves, run arrays.
+#include "app_fixture.h"
+#include "playback/validation.h"
+
+TEST(StrSplit, PiecesBetweenCommas) {
+    std::vector<Str> parts{u"old", u"old", u"old"};
+    MS_StrSplit(u"1,2", parts);
+    EXPECT_EQ(parts, (std::vector<Str>{u"", u"1", u"2"}));
+    MS_StrSplit(u"abc", parts);
+    EXPECT_EQ(parts, (std::vector<Str>{u"", u"abc", u""}));
+    MS_StrSplit(u",5", parts);
+    EXPECT_EQ(parts, (std::vector<Str>{u"", u"", u"5"}));
+    MS_StrSplit(u"", parts);
+    EXPECT_EQ(parts, (std::vector<Str>{u"", u"", u""}));
+    MS_StrSplit(u" 1 , 2 ", parts);
+    EXPECT_EQ(parts, (std::vector<Str>{u"", u" 1 ", u" 2 "}));
+    try {
+        MS_StrSplit(u"a.exe x,y,z", parts);
+        FAIL() << "three pieces fitted";
+    } catch (const RtError& e) {
+        EXPECT_EQ(e.number, err::Subscript);
+    }
+    EXPECT_EQ(parts[1], u"a.exe x");
+    EXPECT_EQ(parts[2], u"y");
+    std::vector<Str> five(5);
+    MS_StrSplit(u"a,b,c,d", five);
+    EXPECT_EQ(five, (std::vector<Str>{u"", u"a", u"b", u"c", u"d"}));
+}
+
+class CheckTest : public AppTest {
+protected:
+    void SetUp() override {
+        start();
+        p.shown.clear();
+    }
+    void rows(std::initializer_list<std::pair<StrView, StrView>> r) {
+        app->steps.resize(int32_t(r.size()) + 1);
+        int32_t i = 1;
+        for (auto& [a, c] : r) app->steps.at(i++) = MacroStep{Str(a), Str(c), Str()};
+    }
+    // Runs the check; returns the one message shown ("" when none).
+    Str check(bool expected) {
+        size_t before = p.shown.size();
+        EXPECT_EQ(app->MF_InputChk(), expected);
+        if (p.shown.size() == before) return Str();
+        EXPECT_EQ(p.shown.size(), before + 1);
+        EXPECT_EQ(p.shown.back().style, tk::mb::OK);
+        EXPECT_EQ(p.shown.back().title, u"TOVIRAK");
+        return p.shown.back().text;
+    }
+    Str interval(StrView text, bool expected) {
+        app->txt_Kankaku->setText(Str(text));
+        return check(expected);
+    }
+};
+
+TEST_F(CheckTest, IntervalMessagesInOrder) {
+    rows({{dousa::LeftClick, u"1,1"}});
+    EXPECT_EQ(interval(u"abc", false), u"実行間隔入力エラー 数値を入力してください。");
+    EXPECT_TRUE(app->txt_Kankaku->hasFocus());
+    EXPECT_EQ(interval(u"", false), u"実行間隔入力エラー 数値を入力してください。");
+    EXPECT_EQ(interval(u"0", false), u"実行間隔入力エラー ゼロ以外を入力してください。");
+    EXPECT_EQ(interval(u"0.0000", false), u"実行間隔入力エラー ゼロ以外を入力してください。");
+    EXPECT_EQ(interval(u"2147483.648", false), u"実行間隔入力エラー こんな大きい数字は入力しないでください。");
+    // Larger by less than a double can tell: still too large.
+    EXPECT_EQ(interval(u"2147483.64700000000001", false), u"実行間隔入力エラー こんな大きい数字は入力しないでください。");
+    EXPECT_EQ(interval(u"3e9", false), u"実行間隔入力エラー こんな大きい数字は入力しないでください。");
+    EXPECT_EQ(interval(u"0.0005", false), u"実行間隔入力エラー 小数点以下は、３桁までで入力してください。");
+    EXPECT_EQ(interval(u"1E-4", false), u"実行間隔入力エラー 小数点以下は、３桁までで入力してください。");
+    app->cmd_End->setFocus();
+    EXPECT_EQ(interval(u"0.0005", false), u"実行間隔入力エラー 小数点以下は、３桁までで入力してください。");
+    EXPECT_TRUE(app->txt_Kankaku->hasFocus());
+    for (StrView good : {u"2147483.647", u"0.001", u" 1.5 ", u"-1", u"1e3", u"2147483.6470"})
+        EXPECT_EQ(interval(good, true), u"") << toUtf8(good);
+}
+
+TEST_F(CheckTest, RunArraysByAction) {
+    app->Mstr_WindowTitle = u"Target";
+    rows({{dousa::KeyInput, u"  abc{ENTER} "},
+          {dousa::KeyInputShin, u" VK_A,VK_B "},
+          {dousa::Wait, u" 2 ,x"},
+          {dousa::WindowActive, u" Notepad , Cls"},
+          {dousa::Exe, u" calc.exe "},
+          {dousa::PlaySound, u"ding.wav"},
+          {dousa::End, u" a , b"},
+          {dousa::LeftClick, u""},
+          {dousa::RightClick, u" 100, 200"},
+          {dousa::MouseMove, u"  ,5"}});
+    app->txt_Kankaku->setText(u"1");
+    EXPECT_EQ(check(true), u"");
+    EXPECT_EQ(app->Mlng_RunRowCount, 10);
+    std::vector<Str> x(app->Mstr_X_jiku.begin() + 1, app->Mstr_X_jiku.end());
+    std::vector<Str> y(app->Mstr_Y_jiku.begin() + 1, app->Mstr_Y_jiku.end());
+    EXPECT_EQ(x, (std::vector<Str>{u"abc{ENTER}", u"VK_A,VK_B", u"2000", u"Notepad", u"calc.exe", u"ding.wav", u" a ",
+                                   u"-1", u" 100", u"-1"}));
+    EXPECT_EQ(y, (std::vector<Str>{u"", u"", u"x", u" Cls", u"", u"", u" b", u"-1", u" 200", u"5"}));
+}
+
+TEST_F(CheckTest, WaitInMillisecondsWithTheUnit) {
+    rows({{dousa::Wait, u"2"}, {dousa::Wait, u"0.5"}, {dousa::Wait, u"1.001"}});
+    app->txt_Kankaku->setText(u"1");
+    app->cmb_Tani->setText(u"分");
+    EXPECT_EQ(check(true), u"");
+    EXPECT_EQ(app->Mstr_X_jiku[1], u"120000");
+    EXPECT_EQ(app->Mstr_X_jiku[2], u"30000");
+    EXPECT_EQ(app->Mstr_X_jiku[3], u"60060");
+    app->cmb_Tani->setText(u"秒");
+    EXPECT_EQ(check(true), u"");
+    EXPECT_EQ(app->Mstr_X_jiku[1], u"2000");
+    EXPECT_EQ(app->Mstr_X_jiku[2], u"500");
+    EXPECT_EQ(app->Mstr_X_jiku[3], u"1001");
+}
+
+TEST_F(CheckTest, RowMessagesFocusTheFirstCommandBox) {
+    struct Case {
+        StrView action, text, message;
+    };
+    const Case cases[] = {
+        {dousa::KeyInput, u"   ", u"コマンドが設定されていません"},
+        {dousa::Password, u"", u"コマンドが設定されていません"},
+        {dousa::KeyInputKai, u"abc", u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。"},
+        {dousa::KeyInputShin, u"vk_a", u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。"},
+        {dousa::KeyInputShin, u"VK_A", u"ｷｰ入力_真の場合は、対象ウィンドウを設定してください。"},
+        {dousa::Wait, u"", u"待機時間の値が不正です"},
+        {dousa::Wait, u"abc", u"待機時間の値が不正です"},
+        {dousa::WindowExists, u" ,x", u"ウィンドウタイトルが入力されていません"},
+        {dousa::WindowAbsent, u"", u"ウィンドウタイトルが入力されていません"},
+        {dousa::Exe, u"", u"ＥＸＥファイル名が入力されていません"},
+        {dousa::PlaySound, u" ", u"音声ファイル名が入力されていません"},
+        {dousa::LeftDouble, u"abc,1", u"Ｘ軸の値が不正です"},
+        {dousa::ShiftLeftClick, u"1,y", u"Ｙ軸の値が不正です"},
+    };
+    app->txt_Kankaku->setText(u"1");
+    for (auto& c : cases) {
+        rows({{dousa::LeftClick, u"1,1"}, {c.action, c.text}});
+        app->cmd_End->setFocus();
+        EXPECT_EQ(check(false), c.message) << toUtf8(c.action) << " " << toUtf8(c.text);
+        EXPECT_TRUE(app->txt_ZahyoCmd[1]->hasFocus());
+        EXPECT_EQ(app->scr_Detail->value(), 1);  // everything fits: no scrolling
+        EXPECT_EQ(app->Mlng_RunRowCount, 1);
+    }
+    // Key inputs pass where the VK_ form is not required, and are not split.
+    rows({{dousa::KeyInput, u"abc"}, {dousa::KeyInputKai, u"VK_A(1),VK_B"}, {dousa::Password, u"a,b,c"}});
+    EXPECT_EQ(check(true), u"");
+}
+
+TEST_F(CheckTest, FailingRowIsScrolledToTheTopWhenTheGridCanScroll) {
+    rows({{dousa::LeftClick, u"1,1"}, {dousa::LeftClick, u"1,1"}, {dousa::LeftClick, u"1,1"},
+          {dousa::LeftClick, u"1,1"}, {dousa::LeftClick, u"x"}, {dousa::LeftClick, u"1,1"}});
+    app->txt_Kankaku->setText(u"1");
+    app->scr_Detail->setRange(1, 6);
+    EXPECT_EQ(check(false), u"Ｘ軸の値が不正です");
+    EXPECT_EQ(app->scr_Detail->value(), 5);
+    app->scr_Detail->setValue(2);
+    app->scr_Detail->setRange(1, 4);
+    EXPECT_EQ(check(false), u"Ｘ軸の値が不正です");
+    EXPECT_EQ(app->scr_Detail->value(), 2);  // row 5 is beyond the scroll range
+}
+
+TEST_F(CheckTest, WalkEndsAtTheFirstRowWithoutAction) {
+    rows({{dousa::LeftClick, u"1,1"}, {dousa::Wait, u"1"}, {dousa::End, u""}, {dousa::None, u"junk,,,"},
+          {dousa::LeftClick, u"bad"}});
+    app->txt_Kankaku->setText(u"1");
+    EXPECT_EQ(check(true), u"");
+    EXPECT_EQ(app->Mlng_RunRowCount, 3);
+}
+
+TEST_F(CheckTest, NothingToRun) {
+    rows({{dousa::None, u"1,1"}, {dousa::LeftClick, u"1,1"}});
+    app->txt_Kankaku->setText(u"1");
+    app->scr_Detail->setRange(1, 3);
+    app->scr_Detail->setValue(3);
+    EXPECT_EQ(check(false), u"処理が設定されていません");
+    EXPECT_EQ(app->scr_Detail->value(), 1);
+    EXPECT_TRUE(app->cmb_Cmd[1]->hasFocus());
+    app->resetSteps();
+    EXPECT_EQ(check(false), u"処理が設定されていません");
+}
+
+TEST_F(CheckTest, ThreeCommaPartsEndInTheErrorExit) {
+    rows({{dousa::LeftClick, u"1,1"}, {dousa::Exe, u"a.exe x,y,z"}});
+    app->txt_Kankaku->setText(u"1");
+    app->cmd_End->setFocus();
+    EXPECT_EQ(check(false), u"");
+    EXPECT_EQ(status(), u"[MF_InputChk]インデックスが有効範囲にありません。");
+    EXPECT_TRUE(app->cmd_End->hasFocus());
+    EXPECT_NE(fileBytes(u"C:\\Program Files\\TOVIRAK\\TOVIRAK_ERROR.LOG").find(
+                  toCp932(u"[MF_InputChk]インデックスが有効範囲にありません。")),
+              std::string::npos);
+}
+
+TEST_F(CheckTest, StopLimitMustBeComplete) {
+    rows({{dousa::LeftClick, u"1,1"}});
+    app->txt_Kankaku->setText(u"1");
+    app->Mbln_StopTimerEnabled = true;
+    app->Mint_TimerHH = 0;
+    app->Mint_TimerMM = 0;
+    EXPECT_EQ(check(false), u"停止タイマーが設定されていません");
+    app->Mint_TimerHH = -1;
+    EXPECT_EQ(check(false), u"実行回数が設定されていません");
+    app->Mint_TimerMM = 5;
+    EXPECT_EQ(check(true), u"");
+    app->Mint_TimerHH = 0;
+    EXPECT_EQ(check(true), u"");
+    app->Mbln_StopTimerEnabled = false;
+    app->Mint_TimerHH = 0;
+    app->Mint_TimerMM = 0;
+    EXPECT_EQ(check(true), u"");
+}
