@@ -1,0 +1,545 @@
+// The step executor on the virtual clock: timing, stop conditions, every
+// action family, the advance with passes, waits and the error exit.
+#include "playback/progress.h"
+#include "playback_fixture.h"
+
+using Rows = std::vector<std::pair<Str, Str>>;
+using Lines = std::vector<std::string>;
+
+namespace {
+const std::string kLeftClick[] = {"mouse_event(2,0,0,0)", "mouse_event(4,0,0,0)"};
+}
+
+class ExecutorTest : public PlaybackTest {};
+
+// ---------------------------------------------------------------------------
+// Timing
+
+TEST_F(ExecutorTest, ShortIntervalRunsOneStepPerTickFromTheFirstTick) {
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    run();
+    ASSERT_TRUE(running());
+    EXPECT_EQ(app->tim_Timer->interval(), 1000u);
+    EXPECT_FALSE(app->Mbln_LongInterval);
+    p.advance(999);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 0);
+    p.advance(1);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 1);
+    p.advance(3000);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 4);
+
+    // Sub-second intervals are the timer interval itself.
+    app->cmd_Kaisi->press();
+    interval(u"0.002");
+    run();
+    EXPECT_EQ(app->tim_Timer->interval(), 2u);
+    p.advance(1000);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 500);
+}
+
+TEST_F(ExecutorTest, LongIntervalsCountSecondsOnAOneSecondTimer) {
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"1.5");
+    run();
+    EXPECT_EQ(app->tim_Timer->interval(), 1000u);
+    EXPECT_TRUE(app->Mbln_LongInterval);
+    // Steps at 1 s (first tick), 3 s, 5 s: every second tick.
+    p.advance(1000);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 1);
+    p.advance(1000);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 1);
+    p.advance(1000);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 2);
+    p.advance(2000);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 3);
+    app->cmd_Kaisi->press();
+
+    // "2" minutes: the first tick, then every 120th.
+    interval(u"2", u"分");
+    run();
+    p.advance(1000);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 1);
+    p.advance(119999);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 1);
+    p.advance(1);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 2);
+    p.advance(120000);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 3);
+}
+
+// ---------------------------------------------------------------------------
+// Advance, passes and the stop limit
+
+TEST_F(ExecutorTest, CountModeRunsTheRowsTwiceShowingThePassesLeft) {
+    rows({{u"ｷｰ入力", u"VK_A"}, {u"ｷｰ入力", u"VK_B"}, {u"ｷｰ入力", u"VK_C"}});
+    interval(u"0.1");
+    app->Mbln_StopTimerEnabled = true;
+    app->Mint_TimerHH = -1;
+    app->Mint_TimerMM = 2;
+    run();
+    std::vector<Str> statuses;
+    for (int i = 0; i < 6; ++i) {
+        p.advance(100);
+        statuses.push_back(status());
+    }
+    EXPECT_EQ(statuses, (std::vector<Str>{u"実行中 1　残り2回", u"実行中 2　残り2回", u"実行中 3　残り2回",
+                                          u"実行中 1　残り1回", u"実行中 2　残り1回", u"実行中 3　残り1回"}));
+    Lines downs;
+    for (auto& l : events())
+        if (l.find(",0,0,0)") != std::string::npos && l.rfind("keybd_event", 0) == 0) downs.push_back(l);
+    EXPECT_EQ(downs, (Lines{"keybd_event(65,0,0,0)", "keybd_event(66,0,0,0)", "keybd_event(67,0,0,0)",
+                            "keybd_event(65,0,0,0)", "keybd_event(66,0,0,0)", "keybd_event(67,0,0,0)"}));
+    ASSERT_TRUE(running());
+    EXPECT_EQ(app->Mint_RestCount, 0);
+    const size_t before = events().size();
+    p.advance(100);  // the seventh tick stops
+    EXPECT_FALSE(running());
+    EXPECT_EQ(status(), u"待機中");
+    EXPECT_EQ(events().size(), before);
+    EXPECT_TRUE(p.exitRequests.empty());
+}
+
+TEST_F(ExecutorTest, CountModeWithPowerOffSavesAndRequestsPowerOffButStaysOpen) {
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    app->Mbln_StopTimerEnabled = true;
+    app->Mint_TimerHH = -1;
+    app->Mint_TimerMM = 1;
+    app->Mbln_PCPowerOff = true;
+    run();
+    p.advance(1000);
+    EXPECT_EQ(status(), u"実行中 1　残り1回(電源Off有効)");
+    p.files.erase(p.resolve(u"TOVIRAK.TVK"));
+    EXPECT_NO_THROW(p.advance(1000));
+    EXPECT_FALSE(running());
+    EXPECT_NE(p.file(u"TOVIRAK.TVK"), nullptr);
+    EXPECT_EQ(p.exitRequests, (std::vector<uint32_t>{12}));
+}
+
+TEST_F(ExecutorTest, WithoutALimitPassesGoOnAndTheCountStaysMinusOne) {
+    rows({{u"左ｸﾘｯｸ", u""}, {u"右ｸﾘｯｸ", u""}});
+    interval(u"0.01");
+    run();
+    p.advance(10 * 1001);
+    EXPECT_TRUE(running());
+    EXPECT_EQ(app->Mint_RestCount, -1);
+    EXPECT_EQ(countEvent("mouse_event(8,0,0,0)"), 500);
+    EXPECT_EQ(status(), u"実行中 1");
+}
+
+TEST_F(ExecutorTest, TimeLimitStopsAtTheFirstTickAtOrAfterTheStopTime) {
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    app->Mbln_StopTimerEnabled = true;
+    app->Mint_TimerHH = 0;
+    app->Mint_TimerMM = 1;
+    run();
+    p.advance(1000);
+    EXPECT_EQ(status(), u"実行中 1　残り59");
+    p.advance(58000);
+    EXPECT_EQ(status(), u"実行中 1　残り1");
+    EXPECT_TRUE(running());
+    p.advance(1000);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(status(), u"待機中");
+    EXPECT_EQ(countEvent(kLeftClick[0]), 59);
+    EXPECT_TRUE(p.exitRequests.empty());
+}
+
+TEST_F(ExecutorTest, TimeLimitWithPowerOffSavesRequestsPowerOffAndEnds) {
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    app->Mbln_StopTimerEnabled = true;
+    app->Mint_TimerHH = 0;
+    app->Mint_TimerMM = 1;
+    app->Mbln_PCPowerOff = true;
+    run();
+    p.advance(1000);
+    EXPECT_EQ(status(), u"実行中 1　残り59(電源Off有効)");
+    p.advance(58000);
+    p.files.erase(p.resolve(u"TOVIRAK.TVK"));
+    EXPECT_THROW(p.advance(1000), headless::ProcessEnded);
+    EXPECT_NE(p.file(u"TOVIRAK.TVK"), nullptr);
+    EXPECT_EQ(p.exitRequests, (std::vector<uint32_t>{12}));
+    EXPECT_EQ(p.trace.back(), "End");
+}
+
+TEST(ProgressText, FormsOfTheRemainingTime) {
+    ProgressInput in;
+    in.runRow = 3;
+    EXPECT_EQ(progressText(in), u"実行中 3");
+    in.stopTimerEnabled = true;
+    EXPECT_EQ(progressText(in), u"実行中 3");  // 0 h 0 min: no limit
+    in.timerHH = -1;
+    in.timerMM = 10;
+    in.restCount = 10;
+    EXPECT_EQ(progressText(in), u"実行中 3　残り10回");
+    in.powerOff = true;
+    EXPECT_EQ(progressText(in), u"実行中 3　残り10回(電源Off有効)");
+    in.powerOff = false;
+
+    in.timerHH = 2;
+    in.timerMM = 0;
+    in.now = DateTime{2026, 12, 31, 23, 0, 0};
+    auto left = [&](long long s) {
+        in.stopTime = in.now.addSeconds(s);
+        return progressText(in);
+    };
+    EXPECT_EQ(left(3600 + 5 * 60 + 3), u"実行中 3　残り1:05:03");
+    EXPECT_EQ(left(5 * 60 + 3), u"実行中 3　残り5:03");
+    EXPECT_EQ(left(10 * 60), u"実行中 3　残り10:00");
+    EXPECT_EQ(left(7), u"実行中 3　残り7");
+    EXPECT_EQ(left(0), u"実行中 3　残り0");
+    EXPECT_EQ(left(3600), u"実行中 3　残り1:00:00");
+    EXPECT_EQ(left(25 * 3600 + 1), u"実行中 3　残り25:00:01");  // across midnight
+    in.powerOff = true;
+    EXPECT_EQ(left(59), u"実行中 3　残り59(電源Off有効)");
+
+    // Power-off alone, without a limit in force, is not mentioned.
+    in.stopTimerEnabled = false;
+    EXPECT_EQ(progressText(in), u"実行中 3");
+    // A time limit without its stop time cannot be shown.
+    in.stopTimerEnabled = true;
+    in.stopTime.reset();
+    EXPECT_THROW(progressText(in), RtError);
+}
+
+// ---------------------------------------------------------------------------
+// Stop conditions before the step
+
+TEST_F(ExecutorTest, PauseOrAnyStopKeyStopsAtTheNextTickWithoutAStep) {
+    app->bas.Gint_StopKey = {0, VK_F11, VK_F12};
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    for (int key : {VK_PAUSE, VK_F11, VK_F12}) {
+        run();
+        p.advance(1000);
+        ASSERT_EQ(countEvent(kLeftClick[0]), 1);
+        p.tap(key);  // pressed and released between two ticks still counts
+        p.advance(1000);
+        EXPECT_FALSE(running()) << key;
+        EXPECT_EQ(status(), u"待機中");
+        EXPECT_EQ(countEvent(kLeftClick[0]), 1) << key;
+        EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+    }
+}
+
+TEST_F(ExecutorTest, VanishedTargetWindowStopsTheRun) {
+    auto h = p.addWindow(u"Untitled - Notepad", u"Notepad");
+    app->Mstr_WindowTitle = u"Notepad";
+    rows({{u"ｷｰ入力_真", u"VK_A"}});
+    interval(u"1");
+    run();
+    ASSERT_TRUE(running());
+    EXPECT_EQ(app->Mstr_WindowTitleFull, u"Untitled - Notepad");
+    p.advance(1000);
+    EXPECT_EQ(app->Mlng_WindowHandle, h);
+    EXPECT_EQ(countEvent("SendMessage(" + std::to_string(h) + ",646,65,0)"), 1);
+    p.removeWindow(h);
+    p.advance(1000);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(status(), u"待機中");
+}
+
+TEST_F(ExecutorTest, WindowChecksHoldTheRowUntilTheyPass) {
+    rows({{u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ", u"Report"}, {u"ｳｨﾝﾄﾞｳ不在ﾁｪｯｸ", u"Report"}, {u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    run();
+    p.advance(5000);
+    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(status(), u"実行中 1");
+    auto h = p.addWindow(u"Monthly Report", u"Doc");
+    p.advance(1000);
+    EXPECT_EQ(app->Mlng_RunRow, 2);
+    p.advance(3000);
+    EXPECT_EQ(app->Mlng_RunRow, 2);
+    EXPECT_EQ(status(), u"実行中 2");
+    p.removeWindow(h);
+    p.advance(2000);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 1);
+    EXPECT_EQ(app->Mlng_RunRow, 1);
+}
+
+// ---------------------------------------------------------------------------
+// Mouse actions
+
+TEST_F(ExecutorTest, ModifierClicksDoubleClicksAndTheMinusOnePoint) {
+    rows({{u"ｼﾌﾄ左ｸﾘｯｸ", u"100,200"},
+          {u"Ctrl右ｸﾘｯｸ", u"-1,-1"},
+          {u"Alt中ｸﾘｯｸ", u""},
+          {u"左Wｸﾘｯｸ", u"-1,5"},
+          {u"ﾏｳｽｶｰｿﾙ移動", u"1919,1079"}});
+    interval(u"1");
+    run();
+    p.advance(1000);
+    // 100 * 65535 / 1919 = 3415.06; 200 * 65535 / 1079 = 12147.36
+    EXPECT_EQ(events(true), (Lines{"keybd_event(16,0,0,0)", "SetCursorPos(100,200)", "mouse_event(32769,3415,12147,0)",
+                                   "mouse_event(2,0,0,0)", "mouse_event(4,0,0,0)", "keybd_event(16,0,2,0)"}));
+    p.advance(1000);
+    EXPECT_EQ(events(true), (Lines{"keybd_event(17,0,0,0)", "mouse_event(8,0,0,0)", "mouse_event(16,0,0,0)",
+                                   "keybd_event(17,0,2,0)"}));
+    p.advance(1000);  // an empty command text is "-1","-1" after the checks
+    EXPECT_EQ(events(true), (Lines{"keybd_event(18,0,0,0)", "mouse_event(32,0,0,0)", "mouse_event(64,0,0,0)",
+                                   "keybd_event(18,0,2,0)"}));
+    p.advance(1000);  // -1 with another Y is a point; -34.15 and 303.68 round
+    EXPECT_EQ(events(true), (Lines{"SetCursorPos(-1,5)", "mouse_event(32769,-34,304,0)", "mouse_event(2,0,0,0)",
+                                   "mouse_event(4,0,0,0)", "mouse_event(2,0,0,0)", "mouse_event(4,0,0,0)"}));
+    p.advance(1000);
+    EXPECT_EQ(events(true), (Lines{"SetCursorPos(1919,1079)", "mouse_event(32769,65535,65535,0)"}));
+    EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
+}
+
+TEST_F(ExecutorTest, DragHoldsTheButtonAcrossRowsUntilAClickOrTheStop) {
+    rows({{u"左ﾄﾞﾗｯｸﾞ", u"10,20"}, {u"ﾏｳｽｶｰｿﾙ移動", u"30,40"}, {u"左ｸﾘｯｸ", u"50,60"}});
+    interval(u"1");
+    run();
+    p.advance(1000);
+    EXPECT_EQ(app->Mlng_MouseUpFlg, 4u);
+    p.advance(2000);
+    EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
+    Lines seq;
+    for (auto& l : events())
+        if (l.rfind("SetCursorPos", 0) == 0 || l == "mouse_event(2,0,0,0)" || l == "mouse_event(4,0,0,0)") seq.push_back(l);
+    EXPECT_EQ(seq, (Lines{"SetCursorPos(10,20)", "mouse_event(2,0,0,0)", "SetCursorPos(30,40)", "SetCursorPos(50,60)",
+                          "mouse_event(2,0,0,0)", "mouse_event(4,0,0,0)"}));
+
+    // Stopping while the drag holds the button releases it once.
+    p.advance(1000);
+    EXPECT_EQ(app->Mlng_MouseUpFlg, 4u);
+    events(true);
+    app->cmd_Kaisi->press();
+    EXPECT_EQ(events(), (Lines{"mouse_event(4,0,0,0)"}));
+    EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
+}
+
+TEST_F(ExecutorTest, AClickOfAnotherButtonKeepsTheHeldDragRemembered) {
+    rows({{u"右ﾄﾞﾗｯｸﾞ", u""}, {u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    run();
+    p.advance(2000);
+    EXPECT_EQ(app->Mlng_MouseUpFlg, 16u);
+    events(true);
+    app->cmd_Kaisi->press();
+    EXPECT_EQ(events(), (Lines{"mouse_event(16,0,0,0)"}));
+}
+
+TEST_F(ExecutorTest, CoordinateOverflowEndsInTheErrorExitReleasingTheModifier) {
+    rows({{u"ｼﾌﾄ左ｸﾘｯｸ", u"40000,10"}});
+    interval(u"1");
+    run();
+    p.advance(1000);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(status(), u"[tim_Timer_Timer]" + err::describeNumber(err::Overflow) + u" ステップ：ｼﾌﾄ左ｸﾘｯｸ");
+    EXPECT_EQ(events(), (Lines{"keybd_event(16,0,0,0)", "SetCursorPos(40000,10)", "keybd_event(16,0,2,0)"}));
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+}
+
+// ---------------------------------------------------------------------------
+// Key input
+
+TEST_F(ExecutorTest, KeyListsByKeybdEventWithModifiersAndHolds) {
+    rows({{u"ｷｰ入力", u"^VK_C"}, {u"ﾊﾟｽﾜｰﾄﾞ入力", u"VK_A(500),+%VK_B"}});
+    interval(u"1");
+    run();
+    p.advance(1000);
+    EXPECT_EQ(events(true), (Lines{"keybd_event(17,0,0,0)", "keybd_event(67,0,0,0)", "keybd_event(67,0,2,0)",
+                                   "keybd_event(17,0,2,0)"}));
+    p.advance(1000);
+    EXPECT_EQ(events(true), (Lines{"keybd_event(65,0,0,0)", "Sleep(500)", "keybd_event(65,0,2,0)",
+                                   "keybd_event(16,0,0,0)", "keybd_event(18,0,0,0)", "keybd_event(66,0,0,0)",
+                                   "keybd_event(66,0,2,0)", "keybd_event(18,0,2,0)", "keybd_event(16,0,2,0)"}));
+}
+
+TEST_F(ExecutorTest, KeyListsBySendInputAndByMessagesToTheTarget) {
+    auto h = p.addWindow(u"Game", u"GameClass");
+    app->Mstr_WindowTitle = u"Game";
+    // These routes take only texts beginning with "VK_": marks go after the name.
+    rows({{u"ｷｰ入力_改", u"VK_B+(20)"}, {u"ｷｰ入力_真", u"VK_A^,VK_RETURN"}});
+    interval(u"1");
+    run();
+    p.advance(1000);
+    EXPECT_EQ(events(true), (Lines{"SendInput(16,42,1)", "SendInput(66,48,1)", "Sleep(20)", "SendInput(66,48,3)",
+                                   "SendInput(16,42,3)"}));
+    p.advance(1000);
+    const std::string hs = std::to_string(h);
+    EXPECT_EQ(events(true), (Lines{"SendMessage(" + hs + ",260,17,0)", "SendMessage(" + hs + ",646,65,0)",
+                                   "SendMessage(" + hs + ",261,17,0)", "SendMessage(" + hs + ",260,13,0)",
+                                   "SendMessage(" + hs + ",261,13,0)"}));
+}
+
+TEST_F(ExecutorTest, TextWithoutTheVkPrefixGoesToTheKeystrokeSender) {
+    // "vk_" in lower case is keystroke text, not a key list; so is a "VK_"
+    // that is not at the start.
+    rows({{u"ｷｰ入力", u"^vk_a(500)"}, {u"ｷｰ入力", u"ab{ENTER}VK_A(500)"}});
+    interval(u"1");
+    run();
+    p.advance(2000);
+    Lines ev = events();
+    EXPECT_EQ(std::count(ev.begin(), ev.end(), "Sleep(500)"), 0);
+    ASSERT_EQ(ev.size(), 2u);
+    EXPECT_EQ(ev[0].rfind("SendInput(", 0), 0u);
+    EXPECT_NE(ev[1].find("13,28,0"), std::string::npos);  // Enter in the batch
+    EXPECT_TRUE(running());
+
+    // A refused text stops the run after the sender's own message.
+    p.blockInput = true;
+    const size_t shown = p.shown.size();
+    p.advance(1000);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(status(), u"待機中");
+    EXPECT_EQ(p.shown.size(), shown + 1);
+}
+
+TEST_F(ExecutorTest, UnsupportedKeyStopsTheRunAndSendsNothing) {
+    rows({{u"ｷｰ入力", u"^VK_A,VK_LWIN"}});
+    interval(u"1");
+    run();
+    p.advance(1000);
+    EXPECT_FALSE(running());
+    ASSERT_FALSE(p.shown.empty());
+    EXPECT_EQ(p.shown.back().text, u"「VK_LWIN」は、サポートされていないキーです。");
+    EXPECT_TRUE(events().empty());
+}
+
+// ---------------------------------------------------------------------------
+// Waits
+
+TEST_F(ExecutorTest, WaitRunsInOneSecondSlicesAndTheNextStepComesAnIntervalLater) {
+    rows({{u"待機", u"3"}, {u"左ｸﾘｯｸ", u""}, {u"待機", u"1.5"}});
+    interval(u"1");
+    run();
+    int slices = 0;
+    p.onDoEvents = [&] {
+        ++slices;
+        EXPECT_FALSE(app->tim_Timer->enabled());  // no tick inside the wait
+    };
+    p.advance(1000);
+    EXPECT_EQ(slices, 3);
+    EXPECT_EQ(p.nowMs, 4000);
+    EXPECT_TRUE(app->tim_Timer->enabled());
+    p.advance(999);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 0);
+    p.advance(1);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 1);
+    p.advance(1000);  // 1.5 s waits two slices
+    EXPECT_EQ(slices, 5);
+    EXPECT_EQ(countEvent("Sleep(1000)"), 5);
+    EXPECT_TRUE(running());
+}
+
+TEST_F(ExecutorTest, PauseDuringAWaitStopsTheRun) {
+    rows({{u"待機", u"10"}, {u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    run();
+    int slices = 0;
+    p.onDoEvents = [&] {
+        if (++slices == 2) p.tap(VK_PAUSE);
+    };
+    p.advance(1000);
+    EXPECT_EQ(slices, 2);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(status(), u"待機中");
+    p.advance(20000);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 0);
+}
+
+TEST_F(ExecutorTest, StopButtonDuringAWaitEndsItAtTheNextSlice) {
+    rows({{u"待機", u"10"}, {u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    run();
+    int slices = 0;
+    p.onDoEvents = [&] {
+        if (++slices == 1) app->cmd_Kaisi->press();
+    };
+    p.advance(1000);
+    EXPECT_EQ(slices, 1);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(app->Mlng_RunRow, 0);  // not advanced after the stop
+    EXPECT_EQ(status(), u"待機中");
+    EXPECT_FALSE(p.timerRunning("tim_Timer"));
+    p.advance(20000);
+    EXPECT_EQ(countEvent(kLeftClick[0]), 0);
+}
+
+TEST_F(ExecutorTest, OversizedWaitEndsInTheErrorExit) {
+    // 2147484 s is more milliseconds than 32 bits hold.
+    rows({{u"待機", u"2147484"}});
+    interval(u"1");
+    run();
+    p.advance(1000);
+    EXPECT_FALSE(running());
+    const Str expected = u"[tim_Timer_Timer]" + err::describeNumber(err::Overflow) + u" ステップ：待機";
+    EXPECT_EQ(status(), expected);
+    EXPECT_NE(fileBytes(p.progDir + u"\\TOVIRAK_ERROR.LOG").find(toCp932(expected)), std::string::npos);
+    EXPECT_EQ(countEvent("Sleep(1000)"), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Programs, sounds, the end step and the error exit
+
+TEST_F(ExecutorTest, ProgramSoundAndWindowActivation) {
+    auto h = p.addWindow(u"Calc Window", u"Calc");
+    p.addWindow(u"Other", u"X");
+    rows({{u"EXE実行", u"notepad.exe a.txt"}, {u"PlaySound", u"C:\\ding.wav"}, {u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"Calc"},
+          {u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"Nowhere"}, {u"左ｸﾘｯｸ", u""}});
+    p.putFile(u"C:\\ding.wav", "RIFF");
+    interval(u"1");
+    run();
+    p.advance(1000);
+    EXPECT_EQ(p.started, (std::vector<Str>{u"notepad.exe a.txt"}));
+    EXPECT_EQ(countEvent("Shell(notepad.exe a.txt,1)"), 1);
+    p.advance(1000);
+    EXPECT_NE(p.traceText().find("PlaySound(C:\\ding.wav"), std::string::npos);
+    p.advance(1000);
+    EXPECT_EQ(p.foreground, h);
+    p.advance(1000);  // no such window: the run goes on
+    EXPECT_TRUE(running());
+    EXPECT_EQ(app->Mlng_RunRow, 5);
+}
+
+TEST_F(ExecutorTest, FailingStepLeavesTheErrorOnTheStatusLine) {
+    p.startFailures.insert(u"missing.exe");
+    rows({{u"EXE実行", u"missing.exe"}});
+    interval(u"1");
+    run();
+    p.advance(1000);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(status(), u"[tim_Timer_Timer]" + err::describeNumber(err::FileNotFound) + u" ステップ：EXE実行");
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+    EXPECT_TRUE(p.timerRunning("tim_Start"));
+}
+
+TEST_F(ExecutorTest, EndStepSavesAndEndsWithOrWithoutPowerOff) {
+    rows({{u"左ｸﾘｯｸ", u""}, {u"終了", u""}});
+    interval(u"1");
+    run();
+    p.advance(1000);
+    p.files.erase(p.resolve(u"TOVIRAK.TVK"));
+    EXPECT_THROW(p.advance(1000), headless::ProcessEnded);
+    EXPECT_NE(p.file(u"TOVIRAK.TVK"), nullptr);
+    EXPECT_TRUE(p.exitRequests.empty());
+
+    // Again with power-off on: the request comes before the end.
+    app->Mbln_PCPowerOff = true;
+    app->MS_Stop(false);
+    run();
+    p.advance(1000);
+    EXPECT_THROW(p.advance(1000), headless::ProcessEnded);
+    EXPECT_EQ(p.exitRequests, (std::vector<uint32_t>{12}));
+}
+
+TEST_F(ExecutorTest, CurrentRowScrollsTheGridWhenItCan) {
+    std::vector<std::pair<Str, Str>> many(12, {u"左ｸﾘｯｸ", u""});
+    rows(many);
+    app->scr_Detail->setRange(1, 10);
+    interval(u"1");
+    run();
+    p.advance(1000);
+    EXPECT_EQ(app->scr_Detail->value(), 1);
+    p.advance(4000);
+    EXPECT_EQ(app->scr_Detail->value(), 5);
+    p.advance(5000);  // row 10 is past max - 1: the grid stays
+    EXPECT_EQ(app->scr_Detail->value(), 9);
+    EXPECT_EQ(status(), u"実行中 10");
+}

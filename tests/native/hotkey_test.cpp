@@ -1,0 +1,98 @@
+// The start hot-key watch and the clearing of stale key presses.
+#include "playback_fixture.h"
+
+class HotKeyTest : public PlaybackTest {
+protected:
+    void SetUp() override {
+        PlaybackTest::SetUp();
+        rows({{u"左ｸﾘｯｸ", u""}});
+        interval(u"1");
+    }
+};
+
+TEST_F(HotKeyTest, AnyKeyOfTheStartListStartsWithinOnePoll) {
+    app->bas.Gint_StartKey = {0, VK_F11, VK_F12};
+    for (int key : {VK_F11, VK_F12}) {
+        p.tap(key);
+        p.advance(10);
+        EXPECT_TRUE(running()) << key;
+        app->cmd_Kaisi->press();
+        EXPECT_FALSE(running());
+    }
+}
+
+TEST_F(HotKeyTest, EmptyStartListNeverStartsAndTheWatchKeepsTicking) {
+    app->bas.Gint_StartKey = {0};
+    for (int k = 1; k < 255; ++k) p.tap(k);
+    p.advance(1000);
+    EXPECT_FALSE(running());
+    EXPECT_TRUE(p.timerRunning("tim_Start"));
+}
+
+TEST_F(HotKeyTest, PressesBeforeAClearDoNotCount) {
+    app->bas.Gint_StartKey = {0, VK_F11};
+    app->bas.Gint_StopKey = {0, VK_F12};
+    p.tap(VK_F11);
+    p.tap(VK_F12);
+    p.tap(VK_PAUSE);
+    app->MS_HotKeyClear();
+    EXPECT_EQ(p.os.getAsyncKeyState(VK_F11), 0);
+    EXPECT_EQ(p.os.getAsyncKeyState(VK_F12), 0);
+    EXPECT_EQ(p.os.getAsyncKeyState(VK_PAUSE), 0);
+    p.advance(100);
+    EXPECT_FALSE(running());
+    // A key held down still reads as pressed after a clear.
+    p.press(VK_F11);
+    app->MS_HotKeyClear();
+    p.advance(10);
+    EXPECT_TRUE(running());
+}
+
+TEST_F(HotKeyTest, SameStartAndStopKeyReleasedBeforeTheFirstTickDoesNotStop) {
+    app->bas.Gint_StartKey = {0, VK_F11};
+    app->bas.Gint_StopKey = {0, VK_F11};
+    p.tap(VK_F11);
+    p.advance(10);
+    ASSERT_TRUE(running());
+    p.advance(1000);
+    EXPECT_TRUE(running());
+    EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 1);
+    app->cmd_Kaisi->press();
+
+    // Still held at the first tick: the run stops before its first step.
+    p.press(VK_F11);
+    p.advance(10);
+    ASSERT_TRUE(running());
+    mark = p.trace.size();
+    p.advance(1000);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 0);
+}
+
+TEST_F(HotKeyTest, StartKeyDuringARunDoesNothing) {
+    app->bas.Gint_StartKey = {0, VK_F11};
+    run();
+    p.advance(1000);
+    p.press(VK_F11);
+    p.advance(50);
+    app->tim_Start_Timer();  // even a stray tick of the watch
+    EXPECT_TRUE(running());
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+    EXPECT_EQ(app->Mlng_RunRow, 1);
+}
+
+TEST_F(HotKeyTest, StartKeyWhileTheSettingsDialogIsOpenDoesNothing) {
+    app->bas.Gint_StartKey = {0, VK_F11};
+    bool ranInside = true;
+    p.modalScripts.push_back([&](tk::Form& f) {
+        p.press(VK_F11);
+        p.advance(100);
+        ranInside = running();
+        p.release(VK_F11);
+        f.close();
+    });
+    app->cmd_Setting->press();
+    if (p.modalsShown.empty()) GTEST_SKIP() << "the settings button does not open the dialog yet";
+    EXPECT_FALSE(ranInside);
+    EXPECT_TRUE(p.timerRunning("tim_Start"));
+}

@@ -1,0 +1,201 @@
+// Starting and stopping a run: captions, timer states, the editor lock, the
+// target window at the start, the menu, focus guidance and "/RUN".
+#include "playback_fixture.h"
+
+class RunControlTest : public PlaybackTest {
+protected:
+    void expectEditorEnabled(bool on) {
+        EXPECT_EQ(app->txt_Kankaku->enabled(), on);
+        EXPECT_EQ(app->cmb_Tani->enabled(), on);
+        EXPECT_EQ(app->cmd_End->enabled(), on);
+        EXPECT_EQ(app->cmd_Setting->enabled(), on);
+        EXPECT_EQ(app->cmb_Cmd[1]->enabled(), on);
+        EXPECT_EQ(app->txt_ZahyoCmd[1]->enabled(), on);
+        EXPECT_EQ(app->txt_Comment[1]->enabled(), on);
+        EXPECT_EQ(app->cmd_Set[1]->enabled(), on);
+        EXPECT_EQ(app->mnu_File->enabled(), on);
+        EXPECT_EQ(app->mnu_Tool->enabled(), on);
+        // Always usable: the stop button and the grid's scroll bar.
+        EXPECT_TRUE(app->cmd_Kaisi->enabled());
+        EXPECT_TRUE(app->scr_Detail->enabled());
+    }
+};
+
+TEST_F(RunControlTest, StartAndStopSwitchCaptionsTimersAndTheEditorLock) {
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"0.5");
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"開\r\n始");
+    EXPECT_TRUE(p.timerRunning("tim_Start"));
+    run();
+    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+    EXPECT_EQ(status(), u"実行中");
+    EXPECT_EQ(app->tim_Timer->interval(), 500u);
+    EXPECT_TRUE(app->tim_Timer->enabled());
+    EXPECT_EQ(app->tim_Start->interval(), 0u);
+    EXPECT_FALSE(app->tim_Start->enabled());
+    EXPECT_FALSE(app->Mbln_StopFlg);
+    EXPECT_EQ(app->Mlng_SecCount, 9999999);
+    EXPECT_EQ(app->Mlng_DispMaxX, 1919);
+    EXPECT_EQ(app->Mlng_DispMaxY, 1079);
+    EXPECT_TRUE(app->scr_Detail->hasFocus());
+    EXPECT_EQ(app->Mstr_WindowTitleFull, u"");
+    expectEditorEnabled(false);
+
+    p.advance(500);
+    size_t mark2 = p.trace.size();
+    app->cmd_Kaisi->press();
+    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+    EXPECT_EQ(status(), u"待機中");
+    EXPECT_EQ(app->tim_Timer->interval(), 0u);
+    EXPECT_FALSE(app->tim_Timer->enabled());
+    EXPECT_EQ(app->tim_Start->interval(), 10u);
+    EXPECT_TRUE(app->tim_Start->enabled());
+    EXPECT_TRUE(app->Mbln_StopFlg);
+    EXPECT_FALSE(p.timerRunning("tim_Timer"));
+    expectEditorEnabled(true);
+    // The program brings itself back to the front.
+    EXPECT_NE(p.traceText(mark2).find("AppActivate(TOVIRAK)"), std::string::npos);
+
+    // "実行" starts again.
+    run();
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+}
+
+TEST_F(RunControlTest, MenuStartsButNeverStopsARun) {
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    EXPECT_TRUE(app->form->userShortcut(tk::key::F5, 0));
+    EXPECT_TRUE(running());
+    // The menu is locked during the run, and the handler ignores it anyway.
+    app->form->userShortcut(tk::key::F5, 0);
+    app->mnu_Go_Click();
+    EXPECT_TRUE(running());
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+}
+
+TEST_F(RunControlTest, FailedValidationLeavesEverythingIdle) {
+    interval(u"abc");
+    rows({{u"左ｸﾘｯｸ", u""}});
+    run();
+    EXPECT_FALSE(running());
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"開\r\n始");
+    EXPECT_FALSE(p.timerRunning("tim_Timer"));
+    EXPECT_TRUE(p.timerRunning("tim_Start"));
+    ASSERT_FALSE(p.shown.empty());
+}
+
+TEST_F(RunControlTest, MissingTargetWindowShowsTheMessageAndOpensTheSettings) {
+    app->Mstr_WindowTitle = u"No Such Window";
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    run();
+    EXPECT_FALSE(running());
+    bool told = false;
+    for (auto& m : p.shown) told |= m.text == u"対象ウィンドウが存在しません。" && (m.style & 7) == tk::mb::OK;
+    EXPECT_TRUE(told);
+    EXPECT_FALSE(p.timerRunning("tim_Timer"));
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"開\r\n始");
+    if (p.modalsShown.empty()) GTEST_SKIP() << "the settings dialog is not opened by cmd_Setting_Click yet";
+    EXPECT_EQ(p.modalsShown.back(), "frm_Setting");
+}
+
+TEST_F(RunControlTest, TargetWindowIsBroughtToTheFrontAndItsFullTitleKept) {
+    auto h = p.addWindow(u"Sample Game v1.2", u"GameWnd");
+    p.addWindow(u"Editor", u"Edit");
+    app->Mstr_WindowTitle = u"Sample Game";
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    run();
+    EXPECT_TRUE(running());
+    EXPECT_EQ(app->Mstr_WindowTitleFull, u"Sample Game v1.2");
+    EXPECT_EQ(p.foreground, h);
+}
+
+TEST_F(RunControlTest, DoNotActivateOptionLeavesFocusAndForegroundAlone) {
+    app->Mbln_NotActive = true;
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    app->txt_Kankaku->setFocus();
+    run();
+    EXPECT_FALSE(app->scr_Detail->hasFocus());
+    mark = p.trace.size();
+    app->cmd_Kaisi->press();
+    EXPECT_EQ(p.traceText(mark).find("AppActivate"), std::string::npos);
+}
+
+TEST_F(RunControlTest, NegativeIntervalInSecondsCannotBeGivenToTheTimer) {
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"-0.5");
+    run();
+    EXPECT_EQ(status(), u"[MS_Start]" + err::describeNumber(err::InvalidProperty));
+    EXPECT_FALSE(running());
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"開\r\n始");
+    EXPECT_FALSE(p.timerRunning("tim_Timer"));
+    EXPECT_TRUE(p.timerRunning("tim_Start"));
+    EXPECT_TRUE(app->txt_Kankaku->enabled());
+
+    // In minutes it runs one step per second.
+    interval(u"-0.5", u"分");
+    run();
+    EXPECT_TRUE(running());
+    p.advance(3000);
+    EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 3);
+}
+
+TEST_F(RunControlTest, StopLimitIsSetUpAtTheStart) {
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"1");
+    app->Mint_TimerHH = 1;
+    app->Mint_TimerMM = 30;
+    p.nowMs = 5000;
+    run();
+    ASSERT_TRUE(app->Mdat_StopTime.has_value());
+    EXPECT_EQ(*app->Mdat_StopTime, (DateTime{2026, 12, 7, 10, 30, 5}));
+    EXPECT_EQ(app->Mint_RestCount, -1);
+    app->cmd_Kaisi->press();
+
+    app->Mint_TimerHH = -1;
+    app->Mint_TimerMM = 7;
+    run();
+    EXPECT_EQ(app->Mint_RestCount, 7);
+    app->cmd_Kaisi->press();
+
+    app->Mint_TimerHH = 0;
+    app->Mint_TimerMM = 0;
+    run();
+    EXPECT_FALSE(app->Mdat_StopTime.has_value());
+    EXPECT_EQ(app->Mint_RestCount, -1);
+}
+
+TEST_F(RunControlTest, FocusGuidanceOfTheButtons) {
+    app->cmd_Kaisi->userFocus();
+    EXPECT_EQ(status(), u"開始します。");
+    app->cmd_End->userFocus();
+    EXPECT_EQ(status(), u"終了します。");
+}
+
+TEST_F(RunControlTest, EndButtonClosesTheWindowAfterSavingTheWorkingState) {
+    p.files.erase(p.resolve(u"TOVIRAK.TVK"));
+    app->Mbln_EditFlg = false;
+    app->cmd_End->press();
+    EXPECT_FALSE(app->form->isShown());
+    EXPECT_NE(p.file(u"TOVIRAK.TVK"), nullptr);
+}
+
+TEST_F(RunControlTest, RunSwitchStartsAtTheFirstActivation) {
+    // The working state of a previous session, saved the ordinary way.
+    rows({{u"ｷｰ入力", u"VK_X"}});
+    interval(u"0.2");
+    app->MS_WriteFile(u"TOVIRAK.TVK", 1);
+    app.reset();
+    start(u"/run /NOMSG");
+    EXPECT_TRUE(running());
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+    // The watch is re-armed after the start by the activation, but idles.
+    mark = p.trace.size();
+    p.advance(200);
+    EXPECT_EQ(countEvent("keybd_event(88,0,0,0)"), 1);
+    EXPECT_TRUE(running());
+}
