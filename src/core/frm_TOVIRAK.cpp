@@ -260,14 +260,15 @@ void frm_TOVIRAK::Form_QueryUnload(bool& cancel, int) {
                 return;
             }
             if (answer == tk::mb::IdYes) {
-                if (!Mstr_FileName.empty()) {
+                if (!Mstr_FileName.empty())
                     MS_WriteFile(Mstr_FileName, 1);
-                } else {
+                else
                     mnu_Save_Click();
-                    if (Mbln_EditFlg) {
-                        cancel = true;
-                        return;
-                    }
+                // Still changed: the save dialog was cancelled or the save
+                // failed (already reported); the window stays open.
+                if (Mbln_EditFlg) {
+                    cancel = true;
+                    return;
                 }
             }
         }

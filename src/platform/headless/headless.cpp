@@ -639,7 +639,10 @@ std::vector<Str> Os::drives() { return p_.driveList; }
 Str Os::currentFolder() { return p_.curDir; }
 Str Os::programFolder() { return p_.progDir; }
 Str Os::commandLine() { return p_.cmdLine; }
-int Os::versionMajor() { return p_.verMajor; }
+int Os::versionMajor() {
+    if (p_.versionFailure) err::raise(p_.versionFailure);
+    return p_.verMajor;
+}
 int Os::versionMinor() { return p_.verMinor; }
 
 }  // namespace headless

@@ -204,6 +204,7 @@ public:
     std::vector<uint32_t> exitRequests;     // ExitWindowsEx flags, never acted on
     Str cmdLine;
     int verMajor = 1, verMinor = 0;
+    int versionFailure = 0;                 // non-zero: asking for the version fails with this error
 
     // --- files (paths compared case-insensitively, "\" separators) -------------------
     std::map<Str, std::string, NoCase> files;  // key: absolute path

@@ -1,0 +1,277 @@
+// The frame of every run: start-up with its notice and switches, the status
+// line, the error log, and closing.
+#include "app_fixture.h"
+#include "core/document_format.h"
+
+namespace {
+const Str kTvk = u"C:\\work\\TOVIRAK.TVK";
+const Str kLog = u"C:\\Program Files\\TOVIRAK\\TOVIRAK_ERROR.LOG";
+const Str kNoticeTitle = u"★\u3000重要メッセージ\u3000★  [初回起動時とTOVIRAKバージョンアップ時に表示されます。]";
+const Str kNoticeText =
+    u"最初に！\r\n本ツールを使って、「アカウント停止」、\r\n「キャラクター誤削除」等が発生、\r\n"
+    u"また、「PC電源Off時」の強制終了に伴う \r\n未保存データの紛失等に関して\r\n"
+    u"作者は一切の責任を負うことは出来ません。\r\n"
+    u"これを承諾しない限り、本ツールを使用する事は出来ません。\r\n\r\n承諾しますか？\r\n";
+}  // namespace
+
+class FrameTest : public AppTest {
+protected:
+    void put(const Str& path, StrView text) { p.putFile(path, toCp932(text)); }
+    std::vector<Str> logLines() {
+        std::vector<Str> out;
+        Str t = docfmt::decode(fileBytes(kLog));
+        size_t pos = 0;
+        StrView line;
+        while (docfmt::nextLine(t, pos, line)) out.emplace_back(line);
+        return out;
+    }
+    void restart(const Str& cmd) {
+        app.reset();
+        p.shown.clear();
+        start(cmd);
+    }
+    bool titleBuilt() {
+        Str keep = app->Mstr_FileName, caption = app->form->text();
+        app->Mstr_FileName = u"C:\\x\\probe.TVK";
+        app->MS_SetWindowTitle();
+        bool built = app->form->text() == u"TOVIRAK - probe.TVK";
+        app->Mstr_FileName = keep;
+        app->form->setText(caption);
+        return built;
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+TEST_F(FrameTest, FirstStartShowsTheNoticeAndNoEndsWithoutAnyFile) {
+    p.answers.push_back(tk::mb::IdNo);
+    EXPECT_THROW(start(u""), headless::ProcessEnded);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].title, kNoticeTitle);
+    EXPECT_EQ(p.shown[0].text, kNoticeText);
+    EXPECT_EQ(p.shown[0].style, tk::mb::YesNo | tk::mb::DefaultButton2);
+    EXPECT_TRUE(p.files.empty());
+
+    // No is also the default button.
+    app.reset();
+    EXPECT_THROW(start(u""), headless::ProcessEnded);
+    EXPECT_EQ(p.shown.back().answer, tk::mb::IdNo);
+    EXPECT_TRUE(p.files.empty());
+}
+
+TEST_F(FrameTest, AcceptedNoticeIsNotShownAgainUntilTheVersionChanges) {
+    p.answers.push_back(tk::mb::IdYes);
+    start(u"");
+    EXPECT_EQ(p.shown.size(), 1u);
+    EXPECT_TRUE(app->form->userClose());
+    ASSERT_NE(p.file(kTvk), nullptr);
+    EXPECT_EQ(fileBytes(kTvk).substr(0, 9), "Ver=1.0\r\n");
+
+    restart(u"");
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_EQ(app->Mstr_FileVer, u"1.0");
+    EXPECT_TRUE(app->form->userClose());
+
+    p.verMinor = 1;
+    p.answers.push_back(tk::mb::IdYes);
+    restart(u"");
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].title, kNoticeTitle);
+    EXPECT_TRUE(app->form->userClose());
+    EXPECT_EQ(fileBytes(kTvk).substr(0, 9), "Ver=1.1\r\n");
+}
+
+TEST_F(FrameTest, NoMsgInAnyCaseSuppressesTheNotice) {
+    put(kTvk, u"Ver=0.9\r\n");
+    for (Str cmd : {u"/NOMSG", u"/nomsg", u"  /NoMsg  ", u"/nomsg/NOMSG"}) {
+        restart(cmd);
+        EXPECT_TRUE(p.shown.empty()) << toUtf8(cmd);
+        EXPECT_EQ(app->Mstr_FileName, u"") << toUtf8(cmd);
+        EXPECT_FALSE(app->Mbln_RunFlg);
+    }
+}
+
+TEST_F(FrameTest, RunAndADocumentPathInOneArgumentText) {
+    put(u"C:\\DOCS\\A.TVK", u"WindowTitle=\r\n\"左ｸﾘｯｸ\",\"1,1\",\"\"\r\n");
+    start(u"/nomsg /Run c:\\docs\\a.tvk");
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_TRUE(app->Mbln_RunFlg);
+    EXPECT_TRUE(app->Mbln_ActiveFlg);
+    // The path comes out upper-cased once a switch was taken out of it.
+    EXPECT_EQ(app->Mstr_FileName, u"C:\\DOCS\\A.TVK");
+    EXPECT_EQ(app->steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    if (titleBuilt()) EXPECT_EQ(app->form->text(), u"TOVIRAK - A.TVK");
+
+    restart(u"c:\\docs\\a.tvk/RUN/nomsg");
+    EXPECT_TRUE(app->Mbln_RunFlg);
+    EXPECT_EQ(app->Mstr_FileName, u"C:\\DOCS\\A.TVK");
+}
+
+TEST_F(FrameTest, ArgumentTextWithoutSwitchesIsUsedUnchanged) {
+    put(kTvk, u"Ver=1.0\r\n");
+    put(u"c:\\docs\\lower.tvk", u"Ver=1.0\r\n");
+    start(u"c:\\docs\\lower.tvk");
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_FALSE(app->Mbln_RunFlg);
+    EXPECT_EQ(app->Mstr_FileName, u"c:\\docs\\lower.tvk");
+}
+
+TEST_F(FrameTest, FailureInFormLoadIsLoggedAndSkipsTheRest) {
+    put(kTvk, u"Ver=1.0\r\nWindowTitle=from the default document\r\n");
+    put(u"C:\\DOCS\\A.TVK", u"WindowTitle=from the command line\r\n");
+    p.versionFailure = err::InvalidCall;  // the version check fails
+    start(u"/RUN C:\\DOCS\\A.TVK");
+    const Str msg = u"[Form_Load]" + err::describeNumber(err::InvalidCall);
+    EXPECT_EQ(status(), msg);
+    ASSERT_EQ(logLines().size(), 1u);
+    EXPECT_EQ(logLines()[0], u"26/12/07 09:00:00 " + msg);
+    EXPECT_EQ(app->Mstr_WindowTitle, u"from the default document");
+    EXPECT_FALSE(app->Mbln_RunFlg);
+    EXPECT_TRUE(p.shown.empty());
+    // The first activation still runs.
+    EXPECT_TRUE(app->Mbln_ActiveFlg);
+    EXPECT_TRUE(p.timerRunning("tim_Start"));
+}
+
+// ---------------------------------------------------------------------------
+// Status line and error log
+
+TEST_F(FrameTest, EachStatusModeHasItsSizeColourAndBeep) {
+    start();
+    struct Mode {
+        int16_t mode;
+        double size;
+        uint32_t colour;
+        int beeps;
+    };
+    for (Mode m : {Mode{1, 9, tk::rgb(0, 0, 255), 0}, Mode{2, 12, tk::rgb(255, 255, 0), 0},
+                   Mode{8, 9, tk::rgb(255, 0, 0), 1}, Mode{9, 9, tk::rgb(255, 0, 0), 1}}) {
+        int beeps = p.beeps, repaints = p.toolkit.repaints;
+        Str text = u"mode " + toStr((long long)m.mode);
+        app->MS_DispStatus(m.mode, text);
+        EXPECT_EQ(status(), text);
+        EXPECT_EQ(app->lbl_Stat->font().size, m.size) << m.mode;
+        EXPECT_EQ(app->lbl_Stat->foreColor(), m.colour) << m.mode;
+        EXPECT_EQ(p.beeps - beeps, m.beeps) << m.mode;
+        EXPECT_GT(p.toolkit.repaints, repaints) << m.mode;
+    }
+    // Only errors are logged.
+    ASSERT_EQ(logLines().size(), 1u);
+    EXPECT_EQ(logLines()[0], u"26/12/07 09:00:00 mode 9");
+
+    // Another mode changes only the caption.
+    app->MS_DispStatus(2, u"status");
+    app->MS_DispStatus(5, u"plain");
+    EXPECT_EQ(status(), u"plain");
+    EXPECT_EQ(app->lbl_Stat->font().size, 12);
+    EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(255, 255, 0));
+}
+
+TEST_F(FrameTest, LogLinesAreAppendedWithTheirTime) {
+    p.putFile(kLog, "earlier line\r\n");
+    start();
+    p.nowMs = (3600 + 2 * 60 + 3) * 1000;
+    app->MS_DispStatus(9, u"[MS_WriteFile]失敗");
+    p.nowMs += 24LL * 3600 * 1000 * 30;
+    app->MS_DispStatus(9, u"second");
+    EXPECT_EQ(fileBytes(kLog), "earlier line\r\n" + toCp932(u"26/12/07 10:02:03 [MS_WriteFile]失敗\r\n") +
+                                   "27/01/06 10:02:03 second\r\n");
+}
+
+TEST_F(FrameTest, UnwritableLogIsReportedInAMessageBox) {
+    start();
+    app->MS_DispStatus(2, u"before");
+    p.readOnly.insert(kLog);
+    app->MS_DispStatus(9, u"[x]y");
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].text, u"MS_DispStatus " + err::describeNumber(err::PermissionDenied));
+    EXPECT_EQ(p.shown[0].title, u"TOVIRAK");
+    EXPECT_EQ(p.shown[0].style, tk::mb::OK);
+    EXPECT_EQ(status(), u"before");
+}
+
+// ---------------------------------------------------------------------------
+// Close
+
+TEST_F(FrameTest, CleanDocumentClosesAndWritesTheDefaultDocument) {
+    start();
+    app->Mstr_WindowTitle = u"state";
+    EXPECT_TRUE(app->form->userClose());
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_NE(docfmt::decode(fileBytes(kTvk)).find(u"\r\nWindowTitle=state\r\n"), Str::npos);
+    EXPECT_TRUE(p.toolkit.quitRequested);
+}
+
+TEST_F(FrameTest, ChangedDocumentEachAnswer) {
+    const Str doc = u"C:\\work\\mine.TVK";
+    auto prepare = [&](StrView comment) {
+        restart(u"/NOMSG");
+        put(doc, u"\"左ｸﾘｯｸ\",\"1,1\",\"saved\"\r\n");
+        app->MS_ReadFile(doc);
+        app->steps.at(1).Comment = Str(comment);
+        app->Mbln_EditFlg = true;
+        p.files.erase(kTvk);
+        p.shown.clear();
+    };
+
+    // Yes: saved to its own file without the overwrite question, then the
+    // default document.
+    prepare(u"yes");
+    p.answers.push_back(tk::mb::IdYes);
+    EXPECT_TRUE(app->form->userClose());
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].text, u"変更されています。保存しますか？\r\n\r\n" + doc);
+    EXPECT_EQ(p.shown[0].title, u"確認");
+    EXPECT_EQ(p.shown[0].style & 7, tk::mb::YesNoCancel);
+    EXPECT_NE(docfmt::decode(fileBytes(doc)).find(u"\"yes\""), Str::npos);
+    EXPECT_NE(docfmt::decode(fileBytes(kTvk)).find(u"\"yes\""), Str::npos);
+
+    // No: the document's file keeps its text, the default document gets the changes.
+    prepare(u"no");
+    p.answers.push_back(tk::mb::IdNo);
+    EXPECT_TRUE(app->form->userClose());
+    EXPECT_NE(docfmt::decode(fileBytes(doc)).find(u"\"saved\""), Str::npos);
+    EXPECT_NE(docfmt::decode(fileBytes(kTvk)).find(u"\"no\""), Str::npos);
+
+    // Cancel: nothing written, the window stays.
+    prepare(u"cancel");
+    p.answers.push_back(tk::mb::IdCancel);
+    EXPECT_FALSE(app->form->userClose());
+    EXPECT_TRUE(app->form->isShown());
+    EXPECT_EQ(p.file(kTvk), nullptr);
+    EXPECT_NE(docfmt::decode(fileBytes(doc)).find(u"\"saved\""), Str::npos);
+
+    // Yes, but saving fails: the failure is shown and the window stays, so
+    // the changes are not lost without a word.
+    prepare(u"fails");
+    p.readOnly.insert(doc);
+    p.answers.push_back(tk::mb::IdYes);
+    EXPECT_FALSE(app->form->userClose());
+    EXPECT_EQ(status(), u"[MS_WriteFile]" + err::describeNumber(err::PermissionDenied));
+    EXPECT_EQ(p.file(kTvk), nullptr);
+    EXPECT_TRUE(app->Mbln_EditFlg);
+}
+
+TEST_F(FrameTest, NeverSavedDocumentYesThenCancelledDialogKeepsTheWindow) {
+    start();
+    app->steps.at(1).Dousa = u"左ｸﾘｯｸ";
+    app->steps.grow(1);
+    app->Mbln_EditFlg = true;
+    p.answers.push_back(tk::mb::IdYes);
+    // No modal script: the save dialog is cancelled.
+    EXPECT_FALSE(app->form->userClose());
+    EXPECT_EQ(p.shown[0].text, u"変更されています。保存しますか？\r\n\r\n");
+    EXPECT_EQ(p.file(kTvk), nullptr);
+    EXPECT_TRUE(app->form->isShown());
+}
+
+TEST_F(FrameTest, MinimisedWindowIsRestoredBeforeItsGeometryIsSaved) {
+    start();
+    app->form->move(1200, 800, 5000, 6000);
+    app->form->setWindowState(tk::WindowState::Minimized);
+    EXPECT_TRUE(app->form->userClose());
+    EXPECT_EQ(app->form->windowState(), tk::WindowState::Normal);
+    Str t = docfmt::decode(fileBytes(kTvk));
+    EXPECT_NE(t.find(u"\r\nTop=800\r\nHeight=6000\r\nLeft=1200\r\nWidth=5000\r\n"), Str::npos);
+}

@@ -1,0 +1,592 @@
+// Macro documents: the line format, reading, writing, and what happens when
+// either fails.
+#include <random>
+
+#include "app_fixture.h"
+#include "core/document_format.h"
+
+namespace {
+
+std::vector<Str> linesOf(StrView text) {
+    std::vector<Str> out;
+    size_t pos = 0;
+    StrView line;
+    while (docfmt::nextLine(text, pos, line)) out.emplace_back(line);
+    return out;
+}
+
+int rtErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const RtError& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+const Str kLog = u"C:\\Program Files\\TOVIRAK\\TOVIRAK_ERROR.LOG";
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The text form, without a window
+
+TEST(DocumentFormat, LinesEndAtCrLfLfOrCr) {
+    EXPECT_EQ(linesOf(u"a\r\nb\nc\rd"), (std::vector<Str>{u"a", u"b", u"c", u"d"}));
+    EXPECT_EQ(linesOf(u"a\r\n"), (std::vector<Str>{u"a"}));
+    EXPECT_EQ(linesOf(u"\r\n\r\n"), (std::vector<Str>{u"", u""}));
+    EXPECT_TRUE(linesOf(u"").empty());
+}
+
+TEST(DocumentFormat, DecodesCp932OrUtf8AfterTheMark) {
+    EXPECT_EQ(docfmt::decode(toCp932(u"左ｸﾘｯｸ")), u"左ｸﾘｯｸ");
+    EXPECT_EQ(docfmt::decode("\xEF\xBB\xBF" + toUtf8(u"한국 左")), u"한국 左");
+    // Bytes CP932 does not define still decode, one character each.
+    EXPECT_EQ(docfmt::decode(std::string("a\xFF", 2)).size(), 2u);
+}
+
+TEST(DocumentFormat, KeyLinesSplitAtTheFirstEqualsSign) {
+    auto k = docfmt::splitKeyLine(u"  WindowTitle =  a=b  ");
+    EXPECT_EQ(k.name, u"WindowTitle");
+    EXPECT_EQ(k.value, u"a=b");
+    EXPECT_FALSE(k.indexed);
+
+    k = docfmt::splitKeyLine(u"Dousa(12)=左ｸﾘｯｸ");
+    EXPECT_EQ(k.name, u"Dousa");
+    EXPECT_TRUE(k.indexed);
+    EXPECT_EQ(k.index, 12);
+    EXPECT_EQ(k.value, u"左ｸﾘｯｸ");
+    EXPECT_EQ(docfmt::splitKeyLine(u"X_jiku(3=5").index, 3);  // closing bracket not needed
+
+    EXPECT_EQ(rtErrorOf([] { docfmt::splitKeyLine(u"no equals sign"); }), err::InvalidCall);
+    EXPECT_EQ(rtErrorOf([] { docfmt::splitKeyLine(u"Dousa(99999999999)=x"); }), err::Overflow);
+}
+
+TEST(DocumentFormat, StepLinesCutAtQuoteCommaQuote) {
+    auto s = docfmt::cutStepLine(u"\"左ｸﾘｯｸ\",\"100,200\",\"a \"quoted\", comment\"");
+    EXPECT_EQ(s.Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(s.ZahyoCmd, u"100,200");
+    EXPECT_EQ(s.Comment, u"a \"quoted\", comment");
+
+    // A quote followed by a comma inside a field survives: the next field is
+    // searched from the separator's closing quote on.
+    s = docfmt::cutStepLine(u"\"ｷｰ入力\",\"\"hi\",x\",\"\"");
+    EXPECT_EQ(s.ZahyoCmd, u"\"hi\",x");
+    EXPECT_EQ(s.Comment, u"");
+    // A lone comma as a field.
+    s = docfmt::cutStepLine(u"\",\",\",\",\",\"");
+    EXPECT_EQ(s.Dousa, u",");
+    EXPECT_EQ(s.ZahyoCmd, u",");
+    EXPECT_EQ(s.Comment, u",");
+
+    // Full-width Dousa is folded; the other fields are kept as they are.
+    s = docfmt::cutStepLine(u"\"ウィンドウアクティブ\",\"ＡＢ\",\"ｶﾞ\"");
+    EXPECT_EQ(s.Dousa, u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ");
+    EXPECT_EQ(s.ZahyoCmd, u"ＡＢ");
+    EXPECT_EQ(docfmt::cutStepLine(u"\"ＰｌａｙＳｏｕｎｄ\",\"\",\"\"").Dousa, u"PlaySound");
+
+    for (StrView bad : {u"\"only one\"", u"\"a\",\"b\"", u"\"a\",\"b\",\"", u"\"", u"\"\",\""})
+        EXPECT_EQ(rtErrorOf([&] { docfmt::cutStepLine(bad); }), err::InvalidCall) << toUtf8(bad);
+}
+
+TEST(DocumentFormat, BooleansAndNumbers) {
+    EXPECT_TRUE(docfmt::readBool(u"True"));
+    EXPECT_TRUE(docfmt::readBool(u"tRUE"));
+    EXPECT_FALSE(docfmt::readBool(u"FALSE"));
+    EXPECT_TRUE(docfmt::readBool(u"-1"));
+    EXPECT_TRUE(docfmt::readBool(u"0.5"));
+    EXPECT_FALSE(docfmt::readBool(u"0"));
+    for (StrView bad : {u"", u"yes", u"Truee", u"1x"})
+        EXPECT_EQ(rtErrorOf([&] { docfmt::readBool(bad); }), err::TypeMismatch) << toUtf8(bad);
+
+    EXPECT_EQ(docfmt::readInt16(u"-1"), -1);
+    EXPECT_EQ(docfmt::readInt16(u"2.5"), 2);
+    EXPECT_EQ(docfmt::readInt16(u"3.5"), 4);
+    EXPECT_EQ(docfmt::readInt16(u"12abc"), 12);
+    EXPECT_EQ(docfmt::readInt16(u"abc"), 0);
+    EXPECT_EQ(docfmt::readInt16(u"32767"), 32767);
+    EXPECT_EQ(rtErrorOf([] { docfmt::readInt16(u"32768"); }), err::Overflow);
+    EXPECT_EQ(rtErrorOf([] { docfmt::readInt16(u"-32769"); }), err::Overflow);
+
+    EXPECT_EQ(docfmt::numberText(1500), u"1500");
+    EXPECT_EQ(docfmt::numberText(1234567), u"1234567");
+    EXPECT_EQ(docfmt::numberText(1500.5), u"1500.5");
+    EXPECT_EQ(docfmt::numberText(-15), u"-15");
+}
+
+TEST(DocumentFormat, EncodesCp932WhenEverythingFitsElseUtf8WithMark) {
+    EXPECT_EQ(docfmt::encode(u"左ｸﾘｯｸ\r\n"), toCp932(u"左ｸﾘｯｸ\r\n"));
+    std::string b = docfmt::encode(u"左 한\r\n");
+    EXPECT_EQ(b, "\xEF\xBB\xBF" + toUtf8(u"左 한\r\n"));
+    EXPECT_EQ(docfmt::decode(b), u"左 한\r\n");
+}
+
+// ---------------------------------------------------------------------------
+// Documents through the window
+
+class DocTest : public AppTest {
+protected:
+    void SetUp() override { start(); }
+    void put(const Str& path, StrView text) { p.putFile(path, toCp932(text)); }
+    void setRow(int32_t r, StrView d, StrView z, StrView c) {
+        while (app->steps.count() <= r) app->steps.grow(1);
+        app->steps.at(r) = MacroStep{Str(d), Str(z), Str(c)};
+    }
+    Str text(const Str& path) { return docfmt::decode(fileBytes(path)); }
+    std::vector<Str> logLines() { return linesOf(text(kLog)); }
+    bool anyTempFile() {
+        for (auto& [k, v] : p.files)
+            if (endsWith(k, u".tmp~")) return true;
+        return false;
+    }
+    // Header lines of the current window with the fresh settings.
+    Str freshHeader() {
+        auto n = [](double v) { return docfmt::numberText(v); };
+        auto& f = *app->form;
+        return u"Ver=1.0\r\nTop=" + n(f.top()) + u"\r\nHeight=" + n(f.height()) + u"\r\nLeft=" + n(f.left()) +
+               u"\r\nWidth=" + n(f.width()) +
+               u"\r\nKankakuTime=115.5\r\nKankakuTimeTani=1\r\nWindowTitle=\r\nStartHotKey=\r\nStopHotKey=\r\n"
+               u"TimerHH=0\r\nTimerMM=0\r\nTimerEnabled=False\r\nTimerPCOff=False\r\nTopMost=False\r\nNotActive=False\r\n";
+    }
+};
+
+TEST_F(DocTest, FreshModelIsWrittenAsTheSixteenKeyLinesInCp932) {
+    app->MS_WriteFile(u"C:\\work\\new.TVK", 0);
+    EXPECT_EQ(fileBytes(u"C:\\work\\new.TVK"), toCp932(freshHeader()));
+    EXPECT_TRUE(p.shown.empty());  // a new file: no overwrite question
+    EXPECT_EQ(status(), u"書き込み完了！！！");
+    EXPECT_EQ(app->Mstr_FileName, u"C:\\work\\new.TVK");
+    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->form->mousePointer(), tk::MousePointer::Default);
+    EXPECT_FALSE(anyTempFile());
+
+    // A unit that is neither of the two is written as nothing.
+    app->cmb_Tani->setText(u"時");
+    app->MS_WriteFile(u"C:\\work\\new.TVK", 1);
+    EXPECT_NE(instr(text(u"C:\\work\\new.TVK"), u"\r\nKankakuTimeTani=\r\n"), 0);
+}
+
+TEST_F(DocTest, RoundTripKeepsStepsAndEverySetting) {
+    app->form->move(1500, 900, 6000, 7000);
+    app->txt_Kankaku->setText(u"2.5");
+    app->cmb_Tani->setText(u"分");
+    app->Mstr_WindowTitle = u"メモ帳,Notepad";
+    app->Mstr_StartKey = u"VK_F5";
+    app->Mstr_StopKey = u"+VK_F6(100)";
+    app->Mint_TimerHH = -1;
+    app->Mint_TimerMM = 3;
+    app->Mbln_StopTimerEnabled = true;
+    app->Mbln_PCPowerOff = true;
+    app->Mbln_TopMost = true;
+    app->Mbln_NotActive = true;
+    setRow(1, u"左ｸﾘｯｸ", u"100,200", u"最初の一歩");
+    setRow(2, u"", u"", u"");
+    setRow(3, u"ｷｰ入力", u"\"quoted\", and, commas", u"\"\",\"");
+    setRow(4, u"待機", u" 1.5 ", u"  spaces kept  ");
+    setRow(5, u"", u"", u"");  // trailing empty row
+    const std::vector<MacroStep> written{app->steps.at(1), app->steps.at(2), app->steps.at(3), app->steps.at(4)};
+    app->MS_WriteFile(u"C:\\work\\a.TVK", 1);
+
+    // Something else in between.
+    app->form->move(0, 0, 3000, 3000);
+    app->txt_Kankaku->setText(u"9");
+    app->cmb_Tani->setText(u"秒");
+    app->Mstr_WindowTitle = u"x";
+    app->Mint_TimerHH = 5;
+    app->Mbln_StopTimerEnabled = app->Mbln_PCPowerOff = app->Mbln_TopMost = app->Mbln_NotActive = false;
+    app->Mbln_EditFlg = true;
+    app->resetSteps();
+
+    app->MS_ReadFile(u"C:\\work\\a.TVK");
+    EXPECT_EQ(status(), u"読み込み完了！！！");
+    EXPECT_EQ(app->Mlng_RowCount(), 5);
+    for (int32_t r = 1; r <= 4; ++r) EXPECT_EQ(app->steps.at(r), written[size_t(r - 1)]) << r;
+    EXPECT_EQ(app->steps.at(5), MacroStep{});
+    EXPECT_EQ(app->form->left(), 1500);
+    EXPECT_EQ(app->form->top(), 900);
+    EXPECT_EQ(app->form->width(), 6000);
+    EXPECT_EQ(app->form->height(), 7000);
+    EXPECT_EQ(app->txt_Kankaku->text(), u"2.5");
+    EXPECT_EQ(app->cmb_Tani->text(), u"分");
+    EXPECT_EQ(app->Mstr_WindowTitle, u"メモ帳,Notepad");
+    EXPECT_EQ(app->Mstr_StartKey, u"VK_F5");
+    EXPECT_EQ(app->Mstr_StopKey, u"+VK_F6(100)");
+    EXPECT_EQ(app->Mint_TimerHH, -1);
+    EXPECT_EQ(app->Mint_TimerMM, 3);
+    EXPECT_TRUE(app->Mbln_StopTimerEnabled);
+    EXPECT_TRUE(app->Mbln_PCPowerOff);
+    EXPECT_TRUE(app->Mbln_TopMost);
+    EXPECT_TRUE(app->Mbln_NotActive);
+    EXPECT_EQ(app->Mstr_FileVer, u"1.0");
+    EXPECT_EQ(app->Mstr_FileName, u"C:\\work\\a.TVK");
+    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->scr_Detail->value(), 1);
+    EXPECT_EQ(app->form->mousePointer(), tk::MousePointer::Default);
+    // The stored text is CP932 and byte for byte what the format says.
+    EXPECT_EQ(fileBytes(u"C:\\work\\a.TVK").substr(0, 3), "Ver");
+    const Str sep = u"\",\"";
+    EXPECT_NE(instr(text(u"C:\\work\\a.TVK"), u"\r\n\"左ｸﾘｯｸ" + sep + u"100,200" + sep + u"最初の一歩\"\r\n\r\n\"ｷｰ入力" + sep +
+                                                  written[2].ZahyoCmd + sep + written[2].Comment + u"\"\r\n"),
+              0);
+}
+
+TEST_F(DocTest, ReaderAndWriterDifferWhereTheFormatSays) {
+    app->Mstr_WindowTitle = u"  padded title  ";
+    setRow(1, u"左ｸﾘｯｸ", u"1,1", u"");
+    setRow(2, u"   ", u" ", u"\u3000");  // blanks only: an empty line
+    setRow(3, u"右ｸﾘｯｸ", u"2,2", u"");
+    setRow(4, u"", u"", u"");
+    setRow(5, u"", u"", u"");  // blank rows after the last step are not written
+    setRow(6, u"", u"", u"");
+    app->MS_WriteFile(u"C:\\work\\d.TVK", 1);
+    auto lines = linesOf(text(u"C:\\work\\d.TVK"));
+    ASSERT_EQ(lines.size(), 19u);
+    EXPECT_EQ(lines[17], u"");
+    EXPECT_EQ(lines[18], u"\"右ｸﾘｯｸ\",\"2,2\",\"\"");
+
+    app->MS_ReadFile(u"C:\\work\\d.TVK");
+    EXPECT_EQ(app->Mstr_WindowTitle, u"padded title");
+    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    EXPECT_EQ(app->steps.at(2), MacroStep{});
+    EXPECT_EQ(app->steps.at(3).Dousa, u"右ｸﾘｯｸ");
+
+    // Unit other than "2" comes back as seconds; full-width actions folded.
+    app->cmb_Tani->setText(u"分");
+    put(u"C:\\work\\e.TVK", u"KankakuTimeTani=x\r\n\"キー入力\",\"ＡＢＣ\",\"ｺﾒﾝﾄ\"\r\n");
+    app->MS_ReadFile(u"C:\\work\\e.TVK");
+    EXPECT_EQ(app->cmb_Tani->text(), u"秒");
+    EXPECT_EQ(app->steps.at(1), (MacroStep{u"ｷｰ入力", u"ＡＢＣ", u"ｺﾒﾝﾄ"}));
+}
+
+TEST_F(DocTest, ReadingKeepsUnmentionedSettingsAndReplacesRows) {
+    app->Mstr_WindowTitle = u"kept";
+    app->txt_Kankaku->setText(u"7");
+    setRow(1, u"左ｸﾘｯｸ", u"1,1", u"");
+    setRow(2, u"右ｸﾘｯｸ", u"1,1", u"");
+    setRow(3, u"", u"", u"");
+    // A blank line between the key lines and the first step gives an empty row 1.
+    put(u"C:\\work\\b.TVK", u"Unknown=ignored\r\nTimerMM=4\r\n\r\n\"中ｸﾘｯｸ\",\"5,5\",\"\"\r\n");
+    app->MS_ReadFile(u"C:\\work\\b.TVK");
+    EXPECT_EQ(app->Mstr_WindowTitle, u"kept");
+    EXPECT_EQ(app->txt_Kankaku->text(), u"7");
+    EXPECT_EQ(app->Mint_TimerMM, 4);
+    EXPECT_EQ(app->Mlng_RowCount(), 3);
+    EXPECT_EQ(app->steps.at(1), MacroStep{});
+    EXPECT_EQ(app->steps.at(2).Dousa, u"中ｸﾘｯｸ");
+    EXPECT_EQ(app->steps.at(3), MacroStep{});
+}
+
+TEST_F(DocTest, LegacyKeysWithRowIndexes) {
+    put(u"C:\\work\\old.TVK",
+        u"Dousa(1)=左ｸﾘｯｸ\r\nX_jiku(1)=100\r\nY_jiku(1)=200\r\n"
+        u"Dousa(2)=右ｸﾘｯｸ\r\nX_jiku(2)=100\r\nY_jiku(2)=\r\nComment(2)=memo\r\n"
+        u"\"中ｸﾘｯｸ\",\"3,3\",\"after the legacy rows\"\r\n"
+        u"ZahyoCmd(1)=7,8\r\n");
+    app->MS_ReadFile(u"C:\\work\\old.TVK");
+    EXPECT_EQ(status(), u"読み込み完了！！！");
+    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    EXPECT_EQ(app->steps.at(1), (MacroStep{u"左ｸﾘｯｸ", u"7,8", u""}));
+    EXPECT_EQ(app->steps.at(2), (MacroStep{u"右ｸﾘｯｸ", u"100", u"memo"}));
+    EXPECT_EQ(app->steps.at(3), (MacroStep{u"中ｸﾘｯｸ", u"3,3", u"after the legacy rows"}));
+}
+
+TEST_F(DocTest, LegacyIndexOnePastTheEndGrowsMoreFails) {
+    // Rows 1..1 exist (the empty one); index 2 is one past the end.
+    put(u"C:\\work\\g.TVK", u"Dousa(2)=左ｸﾘｯｸ\r\nX_jiku(2)=1\r\n");
+    app->MS_ReadFile(u"C:\\work\\g.TVK");
+    EXPECT_EQ(status(), u"読み込み完了！！！");
+    ASSERT_EQ(app->Mlng_RowCount(), 3);
+    EXPECT_EQ(app->steps.at(2), (MacroStep{u"左ｸﾘｯｸ", u"1", u""}));
+    EXPECT_EQ(app->steps.at(3), MacroStep{});  // an empty row still ends the list
+    // So the row is saved, not lost as the trailing row.
+    app->MS_WriteFile(u"C:\\work\\g2.TVK", 1);
+    app->MS_ReadFile(u"C:\\work\\g2.TVK");
+    EXPECT_EQ(app->steps.at(2).Dousa, u"左ｸﾘｯｸ");
+
+    put(u"C:\\work\\h.TVK", u"Dousa(1)=左ｸﾘｯｸ\r\nDousa(4)=右ｸﾘｯｸ\r\n");
+    app->MS_ReadFile(u"C:\\work\\h.TVK");
+    EXPECT_EQ(status(), u"2行目 " + err::describeNumber(err::Subscript));
+    EXPECT_EQ(app->steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->Mlng_RowCount(), 2);
+}
+
+TEST_F(DocTest, TopAndLeftOutsideTheScreenGoToZero) {
+    // The headless screen is 1920 x 1080 pixels of 15 twips.
+    put(u"C:\\work\\t.TVK", u"Top=16200\r\nLeft=-1\r\nHeight=-5\r\nWidth=5000\r\n");
+    app->form->move(300, 400, 6000, 7000);
+    app->MS_ReadFile(u"C:\\work\\t.TVK");
+    EXPECT_EQ(app->form->top(), 0);
+    EXPECT_EQ(app->form->left(), 0);
+    EXPECT_EQ(app->form->height(), 7000);  // negative: ignored
+    EXPECT_EQ(app->form->width(), 5000);
+
+    put(u"C:\\work\\t.TVK", u"Top=16199\r\nLeft=28799.5\r\n");
+    app->MS_ReadFile(u"C:\\work\\t.TVK");
+    EXPECT_EQ(app->form->top(), 16199);
+    EXPECT_EQ(app->form->left(), 28799.5);
+    put(u"C:\\work\\t.TVK", u"Top=-1\r\nLeft=28800\r\n");
+    app->MS_ReadFile(u"C:\\work\\t.TVK");
+    EXPECT_EQ(app->form->top(), 0);
+    EXPECT_EQ(app->form->left(), 0);
+}
+
+TEST_F(DocTest, StatusAndHourglassWhileReading) {
+    put(u"C:\\work\\s.TVK", u"KankakuTime=3\r\n");
+    Str during;
+    tk::MousePointer pointer = tk::MousePointer::Default;
+    app->txt_Kankaku->onChange = [&] {
+        during = status();
+        pointer = app->form->mousePointer();
+        app->Mbln_EditFlg = true;
+    };
+    app->MS_ReadFile(u"C:\\work\\s.TVK");
+    EXPECT_EQ(during, u"読み込み中！！！");
+    EXPECT_EQ(pointer, tk::MousePointer::Hourglass);
+    EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(255, 255, 0));
+    EXPECT_EQ(status(), u"読み込み完了！！！");
+    EXPECT_EQ(app->form->mousePointer(), tk::MousePointer::Default);
+    EXPECT_FALSE(app->Mbln_EditFlg);  // raised by the interval text on the way
+}
+
+TEST_F(DocTest, MissingFileReadsNothing) {
+    setRow(1, u"左ｸﾘｯｸ", u"1,1", u"");
+    app->MS_DispStatus(2, u"before");
+    app->Mbln_EditFlg = true;
+    int repaints = p.toolkit.repaints;
+    app->MS_ReadFile(u"C:\\work\\missing.TVK");
+    EXPECT_EQ(status(), u"before");
+    EXPECT_EQ(p.toolkit.repaints, repaints);
+    EXPECT_EQ(app->steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_TRUE(app->Mbln_EditFlg);
+}
+
+TEST_F(DocTest, DefaultDocumentNameInAnyFolderLeavesNoFileName) {
+    app->Mstr_FileName = u"C:\\work\\prev.TVK";
+    app->MS_WriteFile(u"C:\\work\\TOVIRAK.TVK", 1);
+    EXPECT_EQ(app->Mstr_FileName, u"");
+    app->MS_ReadFile(u"C:\\work\\TOVIRAK.TVK");
+    EXPECT_EQ(app->Mstr_FileName, u"");
+    // The comparison is exact: another case is a document of its own.
+    app->MS_WriteFile(u"C:\\work\\tovirak.tvk", 1);
+    EXPECT_EQ(app->Mstr_FileName, u"C:\\work\\tovirak.tvk");
+
+    EXPECT_EQ(frm_TOVIRAK::MS_GetFileName(u"C:\\macro\\朝の巡回.TVK"), u"朝の巡回.TVK");
+    EXPECT_EQ(frm_TOVIRAK::MS_GetFileName(u"C:TOVIRAK.TVK"), u"TOVIRAK.TVK");
+    EXPECT_EQ(frm_TOVIRAK::MS_GetFileName(u"\\\\srv\\share\\a:b\\c.TVK"), u"c.TVK");
+    EXPECT_EQ(frm_TOVIRAK::MS_GetFileName(u"plain"), u"plain");
+}
+
+TEST_F(DocTest, TitleFollowsTheDocument) {
+    app->Mstr_FileName = u"C:\\macro\\x.TVK";
+    app->MS_SetWindowTitle();
+    if (app->form->text() != u"TOVIRAK - x.TVK") GTEST_SKIP() << "window title not built yet";
+    app->MS_WriteFile(u"C:\\work\\朝の巡回.TVK", 1);
+    EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝の巡回.TVK");
+    app->MS_ReadFile(u"C:\\work\\朝の巡回.TVK");
+    EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝の巡回.TVK");
+    app->MS_WriteFile(u"C:\\work\\TOVIRAK.TVK", 1);
+    EXPECT_EQ(app->form->text(), u"TOVIRAK");
+}
+
+TEST_F(DocTest, OverwriteIsAskedOnlyWithoutTheFlagAndForAnExistingFile) {
+    put(u"C:\\work\\o.TVK", u"old");
+    app->Mstr_FileName = u"C:\\work\\prev.TVK";
+    app->Mbln_EditFlg = true;
+    p.answers.push_back(tk::mb::IdNo);
+    app->MS_WriteFile(u"C:\\work\\o.TVK", 0);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].text, u"上書きしてよろしいですか？\r\n\r\nC:\\work\\o.TVK");
+    EXPECT_EQ(p.shown[0].title, u"確認");
+    EXPECT_EQ(p.shown[0].style, tk::mb::YesNo);
+    EXPECT_EQ(fileBytes(u"C:\\work\\o.TVK"), "old");
+    EXPECT_EQ(app->Mstr_FileName, u"C:\\work\\prev.TVK");
+    EXPECT_TRUE(app->Mbln_EditFlg);
+
+    app->MS_WriteFile(u"C:\\work\\o.TVK", 0);  // default button: Yes
+    EXPECT_EQ(p.shown.size(), 2u);
+    EXPECT_EQ(fileBytes(u"C:\\work\\o.TVK").substr(0, 4), "Ver=");
+    app->MS_WriteFile(u"C:\\work\\o.TVK", 1);
+    app->MS_WriteFile(u"C:\\work\\other.TVK", 0);
+    EXPECT_EQ(p.shown.size(), 2u);
+}
+
+// ---------------------------------------------------------------------------
+// Failures
+
+TEST_F(DocTest, ReadFailureNamesTheLineAndKeepsWhatWasRead) {
+    Str doc;
+    for (int i = 1; i <= 8; ++i) doc += u"\"左ｸﾘｯｸ\",\"" + toStr((long long)i) + u",0\",\"\"\r\n";
+    doc += u"WindowTitle=read\r\nTimerMM=2\r\nKankakuTime=1\r\n";  // lines 9..11
+    doc += u"TimerEnabled=perhaps\r\n";                            // line 12
+    doc += u"TimerHH=9\r\n\"右ｸﾘｯｸ\",\"0,0\",\"\"\r\n";
+    put(u"C:\\work\\bad.TVK", doc);
+    app->MS_WriteFile(u"C:\\work\\prev.TVK", 1);
+    ASSERT_EQ(app->Mstr_FileName, u"C:\\work\\prev.TVK");
+
+    app->MS_ReadFile(u"C:\\work\\bad.TVK");
+    const Str msg = u"12行目 " + err::describeNumber(err::TypeMismatch);
+    EXPECT_EQ(status(), msg);
+    EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(255, 0, 0));
+    ASSERT_FALSE(logLines().empty());
+    EXPECT_EQ(logLines().back(), u"26/12/07 09:00:00 " + msg);
+    EXPECT_EQ(app->Mlng_RowCount(), 9);
+    EXPECT_EQ(app->steps.at(8).ZahyoCmd, u"8,0");
+    EXPECT_EQ(app->Mstr_WindowTitle, u"read");
+    EXPECT_EQ(app->Mint_TimerMM, 2);
+    EXPECT_EQ(app->Mint_TimerHH, 0);
+    EXPECT_EQ(app->scr_Detail->value(), 1);
+    EXPECT_EQ(app->form->mousePointer(), tk::MousePointer::Default);
+    // Neither that file nor the previous document: unnamed and changed.
+    EXPECT_EQ(app->Mstr_FileName, u"");
+    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->form->text(), u"TOVIRAK");
+}
+
+TEST_F(DocTest, EachKindOfBadLineFails) {
+    struct Case {
+        Str doc;
+        Str status;
+    };
+    const std::vector<Case> cases{
+        {u"Ver=1.0\r\nno equals\r\n", u"2行目 " + err::describeNumber(err::InvalidCall)},
+        {u"\"a\",\"b\"\r\n", u"1行目 " + err::describeNumber(err::InvalidCall)},
+        {u"\"a\",\"b\",\"\r\n", u"1行目 " + err::describeNumber(err::InvalidCall)},
+        {u"TimerHH=40000\r\n", u"1行目 " + err::describeNumber(err::Overflow)},
+        {u"TopMost=\r\n", u"1行目 " + err::describeNumber(err::TypeMismatch)},
+        {u"Comment(0)=x\r\n", u"1行目 " + err::describeNumber(err::Subscript)},
+    };
+    for (auto& c : cases) {
+        put(u"C:\\work\\c.TVK", c.doc);
+        app->MS_ReadFile(u"C:\\work\\c.TVK");
+        EXPECT_EQ(status(), c.status) << toUtf8(c.doc);
+    }
+    // A file that cannot be read fails before its first line.
+    put(u"C:\\work\\locked.TVK", u"Ver=1.0\r\n");
+    p.locked.insert(u"C:\\work\\locked.TVK");
+    app->MS_ReadFile(u"C:\\work\\locked.TVK");
+    EXPECT_EQ(status(), u"0行目 " + err::describeNumber(err::PermissionDenied));
+}
+
+class WriteFailureTest : public DocTest, public ::testing::WithParamInterface<headless::FileFailure::Kind> {};
+
+TEST_P(WriteFailureTest, LeavesThePreviousFileAndTheDocumentStateAlone) {
+    const Str path = u"C:\\work\\keep.TVK";
+    setRow(1, u"左ｸﾘｯｸ", u"1,1", u"old");
+    app->MS_WriteFile(path, 1);
+    const std::string old = fileBytes(path);
+    app->steps.at(1).Comment = u"new";
+    app->Mbln_EditFlg = true;
+    const Str title = app->form->text();
+
+    p.failures.push_back({GetParam(), 1, err::DiskFull});
+    p.callCounts.clear();
+    app->MS_WriteFile(path, 1);
+    EXPECT_EQ(fileBytes(path), old);
+    EXPECT_FALSE(anyTempFile());
+    EXPECT_EQ(status(), u"[MS_WriteFile]" + err::describeNumber(err::DiskFull));
+    EXPECT_EQ(logLines().back(), u"26/12/07 09:00:00 [MS_WriteFile]" + err::describeNumber(err::DiskFull));
+    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->Mstr_FileName, path);
+    EXPECT_EQ(app->form->text(), title);
+    EXPECT_EQ(app->form->mousePointer(), tk::MousePointer::Default);
+
+    // Saving under a new name that fails keeps the old name too.
+    p.failures.push_back({GetParam(), 1, err::PermissionDenied});
+    p.callCounts.clear();
+    app->MS_WriteFile(u"C:\\work\\elsewhere.TVK", 1);
+    EXPECT_EQ(app->Mstr_FileName, path);
+    EXPECT_EQ(p.file(u"C:\\work\\elsewhere.TVK"), nullptr);
+    EXPECT_FALSE(anyTempFile());
+}
+
+INSTANTIATE_TEST_SUITE_P(EachStep, WriteFailureTest,
+                         ::testing::Values(headless::FileFailure::Create, headless::FileFailure::Write,
+                                           headless::FileFailure::Flush, headless::FileFailure::Close,
+                                           headless::FileFailure::Replace));
+
+TEST_F(DocTest, WriteFailingPartWayLeavesTheOldFileByteIdentical) {
+    const Str path = u"C:\\work\\big.TVK";
+    for (int32_t r = 1; r <= 9000; ++r) setRow(r, u"左ｸﾘｯｸ", u"100,200", u"コメント " + toStr((long long)r));
+    setRow(9001, u"", u"", u"");
+    app->MS_WriteFile(path, 1);
+    const std::string old = fileBytes(path);
+    ASSERT_GT(old.size(), 300000u);
+    app->steps.at(3000).Comment = u"changed";
+
+    // The second chunk fails, after the first reached the temporary file.
+    p.failures.push_back({headless::FileFailure::Write, 2, err::DeviceIO});
+    p.callCounts.clear();
+    app->MS_WriteFile(path, 1);
+    EXPECT_EQ(fileBytes(path), old);
+    EXPECT_FALSE(anyTempFile());
+    EXPECT_EQ(status(), u"[MS_WriteFile]" + err::describeNumber(err::DeviceIO));
+
+    // A disk that fills up part-way.
+    p.diskFree = 1000;
+    app->MS_WriteFile(path, 1);
+    EXPECT_EQ(fileBytes(path), old);
+    EXPECT_FALSE(anyTempFile());
+    // The error log is on the same full disk: its own message box reports.
+    ASSERT_FALSE(p.shown.empty());
+    EXPECT_EQ(p.shown.back().text, u"MS_DispStatus " + err::describeNumber(err::DiskFull));
+
+    // A read-only target cannot be replaced.
+    p.diskFree = -1;
+    p.readOnly.insert(path);
+    app->MS_WriteFile(path, 1);
+    EXPECT_EQ(fileBytes(path), old);
+    EXPECT_FALSE(anyTempFile());
+    EXPECT_EQ(status(), u"[MS_WriteFile]" + err::describeNumber(err::PermissionDenied));
+}
+
+TEST_F(DocTest, TextsCp932CannotHoldAreWrittenAsUtf8) {
+    setRow(1, u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"한국어 창", u"Ελληνικά");
+    setRow(2, u"", u"", u"");
+    app->Mstr_WindowTitle = u"日本語 😀";
+    app->MS_WriteFile(u"C:\\work\\u.TVK", 1);
+    const std::string bytes = fileBytes(u"C:\\work\\u.TVK");
+    ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(bytes.find(toUtf8(u"\"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ\",\"한국어 창\",\"Ελληνικά\"\r\n")), std::string::npos);
+
+    app->resetSteps();
+    app->Mstr_WindowTitle.clear();
+    app->MS_ReadFile(u"C:\\work\\u.TVK");
+    EXPECT_EQ(app->steps.at(1), (MacroStep{u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"한국어 창", u"Ελληνικά"}));
+    EXPECT_EQ(app->Mstr_WindowTitle, u"日本語 😀");
+    EXPECT_EQ(app->Mstr_FileVer, u"1.0");  // the mark is not part of the first key
+}
+
+TEST_F(DocTest, HostileInputIsBoundedAndSafe) {
+    // A 10 MB line in each of the two kinds.
+    p.putFile(u"C:\\work\\long.TVK", "WindowTitle=" + std::string(10'000'000, 'x') + "\r\n");
+    app->MS_ReadFile(u"C:\\work\\long.TVK");
+    EXPECT_EQ(status(), u"読み込み完了！！！");
+    EXPECT_EQ(app->Mstr_WindowTitle.size(), 10'000'000u);
+    p.putFile(u"C:\\work\\long.TVK", "\"" + std::string(10'000'000, ',') + "\r\n");
+    app->MS_ReadFile(u"C:\\work\\long.TVK");
+    EXPECT_EQ(status(), u"1行目 " + err::describeNumber(err::InvalidCall));
+    app->Mstr_WindowTitle.clear();
+
+    // NULs and bytes CP932 does not define are read, and NULs written back.
+    static const char nul[] = "\"a\0b\",\"\x81\x20\xFF\x20\",\"c\"\r\n";
+    p.putFile(u"C:\\work\\nul.TVK", std::string(nul, sizeof nul - 1));
+    app->MS_ReadFile(u"C:\\work\\nul.TVK");
+    EXPECT_EQ(status(), u"読み込み完了！！！");
+    EXPECT_EQ(app->steps.at(1).Dousa, Str(u"a\0b", 3));
+    app->MS_WriteFile(u"C:\\work\\nul2.TVK", 1);
+    app->MS_ReadFile(u"C:\\work\\nul2.TVK");
+    EXPECT_EQ(app->steps.at(1).Dousa, Str(u"a\0b", 3));
+
+    // Random bytes: any outcome but a crash or a hang.
+    std::mt19937 rng(7);
+    const std::string alphabet = "\"=,()\r\n \x81\x82\xEF\xBB\xBF" "DousaTopVerX_jiku0123456789";
+    for (int i = 0; i < 300; ++i) {
+        std::string b;
+        size_t n = rng() % 200;
+        for (size_t j = 0; j < n; ++j)
+            b += (rng() % 4 == 0) ? char(rng() % 256) : alphabet[rng() % alphabet.size()];
+        p.putFile(u"C:\\work\\r.TVK", b);
+        app->MS_ReadFile(u"C:\\work\\r.TVK");
+        EXPECT_GE(app->Mlng_RowCount(), 1);
+    }
+}
