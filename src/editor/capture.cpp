@@ -50,20 +50,23 @@ void frm_TOVIRAK::cmd_Set_Click(int r) {
             const Str t = txt_ZahyoCmd.at(size_t(r))->text();
             if (!t.empty()) {
                 const std::vector<Str> parts = splitCommas(t);
+                // A point that cannot be read or scaled is not moved to.
+                bool ok = true;
                 int32_t x = 0, y = 0;
                 try {
                     x = coordinate(parts, 0);
                 } catch (const std::exception&) {
+                    ok = false;
                 }
                 try {
                     y = coordinate(parts, 1);
                 } catch (const std::exception&) {
+                    ok = false;
                 }
                 // The screen may have changed since the last run.
                 Mlng_DispMaxX = os.screenWidth() - 1;
                 Mlng_DispMaxY = os.screenHeight() - 1;
                 int32_t dx = 0, dy = 0;
-                bool ok = true;
                 try {
                     dx = absolute(x, Mlng_DispMaxX);
                 } catch (const std::exception&) {

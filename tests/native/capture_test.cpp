@@ -1,0 +1,168 @@
+// Point and window capture with the set buttons.
+#include "editor_fixture.h"
+
+class CaptureTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        size(6000, heightFor(4));
+        load(3);
+    }
+    void row(int s, const Str& a, const Str& cmd) {
+        app->steps.at(s).Dousa = a;
+        app->steps.at(s).ZahyoCmd = cmd;
+        app->scr_Detail_Scroll();
+    }
+    void releaseAt(int x, int y) {
+        p.cursor = {x, y};
+        app->form->userMouseUp(1, 0, 0, 0);
+    }
+    bool traced(const std::string& line) const {
+        for (auto& l : p.trace)
+            if (l == line) return true;
+        return false;
+    }
+    int mouseEvents() const {
+        int n = 0;
+        for (auto& l : p.trace) n += l.rfind("mouse_event", 0) == 0;
+        return n;
+    }
+};
+
+TEST_F(CaptureTest, PointCaptureStartsFromTheRowsPointAndStoresTheClick) {
+    row(2, u"左ｸﾘｯｸ", u"100,200");
+    app->cmd_Set[2]->press();
+    // 100 * 65535 / 1919 = 3415.06..., 200 * 65535 / 1079 = 12147.35...
+    EXPECT_TRUE(traced("mouse_event(32769,3415,12147,0)"));
+    EXPECT_EQ(p.cursor, (os::Point{100, 200}));
+    EXPECT_TRUE(traced("SetCapture"));
+    EXPECT_TRUE(app->Mbln_SetMode);
+    EXPECT_EQ(app->Mlng_SetGyo, 2);
+    EXPECT_EQ(status(), u"");
+
+    releaseAt(300, 400);
+    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"300,400");
+    EXPECT_EQ(command(2), u"300,400");
+    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    EXPECT_TRUE(traced("ReleaseCapture"));
+    EXPECT_FALSE(app->Mbln_SetMode);
+    EXPECT_EQ(p.toolkit.captureForm, nullptr);
+
+    // An ordinary click afterwards changes nothing.
+    releaseAt(1, 1);
+    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"300,400");
+}
+
+TEST_F(CaptureTest, EmptyCommandArmsWithoutMovingTheCursor) {
+    row(1, u"ﾏｳｽｶｰｿﾙ移動", u"");
+    app->cmd_Set[1]->press();
+    EXPECT_EQ(mouseEvents(), 0);
+    EXPECT_TRUE(app->Mbln_SetMode);
+    releaseAt(7, 9);
+    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"7,9");
+}
+
+TEST_F(CaptureTest, LoneNumberMovesToThatXOnTheTopEdge) {
+    row(1, u"右ｸﾘｯｸ", u"5");
+    app->cmd_Set[1]->press();
+    EXPECT_TRUE(traced("mouse_event(32769,171,0,0)"));
+    EXPECT_EQ(p.cursor, (os::Point{5, 0}));
+    // Leading blanks, trailing junk and halves (ties to even) as the command
+    // reader takes them.
+    row(1, u"右ｸﾘｯｸ", u" 2.5xyz, 1079");
+    app->cmd_Set[1]->press();
+    EXPECT_TRUE(traced("mouse_event(32769,68,65535,0)"));
+}
+
+TEST_F(CaptureTest, UnusableCoordinatesStillArmTheCapture) {
+    row(1, u"左ｸﾘｯｸ", u"99999999999,5");
+    app->cmd_Set[1]->press();
+    EXPECT_EQ(mouseEvents(), 0);
+    EXPECT_TRUE(app->Mbln_SetMode);
+    EXPECT_EQ(status(), u"");
+    releaseAt(10, 20);
+    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"10,20");
+}
+
+TEST_F(CaptureTest, ScreenSizeIsTakenAtTheMomentOfTheClick) {
+    p.screenW = 1025;
+    p.screenH = 769;
+    row(1, u"左ｸﾘｯｸ", u"1024,768");
+    app->cmd_Set[1]->press();
+    EXPECT_TRUE(traced("mouse_event(32769,65535,65535,0)"));
+    EXPECT_EQ(app->Mlng_DispMaxX, 1024);
+    EXPECT_EQ(app->Mlng_DispMaxY, 768);
+}
+
+TEST_F(CaptureTest, WindowCaptureStoresTitleAndClassOfTheInnermostWindow) {
+    row(3, u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ", u"old");
+    const os::WindowHandle button = p.addWindow(u"OK", u"Button");
+    p.pointWindow = button;
+    app->cmd_Set[3]->press();
+    EXPECT_EQ(mouseEvents(), 0);  // a window capture does not move the cursor
+    releaseAt(50, 60);
+    EXPECT_EQ(app->steps.at(3).ZahyoCmd, u"OK,Button");
+    EXPECT_EQ(command(3), u"OK,Button");
+    EXPECT_FALSE(app->Mbln_EditFlg);
+}
+
+TEST_F(CaptureTest, WindowWithoutTitleLeavesTheCommandAndEndsTheCapture) {
+    row(2, u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"keep");
+    p.pointWindow = p.addWindow(u"", u"Edit");
+    app->cmd_Set[2]->press();
+    releaseAt(50, 60);
+    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"keep");
+    EXPECT_FALSE(app->Mbln_SetMode);
+    EXPECT_TRUE(traced("ReleaseCapture"));
+}
+
+TEST_F(CaptureTest, NonPointActionsIgnoreTheSetButton) {
+    for (const Str a : {u"待機", u"ｷｰ入力", u"ｷｰ入力_改", u"ｷｰ入力_真", u"ﾊﾟｽﾜｰﾄﾞ入力", u"EXE実行", u"PlaySound", u""}) {
+        row(1, a, u"10,10");
+        app->cmd_Set[1]->press();
+        EXPECT_FALSE(app->Mbln_SetMode) << toUtf8(a);
+        releaseAt(300, 400);
+        EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"10,10") << toUtf8(a);
+    }
+    EXPECT_EQ(mouseEvents(), 0);
+    EXPECT_FALSE(traced("SetCapture"));
+}
+
+TEST_F(CaptureTest, EndActionTakesAPointLikeAMouseAction) {
+    row(1, u"終了", u"");
+    app->cmd_Set[1]->press();
+    EXPECT_TRUE(app->Mbln_SetMode);
+    releaseAt(640, 480);
+    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"640,480");
+}
+
+TEST_F(CaptureTest, CaptureWritesTheStepArmedEvenAfterScrolling) {
+    load(20);
+    app->scr_Detail->setValue(6);
+    app->steps.at(7).Dousa = u"中ｸﾘｯｸ";
+    app->scr_Detail_Scroll();
+    app->cmd_Set[2]->press();
+    EXPECT_EQ(app->Mlng_SetGyo, 7);
+    app->scr_Detail->setValue(1);
+    releaseAt(11, 22);
+    EXPECT_EQ(app->steps.at(7).ZahyoCmd, u"11,22");
+    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"2,4");
+}
+
+TEST_F(CaptureTest, ArmedStepDeletedMeanwhileReportsAndEndsTheCapture) {
+    row(3, u"左ｸﾘｯｸ", u"");
+    app->cmd_Set[4]->press();  // the input row has no action: nothing armed
+    EXPECT_FALSE(app->Mbln_SetMode);
+    app->cmd_Set[3]->press();
+    // Two rows deleted from the keyboard while armed: step 3 is gone.
+    app->cmb_Cmd[1]->userFocus();
+    p.answers = {tk::mb::IdYes, tk::mb::IdYes};
+    app->MS_Gyo_InsDel(2);
+    app->MS_Gyo_InsDel(2);
+    ASSERT_EQ(app->Mlng_RowCount(), 2);
+    releaseAt(1, 2);
+    EXPECT_EQ(status().substr(0, 14), u"[Form_MouseUp]");
+    EXPECT_FALSE(app->Mbln_SetMode);
+    EXPECT_TRUE(traced("ReleaseCapture"));
+}
