@@ -1,8 +1,8 @@
 // ComboBox: drop-down list or drop-down combo. The dropped list is sized so
 // that the requested number of entries shows without a scroll bar.
-#include <commctrl.h>
-
 #include "platform/win32/tk_internal.h"
+
+#include <commctrl.h>
 
 namespace win32::tkw {
 namespace {

@@ -1,8 +1,8 @@
 // What every native control shares: creation, the common properties, the
 // focus report and colours.
-#include <commctrl.h>
-
 #include "platform/win32/tk_internal.h"
+
+#include <commctrl.h>
 
 namespace win32::tkw {
 

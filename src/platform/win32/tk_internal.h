@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -125,6 +126,8 @@ std::unique_ptr<CtlNative> makeScrollBar(Toolkit&, tk::Control&);
 std::unique_ptr<CtlNative> makeLine(Toolkit&, tk::Control&);
 
 // ---------------------------------------------------------------------------
+class ForeignLoopTimers;
+
 // Native half of a form.
 struct FormNative {
     FormNative(Toolkit& tk, tk::Form& f) : tk(tk), form(f) {}
@@ -145,6 +148,7 @@ struct FormNative {
     bool modalDone = false;
     HWND owner = nullptr;
     std::vector<HWND> disabledByModal;
+    std::unique_ptr<ForeignLoopTimers> foreignLoop;  // while moving, sizing or in a menu
 
     static FormNative* from(HWND h);  // our form window (or null)
     void reportMoveResize();
@@ -152,6 +156,7 @@ struct FormNative {
 };
 
 struct MenuNative {
+    HWND window = nullptr;       // the form whose menu bar holds it
     HMENU parentMenu = nullptr;  // menu holding this entry
     UINT id = 0;                 // command id (items) ...
     int position = -1;           // ... or position (popups)
@@ -172,9 +177,8 @@ public:
     void changed(tk::Timer& t);
     // Fires every due timer once (in order of registration).
     void fireDue();
-    // Handles to wait on (at most max) and the wait in milliseconds until
-    // the earliest deadline (INFINITE when none).
-    size_t handles(HANDLE* out, size_t max) const;
+    // Waits until a message arrives or the next timer is due.
+    void idle();
     DWORD msUntilNext() const;
     bool empty() const { return entries_.empty(); }
 
@@ -184,13 +188,18 @@ private:
         KernelHandle handle;
         int64_t due = 0;     // performance-counter ticks
         int64_t period = 0;
+        int64_t armed = -1;  // deadline the waitable timer is set to
         bool busy = false;   // its handler is running
         explicit Entry(tk::Timer* t, HANDLE h) : timer(t), handle(h) {}
     };
     Entry* find(tk::Timer* t);
     void arm(Entry& e, int64_t now);
     int64_t now() const;
+    bool nextDue(int64_t& due) const;
+    void sleepUntil(int64_t due);  // sleeps on the thread, checking the queue between slices
     int64_t freq_ = 1;
+    int64_t lateness_ = 0;  // how late waits on the system's timers wake (average, ticks)
+    long (__stdcall* delay_)(BOOLEAN, PLARGE_INTEGER) = nullptr;  // precise thread sleep
     std::vector<std::unique_ptr<Entry>> entries_;
 };
 
@@ -225,9 +234,7 @@ public:
 
     // Message loop: runs until done() or WM_QUIT (then returns true and the
     // quit code is kept; a nested loop posts the quit again for the outer).
-    template <class Done>
-    bool pump(Done done);
-    bool pumpOnce(bool wait);  // false when WM_QUIT arrived
+    bool pump(const std::function<bool()>& done);
     int quitCode = 0;
 
     // Geometry helpers.
@@ -250,6 +257,7 @@ private:
     void moveFocus(tk::Form& f, bool forward);
 };
 
+int comboItemHeightOf(CtlNative* n);
 FormNative* formNative(const tk::Form& f);
 CtlNative* ctlNative(const tk::Control& c);
 tk::Form* formOfWindow(HWND h);  // the form holding h (h itself or an ancestor)
@@ -258,7 +266,7 @@ tk::Form* formOfWindow(HWND h);  // the form holding h (h itself or an ancestor)
 // (message boxes, menus, moving or sizing a window).
 class ForeignLoopTimers {
 public:
-    explicit ForeignLoopTimers(Toolkit& tk);
+    ForeignLoopTimers();
     ~ForeignLoopTimers();
     ForeignLoopTimers(const ForeignLoopTimers&) = delete;
     ForeignLoopTimers& operator=(const ForeignLoopTimers&) = delete;
@@ -266,13 +274,5 @@ public:
 private:
     UINT_PTR id_ = 0;
 };
-
-template <class Done>
-bool Toolkit::pump(Done done) {
-    while (!done()) {
-        if (!pumpOnce(true)) return false;
-    }
-    return true;
-}
 
 }  // namespace win32::tkw

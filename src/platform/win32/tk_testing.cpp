@@ -1,0 +1,154 @@
+// Probes for the Windows-side backend tests (see tk_testing.h).
+#include "platform/win32/tk_testing.h"
+
+#include "platform/win32/tk_internal.h"
+
+namespace win32::tkw {
+std::function<void(const Str&)>& failureSink() {
+    static std::function<void(const Str&)> sink;
+    return sink;
+}
+}  // namespace win32::tkw
+
+namespace win32::tktest {
+
+using namespace win32::tkw;
+
+namespace {
+HWND hwndOf(const tk::Control& c) {
+    if (c.kind() == tk::Kind::Form) {
+        FormNative* fn = formNative(static_cast<const tk::Form&>(c));
+        return fn ? fn->hwnd : nullptr;
+    }
+    CtlNative* n = ctlNative(c);
+    return n ? n->hwnd : nullptr;
+}
+// The edit window that takes typing (a combo's edit field).
+HWND editOf(const tk::Control& c) {
+    HWND h = hwndOf(c);
+    if (c.kind() == tk::Kind::ComboBox) {
+        COMBOBOXINFO ci{};
+        ci.cbSize = sizeof ci;
+        if (GetComboBoxInfo(h, &ci) && ci.hwndItem) return ci.hwndItem;
+    }
+    return h;
+}
+}  // namespace
+
+void typeChars(tk::Control& c, const Str& s) {
+    HWND h = editOf(c);
+    for (char16_t ch : s) SendMessageW(h, WM_CHAR, WPARAM(ch), 1);
+}
+
+void replaceSelection(tk::Control& c, const Str& s) {
+    SendMessageW(editOf(c), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wz(s)));
+}
+
+Str nativeText(const tk::Control& c) { return windowText(hwndOf(c)); }
+
+void click(tk::Control& c) { SendMessageW(hwndOf(c), BM_CLICK, 0, 0); }
+
+void pick(tk::ListControl& c, int i) {
+    HWND h = hwndOf(c);
+    bool combo = c.kind() == tk::Kind::ComboBox;
+    SendMessageW(h, combo ? CB_SETCURSEL : LB_SETCURSEL, WPARAM(i), 0);
+    int id = GetDlgCtrlID(h);
+    SendMessageW(GetParent(h), WM_COMMAND, MAKEWPARAM(id, combo ? CBN_SELCHANGE : LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(h));
+}
+
+void scroll(tk::ScrollBar& s, int code) {
+    HWND h = hwndOf(s);
+    SendMessageW(GetParent(h), WM_VSCROLL, MAKEWPARAM(code, 0), reinterpret_cast<LPARAM>(h));
+}
+
+int nativeScrollPos(tk::ScrollBar& s) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    GetScrollInfo(hwndOf(s), SB_CTL, &si);
+    return si.nPos;
+}
+
+int nativeScrollMax(tk::ScrollBar& s) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE;
+    GetScrollInfo(hwndOf(s), SB_CTL, &si);
+    return si.nMax;
+}
+
+DropInfo measureDrop(tk::ComboBox& c) {
+    DropInfo d;
+    HWND h = hwndOf(c);
+    d.itemHeight = int(SendMessageW(h, CB_GETITEMHEIGHT, 0, 0));
+    d.droppedWidth = int(SendMessageW(h, CB_GETDROPPEDWIDTH, 0, 0));
+    SendMessageW(h, CB_SHOWDROPDOWN, TRUE, 0);
+    d.opened = SendMessageW(h, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    COMBOBOXINFO ci{};
+    ci.cbSize = sizeof ci;
+    if (GetComboBoxInfo(h, &ci) && ci.hwndList) {
+        RECT r;
+        GetClientRect(ci.hwndList, &r);
+        d.listHeight = r.bottom - r.top;
+    }
+    SendMessageW(h, CB_SHOWDROPDOWN, FALSE, 0);
+    return d;
+}
+
+void pressKey(tk::Control& focus, int vk, int shift, tk::Backend& backend) {
+    HWND target = editOf(focus);
+    BYTE saved[256], keys[256];
+    GetKeyboardState(saved);
+    std::copy(saved, saved + 256, keys);
+    auto set = [&](int k, bool down) { keys[k] = down ? 0x80 : 0; };
+    set(VK_SHIFT, shift & tk::ShiftMask);
+    set(VK_CONTROL, shift & tk::CtrlMask);
+    set(VK_MENU, shift & tk::AltMask);
+    set(vk, true);
+    SetKeyboardState(keys);
+    UINT down = (shift & tk::AltMask) ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    LPARAM lp = 1 | (LPARAM(MapVirtualKeyW(UINT(vk), MAPVK_VK_TO_VSC)) << 16);
+    PostMessageW(target, down, WPARAM(vk), lp);
+    backend.doEvents();
+    backend.doEvents();  // the character TranslateMessage posted
+    set(vk, false);
+    SetKeyboardState(keys);
+    PostMessageW(target, (shift & tk::AltMask) ? WM_SYSKEYUP : WM_KEYUP, WPARAM(vk), lp | (LPARAM(3) << 30));
+    backend.doEvents();
+    SetKeyboardState(saved);
+}
+
+bool nativeFocus(const tk::Control& c) {
+    HWND f = GetFocus();
+    HWND h = hwndOf(c);
+    return f && (f == h || GetParent(f) == h);
+}
+
+void nativeSetFocus(tk::Control& c) { SetFocus(hwndOf(c)); }
+
+bool nativeEnabled(const tk::Form& f) { return IsWindowEnabled(hwndOf(f)); }
+bool nativeVisible(const tk::Control& c) { return IsWindowVisible(hwndOf(c)); }
+
+void formPixels(const tk::Form& f, int& outerW, int& outerH, int& clientW, int& clientH) {
+    RECT w, c;
+    GetWindowRect(hwndOf(f), &w);
+    GetClientRect(hwndOf(f), &c);
+    outerW = w.right - w.left;
+    outerH = w.bottom - w.top;
+    clientW = c.right;
+    clientH = c.bottom;
+}
+
+void closeBox(tk::Form& f) { SendMessageW(hwndOf(f), WM_CLOSE, 0, 0); }
+
+void selection(const tk::Control& c, int& start, int& end) {
+    DWORD s = 0, e = 0;
+    SendMessageW(editOf(c), EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+    start = int(s);
+    end = int(e);
+}
+
+void setFailureSink(std::function<void(const Str&)> sink) { failureSink() = std::move(sink); }
+
+}  // namespace win32::tktest

@@ -1,0 +1,55 @@
+// Probes for the Windows-side tests of the forms backend: they drive the
+// native controls the way the user does (typing, clicking, keys) and read
+// back what the native windows show. Free of <windows.h> like the ports.
+#pragma once
+
+#include <functional>
+
+#include "platform/toolkit.h"
+
+namespace win32::tktest {
+
+// Characters as typed into a text box or an editable combo (WM_CHAR).
+void typeChars(tk::Control& c, const Str& s);
+// Text pasted over the selection of a text box (EM_REPLACESEL).
+void replaceSelection(tk::Control& c, const Str& s);
+Str nativeText(const tk::Control& c);
+
+// A native click on a button, check box or option button (BM_CLICK).
+void click(tk::Control& c);
+// The user picks entry i of a combo or list box (selection and notification).
+void pick(tk::ListControl& c, int i);
+// A scroll bar action (SB_LINEDOWN = 1, SB_PAGEDOWN = 3 ...).
+void scroll(tk::ScrollBar& s, int code);
+int nativeScrollPos(tk::ScrollBar& s);
+int nativeScrollMax(tk::ScrollBar& s);
+
+// The dropped list of a combo, measured while it is open.
+struct DropInfo {
+    int listHeight = 0;    // client height of the list in pixels
+    int itemHeight = 0;
+    int droppedWidth = 0;  // minimum width of the list
+    bool opened = false;
+};
+DropInfo measureDrop(tk::ComboBox& c);
+
+// A key pressed while the control (or form) has the focus, with modifier
+// state (tk::ShiftMask ...), through the program's message loop.
+void pressKey(tk::Control& focus, int vk, int shift, tk::Backend& backend);
+bool nativeFocus(const tk::Control& c);
+// The native focus moves to the control (as a mouse click would move it).
+void nativeSetFocus(tk::Control& c);
+bool nativeEnabled(const tk::Form& f);
+bool nativeVisible(const tk::Control& c);
+// Outer and client size of a form in pixels.
+void formPixels(const tk::Form& f, int& outerW, int& outerH, int& clientW, int& clientH);
+// Closes the form as the title bar's close box does (WM_CLOSE).
+void closeBox(tk::Form& f);
+// Selected text range of an edit.
+void selection(const tk::Control& c, int& start, int& end);
+
+// Failures that reach a window procedure or timer go here instead of a
+// message box while set (tests must not block on a box).
+void setFailureSink(std::function<void(const Str&)> sink);
+
+}  // namespace win32::tktest
