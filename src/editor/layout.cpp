@@ -84,6 +84,14 @@ void frm_TOVIRAK::Form_Resize() {
             cmd_Set[i]->setVisible(true);
             txt_Comment[i]->setVisible(true);
             lin_Line[i + 1]->setVisible(true);
+            // A row shown again follows row 1 in being locked for a run or not
+            // (it may have been created or hidden while the state changed).
+            if (r > 1) {
+                cmb_Cmd[i]->setEnabled(cmb_Cmd[1]->enabled());
+                txt_ZahyoCmd[i]->setEnabled(txt_ZahyoCmd[1]->enabled());
+                cmd_Set[i]->setEnabled(cmd_Set[1]->enabled());
+                txt_Comment[i]->setEnabled(txt_Comment[1]->enabled());
+            }
             MS_ComboDropSize(*cmb_Cmd[i], cmb_Cmd[i]->listCount(), 100);
         }
         for (int32_t r = n + 1; r <= Mlng_DispGyo; ++r) {

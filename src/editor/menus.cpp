@@ -1,5 +1,6 @@
 // The menu bar, the settings launch, help and version.
 #include "core/frm_TOVIRAK.h"
+#include "settings/frm_Setting.h"
 
 void frm_TOVIRAK::buildMenus() {
     tk::Form& f = *form;
@@ -79,4 +80,4 @@ void frm_TOVIRAK::mnu_Help_Click() {
 void frm_TOVIRAK::mnu_Ver_Click() {
     guarded(u"mnu_Ver_Click", [&] { msgBox(u"TOVIRAK " + versionText(), tk::mb::OK, u"ﾊﾞｰｼﾞｮﾝ情報"); });
 }
-void frm_TOVIRAK::showSettings() {}
+void frm_TOVIRAK::showSettings() { runSettingsDialog(*this); }

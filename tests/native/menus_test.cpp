@@ -1,0 +1,123 @@
+// Menus: the tree and its window-wide shortcuts, the settings launch with the
+// hot-key watch paused, help and version.
+#include "editor_fixture.h"
+
+namespace {
+const Str kHelp = u"C:\\Program Files\\TOVIRAK\\README.TXT";
+}
+
+using MenusTest = EditorTest;
+
+TEST_F(MenusTest, TreeCaptionsAndShortcuts) {
+    auto& menus = app->form->menus();
+    ASSERT_EQ(menus.size(), 2u);
+    EXPECT_EQ(menus[0]->caption(), u"ﾌｧｲﾙ(&F)");
+    EXPECT_EQ(menus[1]->caption(), u"ﾂｰﾙ(&T)");
+    std::vector<Str> file, tool;
+    for (auto& m : menus[0]->children()) file.push_back(m->caption());
+    for (auto& m : menus[1]->children()) tool.push_back(m->caption());
+    EXPECT_EQ(file, (std::vector<Str>{u"新規作成(&N)", u"開く(&O)", u"名前を付けて保存(&A)", u"上書き保存(&S)", u"-", u"終了(&Q)"}));
+    EXPECT_EQ(tool, (std::vector<Str>{u"実行(&G)", u"設定(&E)", u"-", u"行挿入(&I)", u"行削除(&D)", u"-", u"Read Me!(&R)",
+                                      u"ﾊﾞｰｼﾞｮﾝ情報(&V)"}));
+    EXPECT_EQ(app->mnu_Save->shortcut(), (tk::Shortcut{'A', tk::CtrlMask}));
+    EXPECT_EQ(app->mnu_Go->shortcut(), (tk::Shortcut{tk::key::F5, 0}));
+    EXPECT_EQ(app->mnu_Help->shortcut(), (tk::Shortcut{tk::key::F1, 0}));
+    EXPECT_EQ(app->mnu_Ver->shortcut(), (tk::Shortcut{}));
+}
+
+TEST_F(MenusTest, ShortcutsWorkInsideTextBoxesAndStopDuringARun) {
+    load(3);
+    app->txt_ZahyoCmd[2]->userFocus();
+    p.answers = {tk::mb::IdNo};
+    EXPECT_TRUE(ctrl('I'));  // the row insert question, even from a text box
+    EXPECT_EQ(p.shown.back().text, u"2行目を挿入します。");
+    EXPECT_TRUE(app->form->userShortcut(tk::key::F1, 0));
+
+    // A run locks the two menus and with them their shortcuts.
+    app->MS_Enabled(false);
+    const size_t asked = p.shown.size();
+    for (char k : {'N', 'O', 'A', 'S', 'Q', 'E', 'I', 'D'}) EXPECT_FALSE(ctrl(k)) << k;
+    EXPECT_FALSE(app->form->userShortcut(tk::key::F1, 0));
+    EXPECT_FALSE(app->form->userShortcut(tk::key::F5, 0));
+    EXPECT_EQ(p.shown.size(), asked);
+    EXPECT_TRUE(p.modalsShown.empty());
+    app->MS_Enabled(true);
+    p.answers = {tk::mb::IdNo};
+    EXPECT_TRUE(ctrl('D'));
+}
+
+TEST_F(MenusTest, RowsShownAfterARunAreUnlockedLikeTheRest) {
+    size(6000, heightFor(2));
+    load(10);
+    app->MS_Enabled(false);
+    size(6000, heightFor(5));  // rows 3..5 created while locked
+    EXPECT_FALSE(app->cmb_Cmd[5]->enabled());
+    size(6000, heightFor(2));
+    app->MS_Enabled(true);
+    size(6000, heightFor(5));
+    for (int r = 1; r <= 5; ++r) {
+        EXPECT_TRUE(app->cmb_Cmd[size_t(r)]->enabled()) << r;
+        EXPECT_TRUE(app->txt_Comment[size_t(r)]->enabled()) << r;
+        EXPECT_TRUE(app->cmd_Set[size_t(r)]->enabled()) << r;
+    }
+}
+
+TEST_F(MenusTest, SettingsDialogPausesTheHotKeyWatchAndTheOnTopState) {
+    app->Mbln_TopMost = true;
+    bool watchRunning = true;
+    std::string traceAtOpen;
+    p.modalScripts.push_back([&](tk::Form&) {
+        watchRunning = p.timerRunning("tim_Start");
+        traceAtOpen = p.traceText();
+    });
+    EXPECT_TRUE(ctrl('E'));
+    ASSERT_EQ(p.modalsShown.size(), 1u);
+    EXPECT_EQ(p.modalsShown[0], "frm_Setting");
+    EXPECT_FALSE(watchRunning);
+    EXPECT_NE(traceAtOpen.find(",-2,0,0,0,0,3)"), std::string::npos);  // not on top while open
+    EXPECT_TRUE(p.timerRunning("tim_Start"));
+    EXPECT_EQ(app->tim_Start->interval(), 10u);
+    EXPECT_NE(p.traceText().rfind(",-1,0,0,0,0,3)"), std::string::npos);  // on top again
+
+    // With the button locked (a run) the menu item does nothing.
+    app->cmd_Setting->setEnabled(false);
+    app->mnu_Setting_Click();
+    EXPECT_EQ(p.modalsShown.size(), 1u);
+}
+
+TEST_F(MenusTest, HelpOpensTheFileBesideTheProgramInTheViewer) {
+    p.putFile(kHelp, "help");
+    EXPECT_TRUE(app->form->userShortcut(tk::key::F1, 0));
+    ASSERT_EQ(p.started.size(), 1u);
+    EXPECT_EQ(p.started[0], u"Notepad.exe C:\\Program Files\\TOVIRAK\\README.TXT");
+    EXPECT_NE(p.traceText().find("Shell(Notepad.exe C:\\Program Files\\TOVIRAK\\README.TXT,1)"), std::string::npos);
+}
+
+TEST_F(MenusTest, HelpWarnsWhenTheFileOrTheViewerIsMissing) {
+    const int beeps = p.beeps;
+    app->mnu_Help_Click();
+    EXPECT_EQ(status(), u"Readme.txtが見つかりません。");
+    EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(255, 0, 0));
+    EXPECT_EQ(p.beeps, beeps + 1);
+    EXPECT_TRUE(p.started.empty());
+
+    p.putFile(kHelp, "help");
+    p.startFailures.insert(u"Notepad.exe " + kHelp);
+    app->mnu_Help_Click();
+    EXPECT_EQ(status(), u"Notepad.exeが見つかりません。");
+    EXPECT_EQ(p.beeps, beeps + 2);
+    // Warnings are not errors: nothing in the log.
+    EXPECT_EQ(p.file(u"C:\\Program Files\\TOVIRAK\\TOVIRAK_ERROR.LOG"), nullptr);
+}
+
+TEST_F(MenusTest, VersionBoxShowsTheProgramVersion) {
+    app->mnu_Ver->userClick();
+    ASSERT_FALSE(p.shown.empty());
+    EXPECT_EQ(p.shown.back().text, u"TOVIRAK 1.0");
+    EXPECT_EQ(p.shown.back().title, u"ﾊﾞｰｼﾞｮﾝ情報");
+    EXPECT_EQ(p.shown.back().style, tk::mb::OK);
+    p.verMajor = 13;
+    p.verMinor = 2;
+    app->mnu_Ver_Click();
+    EXPECT_EQ(p.shown.back().text, u"TOVIRAK 13.2");
+}
