@@ -128,7 +128,11 @@ int frm_TOVIRAK::msgBox(const Str& text, int style, const Str& title) { return t
 // Error convention and status line
 
 void frm_TOVIRAK::errorExit(StrView procName) {
-    MS_DispStatus(9, u"[" + Str(procName) + u"]" + describeCurrentException());
+    Str msg(u"[");
+    msg += procName;
+    msg += u']';
+    msg += describeCurrentException();
+    MS_DispStatus(9, msg);
 }
 
 void frm_TOVIRAK::MS_DispStatus(int16_t int_Mode, const Str& str_Msg) {
@@ -164,7 +168,10 @@ void frm_TOVIRAK::MS_DispStatus(int16_t int_Mode, const Str& str_Msg) {
 }
 
 void frm_TOVIRAK::MS_WriteErrLog(const Str& str_Msg) {
-    Str path = os.programFolder() + u"\\TOVIRAK_ERROR.LOG";
+    Str folder = os.programFolder();
+    // A program in a drive's root folder has a folder text ending in "\".
+    if (!endsWith(folder, u"\\")) folder += u'\\';
+    Str path = folder + u"TOVIRAK_ERROR.LOG";
     Str line = formatDateTime(os.now()) + u" " + str_Msg + u"\r\n";
     auto f = os.appendFile(path);
     f->write(toCp932(line));

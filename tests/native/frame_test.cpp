@@ -179,6 +179,14 @@ TEST_F(FrameTest, LogLinesAreAppendedWithTheirTime) {
                                    "27/01/06 10:02:03 second\r\n");
 }
 
+TEST_F(FrameTest, LogBesideAProgramInARootFolder) {
+    p.progDir = u"C:\\";
+    p.folders.insert(u"C:\\");
+    start();
+    app->MS_DispStatus(9, u"root");
+    EXPECT_EQ(fileBytes(u"C:\\TOVIRAK_ERROR.LOG"), "26/12/07 09:00:00 root\r\n");
+}
+
 TEST_F(FrameTest, UnwritableLogIsReportedInAMessageBox) {
     start();
     app->MS_DispStatus(2, u"before");
