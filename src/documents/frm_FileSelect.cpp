@@ -131,12 +131,16 @@ void FileListBox::setPath(os::Services& os, const Str& folder) {
 // ---------------------------------------------------------------------------
 
 namespace {
+frm_FileSelect* g_shown = nullptr;
 constexpr double kDriveHeight = 300;   // a drop-down list's fixed height
 constexpr double kButtonHeight = 375;
 constexpr double kNameHeight = 300;
 }  // namespace
 
+frm_FileSelect* frm_FileSelect::shown() { return g_shown; }
+
 frm_FileSelect::frm_FileSelect(frm_TOVIRAK& owner) : owner_(owner) {
+    g_shown = this;
     form = std::make_unique<tk::Form>(owner.tk, "frm_FileSelect");
     tk::Form& f = *form;
     f.setText(Str(CaptionRead));
@@ -175,7 +179,9 @@ frm_FileSelect::frm_FileSelect(frm_TOVIRAK& owner) : owner_(owner) {
     cmd_Cancel->onClick = [this] { cmd_Cancel_Click(); };
 }
 
-frm_FileSelect::~frm_FileSelect() = default;
+frm_FileSelect::~frm_FileSelect() {
+    if (g_shown == this) g_shown = nullptr;
+}
 
 template <class F>
 void frm_FileSelect::withRetry(F&& change) {

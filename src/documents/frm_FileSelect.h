@@ -74,6 +74,10 @@ public:
     frm_FileSelect(const frm_FileSelect&) = delete;
     frm_FileSelect& operator=(const frm_FileSelect&) = delete;
 
+    // The window being shown (one at a time), so that a test can drive its
+    // native controls from inside the modal loop; null when none.
+    static frm_FileSelect* shown();
+
     static constexpr StrView CaptionRead = u"読み込むﾌｧｲﾙを選択して下さい。";
     static constexpr StrView CaptionWrite = u"保存するﾌｧｲﾙを入力して下さい。";
 

@@ -32,6 +32,8 @@ std::optional<Parsed> parse(const Str& text) {
 }  // namespace stoptimer
 
 namespace {
+frm_Setting* g_shown = nullptr;
+
 tk::Font gothic() { return tk::Font{u"ＭＳ Ｐゴシック", 9, false, false}; }
 
 bool startsWithAny(const std::string& name) {
@@ -41,7 +43,10 @@ bool startsWithAny(const std::string& name) {
 }
 }  // namespace
 
+frm_Setting* frm_Setting::shown() { return g_shown; }
+
 frm_Setting::frm_Setting(frm_TOVIRAK& owner) : owner_(owner) {
+    g_shown = this;
     form = std::make_unique<tk::Form>(owner.tk, "frm_Setting");
     tk::Form& f = *form;
     f.setText(u"TOVIRAK設定");
@@ -141,6 +146,7 @@ frm_Setting::frm_Setting(frm_TOVIRAK& owner) : owner_(owner) {
 }
 
 frm_Setting::~frm_Setting() {
+    if (g_shown == this) g_shown = nullptr;
     // A capture still held when the dialog goes away would keep the mouse.
     if (Mbln_SetFlg) owner_.tk.releaseCapture();
 }

@@ -31,6 +31,10 @@ public:
     frm_Setting(const frm_Setting&) = delete;
     frm_Setting& operator=(const frm_Setting&) = delete;
 
+    // The dialog being shown (one at a time), so that a test can drive its
+    // native controls from inside the modal loop; null when none.
+    static frm_Setting* shown();
+
     std::unique_ptr<tk::Form> form;
     tk::TextBox* txt_WindowTitle = nullptr;
     tk::TextBox* txt_StartHotKey = nullptr;
