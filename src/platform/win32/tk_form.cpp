@@ -42,17 +42,18 @@ LRESULT handle(FormNative& fn, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp)) {
-            // Give the focus back to the form's own control, as dialogs do.
-            tk::Control* c = f.activeControl();
-            if (!c || !c->canFocus()) c = f.nextInTabOrder(nullptr);
-            CtlNative* n = c ? ctlNative(*c) : nullptr;
-            SetFocus(n && n->hwnd ? n->hwnd : h);
             // Activate belongs to switching between the program's forms,
             // not to coming back from another program.
             if (tk.lastActivated != &f) {
                 tk.lastActivated = &f;
                 f.userActivate();
             }
+            // Give the focus back to the form's own control, as dialogs do
+            // (Activate may have chosen it).
+            tk::Control* c = f.activeControl();
+            if (!c || !c->canFocus()) c = f.nextInTabOrder(nullptr);
+            CtlNative* n = c ? ctlNative(*c) : nullptr;
+            if (GetActiveWindow() == h) SetFocus(n && n->hwnd ? n->hwnd : h);
         }
         return 0;
     case WM_SIZE:

@@ -43,6 +43,60 @@ bool comboDropped(CtlNative* n) {
     return n && n->ctl.kind() == tk::Kind::ComboBox && n->hwnd && SendMessageW(n->hwnd, CB_GETDROPPEDSTATE, 0, 0);
 }
 
+// The access key of a caption ("&O" in "&OK"), upper-cased; 0 if none.
+char16_t accessKey(const Str& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != u'&') continue;
+        if (caption[i + 1] == u'&') {
+            ++i;
+            continue;
+        }
+        char16_t c = caption[i + 1];
+        return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+    }
+    return 0;
+}
+
+// Alt + access key of a control: a button clicks, a check box toggles, an
+// option button is chosen, a label or frame gives the focus to the next
+// control. True when a control took it (the menu bar gets the rest).
+bool accessKeyPressed(tk::Form& f, char16_t key) {
+    if (key >= u'a' && key <= u'z') key = char16_t(key - 32);
+    const auto& cs = f.controls();
+    for (size_t i = 0; i < cs.size(); ++i) {
+        tk::Control* c = cs[i];
+        if (!c->visible() || !c->enabled() || accessKey(c->text()) != key) continue;
+        switch (c->kind()) {
+        case tk::Kind::Button:
+            if (c->canFocus()) c->setFocus();
+            static_cast<tk::Button*>(c)->press();
+            return true;
+        case tk::Kind::CheckBox: {
+            auto* cb = static_cast<tk::CheckBox*>(c);
+            if (c->canFocus()) c->setFocus();
+            cb->setChecked(!cb->checked());
+            return true;
+        }
+        case tk::Kind::OptionButton:
+            if (c->canFocus()) c->setFocus();
+            static_cast<tk::OptionButton*>(c)->setValue(true);
+            return true;
+        case tk::Kind::Label:
+        case tk::Kind::Frame:
+            for (size_t j = i + 1; j < cs.size(); ++j) {
+                if (cs[j]->tabStop() && cs[j]->canFocus()) {
+                    cs[j]->setFocus();
+                    return true;
+                }
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 void Toolkit::moveFocus(tk::Form& f, bool forward) {
@@ -52,10 +106,12 @@ void Toolkit::moveFocus(tk::Form& f, bool forward) {
 }
 
 bool Toolkit::preprocess(MSG& m) {
-    if (m.message != WM_KEYDOWN && m.message != WM_SYSKEYDOWN && m.message != WM_CHAR) return false;
+    if (m.message != WM_KEYDOWN && m.message != WM_SYSKEYDOWN && m.message != WM_CHAR && m.message != WM_SYSCHAR)
+        return false;
     tk::Form* f = formOfWindow(m.hwnd);
     if (!f) return false;
     try {
+        if (m.message == WM_SYSCHAR) return accessKeyPressed(*f, char16_t(m.wParam));
         if (m.message == WM_CHAR) {
             int ch = int(m.wParam);
             if (f->userKeyPress(ch)) return true;

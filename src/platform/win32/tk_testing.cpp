@@ -149,6 +149,33 @@ void selection(const tk::Control& c, int& start, int& end) {
     end = int(e);
 }
 
+void mouseUp(tk::Form& f, int button, int x, int y) {
+    UINT msg = button == 2 ? WM_RBUTTONUP : button == 4 ? WM_MBUTTONUP : WM_LBUTTONUP;
+    SendMessageW(hwndOf(f), msg, 0, MAKELPARAM(x, y));
+}
+
+void chooseMenu(tk::MenuItem& m) {
+    auto* mn = static_cast<MenuNative*>(m.native);
+    if (mn && mn->id) SendMessageW(mn->window, WM_COMMAND, MAKEWPARAM(mn->id, 0), 0);
+}
+
+bool menuGrayed(const tk::MenuItem& m) {
+    auto* mn = static_cast<MenuNative*>(m.native);
+    if (!mn) return false;
+    UINT st = mn->id ? GetMenuState(mn->parentMenu, mn->id, MF_BYCOMMAND)
+                     : GetMenuState(mn->parentMenu, UINT(mn->position), MF_BYPOSITION);
+    return st != UINT(-1) && (st & (MF_GRAYED | MF_DISABLED));
+}
+
+Str menuText(const tk::MenuItem& m) {
+    auto* mn = static_cast<MenuNative*>(m.native);
+    if (!mn) return Str();
+    wchar_t buf[256];
+    int n = mn->id ? GetMenuStringW(mn->parentMenu, mn->id, buf, 256, MF_BYCOMMAND)
+                   : GetMenuStringW(mn->parentMenu, UINT(mn->position), buf, 256, MF_BYPOSITION);
+    return fromWide(buf, size_t(n > 0 ? n : 0));
+}
+
 void setFailureSink(std::function<void(const Str&)> sink) { failureSink() = std::move(sink); }
 
 }  // namespace win32::tktest

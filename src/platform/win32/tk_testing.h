@@ -48,6 +48,14 @@ void closeBox(tk::Form& f);
 // Selected text range of an edit.
 void selection(const tk::Control& c, int& start, int& end);
 
+// A mouse button released over the form's client area at (x, y) pixels
+// (button 1 left, 2 right, 4 middle).
+void mouseUp(tk::Form& f, int button, int x, int y);
+// The menu entry chosen as with the mouse (WM_COMMAND), and its look.
+void chooseMenu(tk::MenuItem& m);
+bool menuGrayed(const tk::MenuItem& m);
+Str menuText(const tk::MenuItem& m);
+
 // Failures that reach a window procedure or timer go here instead of a
 // message box while set (tests must not block on a box).
 void setFailureSink(std::function<void(const Str&)> sink);

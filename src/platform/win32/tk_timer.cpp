@@ -133,9 +133,9 @@ void TimerService::sleepUntil(int64_t due) {
     // that input waits a few milliseconds at most.
     const int64_t slice = freq_ / 250;
     for (bool first = true;; first = false) {
-        if (!first && HIWORD(GetQueueStatus(QS_ALLINPUT))) return;
         int64_t rest = due - now();
         if (rest <= 0) return;
+        if (!first && HIWORD(GetQueueStatus(QS_ALLINPUT))) return;
         rest = std::min(rest, slice);
         if (delay_) {
             LARGE_INTEGER d;
