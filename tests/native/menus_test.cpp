@@ -1,6 +1,10 @@
 // Menus: the tree and its window-wide shortcuts, the settings launch with the
 // hot-key watch paused, help and version.
+#include <fstream>
+#include <sstream>
+
 #include "editor_fixture.h"
+#include "input/keys.h"
 
 namespace {
 const Str kHelp = u"C:\\Program Files\\TOVIRAK\\README.TXT";
@@ -120,4 +124,35 @@ TEST_F(MenusTest, VersionBoxShowsTheProgramVersion) {
     p.verMinor = 2;
     app->mnu_Ver_Click();
     EXPECT_EQ(p.shown.back().text, u"TOVIRAK 13.2");
+}
+
+namespace {
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+}  // namespace
+
+// The help file the build places beside the program: CP932 with CR LF, the
+// same text as its UTF-8 source, and every key name of the key lists.
+TEST(HelpFile, IsCp932WithCrLfAndNamesEveryKey) {
+    std::string here = __FILE__;
+    const std::string root = here.substr(0, here.rfind("tests/native/"));
+    const std::string bytes = slurp(root + "res/README.TXT");
+    const std::string source = slurp(root + "res/README.utf8.txt");
+    ASSERT_FALSE(bytes.empty());
+    ASSERT_FALSE(source.empty());
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n') ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "bare LF at byte " << i;
+    const Str text = fromCp932(bytes);
+    EXPECT_EQ(replaceAll(text, u"\r\n", u"\n"), fromUtf8(source));
+    EXPECT_EQ(toCp932(text), bytes);
+    for (auto& [name, code] : keys::table()) {
+        Str cell = name;
+        while (cell.size() < 14) cell += u' ';
+        EXPECT_NE(text.find(cell), Str::npos) << toUtf8(name);
+    }
+    EXPECT_EQ(keys::table().size(), 123u);
 }
