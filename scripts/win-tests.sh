@@ -5,6 +5,8 @@
 #   winetests: N passed, M failed
 # Exit status is non-zero when anything failed.
 #   scripts/win-tests.sh <build-win-dir> [test filter...]
+# WIN_TEST_TIMEOUT (s, per test, default 90) and WIN_TESTS_BUDGET (s, all
+# tests, default 420) keep a hanging test from stalling the whole run.
 set -u
 
 build="${1:-${BUILD_WIN:-}}"
@@ -59,23 +61,44 @@ if [ -n "$tests" ]; then
         fail "Wine prefix" "wineboot failed"
     else
         log="$build/win_tests.log"
-        # Run from the build folder; the tests find TOVIRAK.exe beside themselves.
-        (cd "$build" && timeout -k 10 "${WIN_TESTS_TIMEOUT:-300}" "$WINE" "$tests" "$@") 2>&1 |
-            tr -d '\r' | tee "$log"
-        rc=${PIPESTATUS[0]}
-        line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$log" | tail -n1)
-        if [ -z "$line" ]; then
-            [ "$rc" -eq 124 ] && why="timed out" || why="ended without a summary (exit $rc)"
-            fail "win_tests.exe" "$why"
-        else
-            p=$(echo "$line" | grep -Eo '^[0-9]+')
-            f=$(echo "$line" | sed -E 's/^[0-9]+ passed, ([0-9]+) failed.*/\1/')
-            passed=$((passed + p))
-            failed=$((failed + f))
-            if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then
-                fail "win_tests.exe" "exit status $rc"
-            fi
+        : >"$log"
+        # One process per test: a test that hangs or crashes costs only
+        # itself, and the others still report.
+        per_test="${WIN_TEST_TIMEOUT:-90}"
+        budget="${WIN_TESTS_BUDGET:-420}"
+        deadline=$((SECONDS + budget))
+        names=$(cd "$build" && timeout -k 5 60 "$WINE" "$tests" --list "$@" 2>/dev/null </dev/null | tr -d '\r')
+        if [ -z "$names" ]; then
+            fail "win_tests.exe" "listed no tests"
         fi
+        while IFS= read -r name; do
+            [ -n "$name" ] || continue
+            if [ "$SECONDS" -ge "$deadline" ]; then
+                fail "$name" "not run: the Wine phase used its ${budget} s"
+                continue
+            fi
+            # Run from the build folder; the tests find TOVIRAK.exe beside
+            # themselves. Output goes to a file, not a pipe: programs a test
+            # starts inherit it and would keep a pipe open after a timeout.
+            (cd "$build" && timeout -k 5 "$per_test" "$WINE" "$tests" "=$name" >"$build/win_test.out" 2>&1)
+            rc=$?
+            out=$(tr -d '\r' <"$build/win_test.out")
+            printf '%s\n' "$out" >>"$log"
+            printf '%s\n' "$out" | grep -v -E '^[0-9]+ passed, [0-9]+ failed|^failed: '
+            if printf '%s\n' "$out" | grep -q -F "[  OK  ] $name"; then
+                passed=$((passed + 1))
+            elif printf '%s\n' "$out" | grep -q -F "[ SKIP ] $name"; then
+                :
+            elif printf '%s\n' "$out" | grep -q -F "[ FAIL ] $name"; then
+                failed=$((failed + 1))
+            else
+                [ "$rc" -eq 124 ] && why="timed out after ${per_test} s" || why="ended without a result (exit $rc)"
+                fail "$name" "$why"
+                # Whatever the test left running in the prefix goes too.
+                "$WINESERVER" -k 2>/dev/null
+                sleep 1
+            fi
+        done <<<"$names"
     fi
 fi
 

@@ -27,7 +27,7 @@ _wine_cjk_family() {
     printf '%s' "${fam:-Noto Sans CJK JP}"
 }
 
-_wine_font_reg() {
+_wine_settings_reg() {
     local fam="$1" names n
     names=("ＭＳ ゴシック" "ＭＳ Ｐゴシック" "ＭＳ 明朝" "ＭＳ Ｐ明朝" "MS Gothic" "MS PGothic" "MS Mincho" "MS PMincho" "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2")
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
@@ -35,25 +35,32 @@ _wine_font_reg() {
     for n in "${names[@]}"; do printf '"%s"="%s"\r\n' "$n" "$fam"; done
     printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
     for n in "${names[@]}"; do printf '"%s"="%s"\r\n' "$n" "$fam"; done
+    # No crash debugger: a crashing test program ends at once instead of
+    # leaving winedbg behind, holding the output pipe open.
+    printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n'
+    printf '"Debugger"=-\r\n'
 }
 
-# Create the prefix once (about ten seconds) and install the font mapping.
+# Create the prefix once (about ten seconds) and install our settings. The
+# marker names the settings' revision so an older prefix gets them too.
 wine_boot() {
-    local marker="$WINEPREFIX/.tovirak-ready"
+    local marker="$WINEPREFIX/.tovirak-settings-2"
     [ -f "$marker" ] && return 0
     mkdir -p "$WINEPREFIX"
-    echo "wine-env: creating Wine prefix $WINEPREFIX" >&2
-    "$WINE" wineboot -i >/dev/null 2>&1
-    "$WINESERVER" -w
-    local reg="$WINEPREFIX/tovirak-fonts.reg"
-    # regedit reads UTF-16 files with a byte-order mark; the names are Japanese.
-    { printf '\xff\xfe'; _wine_font_reg "$(_wine_cjk_family)" | iconv -f UTF-8 -t UTF-16LE; } >"$reg"
-    "$WINE" regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1
-    "$WINESERVER" -w
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine-env: creating Wine prefix $WINEPREFIX" >&2
+        "$WINE" wineboot -i >/dev/null 2>&1
+        "$WINESERVER" -w
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "wine-env: wineboot failed to create $WINEPREFIX" >&2
         return 1
     fi
+    local reg="$WINEPREFIX/tovirak-settings.reg"
+    # regedit reads UTF-16 files with a byte-order mark; the names are Japanese.
+    { printf '\xff\xfe'; _wine_settings_reg "$(_wine_cjk_family)" | iconv -f UTF-8 -t UTF-16LE; } >"$reg"
+    "$WINE" regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1
+    "$WINESERVER" -w
     touch "$marker"
 }
 

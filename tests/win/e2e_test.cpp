@@ -53,3 +53,25 @@ TEST(EndToEnd, ProgramShowsMainWindowAndEndsWhenClosed) {
     // The working state is written on the way out.
     EXPECT_TRUE(os->fileExists(dir + u"\\TOVIRAK.TVK"));
 }
+
+// The resources the program carries: the manifest that selects Common
+// Controls 6 and per-monitor DPI awareness, and the version information with
+// its Japanese strings stored as UTF-16 (the resource source is UTF-8).
+TEST(EndToEnd, ProgramCarriesManifestAndVersionInformation) {
+    auto os = win32::makeServices(1, 0);
+    Str exe = os->programFolder() + u"\\TOVIRAK.exe";
+    ASSERT_TRUE(os->fileExists(exe));
+    constexpr int RT_VERSION = 16, RT_MANIFEST = 24;
+    std::string manifest = probe::resourceBytes(exe, RT_MANIFEST, 1);
+    EXPECT_TRUE(manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos);
+    EXPECT_TRUE(manifest.find("PerMonitorV2") != std::string::npos);
+    EXPECT_TRUE(manifest.find("asInvoker") != std::string::npos);
+
+    std::string version = probe::resourceBytes(exe, RT_VERSION, 1);
+    auto has = [&](const Str& s) {
+        return version.find(std::string(reinterpret_cast<const char*>(s.data()), s.size() * 2)) != std::string::npos;
+    };
+    EXPECT_TRUE(has(u"ProductName"));
+    EXPECT_TRUE(has(u"1.0.0.0"));
+    EXPECT_TRUE(has(u"マクロ実行ツール"));
+}

@@ -123,7 +123,8 @@ int wmain(int argc, wchar_t** argv) {
         std::string full = std::string(t.group) + "." + t.name;
         if (!filters.empty()) {
             bool any = false;
-            for (const auto& f : filters) any = any || full.find(f) != std::string::npos;
+            for (const auto& f : filters)
+                any = any || (f[0] == '=' ? full == f.substr(1) : full.find(f) != std::string::npos);
             if (!any) continue;
         }
         if (listOnly) {

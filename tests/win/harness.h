@@ -2,7 +2,7 @@
 // Tests register themselves with TEST(group, name); the runner prints one
 // line per test and a final "N passed, M failed" line, and exits non-zero
 // when any test failed. Arguments filter the tests by substring of
-// "group.name"; "--list" prints the names only.
+// "group.name" ("=group.name" for exactly one); "--list" prints the names.
 #pragma once
 
 #include <cstdint>

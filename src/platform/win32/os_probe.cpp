@@ -235,6 +235,20 @@ void removeTree(const Str& folder) {
     RemoveDirectoryW(wide(folder));
 }
 
+std::string resourceBytes(const Str& exePath, int type, int id) {
+    HMODULE m = LoadLibraryExW(wide(exePath), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!m) return {};
+    std::string out;
+    if (HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type))) {
+        DWORD size = SizeofResource(m, r);
+        HGLOBAL g = LoadResource(m, r);
+        const void* p = g ? LockResource(g) : nullptr;
+        if (p) out.assign(static_cast<const char*>(p), size);
+    }
+    FreeLibrary(m);
+    return out;
+}
+
 Str lastErrorText() {
     DWORD e = GetLastError();
     wchar_t* msg = nullptr;

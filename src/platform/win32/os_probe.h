@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/os.h"
 
@@ -85,6 +86,10 @@ private:
 // it with everything inside.
 Str makeTempFolder(const Str& prefix);
 void removeTree(const Str& folder);
+
+// Raw bytes of a resource (type and id numbers) in an executable file;
+// empty when it has none.
+std::string resourceBytes(const Str& exePath, int type, int id);
 
 // Text of the last Win32 error, for test diagnostics.
 Str lastErrorText();
