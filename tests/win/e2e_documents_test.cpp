@@ -1,0 +1,350 @@
+// The main window on real windows, driven through the program's own file
+// selection window and settings dialog: a script on a timer acts inside the
+// modal loop through the native controls, as the user's clicks and typing
+// arrive there.
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/frm_TOVIRAK.h"
+#include "documents/frm_FileSelect.h"
+#include "harness.h"
+#include "platform/win32/os_probe.h"
+#include "platform/win32/tk_testing.h"
+#include "platform/win32/win32_platform.h"
+#include "settings/frm_Setting.h"
+
+namespace {
+
+namespace probe = win32::probe;
+namespace tkt = win32::tktest;
+
+tk::Backend& backend() {
+    static std::unique_ptr<tk::Backend> b = win32::makeToolkit(nullptr);
+    return *b;
+}
+
+// The real services with the program's own command line replaced: the test
+// program's arguments are no document, and the first-run notice would wait
+// for an answer.
+class Services final : public os::Services {
+public:
+    explicit Services(os::Services& real) : r(real) {}
+    os::Services& r;
+    void keybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extra) override { r.keybdEvent(vk, scan, flags, extra); }
+    uint32_t sendInput(const std::vector<os::KeyInput>& records) override { return r.sendInput(records); }
+    uint32_t mapVirtualKey(uint32_t code, uint32_t mapType) override { return r.mapVirtualKey(code, mapType); }
+    bool sendMessageKey(os::WindowHandle h, uint32_t msg, uintptr_t wParam, intptr_t lParam) override {
+        return r.sendMessageKey(h, msg, wParam, lParam);
+    }
+    void mouseEvent(uint32_t flags, int32_t dx, int32_t dy, uint32_t data, uintptr_t extra) override {
+        r.mouseEvent(flags, dx, dy, data, extra);
+    }
+    bool setCursorPos(int32_t x, int32_t y) override { return r.setCursorPos(x, y); }
+    os::Point getCursorPos() override { return r.getCursorPos(); }
+    int16_t getAsyncKeyState(int vk) override { return r.getAsyncKeyState(vk); }
+    int vkKeyScan(char16_t c) override { return r.vkKeyScan(c); }
+    bool inputBlocked() override { return r.inputBlocked(); }
+    os::WindowHandle getWindow(os::WindowHandle h, int cmd) override { return r.getWindow(h, cmd); }
+    Str getWindowText(os::WindowHandle h) override { return r.getWindowText(h); }
+    Str getClassName(os::WindowHandle h) override { return r.getClassName(h); }
+    os::WindowHandle windowFromPoint(os::Point p) override { return r.windowFromPoint(p); }
+    os::WindowHandle getForegroundWindow() override { return r.getForegroundWindow(); }
+    bool setForegroundWindow(os::WindowHandle h) override { return r.setForegroundWindow(h); }
+    os::ThreadId getWindowThreadProcessId(os::WindowHandle h) override { return r.getWindowThreadProcessId(h); }
+    os::ThreadId getCurrentThreadId() override { return r.getCurrentThreadId(); }
+    bool attachThreadInput(os::ThreadId a, os::ThreadId b, bool on) override { return r.attachThreadInput(a, b, on); }
+    bool setWindowPos(os::WindowHandle h, int64_t after, int x, int y, int cx, int cy, uint32_t flags) override {
+        return r.setWindowPos(h, after, x, y, cx, cy, flags);
+    }
+    void appActivate(const Str& title) override { r.appActivate(title); }
+    int32_t screenWidth() override { return r.screenWidth(); }
+    int32_t screenHeight() override { return r.screenHeight(); }
+    int dpi() override { return r.dpi(); }
+    void startProgram(const Str& commandLine, int showStyle) override { r.startProgram(commandLine, showStyle); }
+    bool playSound(const Str& file, uint32_t flags) override { return r.playSound(file, flags); }
+    void beep() override { r.beep(); }
+    bool isWindowsNT() override { return r.isWindowsNT(); }
+    bool enableShutdownPrivilege() override { return false; }       // never in a test
+    bool exitWindowsEx(uint32_t) override { return false; }         // never in a test
+    [[noreturn]] void endProcess() override {
+        r.endProcess();
+        std::abort();  // not reached
+    }
+    void sleep(uint32_t ms) override { r.sleep(ms); }
+    DateTime now() override { return r.now(); }
+    int64_t monotonicMs() override { return r.monotonicMs(); }
+    bool fileExists(const Str& path) override { return r.fileExists(path); }
+    bool fileInfo(const Str& path, os::DirEntry& out) override { return r.fileInfo(path, out); }
+    std::string readFile(const Str& path) override { return r.readFile(path); }
+    std::unique_ptr<os::OutFile> createFile(const Str& path) override { return r.createFile(path); }
+    std::unique_ptr<os::OutFile> appendFile(const Str& path) override { return r.appendFile(path); }
+    void replaceFile(const Str& source, const Str& target) override { r.replaceFile(source, target); }
+    void removeFile(const Str& path) override { r.removeFile(path); }
+    std::vector<os::DirEntry> listFolder(const Str& folder) override { return r.listFolder(folder); }
+    std::vector<Str> drives() override { return r.drives(); }
+    Str currentFolder() override { return r.currentFolder(); }
+    Str programFolder() override { return r.programFolder(); }
+    Str commandLine() override { return u"/NOMSG"; }
+    int versionMajor() override { return r.versionMajor(); }
+    int versionMinor() override { return r.versionMinor(); }
+};
+
+bool sameNoCase(StrView a, StrView b) { return lcase(a) == lcase(b); }
+
+// A script that runs one step per timer tick while a modal dialog is open.
+// A step returns true when it is done; the script gives up after a limit.
+class Script {
+public:
+    using Step = std::function<bool()>;
+    Script(tk::Form& mainForm, std::vector<Step> steps) : steps_(std::move(steps)) {
+        timer_ = &mainForm.addTimer("tmrScript");
+        timer_->onTick = [this] { tick(); };
+        timer_->setInterval(100);
+    }
+    ~Script() { timer_->setEnabled(false); }
+    bool finished() const { return next_ == steps_.size(); }
+    size_t reached() const { return next_; }
+
+private:
+    void tick() {
+        if (busy_ || finished()) return;
+        busy_ = true;  // a step may open a nested loop
+        if (++ticks_ > 300) {
+            wt::note("script gave up at step " + std::to_string(next_));
+            next_ = steps_.size();
+            timer_->setEnabled(false);
+            // Leave the dialog, whichever is open.
+            if (auto* d = frm_FileSelect::shown()) tkt::click(*d->cmd_Cancel);
+            if (auto* s = frm_Setting::shown()) tkt::click(*s->cmd_Cancel);
+        } else if (steps_[next_]()) {
+            ++next_;
+            if (finished()) timer_->setEnabled(false);
+        }
+        busy_ = false;
+    }
+    std::vector<Step> steps_;
+    tk::Timer* timer_ = nullptr;
+    size_t next_ = 0;
+    int ticks_ = 0;
+    bool busy_ = false;
+};
+
+// Opens the folder list at target, one double-click at a time, like a user:
+// the drive first, then the ancestor or child item that leads there.
+bool openFolder(frm_FileSelect& d, const Str& target) {
+    if (!filesel::sameDrive(d.dir_File->path(), target)) {
+        int i = d.drv_File->findExact(lcase(target.substr(0, 2)));
+        if (i < 0) return false;
+        tkt::pick(*d.drv_File, i);
+    }
+    for (int guard = 0; guard < 40; ++guard) {
+        const Str cur = d.dir_File->path();
+        if (sameNoCase(cur, target)) return true;
+        int best = -1;
+        size_t bestLen = 0;
+        for (int i = 0; i < d.dir_File->listCount(); ++i) {
+            Str p = d.dir_File->pathOf(i);
+            if (sameNoCase(p, cur)) continue;
+            bool leads = sameNoCase(p, target) ||
+                         (p.size() < target.size() && sameNoCase(p, target.substr(0, p.size())) &&
+                          (p.back() == u'\\' || target[p.size()] == u'\\'));
+            if (leads && p.size() > bestLen) {
+                best = i;
+                bestLen = p.size();
+            }
+        }
+        if (best < 0) {
+            wt::note("no way from " + wt::utf8(cur) + " to " + wt::utf8(target));
+            return false;
+        }
+        tkt::pick(*d.dir_File, best);
+        d.dir_File->userDblClick();  // what the list reports for LBN_DBLCLK
+    }
+    return false;
+}
+
+// Script steps that save or open name in folder through the dialog.
+std::vector<Script::Step> useFileDialog(const Str& folder, const Str& name, bool pickFromList) {
+    return {
+        [] { return frm_FileSelect::shown() != nullptr && frm_FileSelect::shown()->form->isShown(); },
+        [=] { return openFolder(*frm_FileSelect::shown(), folder); },
+        [=] {
+            frm_FileSelect& d = *frm_FileSelect::shown();
+            if (pickFromList) {
+                int i = d.fil_File->findExact(name);
+                if (i < 0) return false;  // the list may still be filling
+                tkt::pick(*d.fil_File, i);
+            } else {
+                tkt::nativeSetFocus(*d.txt_FileName);
+                tkt::typeChars(*d.txt_FileName, name);
+            }
+            return true;
+        },
+        [] {
+            tkt::click(*frm_FileSelect::shown()->cmd_OK);
+            return true;
+        },
+    };
+}
+
+struct TempFolder {
+    Str path = probe::makeTempFolder(u"tvk_docs_");
+    ~TempFolder() { probe::removeTree(path); }
+};
+
+struct Sink {
+    std::vector<Str> failures;
+    Sink() {
+        tkt::setFailureSink([this](const Str& s) { failures.push_back(s); });
+    }
+    ~Sink() { tkt::setFailureSink(nullptr); }
+};
+
+void fillModel(frm_TOVIRAK& app) {
+    app.steps.grow(3);
+    app.steps.at(1) = MacroStep{u"左ｸﾘｯｸ", u"100,200", u"朝の巡回"};
+    app.steps.at(2) = MacroStep{u"ｷｰ入力", u"VK_RETURN,^VK_S(300)", u"保存"};
+    app.steps.at(3) = MacroStep{u"待機", u"1.5", u""};
+    app.txt_Kankaku->setText(u"2.5");
+    app.cmb_Tani->setText(u"分");
+    app.Mstr_WindowTitle = u"メモ帳,Notepad";
+    app.Mstr_StopKey = u"VK_F12";
+    app.Mint_TimerHH = 1;
+    app.Mint_TimerMM = 30;
+    app.Mbln_StopTimerEnabled = true;
+    app.Mbln_EditFlg = true;
+}
+
+}  // namespace
+
+TEST(EndToEndDocuments, SavedThroughTheOwnDialogAndReopenedInAFreshStartGivesTheSameBytes) {
+    auto real = win32::makeServices(1, 0);
+    Services os(*real);
+    TempFolder dir;
+    Sink sink;
+    const Str first = dir.path + u"\\朝の巡回.tvk";
+    const Str second = dir.path + u"\\copy.tvk";
+
+    std::string saved;
+    {
+        frm_TOVIRAK app(backend(), os);
+        app.form->show();
+        backend().doEvents();
+        fillModel(app);
+        Script s(*app.form, useFileDialog(dir.path, u"朝の巡回", false));
+        app.mnu_Save_Click();
+        EXPECT_TRUE(s.finished());
+        ASSERT_TRUE(os.fileExists(first));
+        saved = os.readFile(first);
+        EXPECT_TRUE(sameNoCase(app.Mstr_FileName, first));
+        EXPECT_EQ(app.form->text(), Str(u"TOVIRAK - 朝の巡回.tvk"));
+        EXPECT_FALSE(app.Mbln_EditFlg);
+        // The process's own folder stayed where it was.
+        EXPECT_FALSE(sameNoCase(os.currentFolder(), dir.path));
+    }
+    {
+        // A fresh start: a new main window reads the document through the
+        // dialog's file list and writes it out again under another name.
+        frm_TOVIRAK app(backend(), os);
+        app.form->show();
+        backend().doEvents();
+        {
+            Script s(*app.form, useFileDialog(dir.path, u"朝の巡回.tvk", true));
+            app.mnu_Open_Click();
+            EXPECT_TRUE(s.finished());
+        }
+        EXPECT_EQ(app.Mlng_RowCount(), 4);
+        EXPECT_EQ(app.steps.at(2).ZahyoCmd, Str(u"VK_RETURN,^VK_S(300)"));
+        EXPECT_EQ(app.txt_Kankaku->text(), Str(u"2.5"));
+        EXPECT_EQ(app.cmb_Tani->text(), Str(u"分"));
+        EXPECT_FALSE(app.Mbln_EditFlg);
+        {
+            Script s(*app.form, useFileDialog(dir.path, u"copy", false));
+            app.mnu_Save_Click();
+            EXPECT_TRUE(s.finished());
+        }
+        ASSERT_TRUE(os.fileExists(second));
+        EXPECT_TRUE(os.readFile(second) == saved);
+        if (os.readFile(second) != saved) wt::note("first:\n" + saved + "\nsecond:\n" + os.readFile(second));
+    }
+    for (auto& f : sink.failures) wt::note("failure: " + wt::utf8(f));
+    EXPECT_TRUE(sink.failures.empty());
+}
+
+TEST(EndToEndDocuments, SettingsDialogPicksTheWindowUnderAClickAndMovesItToTheCorner) {
+    auto real = win32::makeServices(1, 0);
+    Services os(*real);
+    Sink sink;
+    frm_TOVIRAK app(backend(), os);
+    app.form->show();
+    backend().doEvents();
+
+    const Str title = u"E2E 対象ウィンドウ";
+    os::WindowHandle target = probe::createWindow(title, 20, 560, 360, 220);
+    ASSERT_TRUE(target != 0);
+    struct Gone {
+        os::WindowHandle h;
+        ~Gone() { probe::destroyWindow(h); }
+    } gone{target};
+    probe::pump(200);
+    const probe::Rect before = probe::windowRect(target);
+
+    Str picked;
+    probe::Rect after;
+    auto inside = [](const probe::Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; };
+    Script s(*app.form,
+             {
+                 [] { return frm_Setting::shown() != nullptr && frm_Setting::shown()->form->isShown(); },
+                 [] {
+                     tkt::click(*frm_Setting::shown()->cmd_Set);
+                     return frm_Setting::shown()->Mbln_SetFlg;
+                 },
+                 [&] {
+                     // A point of the target that neither the dialog nor the
+                     // main window covers, then a real click there.
+                     probe::Rect t = probe::windowRect(target);
+                     probe::Rect d = probe::windowRect(frm_Setting::shown()->form->nativeHandle());
+                     probe::Rect m = probe::windowRect(app.form->nativeHandle());
+                     for (int y = t.top + 40; y < t.bottom - 5; y += 20)
+                         for (int x = t.left + 10; x < t.right - 5; x += 20)
+                             if (!inside(d, x, y) && !inside(m, x, y)) {
+                                 os.setCursorPos(x, y);
+                                 os.mouseEvent(os::k::MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+                                 os.mouseEvent(os::k::MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+                                 return true;
+                             }
+                     wt::note("no free point on the target window");
+                     return true;
+                 },
+                 [&] {
+                     frm_Setting& d = *frm_Setting::shown();
+                     if (d.Mbln_SetFlg) return false;  // the release has not arrived yet
+                     picked = d.txt_WindowTitle->text();
+                     return true;
+                 },
+                 [] {
+                     frm_Setting& d = *frm_Setting::shown();
+                     if (!d.cmd_LeftTop->enabled()) return true;
+                     tkt::click(*d.cmd_LeftTop);
+                     return true;
+                 },
+                 [&] {
+                     after = probe::windowRect(target);
+                     tkt::click(*frm_Setting::shown()->cmd_Cancel);
+                     return true;
+                 },
+             });
+    runSettingsDialog(app);
+    EXPECT_TRUE(s.finished());
+    EXPECT_EQ(picked, title);
+    EXPECT_EQ(after.left, 0);
+    EXPECT_EQ(after.top, 0);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+    // Cancel: nothing stored.
+    EXPECT_EQ(app.Mstr_WindowTitle, Str());
+    for (auto& f : sink.failures) wt::note("failure: " + wt::utf8(f));
+    EXPECT_TRUE(sink.failures.empty());
+}
