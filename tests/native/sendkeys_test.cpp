@@ -161,3 +161,41 @@ TEST(SendKeysSend, RefusedInputIsError70AndMalformedTextSendsNothing) {
     }
     EXPECT_TRUE(p.trace.empty());
 }
+
+// Whatever the text, a parse either fails with error 5 or leaves no key
+// held: every down has its up, in order, and modifiers nest.
+TEST_F(SendKeysParse, RandomTextNeverLeavesAKeyDown) {
+    const Str alphabet = u"+^%~(){}[] aA1{}TABENTERF12漢ｱ";
+    uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    int parsed = 0;
+    for (int n = 0; n < 20000; ++n) {
+        Str text;
+        size_t len = next() % 12;
+        for (size_t i = 0; i < len; ++i) text += alphabet[next() % alphabet.size()];
+        std::vector<sendkeys::KeyEvent> ev;
+        try {
+            ev = sendkeys::parse(text, [&](char16_t c) { return p.os.vkKeyScan(c); });
+        } catch (const RtError& e) {
+            ASSERT_EQ(e.number, err::InvalidCall) << toUtf8(text);
+            continue;
+        }
+        ++parsed;
+        std::vector<std::pair<uint16_t, char16_t>> held;
+        for (auto& e : ev) {
+            std::pair<uint16_t, char16_t> k{e.vk, e.unit};
+            if (!e.up) {
+                held.push_back(k);
+            } else {
+                ASSERT_FALSE(held.empty()) << toUtf8(text);
+                ASSERT_EQ(held.back(), k) << toUtf8(text);
+                held.pop_back();
+            }
+        }
+        EXPECT_TRUE(held.empty()) << toUtf8(text);
+    }
+    EXPECT_GT(parsed, 1000);
+}
