@@ -39,12 +39,16 @@ _wine_settings_reg() {
     # leaving winedbg behind, holding the output pipe open.
     printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n'
     printf '"Debugger"=-\r\n'
+    # There is no window manager on Xvfb: unmanaged windows keep Wine from
+    # waiting for one (two seconds per closed window) and let maximise work.
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n'
+    printf '"Managed"="N"\r\n'
 }
 
 # Create the prefix once (about ten seconds) and install our settings. The
 # marker names the settings' revision so an older prefix gets them too.
 wine_boot() {
-    local marker="$WINEPREFIX/.tovirak-settings-2"
+    local marker="$WINEPREFIX/.tovirak-settings-3"
     [ -f "$marker" ] && return 0
     mkdir -p "$WINEPREFIX"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
