@@ -185,20 +185,21 @@ TEST(Numbers, ValNeverThrowsOnExtremes) {
 }
 
 TEST(Numbers, ValIsLinearOnHugeText) {
+    // A megabyte of text is plenty to tell linear from quadratic work.
     const auto start = std::chrono::steady_clock::now();
-    Str digits(10'000'000, u'1');
+    Str digits(1'000'000, u'1');
     EXPECT_EQ(val(digits), std::numeric_limits<double>::infinity());
     Str spaced;
-    spaced.reserve(10'000'002);
+    spaced.reserve(1'000'002);
     spaced += u"7";
-    for (int i = 0; i < 5'000'000; ++i) spaced += u" \n";
+    for (int i = 0; i < 500'000; ++i) spaced += u" \n";
     spaced += u"x";
     EXPECT_EQ(val(spaced), 7.0);
-    Str fraction = u"0." + Str(10'000'000, u'0') + u"5e10000000";
+    Str fraction = u"0." + Str(1'000'000, u'0') + u"5e1000000";
     EXPECT_EQ(val(fraction), 0.5);
-    Str blanks(10'000'000, u' ');
+    Str blanks(1'000'000, u' ');
     EXPECT_EQ(val(blanks), 0.0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 // ---------------------------------------------------------------------------
