@@ -1,0 +1,285 @@
+// The editor window on real windows: a document of a few hundred steps,
+// resizing, the drop-down lists, Enter and the shortcuts inside text boxes,
+// point and window capture, and the help file opened in Notepad.
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/frm_TOVIRAK.h"
+#include "documents/frm_FileSelect.h"
+#include "harness.h"
+#include "platform/win32/os_probe.h"
+#include "platform/win32/tk_testing.h"
+#include "platform/win32/win32_platform.h"
+
+namespace {
+
+namespace probe = win32::probe;
+namespace tkt = win32::tktest;
+
+tk::Backend& backend() {
+    static std::unique_ptr<tk::Backend> b = win32::makeToolkit(nullptr);
+    return *b;
+}
+
+// The real services, with the test program's own arguments hidden from the
+// main window (they are no document) and the first-run notice off.
+class Services final : public os::Services {
+public:
+    explicit Services(os::Services& real) : r(real) {}
+    os::Services& r;
+    void keybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extra) override { r.keybdEvent(vk, scan, flags, extra); }
+    uint32_t sendInput(const std::vector<os::KeyInput>& records) override { return r.sendInput(records); }
+    uint32_t mapVirtualKey(uint32_t code, uint32_t mapType) override { return r.mapVirtualKey(code, mapType); }
+    bool sendMessageKey(os::WindowHandle h, uint32_t msg, uintptr_t wParam, intptr_t lParam) override {
+        return r.sendMessageKey(h, msg, wParam, lParam);
+    }
+    void mouseEvent(uint32_t flags, int32_t dx, int32_t dy, uint32_t data, uintptr_t extra) override {
+        r.mouseEvent(flags, dx, dy, data, extra);
+    }
+    bool setCursorPos(int32_t x, int32_t y) override { return r.setCursorPos(x, y); }
+    os::Point getCursorPos() override { return r.getCursorPos(); }
+    int16_t getAsyncKeyState(int vk) override { return r.getAsyncKeyState(vk); }
+    int vkKeyScan(char16_t c) override { return r.vkKeyScan(c); }
+    bool inputBlocked() override { return r.inputBlocked(); }
+    os::WindowHandle getWindow(os::WindowHandle h, int cmd) override { return r.getWindow(h, cmd); }
+    Str getWindowText(os::WindowHandle h) override { return r.getWindowText(h); }
+    Str getClassName(os::WindowHandle h) override { return r.getClassName(h); }
+    os::WindowHandle windowFromPoint(os::Point p) override { return r.windowFromPoint(p); }
+    os::WindowHandle getForegroundWindow() override { return r.getForegroundWindow(); }
+    bool setForegroundWindow(os::WindowHandle h) override { return r.setForegroundWindow(h); }
+    os::ThreadId getWindowThreadProcessId(os::WindowHandle h) override { return r.getWindowThreadProcessId(h); }
+    os::ThreadId getCurrentThreadId() override { return r.getCurrentThreadId(); }
+    bool attachThreadInput(os::ThreadId a, os::ThreadId b, bool on) override { return r.attachThreadInput(a, b, on); }
+    bool setWindowPos(os::WindowHandle h, int64_t after, int x, int y, int cx, int cy, uint32_t flags) override {
+        return r.setWindowPos(h, after, x, y, cx, cy, flags);
+    }
+    void appActivate(const Str& title) override { r.appActivate(title); }
+    int32_t screenWidth() override { return r.screenWidth(); }
+    int32_t screenHeight() override { return r.screenHeight(); }
+    int dpi() override { return r.dpi(); }
+    void startProgram(const Str& commandLine, int showStyle) override {
+        started.push_back(commandLine);
+        r.startProgram(commandLine, showStyle);
+    }
+    bool playSound(const Str& file, uint32_t flags) override { return r.playSound(file, flags); }
+    void beep() override {}
+    bool isWindowsNT() override { return r.isWindowsNT(); }
+    bool enableShutdownPrivilege() override { return false; }  // never in a test
+    bool exitWindowsEx(uint32_t) override { return false; }    // never in a test
+    [[noreturn]] void endProcess() override {
+        r.endProcess();
+        std::abort();
+    }
+    void sleep(uint32_t ms) override { r.sleep(ms); }
+    DateTime now() override { return r.now(); }
+    int64_t monotonicMs() override { return r.monotonicMs(); }
+    bool fileExists(const Str& path) override { return r.fileExists(path); }
+    bool fileInfo(const Str& path, os::DirEntry& out) override { return r.fileInfo(path, out); }
+    std::string readFile(const Str& path) override { return r.readFile(path); }
+    // The working state is not written into the build folder by these tests.
+    std::unique_ptr<os::OutFile> createFile(const Str& path) override { return r.createFile(sandbox(path)); }
+    std::unique_ptr<os::OutFile> appendFile(const Str& path) override { return r.appendFile(sandbox(path)); }
+    void replaceFile(const Str& source, const Str& target) override { r.replaceFile(sandbox(source), sandbox(target)); }
+    void removeFile(const Str& path) override { r.removeFile(sandbox(path)); }
+    std::vector<os::DirEntry> listFolder(const Str& folder) override { return r.listFolder(folder); }
+    std::vector<Str> drives() override { return r.drives(); }
+    Str currentFolder() override { return r.currentFolder(); }
+    Str programFolder() override { return r.programFolder(); }
+    Str commandLine() override { return u"/NOMSG"; }
+    int versionMajor() override { return r.versionMajor(); }
+    int versionMinor() override { return r.versionMinor(); }
+
+    std::vector<Str> started;
+    Str tempFolder;
+
+private:
+    Str sandbox(const Str& path) {
+        if (tempFolder.empty()) tempFolder = probe::makeTempFolder(u"tvk_editor_");
+        auto pos = path.find_last_of(u"\\/:");
+        return tempFolder + u"\\" + (pos == Str::npos ? path : path.substr(pos + 1));
+    }
+};
+
+struct Sink {
+    std::vector<Str> failures;
+    Sink() {
+        tkt::setFailureSink([this](const Str& s) { failures.push_back(s); });
+    }
+    ~Sink() { tkt::setFailureSink(nullptr); }
+};
+
+// A main window shown with a document of n steps of every kind.
+struct Editor {
+    std::unique_ptr<os::Services> real = win32::makeServices(1, 0);
+    Services os{*real};
+    Sink sink;
+    std::unique_ptr<frm_TOVIRAK> app;
+
+    explicit Editor(int32_t n) {
+        app = std::make_unique<frm_TOVIRAK>(backend(), os);
+        app->form->show();
+        backend().doEvents();
+        app->steps.resize(n + 1);
+        for (int32_t s = 1; s <= n; ++s) {
+            const StrView a = dousa::catalogue[size_t(1 + (s - 1) % 30)];
+            Str cmd = toStr((long long)(s * 3 % 1280)) + u"," + toStr((long long)(s * 7 % 1024));
+            if (a == dousa::Wait) cmd = u"2";
+            if (dousa::isKeyInput(a)) cmd = u"VK_RETURN";
+            if (dousa::isWindowAction(a)) cmd = u"メモ帳,Notepad";
+            app->steps.at(s) = MacroStep{Str(a), cmd, u"手順" + toStr((long long)s)};
+        }
+        app->MF_ArryAdd(0, false);
+        app->scr_Detail->setValue(1);
+        app->scr_Detail_Scroll();
+        app->Mbln_EditFlg = false;
+        backend().doEvents();
+    }
+    ~Editor() {
+        app.reset();
+        if (!os.tempFolder.empty()) probe::removeTree(os.tempFolder);
+    }
+    // Outer size in twips, as a document sets it.
+    void size(double w, double h) {
+        app->form->move(app->form->left(), app->form->top(), w, h);
+        backend().doEvents();
+    }
+    int visibleRows() {
+        int n = 0;
+        for (size_t r = 1; r < app->cmb_Cmd.size(); ++r) n += tkt::nativeVisible(*app->cmb_Cmd[r]);
+        return n;
+    }
+};
+
+}  // namespace
+
+TEST(EditorOnWindows, ResizingChangesTheVisibleRowCount) {
+    Editor e(300);
+    e.size(9000, 1224 + 750 + 624 * 4 + 100);
+    EXPECT_EQ(e.app->Mlng_DispGyo, 4);
+    EXPECT_EQ(e.visibleRows(), 4);
+    e.size(9000, 1224 + 750 + 624 * 12 + 100);
+    EXPECT_EQ(e.app->Mlng_DispGyo, 12);
+    EXPECT_EQ(e.visibleRows(), 12);
+    EXPECT_EQ(e.app->scr_Detail->max(), 301 - 12 + 1);
+    EXPECT_EQ(tkt::nativeScrollMax(*e.app->scr_Detail) > 0, true);
+    e.size(9000, 1224 + 750 + 624 * 2 + 100);
+    EXPECT_EQ(e.app->Mlng_DispGyo, 2);
+    EXPECT_EQ(e.visibleRows(), 2);
+    EXPECT_EQ(e.app->Mlng_LoadGyo, 12);  // created once, hidden now
+
+    // The scroll bar moves the window onto the steps.
+    tkt::scroll(*e.app->scr_Detail, 3);  // page down
+    backend().doEvents();
+    const int32_t P = e.app->scr_Detail->value();
+    EXPECT_TRUE(P > 1);
+    EXPECT_EQ(e.app->lbl_No[1]->text(), toStr((long long)P));
+    EXPECT_EQ(tkt::nativeText(*e.app->txt_Comment[1]), u"手順" + toStr((long long)P));
+    EXPECT_TRUE(e.sink.failures.empty());
+}
+
+TEST(EditorOnWindows, EveryActionListDropsDownWithAllEntries) {
+    Editor e(20);
+    e.size(9000, 1224 + 750 + 624 * 3 + 100);
+    for (int r = 1; r <= 3; ++r) {
+        tkt::DropInfo d = tkt::measureDrop(*e.app->cmb_Cmd[size_t(r)]);
+        wt::note("row " + std::to_string(r) + ": list " + std::to_string(d.listHeight) + " px, item " +
+                 std::to_string(d.itemHeight) + " px, width " + std::to_string(d.droppedWidth));
+        EXPECT_TRUE(d.opened);
+        EXPECT_TRUE(d.itemHeight > 0 && d.listHeight >= 31 * d.itemHeight);
+        EXPECT_TRUE(d.droppedWidth >= 100);
+    }
+}
+
+TEST(EditorOnWindows, EnterMovesOnAndCtrlAIsSaveAsInsideATextBox) {
+    Editor e(5);
+    e.size(9000, 1224 + 750 + 624 * 3 + 100);
+    tkt::nativeSetFocus(*e.app->txt_ZahyoCmd[1]);
+    backend().doEvents();
+    tkt::pressKey(*e.app->txt_ZahyoCmd[1], 13, 0, backend());
+    EXPECT_TRUE(tkt::nativeFocus(*e.app->txt_Comment[1]));
+    tkt::pressKey(*e.app->txt_Comment[1], 13, 0, backend());
+    EXPECT_TRUE(tkt::nativeFocus(*e.app->cmb_Cmd[2]));
+
+    // Ctrl+A in the comment box opens the save-as dialog; a timer cancels it.
+    bool dialogSeen = false;
+    tk::Timer& t = e.app->form->addTimer("tmrCancel");
+    t.onTick = [&] {
+        if (auto* d = frm_FileSelect::shown()) {
+            dialogSeen = true;
+            tkt::click(*d->cmd_Cancel);
+        }
+    };
+    t.setInterval(100);
+    tkt::nativeSetFocus(*e.app->txt_Comment[2]);
+    backend().doEvents();
+    const Str before = tkt::nativeText(*e.app->txt_Comment[2]);
+    tkt::pressKey(*e.app->txt_Comment[2], 'A', tk::CtrlMask, backend());
+    t.setEnabled(false);
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_EQ(tkt::nativeText(*e.app->txt_Comment[2]), before);
+}
+
+TEST(EditorOnWindows, PointAndWindowCaptureOnTheRealScreen) {
+    Editor e(3);
+    e.size(9000, 1224 + 750 + 624 * 3 + 100);
+    e.app->steps.at(2).Dousa = u"左ｸﾘｯｸ";
+    e.app->steps.at(2).ZahyoCmd = u"";
+    e.app->steps.at(3).Dousa = u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ";
+    e.app->scr_Detail_Scroll();
+
+    tkt::click(*e.app->cmd_Set[2]);
+    EXPECT_TRUE(e.app->Mbln_SetMode);
+    e.os.setCursorPos(123, 234);
+    tkt::mouseUp(*e.app->form, 1, 5, 5);
+    backend().doEvents();
+    EXPECT_FALSE(e.app->Mbln_SetMode);
+    EXPECT_EQ(e.app->steps.at(2).ZahyoCmd, Str(u"123,234"));
+    EXPECT_EQ(tkt::nativeText(*e.app->txt_ZahyoCmd[2]), Str(u"123,234"));
+    EXPECT_FALSE(e.app->Mbln_EditFlg);
+
+    // Set moves the cursor to the row's point first.
+    e.os.setCursorPos(10, 10);
+    tkt::click(*e.app->cmd_Set[2]);
+    backend().doEvents();
+    const os::Point at = e.os.getCursorPos();
+    wt::note("cursor after set: " + std::to_string(at.x) + "," + std::to_string(at.y));
+    EXPECT_TRUE(std::abs(at.x - 123) <= 1 && std::abs(at.y - 234) <= 1);
+    tkt::mouseUp(*e.app->form, 1, 5, 5);
+
+    const os::WindowHandle w = probe::createWindow(u"捕捉テスト", 600, 300, 300, 200);
+    probe::pump(200);
+    tkt::click(*e.app->cmd_Set[3]);
+    e.os.setCursorPos(700, 380);
+    tkt::mouseUp(*e.app->form, 1, 5, 5);
+    backend().doEvents();
+    const Str cls = e.os.getClassName(w);
+    probe::destroyWindow(w);
+    EXPECT_EQ(e.app->steps.at(3).ZahyoCmd, u"捕捉テスト," + cls);
+    EXPECT_TRUE(e.sink.failures.empty());
+}
+
+TEST(EditorOnWindows, HelpMenuOpensReadmeInNotepad) {
+    Editor e(1);
+    const Str help = e.os.programFolder() + u"\\README.TXT";
+    if (!e.os.fileExists(help)) SKIP("README.TXT is not beside the test program");
+    tkt::chooseMenu(*e.app->mnu_Help);
+    backend().doEvents();
+    ASSERT_EQ(e.os.started.size(), size_t(1));
+    EXPECT_EQ(e.os.started[0], u"Notepad.exe " + help);
+    // The viewer comes up with the file.
+    os::WindowHandle pad = 0;
+    for (int i = 0; i < 100 && !pad; ++i) {
+        probe::pump(100);
+        for (os::WindowHandle h = e.os.getWindow(0, os::k::GW_HWNDFIRST); h; h = e.os.getWindow(h, os::k::GW_HWNDNEXT))
+            if (e.os.getClassName(h) == u"Notepad" && instr(ucase(e.os.getWindowText(h)), u"README") > 0) pad = h;
+    }
+    ASSERT_TRUE(pad != 0);
+    wt::note("viewer: " + wt::utf8(e.os.getWindowText(pad)));
+    const os::WindowHandle edit = probe::findChild(pad, u"Edit");
+    if (edit) EXPECT_TRUE(instr(probe::controlText(edit), u"TOVIRAK") > 0);
+    probe::postClose(pad);
+    probe::pump(300);
+    EXPECT_EQ(e.app->lbl_Stat->text().find(u"見つかりません"), Str::npos);
+}
