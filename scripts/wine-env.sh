@@ -79,7 +79,12 @@ winepath_of() {
 # WINE_XVFB_PID so the caller can stop it with stop_display.
 ensure_display() {
     if [ -n "${DISPLAY:-}" ]; then
-        return 0
+        # A stale DISPLAY (a closed session) would make every test fail.
+        if ! command -v xdotool >/dev/null || xdotool getdisplaygeometry >/dev/null 2>&1; then
+            return 0
+        fi
+        echo "wine-env: DISPLAY=$DISPLAY does not answer; using a private Xvfb" >&2
+        unset DISPLAY
     fi
     local fdfile num i
     fdfile=$(mktemp)
