@@ -289,11 +289,15 @@ void frm_TOVIRAK::mnu_Quit_Click() { cmd_End_Click(); }
 
 namespace app {
 namespace {
-std::unique_ptr<frm_TOVIRAK> mainWindow;
-}
+// The main window lives as long as the process. It is deliberately never
+// destroyed: the backends it was built on are owned by the entry point and
+// are gone by the time static objects are destroyed, so a destructor run
+// then would reach a toolkit that no longer exists.
+frm_TOVIRAK* mainWindow = nullptr;
+}  // namespace
 
 bool start(tk::Backend& toolkit, os::Services& services) {
-    mainWindow = std::make_unique<frm_TOVIRAK>(toolkit, services);
+    mainWindow = new frm_TOVIRAK(toolkit, services);
     mainWindow->form->show();
     return mainWindow->form->isShown();
 }

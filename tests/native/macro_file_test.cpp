@@ -590,3 +590,14 @@ TEST_F(DocTest, HostileInputIsBoundedAndSafe) {
         EXPECT_GE(app->Mlng_RowCount(), 1);
     }
 }
+
+TEST_F(DocTest, ScrollRangeFollowsTheRowsRead) {
+    Str doc;
+    for (int i = 0; i < 200; ++i) doc += u"\"左ｸﾘｯｸ\",\"1,1\",\"\"\r\n";
+    put(u"C:\\work\\many.TVK", doc);
+    app->scr_Detail->setRange(1, 1);
+    app->MS_ReadFile(u"C:\\work\\many.TVK");
+    EXPECT_EQ(app->Mlng_RowCount(), 201);
+    EXPECT_EQ(app->scr_Detail->max(), std::max(1, 201 - app->Mlng_DispGyo + 1));
+    EXPECT_EQ(app->scr_Detail->value(), 1);
+}
