@@ -19,8 +19,8 @@ wine_boot
 work=$(mktemp -d)
 # A document of 300 steps in the program's own format (CP932, CR LF); the
 # window geometry is in twips (15 per pixel at 96 dots per inch).
-make_doc() {  # name widthTwips heightTwips
-    python3 - "$work/$1" "$2" "$3" <<'PY'
+make_doc() {  # path widthTwips heightTwips
+    python3 - "$1" "$2" "$3" <<'PY'
 import sys
 path, w, h = sys.argv[1], sys.argv[2], sys.argv[3]
 lines = ["Ver=1.0", "Top=300", f"Height={h}", "Left=300", f"Width={w}",
@@ -46,12 +46,13 @@ PY
 }
 
 shoot() {  # name widthTwips heightTwips
-    make_doc "$1.TVK" "$2" "$3"
+    mkdir -p "$work/$1"
+    make_doc "$work/$1/sample.TVK" "$2" "$3"
     local wpx=$(( $2 / 15 + 300 / 15 + 20 )) hpx=$(( $3 / 15 + 300 / 15 + 20 ))
-    (cd "$work" && "$WINE" explorer "/desktop=tvk,${wpx}x${hpx}" \
-        "$(winepath_of "$build/TOVIRAK.exe")" /NOMSG "$(winepath_of "$work/$1.TVK")" >/dev/null 2>&1 &)
+    (cd "$work/$1" && "$WINE" explorer "/desktop=tvk,${wpx}x${hpx}" \
+        "$(winepath_of "$build/TOVIRAK.exe")" /NOMSG "$(winepath_of "$work/$1/sample.TVK")" >/dev/null 2>&1 &)
     sleep 8
-    import -window root "$out/screenshot-$1.png"
+    import -window root -crop "${wpx}x${hpx}+0+0" +repage "$out/screenshot-$1.png"
     "$WINESERVER" -k 2>/dev/null || true
     sleep 1
     echo "wrote docs/screenshot-$1.png (${wpx}x${hpx})"
