@@ -52,86 +52,87 @@ frm_Setting::frm_Setting(frm_TOVIRAK& owner) : owner_(owner) {
     f.setText(u"TOVIRAK設定");
     f.keyPreview = true;
     f.setBackColor(tk::rgb(192, 192, 192));
-    f.move(0, 0, 6960, 7260);
+    f.move(0, 0, 8520, 7860);
 
-    // Created in tab order (the frames and their labels sit between, as
-    // they do in the design: tab 12, 13 and 15 to 21).
+    // Created in tab order. The frames come last: they have no part in the
+    // order, and the native windows stack in creation order, so a frame made
+    // before the controls inside it would cover them.
     txt_WindowTitle = &f.add<tk::TextBox>("txt_WindowTitle");
-    txt_WindowTitle->move(240, 780, 4200, 300);
+    txt_WindowTitle->move(240, 840, 5400, 300);
     txt_StartHotKey = &f.add<tk::TextBox>("txt_StartHotKey");
-    txt_StartHotKey->move(240, 1950, 6360, 300);
+    txt_StartHotKey->move(240, 2100, 7800, 300);
     txt_StopHotKey = &f.add<tk::TextBox>("txt_StopHotKey");
-    txt_StopHotKey->move(240, 3090, 6360, 300);
+    txt_StopHotKey->move(240, 3360, 7800, 300);
     optStopTimer.push_back(&f.add<tk::OptionButton>("optStopTimer", 1, 1));
     optStopTimer[1]->setText(u"停止タイマー有効");
-    optStopTimer[1]->move(240, 4440, 2200, 270);
+    optStopTimer[1]->move(240, 4860, 2400, 270);
     optStopTimer.push_back(&f.add<tk::OptionButton>("optStopTimer", 2, 1));
     optStopTimer[2]->setText(u"停止タイマー無効");
-    optStopTimer[2]->move(2520, 4440, 2200, 270);
+    optStopTimer[2]->move(2760, 4860, 2400, 270);
     txt_StopTimer = &f.add<tk::TextBox>("txt_StopTimer");
-    txt_StopTimer->move(240, 4770, 1500, 300);
+    txt_StopTimer->move(240, 5190, 1500, 300);
     chk_PCPowerOff = &f.add<tk::CheckBox>("chk_PCPowerOff");
     chk_PCPowerOff->setText(u"停止タイマー後ＰＣ電源Off");
-    chk_PCPowerOff->move(1860, 4785, 3000, 270);
+    chk_PCPowerOff->move(1920, 5205, 3600, 270);
     optWindowSetting.push_back(&f.add<tk::OptionButton>("optWindowSetting", 1, 2));
     optWindowSetting[1]->setText(u"通常");
-    optWindowSetting[1]->move(240, 5460, 900, 270);
+    optWindowSetting[1]->move(240, 5910, 1000, 270);
     optWindowSetting.push_back(&f.add<tk::OptionButton>("optWindowSetting", 2, 2));
     optWindowSetting[2]->setText(u"常に手前に表示");
-    optWindowSetting[2]->move(1200, 5460, 2000, 270);
+    optWindowSetting[2]->move(1320, 5910, 2400, 270);
     optWindowSetting.push_back(&f.add<tk::OptionButton>("optWindowSetting", 3, 2));
     optWindowSetting[3]->setText(u"実行中にTOVIRAKをｱｸﾃｨﾌﾞにしない");
-    optWindowSetting[3]->move(240, 5760, 4000, 270);
+    optWindowSetting[3]->move(240, 6210, 4600, 270);
     cmd_Ok = &f.add<tk::Button>("cmd_Ok");
     cmd_Ok->setText(u"Ｏ　Ｋ");
-    cmd_Ok->move(120, 6240, 1500, 420);
+    cmd_Ok->move(120, 6720, 1500, 420);
     cmd_Cancel = &f.add<tk::Button>("cmd_Cancel");
     cmd_Cancel->setText(u"ｷｬﾝｾﾙ");
     cmd_Cancel->isCancel = true;
-    cmd_Cancel->move(1740, 6240, 1500, 420);
+    cmd_Cancel->move(1740, 6720, 1500, 420);
 
     auto frame = [&](const char* name, StrView caption, double top, double height) {
         auto& fr = f.add<tk::Frame>(name);
         fr.setText(Str(caption));
-        fr.move(120, top, 6600, height);
+        fr.move(120, top, 8040, height);
     };
     auto label = [&](const char* name, StrView text, double top, double height) {
         auto& l = f.add<tk::Label>(name);
         l.setText(Str(text));
         l.setFont(gothic());
-        l.move(240, top, 6360, height);
+        l.move(240, top, 7800, height);
     };
-    frame("Frame1", u"対象ウィンドウ設定", 60, 1140);
     label("Label1",
           u"　　対象ｳｨﾝﾄﾞｳの検索文字を入力します。（省略可能）\r\n"
           u"　　☆部分一致検索でｳｨﾝﾄﾞｳの検索が行われます。",
-          300, 420);
+          300, 480);
     cmd_Set = &f.add<tk::Button>("cmd_Set");
     cmd_Set->setText(u"set");
-    cmd_Set->move(4500, 780, 600, 300);
-    frame("Frame2", u"スタートホットキー設定", 1260, 1080);
+    cmd_Set->move(5700, 840, 720, 300);
     label("Label2",
           u"　　スタートホットキーをカンマ区切りで入力します。（省略可能）\r\n"
           u"　　スタートホットキーとは、TOVIRAKが裏に隠れていても開始出来る機能です。",
-          1500, 420);
-    frame("Frame3", u"ストップホットキー設定", 2400, 1080);
+          1560, 480);
     label("Label3",
           u"　　ストップホットキーをカンマ区切りで入力します。（省略可能）\r\n"
           u"　　ストップホットキーとは、TOVIRAKが裏に隠れていても停止出来る機能です。",
-          2640, 420);
-    frame("Frame4", u"停止タイマー設定", 3540, 1620);
+          2820, 480);
     label("Label4",
           u"　　時間:分の形式または回数を指定（省略可能）\r\n"
           u"　　例１： 1:30 と指定すると、1時間30分間実行されます。\r\n"
           u"　　例２： 1 と指定すると、1回だけ実行されます。",
-          3780, 630);
-    frame("Frame5", u"TOVIRAKウィンドウ設定", 5220, 900);
+          4080, 720);
     cmd_LeftTop = &f.add<tk::Button>("cmd_LeftTop");
     cmd_LeftTop->setText(u"右上に移動");
-    cmd_LeftTop->move(5160, 780, 1440, 300);
+    cmd_LeftTop->move(6480, 840, 1560, 300);
     cmd_Help = &f.add<tk::Button>("cmd_Help");
     cmd_Help->setText(u"ReadMe!(F1)");
-    cmd_Help->move(5220, 6240, 1500, 420);
+    cmd_Help->move(6660, 6720, 1500, 420);
+    frame("Frame1", u"対象ウィンドウ設定", 60, 1200);
+    frame("Frame2", u"スタートホットキー設定", 1320, 1200);
+    frame("Frame3", u"ストップホットキー設定", 2580, 1200);
+    frame("Frame4", u"停止タイマー設定", 3840, 1770);
+    frame("Frame5", u"TOVIRAKウィンドウ設定", 5670, 930);
 
     f.onLoad = [this] { Form_Load(); };
     f.onKeyDown = [this](int& k, int shift) { Form_KeyDown(k, shift); };

@@ -53,23 +53,23 @@ TEST_F(SettingsTest, ControlsCaptionsAndLabelsInTabOrder) {
             {"optWindowSetting", u"実行中にTOVIRAKをｱｸﾃｨﾌﾞにしない"},
             {"cmd_Ok", u"Ｏ　Ｋ"},
             {"cmd_Cancel", u"ｷｬﾝｾﾙ"},
-            {"Frame1", u"対象ウィンドウ設定"},
             {"Label1", u"　　対象ｳｨﾝﾄﾞｳの検索文字を入力します。（省略可能）\r\n"
                        u"　　☆部分一致検索でｳｨﾝﾄﾞｳの検索が行われます。"},
             {"cmd_Set", u"set"},
-            {"Frame2", u"スタートホットキー設定"},
             {"Label2", u"　　スタートホットキーをカンマ区切りで入力します。（省略可能）\r\n"
                        u"　　スタートホットキーとは、TOVIRAKが裏に隠れていても開始出来る機能です。"},
-            {"Frame3", u"ストップホットキー設定"},
             {"Label3", u"　　ストップホットキーをカンマ区切りで入力します。（省略可能）\r\n"
                        u"　　ストップホットキーとは、TOVIRAKが裏に隠れていても停止出来る機能です。"},
-            {"Frame4", u"停止タイマー設定"},
             {"Label4", u"　　時間:分の形式または回数を指定（省略可能）\r\n"
                        u"　　例１： 1:30 と指定すると、1時間30分間実行されます。\r\n"
                        u"　　例２： 1 と指定すると、1回だけ実行されます。"},
-            {"Frame5", u"TOVIRAKウィンドウ設定"},
             {"cmd_LeftTop", u"右上に移動"},
             {"cmd_Help", u"ReadMe!(F1)"},
+            {"Frame1", u"対象ウィンドウ設定"},
+            {"Frame2", u"スタートホットキー設定"},
+            {"Frame3", u"ストップホットキー設定"},
+            {"Frame4", u"停止タイマー設定"},
+            {"Frame5", u"TOVIRAKウィンドウ設定"},
         };
         EXPECT_EQ(got, want);
         EXPECT_EQ(opt(f, "optStopTimer", 1).group(), opt(f, "optStopTimer", 2).group());
