@@ -101,6 +101,9 @@ TEST_F(FrameTest, RunAndADocumentPathInOneArgumentText) {
     // The path comes out upper-cased once a switch was taken out of it.
     EXPECT_EQ(app->Mstr_FileName, u"C:\\DOCS\\A.TVK");
     EXPECT_EQ(app->steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    // Playback started at the first activation.
+    EXPECT_TRUE(p.timerRunning("tim_Timer"));
+    EXPECT_EQ(app->Mlng_RunRow, 1);
     if (titleBuilt()) EXPECT_EQ(app->form->text(), u"TOVIRAK - A.TVK");
 
     restart(u"c:\\docs\\a.tvk/RUN/nomsg");

@@ -210,6 +210,7 @@ TEST_F(DocTest, RoundTripKeepsStepsAndEverySetting) {
     EXPECT_EQ(app->cmb_Tani->text(), u"分");
     EXPECT_EQ(app->Mstr_WindowTitle, u"メモ帳,Notepad");
     EXPECT_EQ(app->Mstr_StartKey, u"VK_F5");
+    EXPECT_EQ(app->bas.Gint_StartKey, (std::vector<int16_t>{0, 0x74}));  // decoded as it is read
     EXPECT_EQ(app->Mstr_StopKey, u"+VK_F6(100)");
     EXPECT_EQ(app->Mint_TimerHH, -1);
     EXPECT_EQ(app->Mint_TimerMM, 3);
