@@ -1,5 +1,6 @@
 // Reading and writing macro documents.
 #include <algorithm>
+#include <optional>
 
 #include "core/document_format.h"
 #include "core/frm_TOVIRAK.h"
@@ -43,6 +44,14 @@ static void ensureRow(StepList& steps, int32_t r) {
 void frm_TOVIRAK::MS_ReadFile(const Str& path) {
     long long lineNo = 0;
     bool started = false;
+    // The window geometry read so far, applied in one move at the end so a
+    // document of many geometry lines costs one layout, not one per line.
+    std::optional<double> top, height, left, width;
+    auto applyGeometry = [&] {
+        if (!top && !height && !left && !width) return;
+        form->move(left.value_or(form->left()), top.value_or(form->top()), width.value_or(form->width()),
+                   height.value_or(form->height()));
+    };
     // Brings the grid's scroll range in line with the rows read and shows
     // them from row 1.
     auto showFromTop = [&] {
@@ -85,18 +94,16 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
                 Mstr_FileVer = v;
             } else if (n == u"Top") {
                 double t = docfmt::readNumber(v);
-                if (!(t >= 0 && t < os.screenHeight() * tppY)) t = 0;
-                form->move(form->left(), t, form->width(), form->height());
+                top = t >= 0 && t < os.screenHeight() * tppY ? t : 0;
             } else if (n == u"Height") {
                 double h = docfmt::readNumber(v);
-                if (h >= 0) form->move(form->left(), form->top(), form->width(), std::min(h, kMaxWindowPixels * tppY));
+                if (h >= 0) height = std::min(h, kMaxWindowPixels * tppY);
             } else if (n == u"Left") {
                 double l = docfmt::readNumber(v);
-                if (!(l >= 0 && l < os.screenWidth() * tppX)) l = 0;
-                form->move(l, form->top(), form->width(), form->height());
+                left = l >= 0 && l < os.screenWidth() * tppX ? l : 0;
             } else if (n == u"Width") {
                 double w = docfmt::readNumber(v);
-                if (w >= 0) form->move(form->left(), form->top(), std::min(w, kMaxWindowPixels * tppX), form->height());
+                if (w >= 0) width = std::min(w, kMaxWindowPixels * tppX);
             } else if (n == u"KankakuTime") {
                 txt_Kankaku->setText(v);
             } else if (n == u"KankakuTimeTani") {
@@ -141,6 +148,7 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
             }
         }
 
+        applyGeometry();
         Mstr_FileName = MS_GetFileName(path) == kDefaultDocument ? Str() : path;
         MS_SetWindowTitle();
         showFromTop();
@@ -154,6 +162,7 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
         // document any more: no name, marked as changed, so that a later
         // save cannot silently put the mixture over either of them.
         try {
+            applyGeometry();
             showFromTop();
         } catch (const std::exception&) {
         }

@@ -329,6 +329,14 @@ TEST_F(DocTest, TopAndLeftOutsideTheScreenGoToZero) {
     app->MS_ReadFile(u"C:\\work\\t.TVK");
     EXPECT_EQ(app->form->top(), 0);
     EXPECT_EQ(app->form->left(), 0);
+
+    // Geometry read before a failing line stays, like every other setting.
+    put(u"C:\\work\\t.TVK", u"Top=300\r\nWidth=4000\r\nbroken\r\nLeft=600\r\n");
+    app->MS_ReadFile(u"C:\\work\\t.TVK");
+    EXPECT_EQ(status(), u"3行目 " + err::describeNumber(err::InvalidCall));
+    EXPECT_EQ(app->form->top(), 300);
+    EXPECT_EQ(app->form->width(), 4000);
+    EXPECT_EQ(app->form->left(), 0);
 }
 
 TEST_F(DocTest, StatusAndHourglassWhileReading) {
