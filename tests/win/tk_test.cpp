@@ -395,6 +395,27 @@ TEST(TkForm, GeometryInTwipsAndResize) {
     EXPECT_TRUE(s.failures.empty());
 }
 
+TEST(TkForm, AnotherMonitorDpiRescalesFromTwips) {
+    ShownForm s;
+    auto& txt = s.form.add<tk::TextBox>("txt");
+    txt.move(120, 120, 2880, 360);
+    s.show();
+    double tpp = backend().twipsPerPixelX();
+    int dpi = int(1440 / tpp + 0.5);
+    int w, h;
+    controlPixels(txt, w, h);
+    EXPECT_EQ(w, int(2880 / tpp + 0.5));
+    dpiChanged(s.form, dpi * 2);
+    EXPECT_EQ(backend().twipsPerPixelX(), tpp / 2);
+    controlPixels(txt, w, h);
+    EXPECT_EQ(w, int(2 * 2880 / tpp + 0.5));
+    EXPECT_TRUE(s.form.width() > 7200 - 2 * tpp && s.form.width() < 7200 + 2 * tpp);  // same twips
+    dpiChanged(s.form, dpi);
+    controlPixels(txt, w, h);
+    EXPECT_EQ(w, int(2880 / tpp + 0.5));
+    EXPECT_TRUE(s.failures.empty());
+}
+
 TEST(TkForm, MenusMouseUpAndPointer) {
     ShownForm s;
     auto& file = s.form.addMenu("mnuFile", u"ファイル(&F)");

@@ -32,6 +32,18 @@ void paintLines(tk::Form& f, HDC dc) {
             if (CtlNative* n = ctlNative(*c)) n->paint(dc);
 }
 
+// The form moved to a monitor of another DPI: every control is placed and
+// lettered again from its twips (the toolkit keeps one DPI for all forms).
+void rescaleControls(FormNative& fn) {
+    for (tk::Control* c : fn.form.controls()) {
+        CtlNative* n = ctlNative(*c);
+        if (!n) continue;
+        n->update(tk::Prop::Font);
+        n->update(tk::Prop::Geometry);
+    }
+    InvalidateRect(fn.hwnd, nullptr, TRUE);
+}
+
 LRESULT handle(FormNative& fn, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     tk::Form& f = fn.form;
     Toolkit& tk = fn.tk;
@@ -115,6 +127,18 @@ LRESULT handle(FormNative& fn, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         }
         break;
+    case WM_DPICHANGED: {
+        int d = LOWORD(wp);
+        if (d > 0 && d != tk.dpi) {
+            tk.dpi = d;
+            const RECT* r = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(h, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            rescaleControls(fn);
+            fn.reportMoveResize();
+        }
+        return 0;
+    }
     case WM_ENTERSIZEMOVE:
     case WM_ENTERMENULOOP:
         if (!fn.foreignLoop) fn.foreignLoop = std::make_unique<ForeignLoopTimers>();

@@ -140,6 +140,23 @@ void formPixels(const tk::Form& f, int& outerW, int& outerH, int& clientW, int& 
     clientH = c.bottom;
 }
 
+void controlPixels(const tk::Control& c, int& w, int& h) {
+    RECT r;
+    GetWindowRect(hwndOf(c), &r);
+    w = r.right - r.left;
+    h = r.bottom - r.top;
+}
+
+void dpiChanged(tk::Form& f, int dpi) {
+    HWND h = hwndOf(f);
+    RECT r;
+    GetWindowRect(h, &r);
+    auto* fn = formNative(f);
+    double k = double(dpi) / fn->tk.dpi;
+    RECT s{r.left, r.top, r.left + int((r.right - r.left) * k + 0.5), r.top + int((r.bottom - r.top) * k + 0.5)};
+    SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&s));
+}
+
 void closeBox(tk::Form& f) { SendMessageW(hwndOf(f), WM_CLOSE, 0, 0); }
 
 void selection(const tk::Control& c, int& start, int& end) {

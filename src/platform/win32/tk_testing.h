@@ -43,6 +43,11 @@ bool nativeEnabled(const tk::Form& f);
 bool nativeVisible(const tk::Control& c);
 // Outer and client size of a form in pixels.
 void formPixels(const tk::Form& f, int& outerW, int& outerH, int& clientW, int& clientH);
+// Size of a control's window in pixels.
+void controlPixels(const tk::Control& c, int& w, int& h);
+// The form is told that its monitor's DPI is now dpi (WM_DPICHANGED), with
+// the window rectangle scaled as the system suggests.
+void dpiChanged(tk::Form& f, int dpi);
 // Closes the form as the title bar's close box does (WM_CLOSE).
 void closeBox(tk::Form& f);
 // Selected text range of an edit.
