@@ -48,9 +48,12 @@ void frm_TOVIRAK::scr_Detail_Scroll() {
             no->setText(toStr((long long)s));
 
             const MacroStep& step = steps.at(int32_t(s));
+            // One selection per row (entry 0 is the empty action); an
+            // action the list does not hold leaves the row empty and fails.
             Mbln_CmbLock = true;
-            cmb->setListIndex(0);
-            if (!step.Dousa.empty()) cmb->selectText(step.Dousa);
+            const int item = step.Dousa.empty() ? 0 : cmb->findExact(step.Dousa);
+            cmb->setListIndex(item < 0 ? 0 : item);
+            if (item < 0) err::raise(err::InvalidProperty);
             Mbln_CmbLock = false;
 
             Mbln_TxtLock = true;

@@ -204,6 +204,7 @@ TEST_F(GridTest, UnknownActionStopsTheRedrawAndReleasesTheLocks) {
     EXPECT_EQ(status().substr(0, 19), u"[scr_Detail_Scroll]");
     EXPECT_FALSE(app->Mbln_CmbLock);
     EXPECT_FALSE(app->Mbln_TxtLock);
+    EXPECT_EQ(action(2), u"");
     EXPECT_EQ(command(3), u"3,6");  // rows below keep what they showed
     // The model is not written back by the failed fill.
     EXPECT_EQ(app->steps.at(2).Dousa, u"ダンス");

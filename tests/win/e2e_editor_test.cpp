@@ -283,3 +283,25 @@ TEST(EditorOnWindows, HelpMenuOpensReadmeInNotepad) {
     probe::pump(300);
     EXPECT_EQ(e.app->lbl_Stat->text().find(u"見つかりません"), Str::npos);
 }
+
+// Positions beyond 16 bits through the native scroll bar: the thumb at the
+// bottom shows the last steps of a 100,000-step macro, and line steps there
+// move by one step.
+TEST(EditorOnWindows, HundredThousandStepsScrollToTheEnd) {
+    Editor e(100000);
+    e.size(9000, 1224 + 750 + 624 * 6 + 100);
+    ASSERT_EQ(e.app->Mlng_DispGyo, 6);
+    tkt::scroll(*e.app->scr_Detail, 7);  // SB_BOTTOM
+    backend().doEvents();
+    EXPECT_EQ(e.app->scr_Detail->value(), 100001 - 6 + 1);
+    EXPECT_EQ(e.app->lbl_No[6]->text(), Str(u"100001"));
+    EXPECT_EQ(tkt::nativeText(*e.app->txt_Comment[5]), Str(u"手順100000"));
+    const int64_t t0 = e.os.monotonicMs();
+    for (int i = 0; i < 100; ++i) tkt::scroll(*e.app->scr_Detail, 0);  // SB_LINEUP
+    backend().doEvents();
+    const int64_t ms = e.os.monotonicMs() - t0;
+    wt::note("100 line steps at the end: " + std::to_string(ms) + " ms");
+    EXPECT_EQ(e.app->scr_Detail->value(), 100001 - 6 + 1 - 100);
+    EXPECT_EQ(e.app->lbl_No[1]->text(), toStr((long long)(100001 - 6 + 1 - 100)));
+    EXPECT_TRUE(e.sink.failures.empty());
+}
