@@ -116,11 +116,13 @@ struct Editor {
     Services os{*real};
     Sink sink;
     std::unique_ptr<frm_TOVIRAK> app;
+    Str statusAfterShow;
 
     explicit Editor(int32_t n) {
         app = std::make_unique<frm_TOVIRAK>(backend(), os);
         app->form->show();
         backend().doEvents();
+        statusAfterShow = app->lbl_Stat->text();
         app->steps.resize(n + 1);
         for (int32_t s = 1; s <= n; ++s) {
             const StrView a = dousa::catalogue[size_t(1 + (s - 1) % 30)];
@@ -156,6 +158,9 @@ struct Editor {
 
 TEST(EditorOnWindows, ResizingChangesTheVisibleRowCount) {
     Editor e(300);
+    // The first layout comes with the first showing, after Load.
+    EXPECT_EQ(e.statusAfterShow.find(u"["), Str::npos);
+    wt::note("status after show: " + wt::utf8(e.statusAfterShow));
     e.size(9000, 1224 + 750 + 624 * 4 + 100);
     EXPECT_EQ(e.app->Mlng_DispGyo, 4);
     EXPECT_EQ(e.visibleRows(), 4);
