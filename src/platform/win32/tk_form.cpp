@@ -480,8 +480,11 @@ void Toolkit::endModal(tk::Form& f) {
 }
 
 void Toolkit::repaint(tk::Form& f) {
+    // Paint now whatever is waiting to be painted, children included; what
+    // has not changed is not drawn again (the program refreshes on every
+    // macro step).
     if (FormNative* fn = formNative(f); fn && fn->hwnd)
-        RedrawWindow(fn->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        RedrawWindow(fn->hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 uint64_t Toolkit::nativeHandle(const tk::Form& f) const {
