@@ -286,3 +286,67 @@ TEST_F(FrameTest, MinimisedWindowIsRestoredBeforeItsGeometryIsSaved) {
     Str t = docfmt::decode(fileBytes(kTvk));
     EXPECT_NE(t.find(u"\r\nTop=800\r\nHeight=6000\r\nLeft=1200\r\nWidth=5000\r\n"), Str::npos);
 }
+
+// ---------------------------------------------------------------------------
+// The model as start-up leaves it
+
+TEST_F(FrameTest, StartUpLeavesTheInitialModelAndTheFullActionList) {
+    start();
+    EXPECT_EQ(app->Mlng_RowCount(), 1);
+    EXPECT_EQ(app->steps.at(1), MacroStep{});
+    EXPECT_EQ(app->scr_Detail->min(), 1);
+    EXPECT_EQ(app->scr_Detail->max(), 1);
+    EXPECT_EQ(app->txt_Kankaku->text(), u"115.5");
+    EXPECT_EQ(app->cmb_Tani->text(), u"秒");
+    EXPECT_EQ(app->cmb_Tani->items(), (std::vector<Str>{u"秒", u"分"}));
+    EXPECT_EQ(app->Mstr_WindowTitle, u"");
+    EXPECT_EQ(app->Mint_TimerHH, 0);
+    EXPECT_EQ(app->Mint_TimerMM, 0);
+    EXPECT_FALSE(app->Mbln_StopTimerEnabled || app->Mbln_PCPowerOff || app->Mbln_TopMost || app->Mbln_NotActive);
+    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->Mstr_FileName, u"");
+    EXPECT_EQ(app->Mdbl_ColRatio[1], 0.15);
+    EXPECT_EQ(app->Mdbl_ColRatio[2], 0.40);
+    EXPECT_EQ(app->Mdbl_ColRatio[3], 0.45);
+    EXPECT_EQ(app->bas.Gint_StartKey, std::vector<int16_t>{0});
+    EXPECT_EQ(status(), u"");
+
+    const std::vector<Str> expected{
+        u"",          u"ｷｰ入力",       u"ｷｰ入力_改",       u"ｷｰ入力_真",       u"待機",         u"左ｸﾘｯｸ",
+        u"左Wｸﾘｯｸ",   u"左ﾄﾞﾗｯｸﾞ",     u"右ｸﾘｯｸ",          u"右Wｸﾘｯｸ",         u"右ﾄﾞﾗｯｸﾞ",     u"中ｸﾘｯｸ",
+        u"中Wｸﾘｯｸ",   u"中ﾄﾞﾗｯｸﾞ",     u"ｼﾌﾄ左ｸﾘｯｸ",       u"ｼﾌﾄ右ｸﾘｯｸ",       u"ｼﾌﾄ中ｸﾘｯｸ",    u"Ctrl左ｸﾘｯｸ",
+        u"Ctrl右ｸﾘｯｸ", u"Ctrl中ｸﾘｯｸ",  u"Alt左ｸﾘｯｸ",       u"Alt右ｸﾘｯｸ",       u"Alt中ｸﾘｯｸ",    u"ﾏｳｽｶｰｿﾙ移動",
+        u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ", u"ｳｨﾝﾄﾞｳ不在ﾁｪｯｸ", u"EXE実行", u"終了", u"ﾊﾟｽﾜｰﾄﾞ入力",
+        u"PlaySound"};
+    EXPECT_EQ(app->cmb_Cmd[1]->items(), expected);
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Str(dousa::catalogue[i]), expected[i]) << i;
+}
+
+TEST(StepList, RowsFromOneWithInsertDeleteAndTheLastNonBlankRow) {
+    StepList s;
+    EXPECT_EQ(s.count(), 1);
+    EXPECT_EQ(s.lastNonBlank(), 0);
+    s.grow(3);
+    s.at(1).Dousa = u"a";
+    s.at(3).Comment = u" x ";
+    s.at(2).ZahyoCmd = u"\u3000 ";  // blanks only
+    EXPECT_EQ(s.lastNonBlank(), 3);
+    s.insertEmpty(2);
+    EXPECT_EQ(s.count(), 5);
+    EXPECT_EQ(s.at(4).Comment, u" x ");
+    EXPECT_TRUE(s.at(2).blank());
+    s.erase(1);
+    EXPECT_EQ(s.count(), 4);
+    EXPECT_EQ(s.at(3).Comment, u" x ");
+    for (int32_t bad : {0, -1, 5}) {
+        try {
+            s.at(bad);
+            ADD_FAILURE() << bad;
+        } catch (const RtError& e) {
+            EXPECT_EQ(e.number, err::Subscript);
+        }
+    }
+    s.reset();
+    EXPECT_EQ(s.count(), 1);
+    EXPECT_EQ(s.at(1), MacroStep{});
+}
