@@ -23,6 +23,7 @@ int trailIndex(unsigned char b) {
 
 // CP932 code of c (one byte when < 0x100), or -1.
 long encodeUnit(char16_t c) {
+    if (c < 0x80) return c;  // ASCII is itself; documents are mostly ASCII
     const unsigned int key = static_cast<unsigned int>(c) << 16;
     const unsigned int* end = kCp932Encode + sizeof kCp932Encode / sizeof kCp932Encode[0];
     const unsigned int* it = std::lower_bound(kCp932Encode, end, key);
