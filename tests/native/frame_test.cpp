@@ -214,6 +214,19 @@ TEST_F(FrameTest, CleanDocumentClosesAndWritesTheDefaultDocument) {
     EXPECT_TRUE(p.toolkit.quitRequested);
 }
 
+TEST_F(FrameTest, QuitMenuClosesLikeTheEndButton) {
+    start();
+    app->Mbln_EditFlg = true;
+    p.answers.push_back(tk::mb::IdCancel);
+    app->mnu_Quit_Click();
+    EXPECT_TRUE(app->form->isShown());
+    EXPECT_EQ(p.shown.back().text, u"変更されています。保存しますか？\r\n\r\n");
+    p.answers.push_back(tk::mb::IdNo);
+    app->mnu_Quit_Click();
+    EXPECT_FALSE(app->form->isShown());
+    EXPECT_NE(p.file(kTvk), nullptr);
+}
+
 TEST_F(FrameTest, ChangedDocumentEachAnswer) {
     const Str doc = u"C:\\work\\mine.TVK";
     auto prepare = [&](StrView comment) {
