@@ -152,34 +152,36 @@ void TimerService::idle() {
     bool timed = nextDue(due);
     int64_t start = now();
     // Where waits on the system's timers wake late (Wine's server timers are
-    // a few milliseconds coarse), the last stretch before a deadline is
-    // slept on this thread in short slices instead, so that 1 ms timers keep
-    // their rate without spinning.
-    const int64_t coarse = freq_ / 2000;  // 0.5 ms
-    if (timed && lateness_ > coarse && due - start <= lateness_ + freq_ / 500) {
+    // a few milliseconds coarse), the wait ends early by that lateness and
+    // the last stretch before the deadline is slept on this thread, so that
+    // 1 ms timers keep their rate without spinning.
+    const int64_t ms = freq_ / 1000;
+    bool late = lateness_ > ms / 2;
+    if (timed && late && due - start <= lateness_ + 2 * ms) {
         sleepUntil(due);
         return;
     }
     HANDLE hs[MAXIMUM_WAIT_OBJECTS - 1];
     DWORD n = 0;
-    for (auto& e : entries_) {
-        if (e->busy || n >= MAXIMUM_WAIT_OBJECTS - 1) continue;
-        arm(*e, start);
-        hs[n++] = e->handle.get();
+    if (!late) {
+        for (auto& e : entries_) {
+            if (e->busy || n >= MAXIMUM_WAIT_OBJECTS - 1) continue;
+            arm(*e, start);
+            hs[n++] = e->handle.get();
+        }
     }
     DWORD timeout = INFINITE;
     int64_t wakeAt = 0;
     if (timed) {
-        // Wake early by the usual lateness; the rest is slept above.
-        wakeAt = lateness_ > coarse ? due - lateness_ - freq_ / 1000 : due;
+        wakeAt = late ? due - lateness_ - ms : due;
         int64_t ticks = wakeAt - start;
-        timeout = ticks <= 0 ? 0 : DWORD(std::min<int64_t>((ticks * 1000 + freq_ - 1) / freq_, 0x7FFFFFFF));
+        timeout = ticks <= 0 ? 0 : DWORD(std::min<int64_t>(late ? ticks / ms : (ticks + ms - 1) / ms, 0x7FFFFFFF));
     }
     DWORD r = MsgWaitForMultipleObjectsEx(n, n ? hs : nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (timed && r != WAIT_OBJECT_0 + n && timeout > 0) {
+    if (timed && timeout > 0 && r != WAIT_OBJECT_0 + n) {
         // Woken by a timer or the timeout: learn how late that was.
-        int64_t late = std::max<int64_t>(0, now() - wakeAt);
-        lateness_ += (late - lateness_) / 4;
+        int64_t at = now();
+        if (r == WAIT_TIMEOUT || at >= wakeAt) lateness_ += (std::max<int64_t>(0, at - wakeAt) - lateness_) / 4;
     }
 }
 
