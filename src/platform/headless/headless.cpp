@@ -212,7 +212,10 @@ Str parentOf(const Str& key) {
 // ---------------------------------------------------------------------------
 // Toolkit backend
 
-void Toolkit::createForm(tk::Form& f) { p_.formHandles[&f] = p_.nextHandle++; }
+void Toolkit::createForm(tk::Form& f) {
+    p_.formHandles[&f] = p_.nextHandle++;
+    f.native = &f;  // from now on geometry changes reach the "window"
+}
 
 void Toolkit::destroyForm(tk::Form& f) {
     p_.openForms.erase(std::remove(p_.openForms.begin(), p_.openForms.end(), &f), p_.openForms.end());
