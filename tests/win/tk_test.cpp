@@ -145,6 +145,26 @@ TEST(TkComboBox, EditableComboReportsTypingOnly) {
     EXPECT_EQ(changes[0], nativeText(cbo));
 }
 
+TEST(TkListBox, PicksClickAndDoubleClicks) {
+    ShownForm s;
+    auto& lst = s.form.add<tk::ListBox>("lstFiles");
+    lst.move(120, 120, 3000, 2000);
+    lst.setItems({u"a.tvk", u"b.tvk", u"c.tvk"});
+    std::vector<std::string> events;
+    lst.onClick = [&] { events.push_back("Click " + std::to_string(lst.listIndex())); };
+    lst.onDblClick = [&] { events.push_back("DblClick"); };
+    s.show();
+    pick(lst, 1);
+    dblClick(lst);
+    ASSERT_EQ(events.size(), size_t(2));
+    EXPECT_EQ(events[0], std::string("Click 1"));
+    EXPECT_EQ(events[1], std::string("DblClick"));
+    lst.addItem(u"d.tvk");  // the list is filled again, the selection kept
+    pick(lst, 3);
+    EXPECT_EQ(lst.listIndex(), 3);
+    EXPECT_TRUE(s.failures.empty());
+}
+
 // ---------------------------------------------------------------------------
 TEST(TkTimer, ShortIntervalsKeepTheirRate) {
     setFailureSink([](const Str& s) { ::wt::fail(__FILE__, __LINE__, "failure: " + ::wt::utf8(s)); });
@@ -171,6 +191,49 @@ TEST(TkTimer, DisabledTimerStopsAndTwoTimersInterleave) {
     runModalFor(f, 300);
     EXPECT_EQ(ta, 5);
     EXPECT_TRUE(tb >= 4 && tb <= 7);
+}
+
+TEST(TkTimer, FailingTickIsReportedAndTheLoopGoesOn) {
+    std::vector<Str> failures;
+    setFailureSink([&](const Str& s) { failures.push_back(s); });
+    tk::Form f(backend(), "frmFail");
+    f.move(0, 0, 3000, 2000);
+    tk::Timer& t = f.addTimer("tmrFail");
+    int ticks = 0;
+    t.onTick = [&] {
+        if (++ticks <= 2) err::raise(err::DiskFull);
+    };
+    t.setInterval(20);
+    runModalFor(f, 200);
+    setFailureSink(nullptr);
+    EXPECT_EQ(failures.size(), size_t(2));
+    EXPECT_TRUE(ticks > 3);
+}
+
+TEST(TkLoop, QuitEndsTheModalLoopAndThenTheMainLoop) {
+    tk::Form dlg(backend(), "frmQuit");
+    dlg.move(0, 0, 3000, 2000);
+    tk::Timer& t = dlg.addTimer("tmrQuit");
+    t.onTick = [&] {
+        t.setEnabled(false);
+        backend().quit();
+    };
+    t.setInterval(20);
+    dlg.showModal();  // ends on the quit, which stays posted for the main loop
+    EXPECT_EQ(win32::runMessageLoop(backend()), 0);
+    // DoEvents runs what is due and leaves a quit for the loop outside.
+    int ticks = 0;
+    tk::Timer& u = dlg.addTimer("tmrDue");
+    u.onTick = [&] { ++ticks; };
+    u.setEnabled(true);
+    u.setInterval(1);
+    auto t0 = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - t0 < std::chrono::milliseconds(30)) backend().doEvents();
+    EXPECT_TRUE(ticks > 0);
+    backend().quit();
+    backend().doEvents();
+    EXPECT_EQ(win32::runMessageLoop(backend()), 0);
+    dlg.close();
 }
 
 // ---------------------------------------------------------------------------

@@ -179,7 +179,6 @@ public:
     void fireDue();
     // Waits until a message arrives or the next timer is due.
     void idle();
-    DWORD msUntilNext() const;
     bool empty() const { return entries_.empty(); }
 
 private:

@@ -57,6 +57,11 @@ void pick(tk::ListControl& c, int i) {
                  reinterpret_cast<LPARAM>(h));
 }
 
+void dblClick(tk::ListBox& c) {
+    HWND h = hwndOf(c);
+    SendMessageW(GetParent(h), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), LBN_DBLCLK), reinterpret_cast<LPARAM>(h));
+}
+
 void scroll(tk::ScrollBar& s, int code) {
     HWND h = hwndOf(s);
     SendMessageW(GetParent(h), WM_VSCROLL, MAKEWPARAM(code, 0), reinterpret_cast<LPARAM>(h));

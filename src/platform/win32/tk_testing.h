@@ -19,6 +19,8 @@ Str nativeText(const tk::Control& c);
 void click(tk::Control& c);
 // The user picks entry i of a combo or list box (selection and notification).
 void pick(tk::ListControl& c, int i);
+// A double click on an entry of a list box (after pick).
+void dblClick(tk::ListBox& c);
 // A scroll bar action (SB_LINEDOWN = 1, SB_PAGEDOWN = 3 ...).
 void scroll(tk::ScrollBar& s, int code);
 int nativeScrollPos(tk::ScrollBar& s);

@@ -118,16 +118,6 @@ bool TimerService::nextDue(int64_t& due) const {
     return any;
 }
 
-DWORD TimerService::msUntilNext() const {
-    int64_t due;
-    if (!nextDue(due)) return INFINITE;
-    int64_t ticks = due - now();
-    if (ticks <= 0) return 0;
-    // Round up: waking early would only wait again.
-    int64_t ms = (ticks * 1000 + freq_ - 1) / freq_;
-    return DWORD(std::min<int64_t>(ms, 0x7FFFFFFF));
-}
-
 void TimerService::sleepUntil(int64_t due) {
     // The loop has just looked at the queue; look again between slices so
     // that input waits a few milliseconds at most.
