@@ -22,6 +22,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 
 passed=0
 failed=0
+skipped=0
 pass() { passed=$((passed + 1)); echo "[  OK  ] $1"; }
 fail() { failed=$((failed + 1)); echo "[ FAIL ] $1${2:+: $2}"; }
 
@@ -53,6 +54,7 @@ fi
 tests="$build/win_tests.exe"
 if [ ! -f "$tests" ]; then
     fail "win_tests.exe" "not built"
+    tests=""
 else
     ensure_display || { fail "display" "no X display for Wine"; tests=""; }
 fi
@@ -88,7 +90,7 @@ if [ -n "$tests" ]; then
             if printf '%s\n' "$out" | grep -q -F "[  OK  ] $name"; then
                 passed=$((passed + 1))
             elif printf '%s\n' "$out" | grep -q -F "[ SKIP ] $name"; then
-                :
+                skipped=$((skipped + 1))
             elif printf '%s\n' "$out" | grep -q -F "[ FAIL ] $name"; then
                 failed=$((failed + 1))
             else
@@ -102,5 +104,5 @@ if [ -n "$tests" ]; then
     fi
 fi
 
-echo "winetests: $passed passed, $failed failed"
+echo "winetests: $passed passed, $failed failed$([ "$skipped" -gt 0 ] && echo ", $skipped skipped")"
 [ "$failed" -eq 0 ]

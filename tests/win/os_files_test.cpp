@@ -155,3 +155,42 @@ TEST(OsFiles, FoldersAndDrives) {
     }
     EXPECT_TRUE(sawC);
 }
+
+// Files other programs hold, and files the user made read-only: the run
+// time reports "permission denied" (70) for each, and nothing is changed.
+TEST(OsFiles, HeldFilesFailWith70) {
+    auto os = services();
+    TempFolder dir;
+    Str doc = dir / u"doc.TVK";
+    os->createFile(doc)->write("original");
+    {
+        probe::HeldFile writer(doc, false);  // another program writing it
+        EXPECT_RTERROR(os->readFile(doc), 70);
+        EXPECT_RTERROR(os->createFile(doc), 70);
+        EXPECT_RTERROR(os->appendFile(doc), 70);
+    }
+    EXPECT_EQ(os->readFile(doc), std::string("original"));
+    // A file where a folder is expected.
+    EXPECT_RTERROR(os->listFolder(doc), 76);
+}
+
+TEST(OsFiles, ReadOnlyFilesFailWith70) {
+    auto os = services();
+    TempFolder dir;
+    Str doc = dir / u"doc.TVK";
+    os->createFile(doc)->write("original");
+    ASSERT_TRUE(probe::setReadOnly(doc, true));
+    if (probe::writable(doc)) {
+        probe::setReadOnly(doc, false);
+        SKIP("read-only files are writable here (Wine running as root)");
+    }
+    EXPECT_RTERROR(os->createFile(doc), 70);
+    EXPECT_RTERROR(os->appendFile(doc), 70);
+    EXPECT_EQ(os->readFile(doc), std::string("original"));  // reading is fine
+    os->createFile(dir / u"new.tmp")->write("new");
+    EXPECT_RTERROR(os->replaceFile(dir / u"new.tmp", doc), 70);
+    EXPECT_EQ(os->readFile(doc), std::string("original"));
+    ASSERT_TRUE(probe::setReadOnly(doc, false));
+    os->replaceFile(dir / u"new.tmp", doc);
+    EXPECT_EQ(os->readFile(doc), std::string("new"));
+}

@@ -181,7 +181,9 @@ std::vector<os::DirEntry> list(const Str& folder) {
     if (h == INVALID_HANDLE_VALUE) {
         DWORD e = GetLastError();
         if (e == ERROR_FILE_NOT_FOUND) return out;  // an empty drive root has no "." entry
-        err::raise(e == ERROR_PATH_NOT_FOUND || e == ERROR_DIRECTORY ? err::PathNotFound : readErrorNumber(e));
+        // A file in place of the folder reads as one of the last two.
+        bool noFolder = e == ERROR_PATH_NOT_FOUND || e == ERROR_DIRECTORY || e == ERROR_INVALID_NAME;
+        err::raise(noFolder ? err::PathNotFound : readErrorNumber(e));
     }
     do {
         Str name = fromWide(fd.cFileName);

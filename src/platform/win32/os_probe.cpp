@@ -190,14 +190,28 @@ void Process::kill() {
     WaitForSingleObject(static_cast<HANDLE>(process_), 5000);
 }
 
-HeldFile::HeldFile(const Str& path) {
-    HANDLE h = CreateFileW(wide(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+HeldFile::HeldFile(const Str& path, bool allowReaders) {
+    DWORD share = allowReaders ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
+    HANDLE h = CreateFileW(wide(path), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) err::raise(err::PermissionDenied, u"cannot hold " + path);
     handle_ = h;
 }
 
 HeldFile::~HeldFile() { CloseHandle(static_cast<HANDLE>(handle_)); }
+
+bool setReadOnly(const Str& path, bool on) {
+    DWORD a = GetFileAttributesW(wide(path));
+    if (a == INVALID_FILE_ATTRIBUTES) return false;
+    a = on ? (a | FILE_ATTRIBUTE_READONLY) : (a & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    return SetFileAttributesW(wide(path), a) != 0;
+}
+
+bool writable(const Str& path) {
+    Handle h(CreateFileW(wide(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return h.valid();
+}
 
 Str makeTempFolder(const Str& prefix) {
     wchar_t base[MAX_PATH + 1];

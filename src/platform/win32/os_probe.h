@@ -73,7 +73,9 @@ private:
 // editor or a scanner would hold it: it can be neither replaced nor deleted.
 class HeldFile {
 public:
-    explicit HeldFile(const Str& path);  // throws RtError when it cannot open
+    // Throws RtError when it cannot open. Without readers the file cannot
+    // be read either, as while another program writes it.
+    explicit HeldFile(const Str& path, bool allowReaders = true);
     ~HeldFile();
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
@@ -81,6 +83,10 @@ public:
 private:
     void* handle_ = nullptr;
 };
+
+bool setReadOnly(const Str& path, bool on);
+// Whether the file opens for writing right now.
+bool writable(const Str& path);
 
 // A new empty folder under the user's temporary folder; removeTree deletes
 // it with everything inside.
