@@ -237,10 +237,10 @@ void frm_FileSelect::Form_Activate() {
         owner_.bas.Gstr_FileSelectPath.clear();
         if (owner_.bas.Gint_FileSelectMode == 1) {
             form->setText(Str(CaptionRead));
-            fil_File->setFocus();
+            if (fil_File->canFocus()) fil_File->setFocus();
         } else if (owner_.bas.Gint_FileSelectMode == 2) {
             form->setText(Str(CaptionWrite));
-            txt_FileName->setFocus();
+            if (txt_FileName->canFocus()) txt_FileName->setFocus();
         }
     } catch (const std::exception&) {
         report();

@@ -2,13 +2,11 @@
 
 bool MF_NumericChk(StrView str_In) {
     if (str_In.empty()) return false;
-    const long n = MF_LenByte(str_In);
-    for (long i = 1; i <= n; ++i) {
-        Str b = MF_StrConv(MF_MidByte(str_In, i, 1), strconv::FromUnicode);
-        // A lone byte that is not a whole character comes back as the
-        // replacement character, which is no digit either.
-        if (b.size() != 1 || b[0] < u'0' || b[0] > u'9') return false;
-    }
+    // Every byte of the ANSI form, converted once: a double-byte character
+    // has no byte that is an ASCII digit, and a character without an ANSI
+    // form becomes "?".
+    for (unsigned char b : toCp932(str_In))
+        if (b < '0' || b > '9') return false;
     return true;
 }
 

@@ -267,7 +267,7 @@ void frm_Setting::cmd_Ok_Click() {
         auto parsed = stoptimer::parse(txt_StopTimer->text());
         if (!parsed) {
             m.msgBox(u"入力エラー", tk::mb::OK);
-            txt_StopTimer->setFocus();
+            if (txt_StopTimer->canFocus()) txt_StopTimer->setFocus();
             return;
         }
         // Both converted before either is stored, so an overflow leaves the
