@@ -122,6 +122,23 @@ TEST(OsWindows, AppActivateBringsExactTitleToFront) {
     EXPECT_TRUE(waitForeground(*os, ab.h, 2000));
 }
 
+TEST(OsWindows, AppActivateRestoresMinimizedWindow) {
+    auto os = services();
+    TestWindow w(u"TOVIRAK 最小化", 60, 60, 250, 150);
+    TestWindow other(u"TOVIRAK other", 90, 90, 250, 150);
+    probe::minimize(w.h);
+    probe::pump(100);
+    ASSERT_TRUE(probe::isMinimized(w.h));
+    os->appActivate(u"TOVIRAK 最小化");
+    bool restored = false;
+    for (int i = 0; i < 100 && !restored; ++i) {
+        probe::pump(20);
+        restored = !probe::isMinimized(w.h);
+    }
+    EXPECT_TRUE(restored);
+    EXPECT_TRUE(waitForeground(*os, w.h, 2000));
+}
+
 TEST(OsWindows, SendMessageKeyWaitsBoundedForHungWindow) {
     auto os = services();
     const uint32_t WM_CHAR = 0x0102;

@@ -12,6 +12,9 @@ bool isWindow(os::WindowHandle h) { return h && IsWindow(toHwnd(h)); }
 bool isVisible(os::WindowHandle h) { return h && IsWindowVisible(toHwnd(h)); }
 bool isTopmost(os::WindowHandle h) { return (GetWindowLongPtrW(toHwnd(h), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
+bool isMinimized(os::WindowHandle h) { return IsIconic(toHwnd(h)) != 0; }
+void minimize(os::WindowHandle h) { ShowWindow(toHwnd(h), SW_MINIMIZE); }
+
 Rect windowRect(os::WindowHandle h) {
     RECT r{};
     GetWindowRect(toHwnd(h), &r);

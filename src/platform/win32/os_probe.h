@@ -17,6 +17,8 @@ struct Rect {
 bool isWindow(os::WindowHandle h);
 bool isVisible(os::WindowHandle h);
 bool isTopmost(os::WindowHandle h);   // WS_EX_TOPMOST
+bool isMinimized(os::WindowHandle h);
+void minimize(os::WindowHandle h);
 Rect windowRect(os::WindowHandle h);  // screen coordinates
 uint32_t processIdOf(os::WindowHandle h);
 // First descendant window of the class (any depth), 0 if none.
