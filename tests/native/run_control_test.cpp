@@ -199,3 +199,16 @@ TEST_F(RunControlTest, RunSwitchStartsAtTheFirstActivation) {
     EXPECT_EQ(countEvent("keybd_event(88,0,0,0)"), 1);
     EXPECT_TRUE(running());
 }
+
+TEST_F(RunControlTest, RunSwitchPlaysTheDocumentNamedOnTheCommandLine) {
+    rows({{u"ｷｰ入力", u"VK_Y"}});
+    interval(u"0.2");
+    app->MS_WriteFile(u"play.TVK", 1);
+    app.reset();
+    p.files.erase(p.resolve(u"TOVIRAK.TVK"));
+    start(u"/RUN /NOMSG play.TVK");
+    EXPECT_TRUE(running());
+    mark = p.trace.size();
+    p.advance(200);
+    EXPECT_EQ(countEvent("keybd_event(89,0,0,0)"), 1);
+}
