@@ -348,3 +348,42 @@ TEST(EndToEndDocuments, SettingsDialogPicksTheWindowUnderAClickAndMovesItToTheCo
     for (auto& f : sink.failures) wt::note("failure: " + wt::utf8(f));
     EXPECT_TRUE(sink.failures.empty());
 }
+
+TEST(EndToEndDocuments, SettingsDialogEnterWalksTheFieldsAndEscapeCancels) {
+    auto real = win32::makeServices(1, 0);
+    Services os(*real);
+    Sink sink;
+    frm_TOVIRAK app(backend(), os);
+    app.form->show();
+    backend().doEvents();
+    bool movedOn = false, stayedOpen = false, intoGroup = false;
+    Script s(*app.form,
+             {
+                 [] { return frm_Setting::shown() != nullptr && frm_Setting::shown()->form->isShown(); },
+                 [&] {
+                     frm_Setting& d = *frm_Setting::shown();
+                     tkt::nativeSetFocus(*d.txt_StartHotKey);
+                     tkt::typeChars(*d.txt_StartHotKey, u"VK_F5");
+                     tkt::pressKey(*d.txt_StartHotKey, tk::key::Return, 0, backend());
+                     movedOn = tkt::nativeFocus(*d.txt_StopHotKey);
+                     stayedOpen = d.form->isShown();
+                     tkt::pressKey(*d.txt_StopHotKey, tk::key::Return, 0, backend());
+                     intoGroup = tkt::nativeFocus(*d.optStopTimer[2]);
+                     return true;
+                 },
+                 [] {
+                     frm_Setting& d = *frm_Setting::shown();
+                     tkt::pressKey(*d.optStopTimer[2], tk::key::Escape, 0, backend());
+                     return true;
+                 },
+             });
+    runSettingsDialog(app);
+    EXPECT_TRUE(s.finished());
+    EXPECT_TRUE(movedOn);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(intoGroup);
+    EXPECT_TRUE(frm_Setting::shown() == nullptr);
+    EXPECT_EQ(app.Mstr_StartKey, Str());  // Escape stored nothing
+    for (auto& f : sink.failures) wt::note("failure: " + wt::utf8(f));
+    EXPECT_TRUE(sink.failures.empty());
+}
