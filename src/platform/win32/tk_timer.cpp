@@ -54,7 +54,7 @@ void TimerService::arm(Entry& e, int64_t at) {
     e.armed = e.due;
     // Relative due time in 100 ns units (negative = relative).
     int64_t ticks = e.due - at;
-    int64_t units = ticks > 0 ? ticks * 10'000'000 / freq_ : 0;
+    int64_t units = ticks > 0 ? ticks / freq_ * 10'000'000 + ticks % freq_ * 10'000'000 / freq_ : 0;  // no overflow for long intervals
     LARGE_INTEGER due;
     due.QuadPart = -std::max<int64_t>(units, 1);
     SetWaitableTimer(e.handle.get(), &due, 0, nullptr, nullptr, FALSE);
