@@ -198,6 +198,7 @@ private:
     void sleepUntil(int64_t due);  // sleeps on the thread, checking the queue between slices
     int64_t freq_ = 1;
     int64_t lateness_ = 0;  // how late waits on the system's timers wake (average, ticks)
+    bool finePeriod_ = false;  // timeBeginPeriod(1) in force
     long (__stdcall* delay_)(BOOLEAN, PLARGE_INTEGER) = nullptr;  // precise thread sleep
     std::vector<std::unique_ptr<Entry>> entries_;
 };

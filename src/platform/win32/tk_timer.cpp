@@ -6,6 +6,8 @@
 
 #include "platform/win32/tk_internal.h"
 
+#include <mmsystem.h>
+
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
 #endif
@@ -32,6 +34,7 @@ TimerService::TimerService() {
 }
 
 TimerService::~TimerService() {
+    if (finePeriod_) timeEndPeriod(1);
     for (auto& e : entries_) e->timer->native = nullptr;
     if (g_service == this) g_service = nullptr;
 }
@@ -148,6 +151,9 @@ void TimerService::idle() {
     const int64_t ms = freq_ / 1000;
     bool late = lateness_ > ms / 2;
     if (timed && late && due - start <= lateness_ + 2 * ms) {
+        // Systems without high-resolution waitable timers sleep in whole
+        // scheduler periods unless asked for finer ones.
+        if (!finePeriod_) finePeriod_ = timeBeginPeriod(1) == TIMERR_NOERROR;
         sleepUntil(due);
         return;
     }
