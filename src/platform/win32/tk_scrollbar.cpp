@@ -50,7 +50,13 @@ struct ScrollNative final : CtlNative {
         else if (p == tk::Prop::ScrollValue) applyValue();
         else if (p != tk::Prop::Text) CtlNative::update(p);
     }
+    // The scroll bar holds its own message loop while an arrow or the thumb
+    // is held down: the program's timers go on meanwhile.
+    std::unique_ptr<ForeignLoopTimers> held;
+
     void scroll(int code) override {
+        if (code == SB_ENDSCROLL) held.reset();
+        else if (!held) held = std::make_unique<ForeignLoopTimers>();
         int64_t at = offsetOf(bar().value());
         bool live = false, always = false;
         switch (code) {
