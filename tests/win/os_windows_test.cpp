@@ -63,6 +63,33 @@ TEST(OsWindows, EnumerationFindsWindowByTitleAndClass) {
     EXPECT_EQ(os->getWindowText(0), Str());
 }
 
+// A window closing while the search stands on it must not end the search.
+TEST(OsWindows, EnumerationGoesOnPastWindowsClosedDuringTheWalk) {
+    auto os = services();
+    TestWindow a(u"TOVIRAK walk A", 10, 10, 120, 80);
+    TestWindow c(u"TOVIRAK walk C", 30, 30, 120, 80);
+    os::WindowHandle b = probe::createWindow(u"TOVIRAK walk B", 20, 20, 120, 80);
+    auto all = topLevelWindows(*os);
+    size_t bAt = 0;
+    while (bAt < all.size() && all[bAt] != b) ++bAt;
+    ASSERT_TRUE(bAt < all.size());
+    std::vector<os::WindowHandle> rest(all.begin() + bAt + 1, all.end());
+
+    os::WindowHandle h = os->getWindow(0, os::k::GW_HWNDFIRST);
+    while (h && h != b) h = os->getWindow(h, os::k::GW_HWNDNEXT);
+    ASSERT_EQ(h, b);
+    probe::destroyWindow(b);  // closes under the walk
+    std::vector<os::WindowHandle> after;
+    for (h = os->getWindow(b, os::k::GW_HWNDNEXT); h && after.size() < 20000; h = os->getWindow(h, os::k::GW_HWNDNEXT))
+        after.push_back(h);
+    // Every window that was behind B is still met, in the same order.
+    std::vector<os::WindowHandle> stillThere;
+    for (auto w : rest)
+        if (probe::isWindow(w)) stillThere.push_back(w);
+    EXPECT_EQ(after.size(), stillThere.size());
+    EXPECT_TRUE(after == stillThere);
+}
+
 TEST(OsWindows, SetWindowPosMovesAndSwitchesTopmost) {
     auto os = services();
     TestWindow w(u"TOVIRAK placement", 200, 150, 320, 240);

@@ -164,14 +164,35 @@ public:
     }
 
     // --- top-level windows ----------------------------------------------------
+    // A walk over the top-level windows with GetWindow breaks off when the
+    // window it stands on is destroyed (a tooltip, a closing program): the
+    // next step from it yields nothing. So the first step takes the Z order
+    // as EnumWindows reports it, and the next steps follow that list,
+    // skipping windows that have gone since.
     os::WindowHandle getWindow(os::WindowHandle h, int cmd) override {
+        HWND w = toHwnd(h);
         if (cmd == GW_HWNDFIRST) {
-            HWND w = toHwnd(h);
-            if (w && IsWindow(w)) return fromHwnd(GetWindow(w, GW_HWNDFIRST));
-            return fromHwnd(GetTopWindow(nullptr));
+            if (w && IsWindow(w) && GetAncestor(w, GA_PARENT) != GetDesktopWindow())
+                return fromHwnd(GetWindow(w, GW_HWNDFIRST));  // a child: its siblings
+            walk_.clear();
+            EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&walk_));
+            walkPos_ = 0;
+            return walk_.empty() ? fromHwnd(GetTopWindow(nullptr)) : fromHwnd(walk_.front());
         }
-        if (h == 0) return 0;
-        return fromHwnd(GetWindow(toHwnd(h), static_cast<UINT>(cmd)));
+        if (!w) return 0;
+        if (cmd == GW_HWNDNEXT) {
+            size_t i = walkPos_ < walk_.size() && walk_[walkPos_] == w ? walkPos_ : walkIndex(w);
+            if (i < walk_.size()) {
+                for (size_t j = i + 1; j < walk_.size(); ++j) {
+                    if (IsWindow(walk_[j])) {
+                        walkPos_ = j;
+                        return fromHwnd(walk_[j]);
+                    }
+                }
+                return 0;
+            }
+        }
+        return fromHwnd(GetWindow(w, static_cast<UINT>(cmd)));
     }
 
     Str getWindowText(os::WindowHandle h) override {
@@ -320,6 +341,18 @@ public:
     int versionMinor() override { return minor_; }
 
 private:
+    static BOOL CALLBACK collectWindow(HWND h, LPARAM lp) {
+        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+        return TRUE;
+    }
+    size_t walkIndex(HWND w) const {
+        for (size_t i = 0; i < walk_.size(); ++i)
+            if (walk_[i] == w) return i;
+        return walk_.size();
+    }
+
+    std::vector<HWND> walk_;  // top-level windows at the last GW_HWNDFIRST
+    size_t walkPos_ = 0;
     int major_, minor_;
     int64_t qpcFrequency_ = 1;
 };
