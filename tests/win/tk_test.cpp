@@ -410,6 +410,18 @@ TEST(TkScrollBar, ArrowsPagesAndWideRanges) {
     scroll(sb, 0);  // at the top nothing moves
     scroll(sb, 8);  // SB_ENDSCROLL
     EXPECT_EQ(changes, 0);
+    // Dragging the thumb past 65535: live Scroll events, then one Change
+    // at the 32-bit position where it was let go.
+    int scrolls = 0;
+    sb.onScroll = [&] { ++scrolls; };
+    changes = 0;
+    dragThumb(sb, 0.75, backend());
+    wt::note("thumb let go at " + std::to_string(sb.value()));
+    EXPECT_TRUE(scrolls >= 1);
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(sb.value() > 65535 && sb.value() < 100000);
+    EXPECT_EQ(nativeScrollPos(sb), sb.value());
+
     sb.setRange(-2000000000, 2000000000);
     sb.setValue(2000000000);
     EXPECT_EQ(nativeScrollPos(sb), nativeScrollMax(sb));

@@ -67,6 +67,42 @@ void scroll(tk::ScrollBar& s, int code) {
     SendMessageW(GetParent(h), WM_VSCROLL, MAKEWPARAM(code, 0), reinterpret_cast<LPARAM>(h));
 }
 
+namespace {
+void sendMouse(DWORD flags, int x, int y) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    in.mi.dx = LONG((x * 65535LL + w / 2) / (w - 1));
+    in.mi.dy = LONG((y * 65535LL + h / 2) / (h - 1));
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    SendInput(1, &in, sizeof in);
+}
+}  // namespace
+
+void dragThumb(tk::ScrollBar& s, double fraction, tk::Backend& backend) {
+    HWND h = hwndOf(s);
+    SCROLLBARINFO sbi{};
+    sbi.cbSize = sizeof sbi;
+    GetScrollBarInfo(h, OBJID_CLIENT, &sbi);
+    RECT r = sbi.rcScrollBar;
+    int x = (r.left + r.right) / 2;
+    int arrow = sbi.dxyLineButton;
+    int thumbY = r.top + (sbi.xyThumbTop + sbi.xyThumbBottom) / 2;
+    int thumbH = sbi.xyThumbBottom - sbi.xyThumbTop;
+    int trackTop = r.top + arrow + thumbH / 2;
+    int trackBottom = r.bottom - arrow - thumbH / 2;
+    int y = trackTop + int((trackBottom - trackTop) * fraction + 0.5);
+    sendMouse(0, x, thumbY);
+    sendMouse(MOUSEEVENTF_LEFTDOWN, x, thumbY);
+    sendMouse(0, x, (thumbY + y) / 2);
+    sendMouse(0, x, y);
+    sendMouse(MOUSEEVENTF_LEFTUP, x, y);
+    for (int i = 0; i < 20; ++i) {
+        backend.doEvents();
+        Sleep(5);
+    }
+}
+
 int nativeScrollPos(tk::ScrollBar& s) {
     SCROLLINFO si{};
     si.cbSize = sizeof si;

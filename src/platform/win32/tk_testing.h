@@ -24,6 +24,9 @@ void dblClick(tk::ListBox& c);
 // A scroll bar action (SB_LINEDOWN = 1, SB_PAGEDOWN = 3 ...).
 void scroll(tk::ScrollBar& s, int code);
 int nativeScrollPos(tk::ScrollBar& s);
+// Drags the thumb with the mouse (injected input) to a point at fraction
+// (0..1) of the track, through the program's message loop.
+void dragThumb(tk::ScrollBar& s, double fraction, tk::Backend& backend);
 int nativeScrollMax(tk::ScrollBar& s);
 
 // The dropped list of a combo, measured while it is open.
