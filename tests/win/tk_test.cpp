@@ -525,6 +525,15 @@ TEST(TkForm, MenusMouseUpAndPointer) {
     ASSERT_EQ(ups.size(), size_t(2));
     EXPECT_EQ(ups[0], "1:" + std::to_string(int(10 * tpp)) + "," + std::to_string(int(20 * tpp)));
     EXPECT_EQ(ups[1], std::string("2:0,0"));
+    // While the form holds the capture, a click anywhere on the screen ends
+    // on the form (client coordinates, outside its area here).
+    ups.clear();
+    backend().setCapture(s.form);
+    clickScreen(1200, 1000, backend());
+    backend().releaseCapture();
+    ASSERT_EQ(ups.size(), size_t(1));
+    EXPECT_TRUE(ups[0].rfind("1:", 0) == 0);
+    wt::note("mouse-up outside: " + ups[0]);
     s.form.setMousePointer(tk::MousePointer::Hourglass);
     s.form.setMousePointer(tk::MousePointer::Default);
     EXPECT_TRUE(s.failures.empty());

@@ -212,6 +212,16 @@ void mouseUp(tk::Form& f, int button, int x, int y) {
     SendMessageW(hwndOf(f), msg, 0, MAKELPARAM(x, y));
 }
 
+void clickScreen(int x, int y, tk::Backend& backend) {
+    sendMouse(0, x, y);
+    sendMouse(MOUSEEVENTF_LEFTDOWN, x, y);
+    sendMouse(MOUSEEVENTF_LEFTUP, x, y);
+    for (int i = 0; i < 10; ++i) {
+        backend.doEvents();
+        Sleep(5);
+    }
+}
+
 void chooseMenu(tk::MenuItem& m) {
     auto* mn = static_cast<MenuNative*>(m.native);
     if (mn && mn->id) SendMessageW(mn->window, WM_COMMAND, MAKEWPARAM(mn->id, 0), 0);

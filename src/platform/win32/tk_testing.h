@@ -61,6 +61,8 @@ void selection(const tk::Control& c, int& start, int& end);
 // A mouse button released over the form's client area at (x, y) pixels
 // (button 1 left, 2 right, 4 middle).
 void mouseUp(tk::Form& f, int button, int x, int y);
+// A left click at a screen point (injected input), through the loop.
+void clickScreen(int x, int y, tk::Backend& backend);
 // The menu entry chosen as with the mouse (WM_COMMAND), and its look.
 void chooseMenu(tk::MenuItem& m);
 bool menuGrayed(const tk::MenuItem& m);
