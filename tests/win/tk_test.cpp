@@ -353,6 +353,9 @@ TEST(TkKeys, TabFollowsTheToolkitsOrder) {
 // ---------------------------------------------------------------------------
 TEST(TkButtons, ChecksAndOptionsAskTheCore) {
     ShownForm s;
+    auto& fra = s.form.add<tk::Frame>("fraMode");
+    fra.move(60, 60, 3000, 2000);
+    fra.setText(u"モード");
     auto& chk = s.form.add<tk::CheckBox>("chk");
     auto& o1 = s.form.add<tk::OptionButton>("opt", 0, 1);
     auto& o2 = s.form.add<tk::OptionButton>("opt", 1, 1);
@@ -367,6 +370,8 @@ TEST(TkButtons, ChecksAndOptionsAskTheCore) {
     chk.onClick = [&] { ++chkClicks; };
     o2.onClick = [&] { ++o2Clicks; };
     s.show();
+    EXPECT_TRUE(drawnAbove(chk, fra));  // the frame stays behind what it holds
+    EXPECT_TRUE(drawnAbove(other, fra));
     click(chk);
     EXPECT_TRUE(chk.checked());
     EXPECT_EQ(chkClicks, 1);

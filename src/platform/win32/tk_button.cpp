@@ -31,8 +31,16 @@ struct ButtonNative final : CtlNative {
     void create(HWND parent) override {
         createWindow(parent, L"BUTTON", style());
         applyValue();
-        if (ctl.kind() == tk::Kind::Frame)
-            SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+
+    // A group box paints only its edge and caption; the form clips its
+    // children, so the inside is filled here with the frame's colour.
+    bool erase(HDC dc) override {
+        if (ctl.kind() != tk::Kind::Frame) return false;
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect(dc, &rc, tk.gdi.brush(ctl.backColor()));
+        return true;
     }
 
     void applyValue() {

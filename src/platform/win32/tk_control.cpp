@@ -19,6 +19,13 @@ LRESULT CALLBACK ctlSubclass(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id
         if (auto* n = reinterpret_cast<CtlNative*>(ref)) n->hwnd = nullptr;
         return DefSubclassProc(h, msg, wp, lp);
     }
+    if (msg == WM_ERASEBKGND) {
+        try {
+            if (reinterpret_cast<CtlNative*>(ref)->erase(reinterpret_cast<HDC>(wp))) return 1;
+        } catch (...) {
+            reportCurrentException("paint");
+        }
+    }
     LRESULT r = DefSubclassProc(h, msg, wp, lp);
     if (msg == WM_SETFOCUS) {
         try {
@@ -30,7 +37,8 @@ LRESULT CALLBACK ctlSubclass(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id
     return r;
 }
 
-// Frames are drawn behind the controls they hold.
+}  // namespace
+
 void keepFramesBehind(tk::Form& f) {
     for (tk::Control* c : f.controls()) {
         if (c->kind() != tk::Kind::Frame) continue;
@@ -38,8 +46,6 @@ void keepFramesBehind(tk::Form& f) {
             SetWindowPos(n->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
-
-}  // namespace
 
 CtlNative::~CtlNative() {
     if (hwnd) {

@@ -308,6 +308,8 @@ void Toolkit::createControl(tk::Control& c) {
         throw;
     }
     n.release();
+    // New windows go to the bottom of the Z order, below any frame.
+    if (c.kind() != tk::Kind::Line) keepFramesBehind(*c.form());
 }
 
 void Toolkit::destroyControl(tk::Control& c) {

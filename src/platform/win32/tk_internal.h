@@ -109,6 +109,7 @@ struct CtlNative {
     virtual HBRUSH ctlColor(HDC dc);                     // WM_CTLCOLOR*
     virtual RECT pixelRect() const;                      // geometry in client pixels
     virtual void paint(HDC dc) {}                        // drawn by the form (lines)
+    virtual bool erase(HDC dc) { return false; }          // WM_ERASEBKGND done here
 
     // Creates the window with the common styles and attaches it.
     void createWindow(HWND parent, const wchar_t* cls, DWORD style, DWORD exStyle = 0);
@@ -116,6 +117,9 @@ struct CtlNative {
     void applyFont();
     static CtlNative* from(HWND h);  // null for windows that are not our controls
 };
+
+// Frames stay at the bottom of the Z order, behind the controls they hold.
+void keepFramesBehind(tk::Form& f);
 
 std::unique_ptr<CtlNative> makeLabel(Toolkit&, tk::Control&);
 std::unique_ptr<CtlNative> makeTextBox(Toolkit&, tk::Control&);

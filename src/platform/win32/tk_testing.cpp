@@ -198,6 +198,13 @@ void dpiChanged(tk::Form& f, int dpi) {
     SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&s));
 }
 
+bool drawnAbove(const tk::Control& a, const tk::Control& b) {
+    HWND hb = hwndOf(b);
+    for (HWND w = GetWindow(hwndOf(a), GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (w == hb) return true;
+    return false;
+}
+
 void closeBox(tk::Form& f) { SendMessageW(hwndOf(f), WM_CLOSE, 0, 0); }
 
 void selection(const tk::Control& c, int& start, int& end) {

@@ -53,6 +53,8 @@ void controlPixels(const tk::Control& c, int& w, int& h);
 // The form is told that its monitor's DPI is now dpi (WM_DPICHANGED), with
 // the window rectangle scaled as the system suggests.
 void dpiChanged(tk::Form& f, int dpi);
+// True when a's window is above b's in the Z order (drawn over it).
+bool drawnAbove(const tk::Control& a, const tk::Control& b);
 // Closes the form as the title bar's close box does (WM_CLOSE).
 void closeBox(tk::Form& f);
 // Selected text range of an edit.
