@@ -40,10 +40,19 @@ LRESULT CALLBACK ctlSubclass(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id
 }  // namespace
 
 void keepFramesBehind(tk::Form& f) {
+    auto isFrame = [](HWND w) {
+        CtlNative* n = CtlNative::from(w);
+        return n && n->ctl.kind() == tk::Kind::Frame;
+    };
     for (tk::Control* c : f.controls()) {
         if (c->kind() != tk::Kind::Frame) continue;
-        if (CtlNative* n = ctlNative(*c); n && n->hwnd)
-            SetWindowPos(n->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        CtlNative* n = ctlNative(*c);
+        if (!n || !n->hwnd) continue;
+        // Only frames may lie below a frame.
+        bool behind = true;
+        for (HWND w = GetWindow(n->hwnd, GW_HWNDNEXT); w && behind; w = GetWindow(w, GW_HWNDNEXT))
+            behind = isFrame(w);
+        if (!behind) SetWindowPos(n->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
