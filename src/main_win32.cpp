@@ -15,8 +15,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     try {
         auto toolkit = win32::makeToolkit(instance);
         auto services = win32::makeServices(TOVIRAK_VERSION_MAJOR, TOVIRAK_VERSION_MINOR);
-        if (!app::start(*toolkit, *services)) return 0;
-        return win32::runMessageLoop(*toolkit);
+        if (!app::start(*toolkit, *services)) {
+            app::finish();
+            return 0;
+        }
+        int code = win32::runMessageLoop(*toolkit);
+        app::finish();
+        return code;
     } catch (...) {
         // Only a failure before the main window could report it lands here.
         Str text = describeCurrentException();

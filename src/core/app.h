@@ -11,4 +11,8 @@ namespace app {
 // false when the program ended during start-up (the first-run notice refused).
 bool start(tk::Backend& toolkit, os::Services& services);
 
+// Destroys the main window; call after the message loop has ended and
+// before the backends go away.
+void finish();
+
 }  // namespace app

@@ -289,16 +289,16 @@ void frm_TOVIRAK::mnu_Quit_Click() { cmd_End_Click(); }
 
 namespace app {
 namespace {
-// The main window lives as long as the process. It is deliberately never
-// destroyed: the backends it was built on are owned by the entry point and
-// are gone by the time static objects are destroyed, so a destructor run
-// then would reach a toolkit that no longer exists.
-frm_TOVIRAK* mainWindow = nullptr;
+// The main window lives as long as the message loop; the entry point ends it
+// with finish() while the backends it was built on still exist.
+std::unique_ptr<frm_TOVIRAK> mainWindow;
 }  // namespace
 
 bool start(tk::Backend& toolkit, os::Services& services) {
-    mainWindow = new frm_TOVIRAK(toolkit, services);
+    mainWindow = std::make_unique<frm_TOVIRAK>(toolkit, services);
     mainWindow->form->show();
     return mainWindow->form->isShown();
 }
+
+void finish() { mainWindow.reset(); }
 }  // namespace app

@@ -465,6 +465,9 @@ void Form::repaint() {
 uint64_t Form::nativeHandle() const { return loaded_ ? backend_.nativeHandle(*this) : 0; }
 
 void Form::userActivate() {
+    // A window that is still loading (a z-order change during Load can
+    // activate it early) gets its Activate only once it is shown.
+    if (!shown_) return;
     if (onActivate) onActivate();
 }
 
