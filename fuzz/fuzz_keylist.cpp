@@ -102,8 +102,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 8192) return 0;
     const Str text = fuzz::asText(data, size);
     check(text);
-    // Through the main window too: an unsupported item shows its message and
-    // nothing escapes the procedure.
+    // Through the main window too (a sample of the inputs, as it is slower):
+    // an unsupported item shows its message and nothing escapes.
+    size_t h = 0;
+    for (size_t i = 0; i < size; ++i) h = h * 31 + data[i];
+    if (h % 8 != 0) return 0;
     auto& a = fuzz::app();
     KeyArrays out;
     a.app->MS_HotKey_StrToArry(text, out);

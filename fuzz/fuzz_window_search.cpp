@@ -70,6 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 8192) return 0;
     const Str s = fuzz::asText(data, size);
     checkText(s);
-    checkWalk(s);
+    // The walk over a scripted desktop is slower: a sample of the inputs,
+    // and every one that describes windows.
+    size_t h = 0;
+    for (size_t i = 0; i < size; ++i) h = h * 31 + data[i];
+    if (h % 4 == 0 || s.find(u'\n') != Str::npos) checkWalk(s);
     return 0;
 }
