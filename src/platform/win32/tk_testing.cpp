@@ -4,10 +4,7 @@
 #include "platform/win32/tk_internal.h"
 
 namespace win32::tkw {
-std::function<void(const Str&)>& failureSink() {
-    static std::function<void(const Str&)> sink;
-    return sink;
-}
+std::function<void(const Str&)>& failureSink();  // tk_toolkit.cpp
 }  // namespace win32::tkw
 
 namespace win32::tktest {

@@ -16,7 +16,12 @@
 namespace win32::tkw {
 
 void registerFormClass(HINSTANCE instance);
-std::function<void(const Str&)>& failureSink();  // tk_testing.cpp
+
+// Where failures go instead of a message box while tests run.
+std::function<void(const Str&)>& failureSink() {
+    static std::function<void(const Str&)> sink;
+    return sink;
+}
 
 void reportCurrentException(const char* where) {
     Str what;
