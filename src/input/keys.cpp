@@ -95,6 +95,11 @@ bool parseKeyList(StrView text, KeyArrays& out, Str& unsupported) {
     return true;
 }
 
+bool isKeyList(StrView text) {
+    const size_t p = text.find_first_not_of(u"+^%");
+    return p != StrView::npos && text.substr(p, 3) == u"VK_";
+}
+
 }  // namespace keys
 
 void frm_TOVIRAK::MS_HotKey_StrToArry(const Str& str_In, KeyArrays& out) {

@@ -26,4 +26,9 @@ int16_t codeOf(StrView upperName);
 // what was set up to then.
 bool parseKeyList(StrView text, KeyArrays& out, Str& unsupported);
 
+// Whether a key-input text is a key list rather than keystroke text: it
+// starts with "VK_" (case-sensitive), possibly behind the modifier marks of
+// its first item ("^VK_C", "+VK_A(300)"), which the notation allows there.
+bool isKeyList(StrView text);
+
 }  // namespace keys

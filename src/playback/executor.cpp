@@ -3,22 +3,12 @@
 
 #include "core/frm_TOVIRAK.h"
 #include "input/delivery.h"
+#include "input/keys.h"
 #include "playback/progress.h"
 
 namespace {
 
 constexpr uint8_t VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12;
-
-// A key list starts with "VK_" (case-sensitive), possibly behind the
-// modifier marks of its first item ("^VK_C"); anything else is keystroke text.
-bool isKeyList(const Str& x) {
-    const size_t p = x.find_first_not_of(u"+^%");
-    return p != Str::npos && StrView(x).substr(p, 3) == u"VK_";
-}
-
-bool isKeyInput(const Str& a) {
-    return a == dousa::KeyInput || a == dousa::KeyInputKai || a == dousa::KeyInputShin || a == dousa::Password;
-}
 
 // Entry r of a run array; a row outside the run is an index error.
 const Str& runEntry(const std::vector<Str>& v, int32_t r) {
@@ -124,8 +114,8 @@ void frm_TOVIRAK::tim_Timer_Timer() {
         label = action;
         bool stay = false;
 
-        if (isKeyInput(action)) {
-            if (isKeyList(X)) {
+        if (dousa::isKeyInput(action)) {
+            if (keys::isKeyList(X)) {
                 KeyArrays k;
                 MS_HotKey_StrToArry(X, k);
                 // An unsupported key has stopped the run: nothing more is sent.

@@ -2,6 +2,7 @@
 #include "playback/validation.h"
 
 #include "core/frm_TOVIRAK.h"
+#include "input/keys.h"
 
 void MS_StrSplit(StrView str_In, std::vector<Str>& parts) {
     for (Str& s : parts) s.clear();
@@ -93,7 +94,7 @@ bool frm_TOVIRAK::MF_InputChk() {
             Str tx = trim(x);
             if (dousa::isKeyInput(a)) {
                 if (tx.empty()) return rowError(u"コマンドが設定されていません");
-                if ((a == dousa::KeyInputKai || a == dousa::KeyInputShin) && !startsWith(tx, u"VK_"))
+                if ((a == dousa::KeyInputKai || a == dousa::KeyInputShin) && !keys::isKeyList(tx))
                     return rowError(u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。");
                 if (a == dousa::KeyInputShin && Mstr_WindowTitle.empty())
                     return rowError(u"ｷｰ入力_真の場合は、対象ウィンドウを設定してください。");

@@ -34,6 +34,7 @@ protected:
         p.shown.clear();
     }
     void rows(std::initializer_list<std::pair<StrView, StrView>> r) {
+        app->steps.reset();
         app->steps.resize(int32_t(r.size()) + 1);
         int32_t i = 1;
         for (auto& [a, c] : r) app->steps.at(i++) = MacroStep{Str(a), Str(c), Str()};
@@ -94,6 +95,17 @@ TEST_F(CheckTest, RunArraysByAction) {
     EXPECT_EQ(x, (std::vector<Str>{u"abc{ENTER}", u"VK_A,VK_B", u"2000", u"Notepad", u"calc.exe", u"ding.wav", u" a ",
                                    u"-1", u" 100", u"-1"}));
     EXPECT_EQ(y, (std::vector<Str>{u"", u"", u"x", u" Cls", u"", u"", u" b", u"-1", u" 200", u"5"}));
+}
+
+TEST_F(CheckTest, KeyListsMayBeginWithModifierMarks) {
+    // "+VK_A(300)" and "^VK_C" are key lists: the marks may stand anywhere in
+    // an item, its front included.
+    app->Mstr_WindowTitle = u"Target";
+    rows({{dousa::KeyInputKai, u"+VK_A(300)"}, {dousa::KeyInputShin, u"^%VK_C"}});
+    app->txt_Kankaku->setText(u"1");
+    EXPECT_EQ(check(true), u"");
+    rows({{dousa::KeyInputKai, u"+abc"}});
+    EXPECT_EQ(check(false), u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。");
 }
 
 TEST_F(CheckTest, WaitInMillisecondsWithTheUnit) {
