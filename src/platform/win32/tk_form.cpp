@@ -423,7 +423,10 @@ void Toolkit::showForm(tk::Form& f) {
     }
     if (lastActivated == &f) lastActivated = nullptr;
     ShowWindow(h, showCommand(f.windowState()));
-    SetForegroundWindow(h);
+    // Ask for the front only when showing did not activate the form: once
+    // its Activate has run, that handler may have put another window in
+    // front on purpose (a run started at the first activation).
+    if (lastActivated != &f) SetForegroundWindow(h);
     UpdateWindow(h);
 }
 

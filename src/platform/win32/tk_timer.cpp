@@ -96,10 +96,12 @@ void TimerService::fireDue() {
         if (!e || e->busy) continue;  // stopped or re-entered by an earlier handler
         n = now();
         if (e->due > n) continue;
-        // Next deadline from the last one; more than an interval late means
-        // the program was busy: start again from now rather than burst.
+        // Next deadline from the last one, so short hiccups (a late wake, a
+        // slow step) are caught up and a long run does not drift. Far behind
+        // (over an interval and at least 20 ms) means the program was busy:
+        // start again from now rather than burst.
         int64_t next = e->due + e->period;
-        if (n - next > e->period) next = n + e->period;
+        if (n - next > std::max(e->period, freq_ / 50)) next = n + e->period;
         e->due = next;
         e->busy = true;
         try {
