@@ -343,21 +343,11 @@ TEST_F(Hostile, WindowSearchTextsOfAnySize) {
 TEST_F(Hostile, StopTimerTextsOfAnySize) {
     // The field has no length limit: a pasted megabyte of digits must be
     // checked in time proportional to its length.
-    {
-        // MF_NumericChk re-encodes the whole text once per byte: 16,000
-        // digits take a second, a megabyte an hour. Skipped until the digit
-        // check encodes once.
-        const Str probe(2000, u'9');
-        const auto p0 = std::chrono::steady_clock::now();
-        (void)MF_NumericChk(probe);
-        if (std::chrono::steady_clock::now() - p0 > std::chrono::milliseconds(50))
-            GTEST_SKIP() << "MF_NumericChk is quadratic in the text length";
-    }
     const Str digits(1000000, u'9');
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_TRUE(MF_NumericChk(digits));
     EXPECT_FALSE(MF_NumericChk(digits + u"x"));
-    EXPECT_FALSE(MF_NumericChk(digits + u"\0"));
+    EXPECT_FALSE(MF_NumericChk(digits + Str(1, u'\0')));
     const auto parsed = stoptimer::parse(digits + u":" + digits);
     EXPECT_FALSE(parsed);  // minutes of a million digits are not below 60
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
