@@ -104,10 +104,9 @@ Str document(const Settings& s, const std::vector<std::pair<Str, Str>>& rows) {
     t += u"WindowTitle=" + s.windowTitle + u"\r\nStartHotKey=\r\nStopHotKey=" + s.stopKey + u"\r\n";
     t += u"TimerHH=" + toStr((long long)s.timerHH) + u"\r\nTimerMM=" + toStr((long long)s.timerMM) + u"\r\n";
     t += Str(u"TimerEnabled=") + (s.timerEnabled ? u"True" : u"False") + u"\r\n";
-    // No "TopMost" line: applying it at once while the document is read
-    // activates the window before its load has ended, and "/RUN" would then
-    // start before the steps are in.
-    t += u"TimerPCOff=False\r\nNotActive=False\r\n";
+    // All sixteen key lines, as the program writes them: a "TopMost" line
+    // applied while the document is read must not start "/RUN" early.
+    t += u"TimerPCOff=False\r\nTopMost=False\r\nNotActive=False\r\n";
     for (auto& [action, command] : rows) t += u"\"" + action + u"\",\"" + command + u"\",\"\"\r\n";
     return t;
 }

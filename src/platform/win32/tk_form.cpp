@@ -56,7 +56,9 @@ LRESULT handle(FormNative& fn, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp)) {
             // Activate belongs to switching between the program's forms,
             // not to coming back from another program.
-            if (tk.lastActivated != &f) {
+            // A form still loading is not activated yet (a z-order change
+            // made by its Load can activate the hidden window).
+            if (tk.lastActivated != &f && f.isShown()) {
                 tk.lastActivated = &f;
                 f.userActivate();
             }
@@ -427,6 +429,13 @@ void Toolkit::showForm(tk::Form& f) {
     // its Activate has run, that handler may have put another window in
     // front on purpose (a run started at the first activation).
     if (lastActivated != &f) SetForegroundWindow(h);
+    // Showing a form always ends in its Activate, also when the system did
+    // not activate it now (it was already active while hidden, or another
+    // program holds the front).
+    if (lastActivated != &f) {
+        lastActivated = &f;
+        f.userActivate();
+    }
     UpdateWindow(h);
 }
 
