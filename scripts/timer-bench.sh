@@ -2,13 +2,13 @@
 # Builds the Windows timer benchmark and runs it under Wine (a private Xvfb
 # when there is no display). Not part of scripts/test: it takes about a
 # minute and its figures depend on the machine's load.
-#   scripts/timer-bench.sh [build-win-dir]      (default: build-win)
+#   scripts/timer-bench.sh [build-win-dir]      (default: build/win)
 # TIMER_BENCH_SECONDS sets the length of each run (default 3).
 set -u
 
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
-build="${1:-${BUILD_WIN:-$root/build-win}}"
+build="${1:-${BUILD_WIN:-$root/build/win}}"
 mkdir -p "$build"
 build="$(cd "$build" && pwd)"
 
