@@ -12,6 +12,7 @@
 #include "platform/win32/os_probe.h"
 #include "platform/win32/tk_testing.h"
 #include "platform/win32/win32_platform.h"
+#include "test_services.h"
 
 namespace {
 
@@ -23,73 +24,21 @@ tk::Backend& backend() {
     return *b;
 }
 
-// The real services, with the test program's own arguments hidden from the
-// main window (they are no document) and the first-run notice off.
-class Services final : public os::Services {
+// The real services, with "/NOMSG" as the program's command line, started
+// programs recorded, no beeps, and files written into a temporary folder.
+class Services final : public wt::TestServices {
 public:
-    explicit Services(os::Services& real) : r(real) {}
-    os::Services& r;
-    void keybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extra) override { r.keybdEvent(vk, scan, flags, extra); }
-    uint32_t sendInput(const std::vector<os::KeyInput>& records) override { return r.sendInput(records); }
-    uint32_t mapVirtualKey(uint32_t code, uint32_t mapType) override { return r.mapVirtualKey(code, mapType); }
-    bool sendMessageKey(os::WindowHandle h, uint32_t msg, uintptr_t wParam, intptr_t lParam) override {
-        return r.sendMessageKey(h, msg, wParam, lParam);
-    }
-    void mouseEvent(uint32_t flags, int32_t dx, int32_t dy, uint32_t data, uintptr_t extra) override {
-        r.mouseEvent(flags, dx, dy, data, extra);
-    }
-    bool setCursorPos(int32_t x, int32_t y) override { return r.setCursorPos(x, y); }
-    os::Point getCursorPos() override { return r.getCursorPos(); }
-    int16_t getAsyncKeyState(int vk) override { return r.getAsyncKeyState(vk); }
-    int vkKeyScan(char16_t c) override { return r.vkKeyScan(c); }
-    bool inputBlocked() override { return r.inputBlocked(); }
-    os::WindowHandle getWindow(os::WindowHandle h, int cmd) override { return r.getWindow(h, cmd); }
-    Str getWindowText(os::WindowHandle h) override { return r.getWindowText(h); }
-    Str getClassName(os::WindowHandle h) override { return r.getClassName(h); }
-    os::WindowHandle windowFromPoint(os::Point p) override { return r.windowFromPoint(p); }
-    os::WindowHandle getForegroundWindow() override { return r.getForegroundWindow(); }
-    bool setForegroundWindow(os::WindowHandle h) override { return r.setForegroundWindow(h); }
-    os::ThreadId getWindowThreadProcessId(os::WindowHandle h) override { return r.getWindowThreadProcessId(h); }
-    os::ThreadId getCurrentThreadId() override { return r.getCurrentThreadId(); }
-    bool attachThreadInput(os::ThreadId a, os::ThreadId b, bool on) override { return r.attachThreadInput(a, b, on); }
-    bool setWindowPos(os::WindowHandle h, int64_t after, int x, int y, int cx, int cy, uint32_t flags) override {
-        return r.setWindowPos(h, after, x, y, cx, cy, flags);
-    }
-    void appActivate(const Str& title) override { r.appActivate(title); }
-    int32_t screenWidth() override { return r.screenWidth(); }
-    int32_t screenHeight() override { return r.screenHeight(); }
-    int dpi() override { return r.dpi(); }
+    using TestServices::TestServices;
     void startProgram(const Str& commandLine, int showStyle) override {
         started.push_back(commandLine);
         r.startProgram(commandLine, showStyle);
     }
-    bool playSound(const Str& file, uint32_t flags) override { return r.playSound(file, flags); }
     void beep() override {}
-    bool isWindowsNT() override { return r.isWindowsNT(); }
-    bool enableShutdownPrivilege() override { return false; }  // never in a test
-    bool exitWindowsEx(uint32_t) override { return false; }    // never in a test
-    [[noreturn]] void endProcess() override {
-        r.endProcess();
-        std::abort();
-    }
-    void sleep(uint32_t ms) override { r.sleep(ms); }
-    DateTime now() override { return r.now(); }
-    int64_t monotonicMs() override { return r.monotonicMs(); }
-    bool fileExists(const Str& path) override { return r.fileExists(path); }
-    bool fileInfo(const Str& path, os::DirEntry& out) override { return r.fileInfo(path, out); }
-    std::string readFile(const Str& path) override { return r.readFile(path); }
     // The working state is not written into the build folder by these tests.
     std::unique_ptr<os::OutFile> createFile(const Str& path) override { return r.createFile(sandbox(path)); }
     std::unique_ptr<os::OutFile> appendFile(const Str& path) override { return r.appendFile(sandbox(path)); }
     void replaceFile(const Str& source, const Str& target) override { r.replaceFile(sandbox(source), sandbox(target)); }
     void removeFile(const Str& path) override { r.removeFile(sandbox(path)); }
-    std::vector<os::DirEntry> listFolder(const Str& folder) override { return r.listFolder(folder); }
-    std::vector<Str> drives() override { return r.drives(); }
-    Str currentFolder() override { return r.currentFolder(); }
-    Str programFolder() override { return r.programFolder(); }
-    Str commandLine() override { return u"/NOMSG"; }
-    int versionMajor() override { return r.versionMajor(); }
-    int versionMinor() override { return r.versionMinor(); }
 
     std::vector<Str> started;
     Str tempFolder;

@@ -5,6 +5,7 @@
 // stopped by a stop hot key pressed on the X server, and ends a counted run
 // by itself.
 #include "harness.h"
+#include "notepad.h"
 
 #include <algorithm>
 #include <set>
@@ -16,38 +17,9 @@
 namespace {
 namespace probe = win32::probe;
 
-std::vector<os::WindowHandle> topLevelWindows(os::Services& os) {
-    std::vector<os::WindowHandle> all;
-    for (os::WindowHandle h = os.getWindow(0, os::k::GW_HWNDFIRST); h && all.size() < 20000;
-         h = os.getWindow(h, os::k::GW_HWNDNEXT))
-        all.push_back(h);
-    return all;
-}
+using wt::topLevelWindows;
 
-// Notepad started for one test and killed at its end (nothing is saved).
-struct Notepad {
-    os::Services& os;
-    os::WindowHandle window = 0;
-    os::WindowHandle edit = 0;
-    explicit Notepad(os::Services& s) : os(s) {
-        auto before = topLevelWindows(os);
-        std::set<os::WindowHandle> old(before.begin(), before.end());
-        os.startProgram(u"notepad.exe", os::k::SW_SHOWNORMAL);
-        for (int i = 0; i < 100 && !window; ++i) {
-            probe::pump(100);
-            for (auto h : topLevelWindows(os))
-                if (!old.count(h) && probe::isVisible(h) && instr(os.getWindowText(h), u"Notepad") > 0) {
-                    window = h;
-                    break;
-                }
-        }
-        if (window) edit = probe::findChild(window, u"Edit");
-    }
-    ~Notepad() {
-        if (window) probe::terminateProcess(probe::processIdOf(window));
-    }
-    Str text() { return probe::controlText(edit); }
-};
+using wt::Notepad;
 
 // The program in a fresh working folder, killed if a test leaves it running.
 struct Program {

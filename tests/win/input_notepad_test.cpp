@@ -3,6 +3,7 @@
 // into by each delivery route and moved; the main window's always-on-top
 // switch is read back from the system.
 #include "harness.h"
+#include "notepad.h"
 
 #include <memory>
 #include <set>
@@ -17,13 +18,7 @@ namespace {
 
 namespace probe = win32::probe;
 
-std::vector<os::WindowHandle> topLevelWindows(os::Services& os) {
-    std::vector<os::WindowHandle> all;
-    for (os::WindowHandle h = os.getWindow(0, os::k::GW_HWNDFIRST); h && all.size() < 20000;
-         h = os.getWindow(h, os::k::GW_HWNDNEXT))
-        all.push_back(h);
-    return all;
-}
+using wt::topLevelWindows;
 
 // The main window on the real toolkit, shown without its start-up (no
 // default document, no first-run notice in a test).
@@ -41,46 +36,7 @@ struct App {
     ~App() { app->form->onQueryUnload = nullptr; }
 };
 
-// Notepad started for one test and killed at its end (nothing is saved).
-struct Notepad {
-    os::Services& os;
-    os::WindowHandle window = 0;
-    os::WindowHandle edit = 0;
-    explicit Notepad(os::Services& s) : os(s) {
-        auto before = topLevelWindows(os);
-        std::set<os::WindowHandle> old(before.begin(), before.end());
-        os.startProgram(u"notepad.exe", os::k::SW_SHOWNORMAL);
-        for (int i = 0; i < 100 && !window; ++i) {
-            probe::pump(100);
-            for (auto h : topLevelWindows(os))
-                if (!old.count(h) && probe::isVisible(h) && instr(os.getWindowText(h), u"Notepad") > 0) {
-                    window = h;
-                    break;
-                }
-        }
-        if (window) edit = probe::findChild(window, u"Edit");
-    }
-    ~Notepad() {
-        if (window) probe::terminateProcess(probe::processIdOf(window));
-    }
-    // Injected input arrives asynchronously.
-    Str waitText(const Str& expected, uint32_t ms = 3000) {
-        Str t;
-        for (uint32_t waited = 0; waited <= ms; waited += 50) {
-            t = probe::controlText(edit);
-            if (t == expected) break;
-            probe::pump(50);
-        }
-        return t;
-    }
-    bool waitForeground(uint32_t ms = 3000) {
-        for (uint32_t waited = 0; waited <= ms; waited += 20) {
-            if (os.getForegroundWindow() == window) return true;
-            probe::pump(20);
-        }
-        return false;
-    }
-};
+using wt::Notepad;
 
 enum class Route { KeybdEvent, SendInput, Message };
 

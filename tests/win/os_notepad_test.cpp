@@ -2,6 +2,7 @@
 // top-level windows, bring it to the front and type into it through each
 // injection route, then read its edit control back.
 #include "harness.h"
+#include "notepad.h"
 
 #include <set>
 
@@ -15,68 +16,9 @@ namespace probe = win32::probe;
 constexpr uint8_t VK_A = 0x41, VK_B = 0x42, VK_SHIFT = 0x10;
 constexpr uint32_t WM_CHAR = 0x0102;
 
-std::vector<os::WindowHandle> topLevelWindows(os::Services& os) {
-    std::vector<os::WindowHandle> all;
-    for (os::WindowHandle h = os.getWindow(0, os::k::GW_HWNDFIRST); h && all.size() < 20000;
-         h = os.getWindow(h, os::k::GW_HWNDNEXT))
-        all.push_back(h);
-    return all;
-}
+using wt::topLevelWindows;
 
-// Notepad started for one test and killed at its end (nothing is saved).
-struct Notepad {
-    os::Services& os;
-    os::WindowHandle window = 0;
-    os::WindowHandle edit = 0;
-
-    explicit Notepad(os::Services& s) : os(s) {
-        auto before = topLevelWindows(os);
-        std::set<os::WindowHandle> old(before.begin(), before.end());
-        os.startProgram(u"notepad.exe", os::k::SW_SHOWNORMAL);
-        for (int i = 0; i < 100 && !window; ++i) {
-            probe::pump(100);
-            for (auto h : topLevelWindows(os)) {
-                if (old.count(h) || !probe::isVisible(h)) continue;
-                if (instr(os.getWindowText(h), u"Notepad") > 0) {
-                    window = h;
-                    break;
-                }
-            }
-        }
-        if (window) edit = probe::findChild(window, u"Edit");
-    }
-    ~Notepad() {
-        if (window) probe::terminateProcess(probe::processIdOf(window));
-    }
-
-    // The activation dance: share our input state with Notepad's thread for
-    // the moment of the call so the system lets us give it the foreground.
-    bool bringToFront() {
-        os::ThreadId self = os.getCurrentThreadId();
-        os::ThreadId target = os.getWindowThreadProcessId(window);
-        bool attached = os.attachThreadInput(self, target, true);
-        os.setForegroundWindow(window);
-        if (attached) os.attachThreadInput(self, target, false);
-        for (int i = 0; i < 100; ++i) {
-            if (os.getForegroundWindow() == window) return true;
-            probe::pump(20);
-        }
-        return false;
-    }
-
-    Str text() { return probe::controlText(edit); }
-
-    // Injected input arrives asynchronously.
-    Str waitText(const Str& expected, uint32_t ms = 3000) {
-        Str t;
-        for (uint32_t waited = 0; waited <= ms; waited += 50) {
-            t = text();
-            if (t == expected) break;
-            probe::pump(50);
-        }
-        return t;
-    }
-};
+using wt::Notepad;
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 // placement, the topmost switch, activation by title and the bounded wait of
 // key messages. Also the screen, the clock, the cursor and the key tables.
 #include "harness.h"
+#include "notepad.h"
 
 #include "platform/win32/os_probe.h"
 #include "platform/win32/win32_platform.h"
@@ -20,13 +21,7 @@ struct TestWindow {
 };
 
 // Walks the top-level windows the way the window search does.
-std::vector<os::WindowHandle> topLevelWindows(os::Services& os) {
-    std::vector<os::WindowHandle> all;
-    for (os::WindowHandle h = os.getWindow(0, os::k::GW_HWNDFIRST); h && all.size() < 20000;
-         h = os.getWindow(h, os::k::GW_HWNDNEXT))
-        all.push_back(h);
-    return all;
-}
+using wt::topLevelWindows;
 
 bool waitForeground(os::Services& os, os::WindowHandle h, uint32_t ms) {
     for (uint32_t waited = 0; waited <= ms; waited += 20) {
