@@ -2,6 +2,7 @@
 // "TOVIRAK.TVK" of its working folder at start and writes it again at close,
 // in the program's own form, byte for byte.
 #include "harness.h"
+#include "program.h"
 
 #include "platform/win32/os_probe.h"
 #include "platform/win32/win32_platform.h"
@@ -9,13 +10,6 @@
 namespace {
 namespace probe = win32::probe;
 
-os::WindowHandle mainWindowOf(os::Services& os, uint32_t pid) {
-    for (os::WindowHandle h = os.getWindow(0, os::k::GW_HWNDFIRST); h; h = os.getWindow(h, os::k::GW_HWNDNEXT)) {
-        if (probe::processIdOf(h) != pid || !probe::isVisible(h)) continue;
-        if (instr(os.getWindowText(h), u"TOVIRAK") > 0) return h;
-    }
-    return 0;
-}
 
 // An older document: legacy row keys, full-width action names, loose
 // spelling of booleans, header values with blanks around them, a blank row.
@@ -76,32 +70,14 @@ const char16_t* const kExpected =
 
 TEST(EndToEnd, DefaultDocumentIsReadAtStartAndRewrittenAtClose) {
     auto os = win32::makeServices(1, 0);
-    Str exe = os->programFolder() + u"\\TOVIRAK.exe";
-    ASSERT_TRUE(os->fileExists(exe));
-    Str dir = probe::makeTempFolder(u"tvk_doc_");
-    struct Cleanup {
-        Str dir;
-        ~Cleanup() { probe::removeTree(dir); }
-    } cleanup{dir};
+    wt::Program prog(*os, u"tvk_doc_");
+    ASSERT_TRUE(os->fileExists(prog.exe()));
+    const Str tvk = prog.dir + u"\\TOVIRAK.TVK";
+    prog.writeDocument(u"TOVIRAK.TVK", kInput);
 
-    const Str tvk = dir + u"\\TOVIRAK.TVK";
-    {
-        auto f = os->createFile(tvk);
-        f->write(toCp932(kInput));
-        f->close();
-    }
-
-    probe::Process app(u"\"" + exe + u"\" /NOMSG", dir);
-    os::WindowHandle main = 0;
-    for (int i = 0; i < 200 && !main; ++i) {
-        probe::pump(100);
-        main = mainWindowOf(*os, app.id());
-        if (app.wait(0) != -1) break;
-    }
-    if (!main) {
-        app.kill();
-        ASSERT_TRUE(main != 0);
-    }
+    prog.start(u"/NOMSG");
+    os::WindowHandle main = prog.waitMainWindow();
+    ASSERT_TRUE(main != 0);
     // Read at start: the default document gives no name of its own.
     EXPECT_EQ(os->getWindowText(main), Str(u"TOVIRAK"));
     probe::Rect r = probe::windowRect(main);
@@ -109,13 +85,7 @@ TEST(EndToEnd, DefaultDocumentIsReadAtStartAndRewrittenAtClose) {
              std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) + " px, " +
              std::to_string(os->dpi()) + " dpi");
 
-    probe::postClose(main);
-    long code = app.wait(15000);
-    if (code == -1) {
-        wt::note("still running 15 s after WM_CLOSE; killed");
-        app.kill();
-    }
-    EXPECT_EQ(code, 0L);
+    EXPECT_EQ(prog.closeAndWait(main), 0L);
     ASSERT_TRUE(os->fileExists(tvk));
     const std::string written = os->readFile(tvk);
     const std::string expected = toCp932(kExpected);

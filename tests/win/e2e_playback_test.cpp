@@ -6,6 +6,7 @@
 // by itself.
 #include "harness.h"
 #include "notepad.h"
+#include "program.h"
 
 #include <algorithm>
 #include <set>
@@ -21,45 +22,8 @@ using wt::topLevelWindows;
 
 using wt::Notepad;
 
-// The program in a fresh working folder, killed if a test leaves it running.
-struct Program {
-    os::Services& os;
-    Str dir = probe::makeTempFolder(u"tvk_play_");
-    std::unique_ptr<probe::Process> process;
-    explicit Program(os::Services& s) : os(s) {}
-    ~Program() {
-        if (process && process->wait(0) == -1) process->kill();
-        probe::removeTree(dir);
-    }
-    void writeDocument(const Str& name, const Str& text) {
-        auto f = os.createFile(dir + u"\\" + name);
-        f->write(toCp932(text));
-        f->close();
-    }
-    void start(const Str& args) {
-        process = std::make_unique<probe::Process>(u"\"" + os.programFolder() + u"\\TOVIRAK.exe\" " + args, dir);
-    }
-    os::WindowHandle mainWindow() {
-        for (auto h : topLevelWindows(os))
-            if (probe::processIdOf(h) == process->id() && probe::isVisible(h) &&
-                instr(os.getWindowText(h), u"TOVIRAK") > 0)
-                return h;
-        return 0;
-    }
-    // Every visible window of the program, for a failure's notes.
-    std::string windows() {
-        std::string out;
-        for (auto h : topLevelWindows(os))
-            if (process && probe::processIdOf(h) == process->id() && probe::isVisible(h))
-                out += "[" + wt::utf8(os.getWindowText(h)) + " / " + wt::utf8(os.getClassName(h)) + " / " +
-                       wt::utf8(probe::controlText(probe::findChild(h, u"Static"))) + "] ";
-        return out;
-    }
-    // The status line is the window's first label.
-    Str status() {
-        os::WindowHandle main = mainWindow();
-        return main ? probe::controlText(probe::findChild(main, u"Static")) : Str();
-    }
+struct Program : wt::Program {
+    explicit Program(os::Services& s) : wt::Program(s, u"tvk_play_") {}
 };
 
 struct Settings {
