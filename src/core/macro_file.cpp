@@ -90,6 +90,10 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
             }
             const Str& n = k.name;
             const Str& v = k.value;
+            // Row keys before any row (no index, no step line yet) name the
+            // unused row 0: nothing to store, and no reason to refuse the file.
+            const bool rowKey = n == u"Dousa" || n == u"ZahyoCmd" || n == u"X_jiku" || n == u"Y_jiku" || n == u"Comment";
+            if (rowKey && row == 0) continue;
             if (n == u"Ver") {
                 Mstr_FileVer = v;
             } else if (n == u"Top") {

@@ -291,6 +291,15 @@ TEST_F(DocTest, LegacyKeysWithRowIndexes) {
     EXPECT_EQ(app->steps.at(3), (MacroStep{u"中ｸﾘｯｸ", u"3,3", u"after the legacy rows"}));
 }
 
+TEST_F(DocTest, RowKeysBeforeAnyRowAreIgnored) {
+    // Written by hand: a "Comment" line at the top names no row yet.
+    put(u"C:\\work\\c.TVK", u"Ver=1.0\r\nComment=a note written by hand\r\nDousa=x\r\n\"待機\",\"1\",\"\"\r\n");
+    app->MS_ReadFile(u"C:\\work\\c.TVK");
+    EXPECT_EQ(status(), u"読み込み完了！！！");
+    EXPECT_EQ(app->Mlng_RowCount(), 2);
+    EXPECT_EQ(app->steps.at(1), (MacroStep{u"待機", u"1", u""}));
+}
+
 TEST_F(DocTest, LegacyIndexOnePastTheEndGrowsMoreFails) {
     // Rows 1..1 exist (the empty one); index 2 is one past the end.
     put(u"C:\\work\\g.TVK", u"Dousa(2)=左ｸﾘｯｸ\r\nX_jiku(2)=1\r\n");
