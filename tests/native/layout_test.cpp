@@ -28,6 +28,14 @@ TEST_F(LayoutTest, HeightDecidesTheRowCount) {
     EXPECT_EQ(app->Mlng_DispGyo, 4);
 }
 
+TEST_F(LayoutTest, RowsStopAtTheScreensHeight) {
+    // 1080 pixels of 15 twips hold 26 row pitches of 624 twips; a window
+    // sized far beyond the screen creates no rows that could never be seen.
+    size(6000, 983025 * 15.0);
+    EXPECT_EQ(app->Mlng_DispGyo, 26);
+    EXPECT_EQ(app->Mlng_LoadGyo, 26);
+}
+
 TEST_F(LayoutTest, WidthSixThousandPlacesTheColumns) {
     size(6000, 4800);
     load(10);
