@@ -248,6 +248,9 @@ void frm_TOVIRAK::Form_Load() {
 void frm_TOVIRAK::Form_Activate() {
     if (Mbln_ActiveFlg) return;
     Mbln_ActiveFlg = true;
+    // From now on hot-key taps are latched; without the hook the key state
+    // alone is read.
+    keyLatch.start();
     MS_HotKeyClear();
     if (Mbln_RunFlg) cmd_Kaisi_Click();
     tim_Start->setInterval(10);

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "core/model.h"
+#include "input/input_gate.h"
+#include "latch/key_latch.h"
 #include "platform/os.h"
 #include "platform/toolkit.h"
 
@@ -179,6 +181,8 @@ public:
     // ---- hot-key watch (playback/hotkey_watch.cpp) ----
     void tim_Start_Timer();
     void MS_HotKeyClear();
+    // Presses of the watched keys caught by the keyboard hook (latch/).
+    KeyLatch keyLatch{os};
 
     // ---- power-off (playback/exit_windows.cpp) ----
     void MS_PCPowerOff();
@@ -188,6 +192,8 @@ public:
 
     // ---- keyboard delivery (input/delivery.cpp) ----
     void MS_SendKeys(const Str& str_Keys, bool bln_Wait, bool& bln_Ret);
+    // Refused input to windows of elevated programs (input/input_gate.cpp).
+    InputGate inputGate{os};
 
     // ---- windows (input/windows.cpp) ----
     uint64_t MF_WindowActive(const Str& str_SearchTitle, bool bln_ActFlg, Str& str_SearchTitleFull);

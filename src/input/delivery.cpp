@@ -2,6 +2,7 @@
 #include "input/delivery.h"
 
 #include "core/frm_TOVIRAK.h"
+#include "input/physical_keys.h"
 #include "input/sendkeys.h"
 
 bool MF_SendInputKey(os::Services& os, int16_t int_Key, StrView str_Mode) {
@@ -19,13 +20,13 @@ void MS_SendInputKeys(os::Services& os, int32_t lng_Count, const std::vector<int
         if (n == 0) return;
         std::vector<os::KeyInput> records(n);
         for (size_t i = 0; i < n; ++i) {
-            // Key codes go as their low byte; every record carries the
-            // extended flag, as the key-input steps always have.
+            // Key codes go as their low byte, with the scan code and the
+            // extended flag a keyboard sends for the key.
             uint16_t vk = uint16_t(uint16_t(int_Keys[i]) & 0xFF);
+            const keys::PhysicalKey k = keys::physicalKey(vk, os);
             records[i].vk = vk;
-            records[i].scan = uint16_t(os.mapVirtualKey(vk, 0));
-            records[i].flags = int_Ups[i] == 0 ? os::k::KEYEVENTF_EXTENDEDKEY
-                                               : os::k::KEYEVENTF_EXTENDEDKEY | os::k::KEYEVENTF_KEYUP;
+            records[i].scan = k.scan;
+            records[i].flags = keys::keyEventFlags(k, int_Ups[i] != 0);
         }
         os.sendInput(records);
     } catch (const std::exception&) {
@@ -43,10 +44,18 @@ bool MF_SendMessageKey(os::Services& os, int16_t int_Key, StrView str_Mode, uint
             if (!down) return true;
             msg = os::k::WM_IME_CHAR;
         }
-        os.sendMessageKey(lng_hWnd, msg, uintptr_t(uint16_t(int_Key) & 0xFF), 0);
+        // lParam as the keyboard fills it, so a target that reads the scan
+        // code or the extended bit of a key message finds the key there.
+        const uint16_t vk = uint16_t(int_Key) & 0xFF;
+        os.sendMessageKey(lng_hWnd, msg, uintptr_t(vk), keys::keyMessageLParam(keys::physicalKey(vk, os), !down));
     } catch (const std::exception&) {
     }
     return true;
+}
+
+void sendKeybdEvent(os::Services& os, uint8_t vk, bool up) {
+    const keys::PhysicalKey k = keys::physicalKey(vk, os);
+    os.keybdEvent(vk, uint8_t(k.scan), keys::keyEventFlags(k, up), 0);
 }
 
 bool MF_PlaySound(os::Services& os, const Str& str_File) {

@@ -23,6 +23,10 @@ void MS_SendInputKeys(os::Services& os, int32_t lng_Count, const std::vector<int
 // either way, as a message that is not handled goes unnoticed too.
 bool MF_SendMessageKey(os::Services& os, int16_t int_Key, StrView str_Mode, uint64_t lng_hWnd);
 
+// One press or release through keybd_event, with the scan code and the
+// extended flag a keyboard sends for the key.
+void sendKeybdEvent(os::Services& os, uint8_t vk, bool up);
+
 // Starts playing a sound file in the background; False when no ordinary
 // file of that name exists or the system refuses it.
 bool MF_PlaySound(os::Services& os, const Str& str_File);

@@ -1,6 +1,8 @@
 // The keystroke sender.
 #include "input/sendkeys.h"
 
+#include "input/physical_keys.h"
+
 namespace sendkeys {
 
 namespace {
@@ -11,19 +13,17 @@ constexpr int ShiftBit = 1, CtrlBit = 2, AltBit = 4;
 struct Special {
     StrView name;
     uint16_t vk;
-    bool extended;
 };
 
-// Names in braces. Keys of the extended block carry the extended flag so
-// that the arrows and Home/End are not read as keypad keys.
+// Names in braces. Which of them are extended keys is the keyboard's
+// business (physical_keys.h), as for every other route.
 constexpr Special kSpecial[] = {
-    {u"BACKSPACE", 8, false}, {u"BS", 8, false},        {u"BKSP", 8, false},      {u"BREAK", 3, true},
-    {u"CAPSLOCK", 20, false}, {u"DELETE", 46, true},    {u"DEL", 46, true},       {u"DOWN", 40, true},
-    {u"END", 35, true},       {u"ENTER", 13, false},    {u"ESC", 27, false},      {u"HELP", 47, false},
-    {u"HOME", 36, true},      {u"INSERT", 45, true},    {u"INS", 45, true},       {u"LEFT", 37, true},
-    {u"NUMLOCK", 144, true},  {u"PGDN", 34, true},      {u"PGUP", 33, true},      {u"PRTSC", 44, true},
-    {u"RIGHT", 39, true},     {u"SCROLLLOCK", 145, false}, {u"TAB", 9, false},    {u"UP", 38, true},
-    {u"ADD", 107, false},     {u"SUBTRACT", 109, false}, {u"MULTIPLY", 106, false}, {u"DIVIDE", 111, true},
+    {u"BACKSPACE", 8},  {u"BS", 8},        {u"BKSP", 8},      {u"BREAK", 3},      {u"CAPSLOCK", 20},
+    {u"DELETE", 46},    {u"DEL", 46},      {u"DOWN", 40},     {u"END", 35},       {u"ENTER", 13},
+    {u"ESC", 27},       {u"HELP", 47},     {u"HOME", 36},     {u"INSERT", 45},    {u"INS", 45},
+    {u"LEFT", 37},      {u"NUMLOCK", 144}, {u"PGDN", 34},     {u"PGUP", 33},      {u"PRTSC", 44},
+    {u"RIGHT", 39},     {u"SCROLLLOCK", 145}, {u"TAB", 9},    {u"UP", 38},        {u"ADD", 107},
+    {u"SUBTRACT", 109}, {u"MULTIPLY", 106}, {u"DIVIDE", 111},
 };
 
 const Special* special(StrView upper) {
@@ -65,8 +65,8 @@ private:
         if (out_.size() >= kMaxEvents) malformed();
         out_.push_back(e);
     }
-    void down(uint16_t vk, bool ext = false) { push({vk, 0, false, ext}); }
-    void up(uint16_t vk, bool ext = false) { push({vk, 0, true, ext}); }
+    void down(uint16_t vk) { push({vk, 0, false}); }
+    void up(uint16_t vk) { push({vk, 0, true}); }
 
     void pressMods(int bits) {
         if (bits & ShiftBit) down(VK_SHIFT);
@@ -79,9 +79,9 @@ private:
         if (bits & ShiftBit) up(VK_SHIFT);
     }
 
-    void tap(uint16_t vk, bool ext) {
-        down(vk, ext);
-        up(vk, ext);
+    void tap(uint16_t vk) {
+        down(vk);
+        up(vk);
     }
 
     // A character: as its key with the shift state the layout needs (the
@@ -90,13 +90,13 @@ private:
         int s = layout_(c);
         bool typable = s >= 0 && (s & 0xFF) != 0xFF && (s >> 8) <= 7;
         if (!typable) {
-            push({0, c, false, false});
-            push({0, c, true, false});
+            push({0, c, false});
+            push({0, c, true});
             return;
         }
         int need = (s >> 8) & ~held;
         pressMods(need);
-        tap(uint16_t(s & 0xFF), false);
+        tap(uint16_t(s & 0xFF));
         releaseMods(need);
     }
 
@@ -142,7 +142,7 @@ private:
                 brace(held);
                 break;
             case u'~':
-                tap(VK_RETURN, false);
+                tap(VK_RETURN);
                 ++pos_;
                 break;
             default:
@@ -180,18 +180,16 @@ private:
         bool literal = name.size() == 1 ||
                        (name.size() == 2 && name[0] >= 0xD800 && name[0] <= 0xDBFF && name[1] >= 0xDC00 && name[1] <= 0xDFFF);
         uint16_t vk = 0;
-        bool ext = false;
         if (!literal) {
             Str upper = ucase(name);
             if (const Special* s = special(upper)) {
                 vk = s->vk;
-                ext = s->extended;
             } else if (!(vk = functionKey(upper))) {
                 malformed();
             }
         }
         for (long n = 0; n < count; ++n) {
-            if (vk) tap(vk, ext);
+            if (vk) tap(vk);
             else
                 for (char16_t c : name) typeChar(c, held);
         }
@@ -212,9 +210,10 @@ std::vector<os::KeyInput> toRecords(const std::vector<KeyEvent>& events, os::Ser
             r.scan = e.unit;
             r.flags = os::k::KEYEVENTF_UNICODE | up;
         } else {
+            const keys::PhysicalKey k = keys::physicalKey(e.vk, os);
             r.vk = e.vk;
-            r.scan = uint16_t(os.mapVirtualKey(e.vk, 0));
-            r.flags = up | (e.extended ? os::k::KEYEVENTF_EXTENDEDKEY : 0);
+            r.scan = k.scan;
+            r.flags = keys::keyEventFlags(k, e.up);
         }
         records.push_back(r);
     }
@@ -224,7 +223,7 @@ std::vector<os::KeyInput> toRecords(const std::vector<KeyEvent>& events, os::Ser
 void send(os::Services& os, StrView text, bool wait) {
     auto events = parse(text, [&](char16_t c) { return os.vkKeyScan(c); });
     if (events.empty()) return;
-    if (os.inputBlocked()) err::raise(err::PermissionDenied);
+    if (os.inputOnOtherDesktop()) err::raise(err::PermissionDenied);
     auto records = toRecords(events, os);
     if (os.sendInput(records) != records.size()) err::raise(err::PermissionDenied);
 }

@@ -19,7 +19,6 @@ struct KeyEvent {
     uint16_t vk = 0;       // 0 for a Unicode event
     char16_t unit = 0;     // the UTF-16 unit of a Unicode event
     bool up = false;
-    bool extended = false; // keys of the extended block (arrows, Home...)
     friend bool operator==(const KeyEvent&, const KeyEvent&) = default;
 };
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,22 @@ struct KeyInput {
     friend bool operator==(const KeyInput&, const KeyInput&) = default;
 };
 
+// One key event as the system's low-level keyboard hook sees it: before any
+// program, typed or injected.
+struct RawKey {
+    uint16_t vk = 0;         // left/right keys as themselves (VK_LSHIFT ...)
+    uint16_t scan = 0;
+    bool up = false;
+    bool extended = false;
+    bool injected = false;   // sent by a program (SendInput, keybd_event), not typed
+    uint32_t time = 0;       // the event's time stamp, system milliseconds
+};
+
+// An observer of the keyboard hook. It runs on the hook's own thread and
+// must return within microseconds: the system removes a slow hook without a
+// word. Returning true swallows the key (no program gets it).
+using KeyObserver = std::function<bool(const RawKey&)>;
+
 // A file being written. Failures throw RtError (disk full, access denied...).
 class OutFile {
 public:
@@ -98,9 +115,25 @@ public:
     // Can the keyboard layout type c, and with which virtual key and shift
     // state (bit 0 Shift, 1 Ctrl, 2 Alt)? -1 when it cannot.
     virtual int vkKeyScan(char16_t c) = 0;
-    // Whether the system refuses injected input to the foreground window
-    // (a secure desktop, a higher-integrity window): the sender then fails.
-    virtual bool inputBlocked() = 0;
+    // Whether another desktop takes the input now (the secure desktop of a
+    // password or elevation prompt): injected input then reaches no window.
+    virtual bool inputOnOtherDesktop() = 0;
+    // Integrity level (a SECURITY_MANDATORY_*_RID value) of the process that
+    // owns window h, or of this process when h is 0; -1 when it cannot be
+    // read. The system drops injected input to a window of a higher level.
+    virtual int32_t integrityLevel(WindowHandle h) = 0;
+    // Process that owns window h; 0 when there is none.
+    virtual uint32_t windowProcessId(WindowHandle h) = 0;
+
+    // --- low-level keyboard hook ------------------------------------------------
+    // Adds an observer of every key the system delivers. The hook lives on a
+    // thread of its own with its own message loop, installed with the first
+    // observer, so waits of the user-interface thread never hold up the
+    // keyboard. Injected keys pass at once unless injectedToo. Returns an id
+    // for removeKeyObserver, 0 when the hook cannot be installed.
+    virtual int addKeyObserver(KeyObserver observer, bool injectedToo) = 0;
+    // After this returns the observer is never called again.
+    virtual void removeKeyObserver(int id) = 0;
 
     // --- top-level windows --------------------------------------------------
     virtual WindowHandle getWindow(WindowHandle h, int cmd) = 0;  // GW_HWNDFIRST/GW_HWNDNEXT

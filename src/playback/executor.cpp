@@ -45,12 +45,14 @@ void frm_TOVIRAK::tim_Timer_Timer() {
             if (Mlng_WindowHandle == 0) return stop();
         }
 
+        // The latch holds taps that the key state may have lost to other
+        // programs' queries since the last tick.
         label = u"Pauseキーが押されたら停止する";
-        if (os.getAsyncKeyState(os::k::VK_PAUSE) != 0) return stop();
+        if (keyLatch.pressed(os::k::VK_PAUSE)) return stop();
 
         label = u"設定されたStopキーが押されたら停止する";
         for (size_t i = 1; i < bas.Gint_StopKey.size(); ++i)
-            if (os.getAsyncKeyState(bas.Gint_StopKey[i]) != 0) return stop();
+            if (keyLatch.pressed(bas.Gint_StopKey[i])) return stop();
 
         label = u"停止予定時間を過ぎたら停止する";
         if (Mbln_StopTimerEnabled && !(Mint_TimerHH == 0 && Mint_TimerMM == 0)) {
@@ -120,6 +122,9 @@ void frm_TOVIRAK::tim_Timer_Timer() {
                 MS_HotKey_StrToArry(X, k);
                 // An unsupported key has stopped the run: nothing more is sent.
                 if (Mlng_RunRow == 0) return;
+                // Messages go to the target window, the other routes to the
+                // window that has the keyboard.
+                inputGate.require(action == dousa::KeyInputShin ? Mlng_WindowHandle : os.getForegroundWindow());
                 for (int32_t i = 1; i <= k.last(); ++i) {
                     const auto idx = size_t(i);
                     const int16_t code = int16_t(uint8_t(k.code[idx]));
@@ -130,7 +135,7 @@ void frm_TOVIRAK::tim_Timer_Timer() {
                         else if (action == dousa::KeyInputShin)
                             MF_SendMessageKey(os, key, down ? u"DOWN" : u"UP", Mlng_WindowHandle);
                         else
-                            os.keybdEvent(uint8_t(key), 0, down ? 0 : os::k::KEYEVENTF_KEYUP, 0);
+                            sendKeybdEvent(os, uint8_t(key), !down);
                     };
                     if (sh) send(VK_SHIFT, true);
                     if (ct) send(VK_CONTROL, true);
@@ -144,6 +149,7 @@ void frm_TOVIRAK::tim_Timer_Timer() {
                     if (sh) send(VK_SHIFT, false);
                 }
             } else {
+                inputGate.require(os.getForegroundWindow());
                 bool ret = false;
                 MS_SendKeys(X, false, ret);
                 // The sender has told the user why.
@@ -187,7 +193,24 @@ void frm_TOVIRAK::tim_Timer_Timer() {
                 modifier = VK_MENU;
                 name = mid(name, 4);
             }
-            if (modifier) os.keybdEvent(modifier, 0, 0, 0);
+            // The click goes to the window under the point; refused input
+            // fails the step before anything is sent. A cursor move alone
+            // is not refused.
+            if (action != dousa::MouseMove) {
+                const Str button = left(name, 1);
+                if (button == u"左" || button == u"中" || button == u"右") {
+                    os::Point at = os.getCursorPos();
+                    if (!(X == u"-1" && Y == u"-1")) {
+                        try {
+                            at = {clng(X), clng(Y)};
+                        } catch (const std::exception&) {
+                            // The move below reports the coordinate.
+                        }
+                    }
+                    inputGate.require(os.windowFromPoint(at));
+                }
+            }
+            if (modifier) sendKeybdEvent(os, modifier, false);
             try {
                 uint32_t press = 0, release = 0;
                 const Str button = left(name, 1);
@@ -225,10 +248,10 @@ void frm_TOVIRAK::tim_Timer_Timer() {
                 }
             } catch (const std::exception&) {
                 // Never leave the modifier down behind a failing step.
-                if (modifier) os.keybdEvent(modifier, 0, os::k::KEYEVENTF_KEYUP, 0);
+                if (modifier) sendKeybdEvent(os, modifier, true);
                 throw;
             }
-            if (modifier) os.keybdEvent(modifier, 0, os::k::KEYEVENTF_KEYUP, 0);
+            if (modifier) sendKeybdEvent(os, modifier, true);
         }
 
         // Advance; a run stopped during the step (a wait) stays stopped.
@@ -254,9 +277,9 @@ bool frm_TOVIRAK::MF_Sleep(int32_t lng_SleepTime) {
         elapsed += 1000;
         os.sleep(1000);
         tk.doEvents();
-        if (os.getAsyncKeyState(os::k::VK_PAUSE) != 0) return false;
+        if (keyLatch.pressed(os::k::VK_PAUSE)) return false;
         for (size_t i = 1; i < bas.Gint_StopKey.size(); ++i)
-            if (os.getAsyncKeyState(bas.Gint_StopKey[i]) != 0) return false;
+            if (keyLatch.pressed(bas.Gint_StopKey[i])) return false;
     }
     return true;
 }

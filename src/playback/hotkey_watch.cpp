@@ -7,7 +7,7 @@ void frm_TOVIRAK::tim_Start_Timer() {
         // Any one key of the list starts; modifier marks play no part.
         const auto& keys = bas.Gint_StartKey;
         for (size_t i = 1; i < keys.size(); ++i) {
-            if (os.getAsyncKeyState(keys[i]) != 0) {
+            if (keyLatch.pressed(keys[i])) {
                 cmd_Kaisi_Click();
                 return;
             }
@@ -21,5 +21,11 @@ void frm_TOVIRAK::MS_HotKeyClear() {
         os.getAsyncKeyState(os::k::VK_PAUSE);
         for (size_t i = 1; i < bas.Gint_StartKey.size(); ++i) os.getAsyncKeyState(bas.Gint_StartKey[i]);
         for (size_t i = 1; i < bas.Gint_StopKey.size(); ++i) os.getAsyncKeyState(bas.Gint_StopKey[i]);
+        // The latch watches exactly these keys, and forgets their presses too.
+        std::vector<int> watched{os::k::VK_PAUSE};
+        for (size_t i = 1; i < bas.Gint_StartKey.size(); ++i) watched.push_back(bas.Gint_StartKey[i]);
+        for (size_t i = 1; i < bas.Gint_StopKey.size(); ++i) watched.push_back(bas.Gint_StopKey[i]);
+        keyLatch.watch(watched);
+        keyLatch.clear();
     });
 }

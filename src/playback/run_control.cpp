@@ -59,6 +59,8 @@ void frm_TOVIRAK::MS_Start() {
             Mdat_StopTime = os.now().addSeconds(int64_t(Mint_TimerHH) * 3600).addSeconds(int64_t(Mint_TimerMM) * 60);
         }
 
+        // Windows and their processes may have changed since the last run.
+        inputGate.forget();
         Mlng_RunRow = 1;
         MS_DispStatus(2, u"実行中");
         cmd_Kaisi->setText(u"停止");

@@ -2,6 +2,9 @@
 // event sequences of the key-input steps as the trace records them.
 #include "app_fixture.h"
 #include "input/delivery.h"
+#include "input/physical_keys.h"
+
+#include <set>
 
 namespace {
 
@@ -19,26 +22,29 @@ std::string inputTrace(const headless::Platform& p) {
 
 }  // namespace
 
-TEST(DeliveryModule, SendInputKeyIsOneRecordWithTheExtendedFlag) {
+TEST(DeliveryModule, SendInputKeyIsOneRecordAsTheKeyboardSendsIt) {
     headless::Platform p;
     EXPECT_TRUE(MF_SendInputKey(p.os, 65, u"DOWN"));
     EXPECT_TRUE(MF_SendInputKey(p.os, 65, u"UP"));
     EXPECT_TRUE(MF_SendInputKey(p.os, 16, u"down"));  // only "DOWN" presses
     EXPECT_TRUE(MF_SendInputKey(p.os, 0x1A0, u"DOWN"));  // low byte only
-    EXPECT_EQ(p.traceText(), "SendInput(65,30,1)\nSendInput(65,30,3)\nSendInput(16,42,3)\nSendInput(160,0,1)");
+    EXPECT_TRUE(MF_SendInputKey(p.os, 35, u"DOWN"));     // End: extended
+    EXPECT_TRUE(MF_SendInputKey(p.os, 35, u"UP"));
+    EXPECT_EQ(p.traceText(), "SendInput(65,30,0)\nSendInput(65,30,2)\nSendInput(16,42,2)\nSendInput(160,42,0)\n"
+                             "SendInput(35,79,1)\nSendInput(35,79,3)");
 }
 
 TEST(DeliveryModule, SendInputKeysBatchesRecordsInOrder) {
     headless::Platform p;
     MS_SendInputKeys(p.os, 3, {17, 67, 67}, {0, 0, 1});
-    EXPECT_EQ(p.traceText(), "SendInput(17,29,1;67,46,1;67,46,3)");
+    EXPECT_EQ(p.traceText(), "SendInput(17,29,0;67,46,0;67,46,2)");
     p.clearTrace();
     MS_SendInputKeys(p.os, 0, {65}, {0});
     MS_SendInputKeys(p.os, -1, {65}, {0});
     EXPECT_TRUE(p.trace.empty());
     // A count beyond the arrays sends what the arrays hold.
     MS_SendInputKeys(p.os, 5, {65, 66}, {0});
-    EXPECT_EQ(p.traceText(), "SendInput(65,30,1)");
+    EXPECT_EQ(p.traceText(), "SendInput(65,30,0)");
 }
 
 TEST(DeliveryModule, SendMessageKeyPicksTheMessageByKeyCode) {
@@ -51,16 +57,19 @@ TEST(DeliveryModule, SendMessageKeyPicksTheMessageByKeyCode) {
         return p.traceText();
     };
     std::string hs = std::to_string(h);
-    EXPECT_EQ(msgs(65), "SendMessage(" + hs + ",646,65,0)");
-    EXPECT_EQ(msgs(48), "SendMessage(" + hs + ",646,48,0)");
-    EXPECT_EQ(msgs(90), "SendMessage(" + hs + ",646,90,0)");
-    EXPECT_EQ(msgs(13), "SendMessage(" + hs + ",260,13,0)\nSendMessage(" + hs + ",261,13,0)");
-    EXPECT_EQ(msgs(47), "SendMessage(" + hs + ",260,47,0)\nSendMessage(" + hs + ",261,47,0)");
-    EXPECT_EQ(msgs(91), "SendMessage(" + hs + ",260,91,0)\nSendMessage(" + hs + ",261,91,0)");
-    EXPECT_EQ(msgs(16), "SendMessage(" + hs + ",260,16,0)\nSendMessage(" + hs + ",261,16,0)");
+    // lParam as a keystroke fills it: repeat count 1, the scan code in bits
+    // 16-23, the extended bit 24, and bits 30 and 31 on the release.
+    EXPECT_EQ(msgs(65), "SendMessage(" + hs + ",646,65,0x1E0001)");
+    EXPECT_EQ(msgs(48), "SendMessage(" + hs + ",646,48,0xB0001)");
+    EXPECT_EQ(msgs(90), "SendMessage(" + hs + ",646,90,0x2C0001)");
+    EXPECT_EQ(msgs(13), "SendMessage(" + hs + ",260,13,0x1C0001)\nSendMessage(" + hs + ",261,13,0xC01C0001)");
+    EXPECT_EQ(msgs(47), "SendMessage(" + hs + ",260,47,0x1)\nSendMessage(" + hs + ",261,47,0xC0000001)");
+    EXPECT_EQ(msgs(91), "SendMessage(" + hs + ",260,91,0x1)\nSendMessage(" + hs + ",261,91,0xC0000001)");
+    EXPECT_EQ(msgs(16), "SendMessage(" + hs + ",260,16,0x2A0001)\nSendMessage(" + hs + ",261,16,0xC02A0001)");
+    EXPECT_EQ(msgs(37), "SendMessage(" + hs + ",260,37,0x14B0001)\nSendMessage(" + hs + ",261,37,0xC14B0001)");
     // A hung or vanished target is given up without a failure.
     p.window(h)->hung = true;
-    EXPECT_EQ(msgs(13), "SendMessage(" + hs + ",260,13,0)\nSendMessage(" + hs + ",261,13,0)");
+    EXPECT_EQ(msgs(13), "SendMessage(" + hs + ",260,13,0x1C0001)\nSendMessage(" + hs + ",261,13,0xC01C0001)");
     EXPECT_TRUE(MF_SendMessageKey(p.os, 13, u"DOWN", 0xDEAD));
 }
 
@@ -135,23 +144,23 @@ protected:
 // («^VK_C» would be keystroke text: Ctrl+V, then "K_C").
 TEST_F(KeyStepTest, KeybdEventRoute) {
     EXPECT_EQ(runOneStep(dousa::KeyInput, u"VK_C^"),
-              "keybd_event(17,0,0,0)\nkeybd_event(67,0,0,0)\nkeybd_event(67,0,2,0)\nkeybd_event(17,0,2,0)");
+              "keybd_event(17,29,0,0)\nkeybd_event(67,46,0,0)\nkeybd_event(67,46,2,0)\nkeybd_event(17,29,2,0)");
 }
 
 TEST_F(KeyStepTest, PasswordRouteIsTheSame) {
     EXPECT_EQ(runOneStep(dousa::Password, u"VK_A%+(20),VK_B"),
-              "keybd_event(16,0,0,0)\nkeybd_event(18,0,0,0)\nkeybd_event(65,0,0,0)\nSleep(20)\n"
-              "keybd_event(65,0,2,0)\nkeybd_event(18,0,2,0)\nkeybd_event(16,0,2,0)\n"
-              "keybd_event(66,0,0,0)\nkeybd_event(66,0,2,0)");
+              "keybd_event(16,42,0,0)\nkeybd_event(18,56,0,0)\nkeybd_event(65,30,0,0)\nSleep(20)\n"
+              "keybd_event(65,30,2,0)\nkeybd_event(18,56,2,0)\nkeybd_event(16,42,2,0)\n"
+              "keybd_event(66,48,0,0)\nkeybd_event(66,48,2,0)");
 }
 
 TEST_F(KeyStepTest, SendInputRoute) {
     EXPECT_EQ(runOneStep(dousa::KeyInputKai, u"VK_A+(300)"),
-              "SendInput(16,42,1)\nSendInput(65,30,1)\nSleep(300)\nSendInput(65,30,3)\nSendInput(16,42,3)");
+              "SendInput(16,42,0)\nSendInput(65,30,0)\nSleep(300)\nSendInput(65,30,2)\nSendInput(16,42,2)");
 }
 
 TEST_F(KeyStepTest, KeystrokeTextRoute) {
-    EXPECT_EQ(runOneStep(dousa::KeyInput, u"vk_a"), "SendInput(86,47,0;86,47,2;75,37,0;75,37,2;16,42,0;189,0,0;189,0,2;16,42,2;65,30,0;65,30,2)");
+    EXPECT_EQ(runOneStep(dousa::KeyInput, u"vk_a"), "SendInput(86,47,0;86,47,2;75,37,0;75,37,2;16,42,0;189,12,0;189,12,2;16,42,2;65,30,0;65,30,2)");
 }
 
 TEST_F(KeyStepTest, MessageRouteToTheTargetWindow) {
@@ -167,12 +176,12 @@ TEST_F(KeyStepTest, MessageRouteToTheTargetWindow) {
     ASSERT_EQ(app->Mlng_RunRow, 1);
     p.clearTrace();
     p.advance(1000);
-    EXPECT_EQ(inputTrace(p), "SendMessage(" + hs + ",646,65,0)\nSendMessage(" + hs + ",260,13,0)\nSendMessage(" + hs +
-                                 ",261,13,0)");
+    EXPECT_EQ(inputTrace(p), "SendMessage(" + hs + ",646,65,0x1E0001)\nSendMessage(" + hs +
+                                 ",260,13,0x1C0001)\nSendMessage(" + hs + ",261,13,0xC01C0001)");
     p.clearTrace();
     p.advance(1000);
-    EXPECT_EQ(inputTrace(p), "SendMessage(" + hs + ",260,16,0)\nSendMessage(" + hs + ",646,65,0)\nSendMessage(" + hs +
-                                 ",261,16,0)");
+    EXPECT_EQ(inputTrace(p), "SendMessage(" + hs + ",260,16,0x2A0001)\nSendMessage(" + hs +
+                                 ",646,65,0x1E0001)\nSendMessage(" + hs + ",261,16,0xC02A0001)");
     app->MS_Stop(false);
 }
 
@@ -183,4 +192,45 @@ TEST_F(KeyStepTest, RefusedKeystrokeTextStopsTheRun) {
     EXPECT_EQ(p.shown[0].style, tk::mb::OK | tk::mb::Information);
     EXPECT_EQ(app->Mlng_RunRow, 0);
     EXPECT_EQ(status(), u"待機中");
+}
+
+// ---------------------------------------------------------------------------
+// Scan codes and the extended flag, the same by every route.
+
+TEST(PhysicalKeys, ExtendedExactlyForTheKeyboardsExtendedBlock) {
+    const std::set<int> extended = {0x03, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28,
+                                    0x2C, 0x2D, 0x2E, 0x6F, 0x90, 0xA3, 0xA5};
+    for (int vk = 0; vk < 256; ++vk) EXPECT_EQ(keys::isExtendedKey(uint16_t(vk)), extended.count(vk) == 1) << vk;
+    headless::Platform p;
+    // Generic modifiers are the left keys; the right ones are extended.
+    EXPECT_EQ(keys::physicalKey(0x10, p.os), (keys::PhysicalKey{0x2A, false}));
+    EXPECT_EQ(keys::physicalKey(0x11, p.os), (keys::PhysicalKey{0x1D, false}));
+    EXPECT_EQ(keys::physicalKey(0x12, p.os), (keys::PhysicalKey{0x38, false}));
+    EXPECT_EQ(keys::physicalKey(0xA3, p.os), (keys::PhysicalKey{0x1D, true}));
+    EXPECT_EQ(keys::physicalKey(0xA5, p.os), (keys::PhysicalKey{0x38, true}));
+    // PrintScreen is E0 37 whatever the layout answers; keypad 1 and End
+    // share a scan code and differ by the flag.
+    EXPECT_EQ(keys::physicalKey(0x2C, p.os), (keys::PhysicalKey{0x37, true}));
+    EXPECT_EQ(keys::physicalKey(0x61, p.os), (keys::PhysicalKey{0x4F, false}));
+    EXPECT_EQ(keys::physicalKey(0x23, p.os), (keys::PhysicalKey{0x4F, true}));
+    EXPECT_EQ(keys::physicalKey(0x123, p.os), (keys::PhysicalKey{0x4F, true}));  // the low byte
+}
+
+TEST_F(KeyStepTest, EveryRouteSendsTheKeysAsAKeyboardDoes) {
+    const Str list = u"VK_END+,VK_C^,VK_F4%,VK_RETURN,VK_LEFT,VK_NUMPAD1,VK_RCONTROL";
+    EXPECT_EQ(runOneStep(dousa::KeyInput, list),
+              "keybd_event(16,42,0,0)\nkeybd_event(35,79,1,0)\nkeybd_event(35,79,3,0)\nkeybd_event(16,42,2,0)\n"
+              "keybd_event(17,29,0,0)\nkeybd_event(67,46,0,0)\nkeybd_event(67,46,2,0)\nkeybd_event(17,29,2,0)\n"
+              "keybd_event(18,56,0,0)\nkeybd_event(115,62,0,0)\nkeybd_event(115,62,2,0)\nkeybd_event(18,56,2,0)\n"
+              "keybd_event(13,28,0,0)\nkeybd_event(13,28,2,0)\nkeybd_event(37,75,1,0)\nkeybd_event(37,75,3,0)\n"
+              "keybd_event(97,79,0,0)\nkeybd_event(97,79,2,0)\nkeybd_event(163,29,1,0)\nkeybd_event(163,29,3,0)");
+    EXPECT_EQ(runOneStep(dousa::KeyInputKai, list),
+              "SendInput(16,42,0)\nSendInput(35,79,1)\nSendInput(35,79,3)\nSendInput(16,42,2)\n"
+              "SendInput(17,29,0)\nSendInput(67,46,0)\nSendInput(67,46,2)\nSendInput(17,29,2)\n"
+              "SendInput(18,56,0)\nSendInput(115,62,0)\nSendInput(115,62,2)\nSendInput(18,56,2)\n"
+              "SendInput(13,28,0)\nSendInput(13,28,2)\nSendInput(37,75,1)\nSendInput(37,75,3)\n"
+              "SendInput(97,79,0)\nSendInput(97,79,2)\nSendInput(163,29,1)\nSendInput(163,29,3)");
+    // The keystroke sender: Shift+End, Ctrl+C, Enter, Left.
+    EXPECT_EQ(runOneStep(dousa::KeyInput, u"+{END}^c{ENTER}{LEFT}"),
+              "SendInput(16,42,0;35,79,1;35,79,3;16,42,2;17,29,0;67,46,0;67,46,2;17,29,2;13,28,0;13,28,2;37,75,1;37,75,3)");
 }

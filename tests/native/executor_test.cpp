@@ -87,9 +87,9 @@ TEST_F(ExecutorTest, CountModeRunsTheRowsTwiceShowingThePassesLeft) {
                                           u"実行中 1　残り1回", u"実行中 2　残り1回", u"実行中 3　残り1回"}));
     Lines downs;
     for (auto& l : events())
-        if (l.find(",0,0,0)") != std::string::npos && l.rfind("keybd_event", 0) == 0) downs.push_back(l);
-    EXPECT_EQ(downs, (Lines{"keybd_event(65,0,0,0)", "keybd_event(66,0,0,0)", "keybd_event(67,0,0,0)",
-                            "keybd_event(65,0,0,0)", "keybd_event(66,0,0,0)", "keybd_event(67,0,0,0)"}));
+        if (l.rfind("keybd_event", 0) == 0 && l.find(",0,0)") != std::string::npos) downs.push_back(l);
+    EXPECT_EQ(downs, (Lines{"keybd_event(65,30,0,0)", "keybd_event(66,48,0,0)", "keybd_event(67,46,0,0)",
+                            "keybd_event(65,30,0,0)", "keybd_event(66,48,0,0)", "keybd_event(67,46,0,0)"}));
     ASSERT_TRUE(running());
     EXPECT_EQ(app->Mint_RestCount, 0);
     const size_t before = events().size();
@@ -235,7 +235,7 @@ TEST_F(ExecutorTest, VanishedTargetWindowStopsTheRun) {
     EXPECT_EQ(app->Mstr_WindowTitleFull, u"Untitled - Notepad");
     p.advance(1000);
     EXPECT_EQ(app->Mlng_WindowHandle, h);
-    EXPECT_EQ(countEvent("SendMessage(" + std::to_string(h) + ",646,65,0)"), 1);
+    EXPECT_EQ(countEvent("SendMessage(" + std::to_string(h) + ",646,65,0x1E0001)"), 1);
     p.removeWindow(h);
     p.advance(1000);
     EXPECT_FALSE(running());
@@ -274,14 +274,14 @@ TEST_F(ExecutorTest, ModifierClicksDoubleClicksAndTheMinusOnePoint) {
     run();
     p.advance(1000);
     // 100 * 65535 / 1919 = 3415.06; 200 * 65535 / 1079 = 12147.36
-    EXPECT_EQ(events(true), (Lines{"keybd_event(16,0,0,0)", "SetCursorPos(100,200)", "mouse_event(32769,3415,12147,0)",
-                                   "mouse_event(2,0,0,0)", "mouse_event(4,0,0,0)", "keybd_event(16,0,2,0)"}));
+    EXPECT_EQ(events(true), (Lines{"keybd_event(16,42,0,0)", "SetCursorPos(100,200)", "mouse_event(32769,3415,12147,0)",
+                                   "mouse_event(2,0,0,0)", "mouse_event(4,0,0,0)", "keybd_event(16,42,2,0)"}));
     p.advance(1000);
-    EXPECT_EQ(events(true), (Lines{"keybd_event(17,0,0,0)", "mouse_event(8,0,0,0)", "mouse_event(16,0,0,0)",
-                                   "keybd_event(17,0,2,0)"}));
+    EXPECT_EQ(events(true), (Lines{"keybd_event(17,29,0,0)", "mouse_event(8,0,0,0)", "mouse_event(16,0,0,0)",
+                                   "keybd_event(17,29,2,0)"}));
     p.advance(1000);  // an empty command text is "-1","-1" after the checks
-    EXPECT_EQ(events(true), (Lines{"keybd_event(18,0,0,0)", "mouse_event(32,0,0,0)", "mouse_event(64,0,0,0)",
-                                   "keybd_event(18,0,2,0)"}));
+    EXPECT_EQ(events(true), (Lines{"keybd_event(18,56,0,0)", "mouse_event(32,0,0,0)", "mouse_event(64,0,0,0)",
+                                   "keybd_event(18,56,2,0)"}));
     p.advance(1000);  // -1 with another Y is a point; -34.15 and 303.68 round
     EXPECT_EQ(events(true), (Lines{"SetCursorPos(-1,5)", "mouse_event(32769,-34,304,0)", "mouse_event(2,0,0,0)",
                                    "mouse_event(4,0,0,0)", "mouse_event(2,0,0,0)", "mouse_event(4,0,0,0)"}));
@@ -331,7 +331,7 @@ TEST_F(ExecutorTest, CoordinateOverflowEndsInTheErrorExitReleasingTheModifier) {
     p.advance(1000);
     EXPECT_FALSE(running());
     EXPECT_EQ(status(), u"[tim_Timer_Timer]" + err::describeNumber(err::Overflow) + u" ステップ：ｼﾌﾄ左ｸﾘｯｸ");
-    EXPECT_EQ(events(), (Lines{"keybd_event(16,0,0,0)", "SetCursorPos(40000,10)", "keybd_event(16,0,2,0)"}));
+    EXPECT_EQ(events(), (Lines{"keybd_event(16,42,0,0)", "SetCursorPos(40000,10)", "keybd_event(16,42,2,0)"}));
     EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
 }
 
@@ -343,12 +343,12 @@ TEST_F(ExecutorTest, KeyListsByKeybdEventWithModifiersAndHolds) {
     interval(u"1");
     run();
     p.advance(1000);
-    EXPECT_EQ(events(true), (Lines{"keybd_event(17,0,0,0)", "keybd_event(67,0,0,0)", "keybd_event(67,0,2,0)",
-                                   "keybd_event(17,0,2,0)"}));
+    EXPECT_EQ(events(true), (Lines{"keybd_event(17,29,0,0)", "keybd_event(67,46,0,0)", "keybd_event(67,46,2,0)",
+                                   "keybd_event(17,29,2,0)"}));
     p.advance(1000);
-    EXPECT_EQ(events(true), (Lines{"keybd_event(65,0,0,0)", "Sleep(500)", "keybd_event(65,0,2,0)",
-                                   "keybd_event(16,0,0,0)", "keybd_event(18,0,0,0)", "keybd_event(66,0,0,0)",
-                                   "keybd_event(66,0,2,0)", "keybd_event(18,0,2,0)", "keybd_event(16,0,2,0)"}));
+    EXPECT_EQ(events(true), (Lines{"keybd_event(65,30,0,0)", "Sleep(500)", "keybd_event(65,30,2,0)",
+                                   "keybd_event(16,42,0,0)", "keybd_event(18,56,0,0)", "keybd_event(66,48,0,0)",
+                                   "keybd_event(66,48,2,0)", "keybd_event(18,56,2,0)", "keybd_event(16,42,2,0)"}));
 }
 
 TEST_F(ExecutorTest, KeyListsBySendInputAndByMessagesToTheTarget) {
@@ -359,13 +359,13 @@ TEST_F(ExecutorTest, KeyListsBySendInputAndByMessagesToTheTarget) {
     interval(u"1");
     run();
     p.advance(1000);
-    EXPECT_EQ(events(true), (Lines{"SendInput(16,42,1)", "SendInput(66,48,1)", "Sleep(20)", "SendInput(66,48,3)",
-                                   "SendInput(16,42,3)"}));
+    EXPECT_EQ(events(true), (Lines{"SendInput(16,42,0)", "SendInput(66,48,0)", "Sleep(20)", "SendInput(66,48,2)",
+                                   "SendInput(16,42,2)"}));
     p.advance(1000);
     const std::string hs = std::to_string(h);
-    EXPECT_EQ(events(true), (Lines{"SendMessage(" + hs + ",260,17,0)", "SendMessage(" + hs + ",646,65,0)",
-                                   "SendMessage(" + hs + ",261,17,0)", "SendMessage(" + hs + ",260,13,0)",
-                                   "SendMessage(" + hs + ",261,13,0)"}));
+    EXPECT_EQ(events(true), (Lines{"SendMessage(" + hs + ",260,17,0x1D0001)", "SendMessage(" + hs + ",646,65,0x1E0001)",
+                                   "SendMessage(" + hs + ",261,17,0xC01D0001)", "SendMessage(" + hs + ",260,13,0x1C0001)",
+                                   "SendMessage(" + hs + ",261,13,0xC01C0001)"}));
 }
 
 TEST_F(ExecutorTest, TextWithoutTheVkPrefixGoesToTheKeystrokeSender) {

@@ -196,7 +196,7 @@ TEST_F(RunControlTest, RunSwitchStartsAtTheFirstActivation) {
     // The watch is re-armed after the start by the activation, but idles.
     mark = p.trace.size();
     p.advance(200);
-    EXPECT_EQ(countEvent("keybd_event(88,0,0,0)"), 1);
+    EXPECT_EQ(countEvent("keybd_event(88,45,0,0)"), 1);
     EXPECT_TRUE(running());
 }
 
@@ -210,5 +210,5 @@ TEST_F(RunControlTest, RunSwitchPlaysTheDocumentNamedOnTheCommandLine) {
     EXPECT_TRUE(running());
     mark = p.trace.size();
     p.advance(200);
-    EXPECT_EQ(countEvent("keybd_event(89,0,0,0)"), 1);
+    EXPECT_EQ(countEvent("keybd_event(89,21,0,0)"), 1);
 }

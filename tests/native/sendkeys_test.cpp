@@ -2,19 +2,20 @@
 #include <gtest/gtest.h>
 
 #include "app_fixture.h"
+#include "input/physical_keys.h"
 #include "input/sendkeys.h"
 
 namespace {
 
-// Events as "d65 u65" (key down/up), "e" marks the extended flag, "U+xxxx"
-// a Unicode unit.
+// Events as "d65 u65" (key down/up), "e" marks a key the keyboard sends
+// with the extended flag, "U+xxxx" a Unicode unit.
 std::string render(const std::vector<sendkeys::KeyEvent>& ev) {
     std::string s;
     char buf[32];
     for (auto& e : ev) {
         if (!s.empty()) s += ' ';
         if (e.vk == 0) snprintf(buf, sizeof buf, "%cU+%04X", e.up ? 'u' : 'd', unsigned(e.unit));
-        else snprintf(buf, sizeof buf, "%c%u%s", e.up ? 'u' : 'd', unsigned(e.vk), e.extended ? "e" : "");
+        else snprintf(buf, sizeof buf, "%c%u%s", e.up ? 'u' : 'd', unsigned(e.vk), keys::isExtendedKey(e.vk) ? "e" : "");
         s += buf;
     }
     return s;
@@ -133,10 +134,11 @@ TEST_F(SendKeysParse, DeepNestingAndHugeTextsAreRefusedNotCrashing) {
 
 TEST(SendKeysSend, OneBatchWithScanCodesAndFlags) {
     headless::Platform p;
-    sendkeys::send(p.os, u"+a{LEFT}ｱ", false);
+    sendkeys::send(p.os, u"+a{LEFT}{PRTSC}ｱ", false);
     ASSERT_EQ(p.trace.size(), 1u);
+    // PrintScreen goes as E0 37, not as the layout's SysRq code.
     EXPECT_EQ(p.trace[0],
-              "SendInput(16,42,0;65,30,0;65,30,2;16,42,2;37,0,1;37,0,3;U+FF71,4;U+FF71,6)");
+              "SendInput(16,42,0;65,30,0;65,30,2;16,42,2;37,75,1;37,75,3;44,55,1;44,55,3;U+FF71,4;U+FF71,6)");
     p.clearTrace();
     sendkeys::send(p.os, u"", false);
     EXPECT_TRUE(p.trace.empty());

@@ -28,7 +28,11 @@ public:
     os::Point getCursorPos() override { return r.getCursorPos(); }
     int16_t getAsyncKeyState(int vk) override { return r.getAsyncKeyState(vk); }
     int vkKeyScan(char16_t c) override { return r.vkKeyScan(c); }
-    bool inputBlocked() override { return r.inputBlocked(); }
+    bool inputOnOtherDesktop() override { return r.inputOnOtherDesktop(); }
+    int32_t integrityLevel(os::WindowHandle h) override { return r.integrityLevel(h); }
+    uint32_t windowProcessId(os::WindowHandle h) override { return r.windowProcessId(h); }
+    int addKeyObserver(os::KeyObserver o, bool injectedToo) override { return r.addKeyObserver(std::move(o), injectedToo); }
+    void removeKeyObserver(int id) override { r.removeKeyObserver(id); }
     os::WindowHandle getWindow(os::WindowHandle h, int cmd) override { return r.getWindow(h, cmd); }
     Str getWindowText(os::WindowHandle h) override { return r.getWindowText(h); }
     Str getClassName(os::WindowHandle h) override { return r.getClassName(h); }

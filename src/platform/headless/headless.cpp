@@ -59,12 +59,31 @@ bool Platform::timerRunning(const std::string& name) const {
 // ---------------------------------------------------------------------------
 // Keyboard
 
-void Platform::press(int vk) {
-    down.insert(vk);
-    pressedSinceQuery.insert(vk);
-}
+void Platform::press(int vk) { keyEvent(vk, false, false); }
 
-void Platform::release(int vk) { down.erase(vk); }
+void Platform::release(int vk) { keyEvent(vk, true, false); }
+
+void Platform::keyEvent(int vk, bool up, bool injected) {
+    os::RawKey e;
+    // The hook tells the left key for the generic modifiers, as the system does.
+    e.vk = uint16_t(vk == 0x10 ? 0xA0 : vk == 0x11 ? 0xA2 : vk == 0x12 ? 0xA4 : vk);
+    e.scan = uint16_t(os.mapVirtualKey(uint32_t(vk), 0));
+    e.up = up;
+    e.injected = injected;
+    e.time = uint32_t(nowMs);
+    bool swallowed = false;
+    // A copy: an observer may remove itself.
+    auto observers = keyObservers;
+    for (auto& o : observers)
+        if (!injected || o.injectedToo) swallowed = o.observer(e) || swallowed;
+    if (swallowed) return;
+    if (up) {
+        down.erase(vk);
+    } else {
+        down.insert(vk);
+        pressedSinceQuery.insert(vk);
+    }
+}
 
 // ---------------------------------------------------------------------------
 // Desktop
@@ -321,8 +340,8 @@ void Toolkit::doEvents() {
 
 void Os::keybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extra) {
     p_.log(fmt("keybd_event(%lld,%lld,%lld,%lld)", vk, scan, flags, (long long)extra));
-    if (flags & os::k::KEYEVENTF_KEYUP) p_.release(vk);
-    else p_.press(vk);
+    if (p_.blockInput) return;
+    p_.keyEvent(vk, (flags & os::k::KEYEVENTF_KEYUP) != 0, true);
 }
 
 uint32_t Os::sendInput(const std::vector<os::KeyInput>& records) {
@@ -338,17 +357,16 @@ uint32_t Os::sendInput(const std::vector<os::KeyInput>& records) {
     if (p_.blockInput) return 0;
     for (auto& r : records) {
         if (r.flags & os::k::KEYEVENTF_UNICODE) continue;
-        if (r.flags & os::k::KEYEVENTF_KEYUP) p_.release(r.vk);
-        else p_.press(r.vk);
+        p_.keyEvent(r.vk, (r.flags & os::k::KEYEVENTF_KEYUP) != 0, true);
     }
     return uint32_t(records.size());
 }
 
 uint32_t Os::mapVirtualKey(uint32_t code, uint32_t mapType) {
-    // A fixed scan-code table is enough for tests: letters and digits get
-    // their set-1 codes, other keys a stable value.
-    static const char* row = "QWERTYUIOP";
+    // The set-1 scan codes of a US keyboard; the generic modifiers give the
+    // left key's, as the system's layouts do.
     if (mapType != 0) return 0;
+    static const char* row = "QWERTYUIOP";
     if (code >= 'A' && code <= 'Z') {
         for (int i = 0; row[i]; ++i)
             if (uint32_t(row[i]) == code) return 0x10 + uint32_t(i);
@@ -361,21 +379,60 @@ uint32_t Os::mapVirtualKey(uint32_t code, uint32_t mapType) {
     }
     if (code >= '1' && code <= '9') return 0x02 + (code - '1');
     if (code == '0') return 0x0B;
+    if (code >= 0x70 && code <= 0x79) return 0x3B + (code - 0x70);  // F1..F10
+    static const uint8_t numpad[] = {0x52, 0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49};
+    if (code >= 0x60 && code <= 0x69) return numpad[code - 0x60];
     switch (code) {
-        case 0x10: return 0x2A;
-        case 0x11: return 0x1D;
-        case 0x12: return 0x38;
-        case 0x0D: return 0x1C;
-        case 0x09: return 0x0F;
-        case 0x20: return 0x39;
-        case 0x1B: return 0x01;
+        case 0x03: return 0x46;  // Break
         case 0x08: return 0x0E;
+        case 0x09: return 0x0F;
+        case 0x0D: return 0x1C;
+        case 0x10: case 0xA0: return 0x2A;
+        case 0xA1: return 0x36;
+        case 0x11: case 0xA2: case 0xA3: return 0x1D;
+        case 0x12: case 0xA4: case 0xA5: return 0x38;
+        case 0x13: return 0x45;
+        case 0x14: return 0x3A;
+        case 0x1B: return 0x01;
+        case 0x20: return 0x39;
+        case 0x21: return 0x49;
+        case 0x22: return 0x51;
+        case 0x23: return 0x4F;
+        case 0x24: return 0x47;
+        case 0x25: return 0x4B;
+        case 0x26: return 0x48;
+        case 0x27: return 0x4D;
+        case 0x28: return 0x50;
+        case 0x2C: return 0x54;  // SysRq, as the system answers for PrintScreen
+        case 0x2D: return 0x52;
+        case 0x2E: return 0x53;
+        case 0x6A: return 0x37;
+        case 0x6B: return 0x4E;
+        case 0x6D: return 0x4A;
+        case 0x6E: return 0x53;
+        case 0x6F: return 0x35;
+        case 0x7A: return 0x57;
+        case 0x7B: return 0x58;
+        case 0x90: return 0x45;
+        case 0x91: return 0x46;
+        case 0xBA: return 0x27;
+        case 0xBB: return 0x0D;
+        case 0xBC: return 0x33;
+        case 0xBD: return 0x0C;
+        case 0xBE: return 0x34;
+        case 0xBF: return 0x35;
+        case 0xC0: return 0x29;
+        case 0xDB: return 0x1A;
+        case 0xDC: return 0x2B;
+        case 0xDD: return 0x1B;
+        case 0xDE: return 0x28;
         default: return 0;
     }
 }
 
 bool Os::sendMessageKey(os::WindowHandle h, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-    p_.log(fmt("SendMessage(%lld,%lld,%lld,%lld)", (long long)h, msg, (long long)wParam, (long long)lParam));
+    // lParam in hex: its fields are bit ranges (scan code, extended bit...).
+    p_.log(fmt("SendMessage(%lld,%lld,%lld,0x%llX)", (long long)h, msg, (long long)wParam, (long long)lParam));
     Window* w = p_.window(h);
     return w && !w->hung;
 }
@@ -424,7 +481,35 @@ int Os::vkKeyScan(char16_t c) {
     return -1;
 }
 
-bool Os::inputBlocked() { return p_.blockInput; }
+bool Os::inputOnOtherDesktop() { return p_.blockInput; }
+
+int32_t Os::integrityLevel(os::WindowHandle h) {
+    if (h == 0) return p_.ownIntegrity;
+    ++p_.integrityQueries;
+    if (Window* w = p_.window(h)) return w->integrity;
+    for (auto& [f, fh] : p_.formHandles)
+        if (fh == h) return p_.ownIntegrity;
+    return -1;
+}
+
+uint32_t Os::windowProcessId(os::WindowHandle h) {
+    if (Window* w = p_.window(h)) return w->pid;
+    for (auto& [f, fh] : p_.formHandles)
+        if (fh == h) return p_.ownPid;
+    return 0;
+}
+
+int Os::addKeyObserver(os::KeyObserver observer, bool injectedToo) {
+    if (p_.hooksRefused || !observer) return 0;
+    const int id = p_.nextObserverId++;
+    p_.keyObservers.push_back({id, std::move(observer), injectedToo});
+    return id;
+}
+
+void Os::removeKeyObserver(int id) {
+    auto& v = p_.keyObservers;
+    v.erase(std::remove_if(v.begin(), v.end(), [&](const Platform::KeyObserverEntry& o) { return o.id == id; }), v.end());
+}
 
 os::WindowHandle Os::getWindow(os::WindowHandle h, int cmd) {
     auto z = p_.zOrder();

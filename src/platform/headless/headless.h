@@ -25,6 +25,8 @@ struct Window {
     int x = 0, y = 0, cx = 640, cy = 480;
     // Child windows under a point (for WindowFromPoint), innermost last.
     bool hung = false;  // does not answer messages
+    uint32_t pid = 2;   // owning process
+    int32_t integrity = 0x2000;  // its integrity level (medium); -1: cannot be read
 };
 
 struct ShownMessage {
@@ -97,7 +99,11 @@ public:
     os::Point getCursorPos() override;
     int16_t getAsyncKeyState(int vk) override;
     int vkKeyScan(char16_t c) override;
-    bool inputBlocked() override;
+    bool inputOnOtherDesktop() override;
+    int32_t integrityLevel(os::WindowHandle h) override;
+    uint32_t windowProcessId(os::WindowHandle h) override;
+    int addKeyObserver(os::KeyObserver observer, bool injectedToo) override;
+    void removeKeyObserver(int id) override;
     os::WindowHandle getWindow(os::WindowHandle h, int cmd) override;
     Str getWindowText(os::WindowHandle h) override;
     Str getClassName(os::WindowHandle h) override;
@@ -162,11 +168,28 @@ public:
     bool timerRunning(const std::string& name) const;
 
     // --- keyboard -------------------------------------------------------------
+    // A key of the keyboard, as the user types it: the keyboard hook's
+    // observers see it first (and may swallow it), then the key state has it.
     void press(int vk);    // down; sets the pressed-since-query bit
     void release(int vk);
     void tap(int vk) { press(vk); release(vk); }
+    // Another program asks for the key's state, which consumes the
+    // pressed-since-query bit for every program.
+    void queryByOtherProgram(int vk) { pressedSinceQuery.erase(vk); }
     std::set<int> down;
     std::set<int> pressedSinceQuery;
+    // One key event through the hook, then into the key state unless an
+    // observer swallowed it; injected events reach only the observers that
+    // asked for them. Press, release and the injection calls use it.
+    void keyEvent(int vk, bool up, bool injected);
+    struct KeyObserverEntry {
+        int id;
+        os::KeyObserver observer;
+        bool injectedToo;
+    };
+    std::vector<KeyObserverEntry> keyObservers;
+    bool hooksRefused = false;   // the system refuses low-level hooks
+    int nextObserverId = 1;
 
     // --- desktop --------------------------------------------------------------
     // Z order, topmost first. The program's own forms take part as windows
@@ -179,7 +202,13 @@ public:
     os::Point cursor{100, 100};
     int32_t screenW = 1920, screenH = 1080;
     os::WindowHandle pointWindow = 0;  // what WindowFromPoint answers (0: topmost at point)
+    // Another desktop takes the input (a password or elevation prompt):
+    // injected input reaches no window and SendInput refuses it.
     bool blockInput = false;
+    // The program's own process; its forms are its windows.
+    uint32_t ownPid = 1;
+    int32_t ownIntegrity = 0x2000;  // medium
+    int integrityQueries = 0;       // calls of integrityLevel for a window
 
     // --- trace of everything injected or requested ------------------------------
     std::vector<std::string> trace;

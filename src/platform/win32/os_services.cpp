@@ -4,6 +4,7 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/os_cmdline.h"
 #include "platform/win32/os_files.h"
+#include "platform/win32/os_hooks.h"
 #include "platform/win32/os_wide.h"
 
 #include <windows.h>
@@ -37,7 +38,7 @@ HWND insertAfterHandle(int64_t v) {
 
 // Integrity level (a SECURITY_MANDATORY_*_RID) of a process, or -1 when it
 // cannot be read.
-long integrityOf(HANDLE process) {
+int32_t integrityOf(HANDLE process) {
     HANDLE token = nullptr;
     if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return -1;
     Handle t(token);
@@ -51,7 +52,7 @@ long integrityOf(HANDLE process) {
     if (!sid || !IsValidSid(sid)) return -1;
     UCHAR count = *GetSidSubAuthorityCount(sid);
     if (count == 0) return -1;
-    return static_cast<long>(*GetSidSubAuthority(sid, count - 1));
+    return static_cast<int32_t>(*GetSidSubAuthority(sid, count - 1));
 }
 
 Str desktopName(HDESK d) {
@@ -138,30 +139,41 @@ public:
         return static_cast<int>(static_cast<uint16_t>(r));
     }
 
-    // Injection is refused while another desktop takes the input (the secure
-    // desktop of a password or elevation prompt) and, by the integrity rules,
-    // when the foreground window belongs to a process of a higher integrity
-    // level. Both checks are cheap; when a level cannot be read we assume the
-    // input gets through, so an unusual system never stops a macro.
-    bool inputBlocked() override {
+    // Injection goes nowhere while another desktop takes the input (the
+    // secure desktop of a password or elevation prompt).
+    bool inputOnOtherDesktop() override {
         HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
         if (!input) return GetLastError() == ERROR_ACCESS_DENIED;
         Str inputName = desktopName(input);
         CloseDesktop(input);
         Str ourName = desktopName(GetThreadDesktop(GetCurrentThreadId()));
-        if (!inputName.empty() && !ourName.empty() && lcase(inputName) != lcase(ourName)) return true;
-
-        HWND fg = GetForegroundWindow();
-        if (!fg) return false;
-        DWORD pid = 0;
-        GetWindowThreadProcessId(fg, &pid);
-        if (pid == 0 || pid == GetCurrentProcessId()) return false;
-        Handle proc(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-        if (!proc.valid()) return false;
-        long theirs = integrityOf(proc.get());
-        long ours = integrityOf(GetCurrentProcess());
-        return theirs >= 0 && ours >= 0 && theirs > ours;
+        return !inputName.empty() && !ourName.empty() && lcase(inputName) != lcase(ourName);
     }
+
+    int32_t integrityLevel(os::WindowHandle h) override {
+        if (h == 0) return integrityOf(GetCurrentProcess());
+        DWORD pid = 0;
+        GetWindowThreadProcessId(toHwnd(h), &pid);
+        if (pid == 0) return -1;
+        if (pid == GetCurrentProcessId()) return integrityOf(GetCurrentProcess());
+        // The limited right is granted across integrity levels, so an
+        // elevated program's level can be read from a normal one.
+        Handle proc(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        if (!proc.valid()) return -1;
+        return integrityOf(proc.get());
+    }
+
+    uint32_t windowProcessId(os::WindowHandle h) override {
+        DWORD pid = 0;
+        if (h) GetWindowThreadProcessId(toHwnd(h), &pid);
+        return pid;
+    }
+
+    // --- low-level keyboard hook -------------------------------------------------
+    int addKeyObserver(os::KeyObserver observer, bool injectedToo) override {
+        return hooks::addKeyObserver(std::move(observer), injectedToo);
+    }
+    void removeKeyObserver(int id) override { hooks::removeKeyObserver(id); }
 
     // --- top-level windows ----------------------------------------------------
     // A walk over the top-level windows with GetWindow breaks off when the

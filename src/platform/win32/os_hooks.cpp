@@ -1,0 +1,150 @@
+// The hook thread and the low-level keyboard hook.
+#include "platform/win32/os_hooks.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <vector>
+
+namespace win32::hooks {
+namespace {
+
+// A thread message asking the hook thread to install a hook: wParam the
+// hook kind, lParam the request.
+constexpr UINT kInstallMessage = WM_APP + 1;
+
+struct InstallRequest {
+    HANDLE done = nullptr;
+    bool ok = false;
+};
+
+struct KeyEntry {
+    int id;
+    os::KeyObserver observer;
+    bool injectedToo;
+};
+
+// Process-wide: the system calls a hook procedure without a context.
+// Observers are added and removed on the user-interface thread and called
+// on the hook thread, under the lock.
+SRWLOCK g_lock = SRWLOCK_INIT;
+std::vector<KeyEntry> g_keyObservers;
+std::atomic<int> g_injectedWanted{0};
+int g_nextId = 1;
+HANDLE g_thread = nullptr;
+DWORD g_threadId = 0;
+HHOOK g_keyboard = nullptr;  // set and read on the hook thread only
+
+LRESULT CALLBACK keyboardProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        const bool injected = (k->flags & LLKHF_INJECTED) != 0;
+        // Injected keys (the program's own among them) pass at once unless
+        // an observer asked for them: the hook stays cheap while a macro types.
+        if (!injected || g_injectedWanted.load(std::memory_order_relaxed) > 0) {
+            os::RawKey e;
+            e.vk = static_cast<uint16_t>(k->vkCode);
+            e.scan = static_cast<uint16_t>(k->scanCode);
+            e.up = (k->flags & LLKHF_UP) != 0;
+            e.extended = (k->flags & LLKHF_EXTENDED) != 0;
+            e.injected = injected;
+            e.time = k->time;
+            bool swallow = false;
+            AcquireSRWLockShared(&g_lock);
+            for (const KeyEntry& o : g_keyObservers) {
+                if (injected && !o.injectedToo) continue;
+                try {
+                    swallow = o.observer(e) || swallow;
+                } catch (...) {
+                    // Nothing may unwind into the system's call.
+                }
+            }
+            ReleaseSRWLockShared(&g_lock);
+            if (swallow) return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool install(int kind) {
+    if (kind == WH_KEYBOARD_LL) {
+        if (!g_keyboard) g_keyboard = SetWindowsHookExW(WH_KEYBOARD_LL, keyboardProc, GetModuleHandleW(nullptr), 0);
+        return g_keyboard != nullptr;
+    }
+    return false;
+}
+
+DWORD WINAPI hookThread(void* ready) {
+    MSG m;
+    // The first call gives the thread its message queue before anyone posts.
+    PeekMessageW(&m, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    SetEvent(static_cast<HANDLE>(ready));
+    // The system calls the hook procedures from inside GetMessage.
+    while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+        if (!m.hwnd && m.message == kInstallMessage) {
+            auto* request = reinterpret_cast<InstallRequest*>(m.lParam);
+            request->ok = install(static_cast<int>(m.wParam));
+            SetEvent(request->done);
+            continue;
+        }
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+    return 0;
+}
+
+bool startThread() {
+    if (g_thread) return true;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!ready) return false;
+    DWORD id = 0;
+    HANDLE t = CreateThread(nullptr, 0, hookThread, ready, 0, &id);
+    if (t) {
+        WaitForSingleObject(ready, INFINITE);
+        g_thread = t;
+        g_threadId = id;
+    }
+    CloseHandle(ready);
+    return t != nullptr;
+}
+
+bool installOnThread(int kind) {
+    InstallRequest request;
+    request.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!request.done) return false;
+    bool ok = false;
+    if (PostThreadMessageW(g_threadId, kInstallMessage, static_cast<WPARAM>(kind),
+                           reinterpret_cast<LPARAM>(&request))) {
+        // The thread does nothing else; it answers at once.
+        WaitForSingleObject(request.done, INFINITE);
+        ok = request.ok;
+    }
+    CloseHandle(request.done);
+    return ok;
+}
+
+}  // namespace
+
+int addKeyObserver(os::KeyObserver observer, bool injectedToo) {
+    if (!observer || !startThread() || !installOnThread(WH_KEYBOARD_LL)) return 0;
+    AcquireSRWLockExclusive(&g_lock);
+    const int id = g_nextId++;
+    g_keyObservers.push_back({id, std::move(observer), injectedToo});
+    if (injectedToo) g_injectedWanted.fetch_add(1);
+    ReleaseSRWLockExclusive(&g_lock);
+    return id;
+}
+
+void removeKeyObserver(int id) {
+    // Taking the lock waits for a call in progress on the hook thread.
+    AcquireSRWLockExclusive(&g_lock);
+    for (auto it = g_keyObservers.begin(); it != g_keyObservers.end(); ++it) {
+        if (it->id != id) continue;
+        if (it->injectedToo) g_injectedWanted.fetch_sub(1);
+        g_keyObservers.erase(it);
+        break;
+    }
+    ReleaseSRWLockExclusive(&g_lock);
+}
+
+}  // namespace win32::hooks
