@@ -10,6 +10,36 @@ constexpr uint16_t VK_CANCEL = 0x03, VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0
 // PrintScreen is E0 37 on the keyboard; the layout answers with the scan
 // code of Alt+PrintScreen (SysRq, 54), which programs do not read as it.
 constexpr uint16_t kPrintScreenScan = 0x37;
+
+// Set-1 scan codes of the keys that sit at the same place on every layout
+// (the keypad, the navigation block, right Ctrl and Alt, Break), for a
+// layout that has no answer for them: some answer 0 for the keypad keys.
+uint16_t fixedScan(uint16_t vk) {
+    static constexpr uint8_t keypad[] = {0x52, 0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49};
+    if (vk >= 0x60 && vk <= 0x69) return keypad[vk - 0x60];
+    switch (vk) {
+        case VK_CANCEL: return 0x46;
+        case VK_PRIOR: return 0x49;
+        case VK_NEXT: return 0x51;
+        case VK_END: return 0x4F;
+        case VK_HOME: return 0x47;
+        case VK_LEFT: return 0x4B;
+        case VK_UP: return 0x48;
+        case VK_RIGHT: return 0x4D;
+        case VK_DOWN: return 0x50;
+        case VK_INSERT: return 0x52;
+        case VK_DELETE: return 0x53;
+        case 0x6A: return 0x37;  // keypad *
+        case 0x6B: return 0x4E;  // keypad +
+        case 0x6D: return 0x4A;  // keypad -
+        case 0x6E: return 0x53;  // keypad .
+        case VK_DIVIDE: return 0x35;
+        case VK_NUMLOCK: return 0x45;
+        case VK_RCONTROL: return 0x1D;
+        case VK_RMENU: return 0x38;
+        default: return 0;
+    }
+}
 }  // namespace
 
 bool isExtendedKey(uint16_t vk) {
@@ -28,6 +58,7 @@ PhysicalKey physicalKey(uint16_t vk, const std::function<uint32_t(uint32_t)>& to
     PhysicalKey k;
     k.extended = isExtendedKey(code);
     k.scan = code == VK_SNAPSHOT ? kPrintScreenScan : uint16_t(toScan(code) & 0xFF);
+    if (k.scan == 0) k.scan = fixedScan(code);
     return k;
 }
 

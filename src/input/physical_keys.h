@@ -26,7 +26,9 @@ bool isExtendedKey(uint16_t vk);
 
 // Scan code and extended flag of vk (its low byte). toScan is the layout's
 // answer for a virtual key (MapVirtualKey with MAPVK_VK_TO_VSC), which gives
-// the left key for the generic modifiers.
+// the left key for the generic modifiers; where it has none, a key that sits
+// at the same place on every keyboard (the keypad, the navigation block)
+// gets its set-1 code.
 PhysicalKey physicalKey(uint16_t vk, const std::function<uint32_t(uint32_t)>& toScan);
 PhysicalKey physicalKey(uint16_t vk, os::Services& os);
 

@@ -214,6 +214,14 @@ TEST(PhysicalKeys, ExtendedExactlyForTheKeyboardsExtendedBlock) {
     EXPECT_EQ(keys::physicalKey(0x61, p.os), (keys::PhysicalKey{0x4F, false}));
     EXPECT_EQ(keys::physicalKey(0x23, p.os), (keys::PhysicalKey{0x4F, true}));
     EXPECT_EQ(keys::physicalKey(0x123, p.os), (keys::PhysicalKey{0x4F, true}));  // the low byte
+    // A layout without an answer for the keypad (Wine's) still gives the
+    // keypad's place; other keys it has no answer for stay 0.
+    auto none = [](uint32_t) { return 0u; };
+    EXPECT_EQ(keys::physicalKey(0x61, none), (keys::PhysicalKey{0x4F, false}));
+    EXPECT_EQ(keys::physicalKey(0x6F, none), (keys::PhysicalKey{0x35, true}));
+    EXPECT_EQ(keys::physicalKey(0x41, none), (keys::PhysicalKey{0, false}));
+    // The layout's answer comes first.
+    EXPECT_EQ(keys::physicalKey(0x61, [](uint32_t) { return 0x99u; }), (keys::PhysicalKey{0x99, false}));
 }
 
 TEST_F(KeyStepTest, EveryRouteSendsTheKeysAsAKeyboardDoes) {

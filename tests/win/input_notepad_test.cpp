@@ -48,7 +48,7 @@ void deliver(frm_TOVIRAK& app, Route route, const Str& list, os::WindowHandle ta
     os::Services& os = app.os;
     auto send = [&](int16_t key, bool down) {
         switch (route) {
-            case Route::KeybdEvent: os.keybdEvent(uint8_t(key), 0, down ? 0 : os::k::KEYEVENTF_KEYUP, 0); break;
+            case Route::KeybdEvent: sendKeybdEvent(os, uint8_t(key), !down); break;
             case Route::SendInput: MF_SendInputKey(os, key, down ? u"DOWN" : u"UP"); break;
             case Route::Message: MF_SendMessageKey(os, key, down ? u"DOWN" : u"UP", target); break;
         }

@@ -189,7 +189,7 @@ TEST(OsKeyboard, KeyTablesOfTheLayout) {
     EXPECT_EQ(os->vkKeyScan(u'あ'), -1);
     EXPECT_EQ(os->mapVirtualKey(0x41, 0), 0x1Eu);  // MAPVK_VK_TO_VSC
     EXPECT_EQ(os->mapVirtualKey(0x1E, 1), 0x41u);  // MAPVK_VSC_TO_VK
-    EXPECT_FALSE(os->inputBlocked());
+    EXPECT_FALSE(os->inputOnOtherDesktop());
     EXPECT_EQ(os->sendInput({}), 0u);
 }
 

@@ -123,6 +123,73 @@ void destroyWindow(os::WindowHandle h) {
     pump(20);
 }
 
+struct KeyLogAccess {
+    static std::vector<KeyMessage>& log(KeyLogWindow& w) { return w.log_; }
+};
+
+namespace {
+const wchar_t* kKeyLogClass = L"TovirakKeyLogWindow";
+
+LRESULT CALLBACK keyLogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<KeyLogWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    switch (msg) {
+        case WM_KEYDOWN: case WM_KEYUP: case WM_SYSKEYDOWN: case WM_SYSKEYUP: case WM_IME_CHAR:
+            if (self)
+                KeyLogAccess::log(*self).push_back(
+                    {static_cast<uint32_t>(msg), static_cast<uint32_t>(wp), static_cast<uint32_t>(lp)});
+            // Handled here: no menu, no close on Alt+F4, no characters made.
+            return 0;
+        default:
+            return DefWindowProcW(h, msg, wp, lp);
+    }
+}
+}  // namespace
+
+KeyLogWindow::KeyLogWindow(const Str& title) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = keyLogProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = kKeyLogClass;
+        registered = RegisterClassExW(&wc) != 0;
+    }
+    HWND h = CreateWindowExW(0, kKeyLogClass, wide(title), WS_OVERLAPPEDWINDOW, 40, 40, 300, 200, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    if (h) {
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        ShowWindow(h, SW_SHOW);
+    }
+    hwnd_ = fromHwnd(h);
+    pump(50);
+}
+
+KeyLogWindow::~KeyLogWindow() {
+    if (hwnd_ && IsWindow(toHwnd(hwnd_))) {
+        SetWindowLongPtrW(toHwnd(hwnd_), GWLP_USERDATA, 0);
+        DestroyWindow(toHwnd(hwnd_));
+    }
+    pump(20);
+}
+
+bool KeyLogWindow::bringToFront() {
+    HWND h = toHwnd(hwnd_);
+    SetForegroundWindow(h);
+    SetActiveWindow(h);
+    SetFocus(h);
+    pump(100);
+    return GetForegroundWindow() == h && GetFocus() == h;
+}
+
+std::vector<KeyMessage> KeyLogWindow::take() {
+    std::vector<KeyMessage> out;
+    out.swap(log_);
+    return out;
+}
+
 namespace {
 struct HungStart {
     HANDLE ready;

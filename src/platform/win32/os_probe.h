@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/os.h"
 
@@ -36,6 +37,37 @@ void pump(uint32_t ms);
 // A plain top-level window of this thread (shown, not active).
 os::WindowHandle createWindow(const Str& title, int x, int y, int w, int h);
 void destroyWindow(os::WindowHandle h);
+
+// One key message as a window received it.
+struct KeyMessage {
+    uint32_t message = 0;  // WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP or WM_IME_CHAR
+    uint32_t wParam = 0;
+    uint32_t lParam = 0;
+    bool up() const { return (lParam >> 31) != 0; }
+    uint32_t scan() const { return (lParam >> 16) & 0xFF; }
+    bool extended() const { return ((lParam >> 24) & 1) != 0; }
+};
+
+// A top-level window of this thread that records every key message it is
+// given and handles the system keys itself, so that Alt+F4 does not close
+// it and Alt does not open a menu.
+class KeyLogWindow {
+public:
+    explicit KeyLogWindow(const Str& title);
+    ~KeyLogWindow();
+    KeyLogWindow(const KeyLogWindow&) = delete;
+    KeyLogWindow& operator=(const KeyLogWindow&) = delete;
+    os::WindowHandle handle() const { return hwnd_; }
+    // Foreground and keyboard focus; false when the system refused.
+    bool bringToFront();
+    // The messages received so far, in order; the log starts anew.
+    std::vector<KeyMessage> take();
+
+private:
+    os::WindowHandle hwnd_ = 0;
+    std::vector<KeyMessage> log_;
+    friend struct KeyLogAccess;
+};
 
 // A top-level window whose thread never reads its messages: it stands for a
 // hung program. The thread is stopped by the destructor.
