@@ -43,7 +43,6 @@ struct KeyMessage {
     uint32_t message = 0;  // WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP or WM_IME_CHAR
     uint32_t wParam = 0;
     uint32_t lParam = 0;
-    bool up() const { return (lParam >> 31) != 0; }
     uint32_t scan() const { return (lParam >> 16) & 0xFF; }
     bool extended() const { return ((lParam >> 24) & 1) != 0; }
 };
