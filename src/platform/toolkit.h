@@ -241,10 +241,16 @@ public:
     void setMin(int32_t v) { setRange(v, max_); }
     void setMax(int32_t v) { setRange(min_, v); }
     void setValue(int32_t v);  // RtError 380 outside [min, max]; Change when it moves
+    // How far a click in the trough moves (at least 1).
+    int32_t largeChange() const { return largeChange_; }
+    void setLargeChange(int32_t v) { largeChange_ = v < 1 ? 1 : v; }
     std::function<void()> onScroll;  // thumb dragged (live)
     void userScroll(int32_t v, bool finished);
+    // A click in the trough below (down) or above the thumb: one large
+    // change towards max or min, no further than the end.
+    void userPage(bool down);
 private:
-    int32_t min_ = 0, max_ = 32767, value_ = 0;
+    int32_t min_ = 0, max_ = 32767, value_ = 0, largeChange_ = 1;
 };
 
 class Line : public Control {
