@@ -3,6 +3,7 @@
 #include "core/frm_TOVIRAK.h"
 
 #include "core/app.h"
+#include "session/session_end.h"
 
 namespace {
 constexpr uint32_t kGrey = tk::rgb(192, 192, 192);
@@ -97,6 +98,9 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     f.onLoad = [this] { Form_Load(); };
     f.onActivate = [this] { Form_Activate(); };
     f.onQueryUnload = [this](bool& cancel, int reason) { Form_QueryUnload(cancel, reason); };
+    sessionEnd = std::make_unique<SessionEnd>(*this);
+    f.onQueryEndSession = [this](uint32_t reasons) { return sessionEnd->query(reasons); };
+    f.onEndSession = [this](bool ending, uint32_t reasons) { sessionEnd->end(ending, reasons); };
     f.onUnload = [this] { tk.quit(); };
     f.onResize = [this] { Form_Resize(); };
     f.onMouseUp = [this](int, int, double, double) { Form_MouseUp(); };

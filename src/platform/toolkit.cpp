@@ -494,6 +494,12 @@ void Form::userMoveResize(double l, double t, double outerW, double outerH, doub
 
 bool Form::userClose() { return close(); }
 
+bool Form::userQueryEndSession(uint32_t reasons) { return onQueryEndSession ? onQueryEndSession(reasons) : true; }
+
+void Form::userEndSession(bool ending, uint32_t reasons) {
+    if (onEndSession) onEndSession(ending, reasons);
+}
+
 void Form::userMouseUp(int button, int shift, double x, double y) {
     if (onMouseUp) onMouseUp(button, shift, x, y);
 }
