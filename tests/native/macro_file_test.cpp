@@ -259,6 +259,34 @@ TEST_F(DocTest, ReaderAndWriterDifferWhereTheFormatSays) {
     EXPECT_EQ(app->steps.at(1), (MacroStep{u"ｷｰ入力", u"ＡＢＣ", u"ｺﾒﾝﾄ"}));
 }
 
+TEST_F(DocTest, LineBreaksInFieldsAreWrittenAsSpacesSoTheDocumentReadsBackWhole) {
+    app->Mstr_WindowTitle = u"報告\r\n一覧";
+    app->Mstr_StartKey = u"VK_F5\nTopMost=True";  // no key line may be smuggled in
+    app->txt_Kankaku->setText(u"1\r");
+    setRow(1, u"左ｸﾘｯｸ", u"1,\r\n1", u"前\n後");
+    setRow(2, u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"タイトル\r\n,Class", u"\r");
+    setRow(3, u"右ｸﾘｯｸ", u"3,3", u"last");
+    setRow(4, u"", u"", u"");
+    app->MS_WriteFile(u"C:\\work\\br.TVK", 1);
+    const Str t = text(u"C:\\work\\br.TVK");
+    EXPECT_EQ(linesOf(t).size(), 16u + 3u);
+    EXPECT_NE(instr(t, u"\r\nWindowTitle=報告 一覧\r\nStartHotKey=VK_F5 TopMost=True\r\n"), 0);
+    EXPECT_NE(instr(t, u"\r\nKankakuTime=1 \r\n"), 0);
+    EXPECT_NE(instr(t, u"\r\n\"左ｸﾘｯｸ\",\"1, 1\",\"前 後\"\r\n\"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ\",\"タイトル ,Class\",\" \"\r\n"), 0);
+
+    app->Mbln_TopMost = false;
+    app->MS_ReadFile(u"C:\\work\\br.TVK");
+    EXPECT_EQ(status(), u"読み込み完了！！！");
+    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    EXPECT_EQ(app->steps.at(1), (MacroStep{u"左ｸﾘｯｸ", u"1, 1", u"前 後"}));
+    EXPECT_EQ(app->steps.at(2), (MacroStep{u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"タイトル ,Class", u" "}));
+    EXPECT_EQ(app->steps.at(3), (MacroStep{u"右ｸﾘｯｸ", u"3,3", u"last"}));
+    EXPECT_EQ(app->Mstr_WindowTitle, u"報告 一覧");
+    EXPECT_FALSE(app->Mbln_TopMost);
+    // Written as they are, the model in memory is not changed by the save.
+    EXPECT_EQ(docfmt::singleLine(u"a\r\nb\n\rc"), u"a b  c");
+}
+
 TEST_F(DocTest, ReadingKeepsUnmentionedSettingsAndReplacesRows) {
     app->Mstr_WindowTitle = u"kept";
     app->txt_Kankaku->setText(u"7");
