@@ -406,6 +406,55 @@ TEST_F(DocTest, MissingFileReadsNothing) {
     EXPECT_TRUE(app->Mbln_EditFlg);
 }
 
+TEST_F(DocTest, FileThatCannotBeOpenedLeavesTheCurrentMacroAsItWas) {
+    put(u"C:\\work\\other.TVK", u"WindowTitle=other\r\n\"右ｸﾘｯｸ\",\"9,9\",\"\"\r\n");
+    setRow(1, u"左ｸﾘｯｸ", u"1,1", u"mine");
+    setRow(2, u"待機", u"3", u"");
+    app->MS_WriteFile(u"C:\\work\\mine.TVK", 1);
+    app->steps.at(2).ZahyoCmd = u"4";  // an unsaved change
+    app->Mbln_EditFlg = true;
+    ASSERT_EQ(app->Mlng_RowCount(), 3);
+    const std::vector<MacroStep> before{app->steps.at(1), app->steps.at(2), app->steps.at(3)};
+
+    auto unchanged = [&](const char* what) {
+        EXPECT_EQ(app->Mlng_RowCount(), 3) << what;
+        for (int32_t r = 1; r <= 3; ++r) EXPECT_EQ(app->steps.at(r), before[size_t(r - 1)]) << what << r;
+        EXPECT_EQ(app->Mstr_WindowTitle, u"") << what;
+        EXPECT_EQ(app->Mstr_FileName, u"C:\\work\\mine.TVK") << what;
+        EXPECT_TRUE(app->Mbln_EditFlg) << what;
+        EXPECT_EQ(app->form->text(), u"TOVIRAK - mine.TVK") << what;
+        EXPECT_EQ(app->form->mousePointer(), tk::MousePointer::Default) << what;
+    };
+    // Held open by another program: the error as before, nothing lost.
+    p.locked.insert(p.resolve(u"C:\\work\\other.TVK"));
+    app->MS_ReadFile(u"C:\\work\\other.TVK");
+    EXPECT_EQ(status(), u"0行目 " + err::describeNumber(err::PermissionDenied));
+    EXPECT_EQ(logLines().back(), u"26/12/07 09:00:00 0行目 " + err::describeNumber(err::PermissionDenied));
+    unchanged("locked");
+
+    // Unreadable (a read that fails).
+    p.locked.clear();
+    p.failures.push_back({headless::FileFailure::Read, p.callCounts[int(headless::FileFailure::Read)] + 1, err::DeviceIO});
+    app->MS_ReadFile(u"C:\\work\\other.TVK");
+    EXPECT_EQ(status(), u"0行目 " + err::describeNumber(err::DeviceIO));
+    unchanged("unreadable");
+
+    // Through the menu: the same.
+    p.locked.insert(p.resolve(u"C:\\work\\other.TVK"));
+    app->Mbln_EditFlg = false;
+    p.modalScripts.push_back([](tk::Form& f) {
+        for (tk::Control* c : f.controls())
+            if (c->name() == "txt_FileName") c->userTyped(u"other.TVK");
+        for (tk::Control* c : f.controls())
+            if (c->name() == "cmd_OK") static_cast<tk::Button*>(c)->press();
+    });
+    app->mnu_Open_Click();
+    EXPECT_EQ(status(), u"0行目 " + err::describeNumber(err::PermissionDenied));
+    EXPECT_EQ(app->Mstr_FileName, u"C:\\work\\mine.TVK");
+    EXPECT_EQ(app->steps.at(1).Comment, u"mine");
+    EXPECT_FALSE(app->Mbln_EditFlg);
+}
+
 TEST_F(DocTest, DefaultDocumentNameInAnyFolderLeavesNoFileName) {
     app->Mstr_FileName = u"C:\\work\\prev.TVK";
     app->MS_WriteFile(u"C:\\work\\TOVIRAK.TVK", 1);
