@@ -12,6 +12,15 @@ constexpr uint32_t kCyan = tk::rgb(128, 255, 255);
 tk::Font font(StrView name, double size, bool bold = false, bool italic = false) {
     return tk::Font{Str(name), size, bold, italic};
 }
+
+// The document path of the argument text. Explorer and shortcuts pass it
+// in double quotes ("%1"), which are no part of the name: one pair around
+// it is removed. Any other text is used as it is.
+Str documentPath(const Str& args) {
+    const Str t = trim(args);
+    if (t.size() >= 2 && t.front() == u'"' && t.back() == u'"') return t.substr(1, t.size() - 2);
+    return args;
+}
 }  // namespace
 
 frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(toolkit), os(services) {
@@ -244,7 +253,7 @@ void frm_TOVIRAK::Form_Load() {
             args = trim(replaceAll(ucase(args), u"/RUN", u""));
             Mbln_RunFlg = true;
         }
-        if (!args.empty()) MS_ReadFile(args);
+        if (!args.empty()) MS_ReadFile(documentPath(args));
         Mbln_ActiveFlg = false;
     });
 }
