@@ -191,7 +191,7 @@ TEST(EditorOnWindows, PointAndWindowCaptureOnTheRealScreen) {
     EXPECT_FALSE(e.app->Mbln_SetMode);
     EXPECT_EQ(e.app->steps.at(2).ZahyoCmd, Str(u"123,234"));
     EXPECT_EQ(tkt::nativeText(*e.app->txt_ZahyoCmd[2]), Str(u"123,234"));
-    EXPECT_FALSE(e.app->Mbln_EditFlg);
+    EXPECT_TRUE(e.app->Mbln_EditFlg);  // a new point is a change
 
     // Set moves the cursor to the row's point first.
     e.os.setCursorPos(10, 10);
