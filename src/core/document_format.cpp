@@ -6,6 +6,13 @@ namespace {
 constexpr StrView kSeparator = u"\",\"";
 
 bool equalsNoCase(StrView a, StrView b) { return a.size() == b.size() && lcase(a) == lcase(b); }
+
+// A field as one line holds it (see singleLine); copied as it is when it
+// has no break, which is nearly always.
+void appendField(Str& out, StrView field) {
+    if (field.find_first_of(u"\r\n") == StrView::npos) out += field;
+    else out += singleLine(field);
+}
 }  // namespace
 
 Str decode(std::string_view bytes) {
@@ -69,6 +76,21 @@ MacroStep cutStepLine(StrView line) {
     return s;
 }
 
+Str singleLine(StrView text) {
+    Str out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            out += u' ';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 bool readBool(StrView value) {
     if (equalsNoCase(value, u"True")) return true;
     if (equalsNoCase(value, u"False")) return false;
@@ -97,11 +119,11 @@ Str headerText(const Header& h) {
     line(u"Height", numberText(h.height));
     line(u"Left", numberText(h.left));
     line(u"Width", numberText(h.width));
-    line(u"KankakuTime", h.kankakuTime);
+    line(u"KankakuTime", singleLine(h.kankakuTime));
     line(u"KankakuTimeTani", h.kankakuTimeTani);
-    line(u"WindowTitle", h.windowTitle);
-    line(u"StartHotKey", h.startHotKey);
-    line(u"StopHotKey", h.stopHotKey);
+    line(u"WindowTitle", singleLine(h.windowTitle));
+    line(u"StartHotKey", singleLine(h.startHotKey));
+    line(u"StopHotKey", singleLine(h.stopHotKey));
     line(u"TimerHH", toStr((long long)h.timerHH));
     line(u"TimerMM", toStr((long long)h.timerMM));
     line(u"TimerEnabled", boolText(h.timerEnabled));
@@ -124,11 +146,11 @@ Str stepsText(const StepList& steps) {
         const MacroStep& s = steps.at(r);
         if (!s.blank()) {
             out += u'"';
-            out += s.Dousa;
+            appendField(out, s.Dousa);
             out += kSeparator;
-            out += s.ZahyoCmd;
+            appendField(out, s.ZahyoCmd);
             out += kSeparator;
-            out += s.Comment;
+            appendField(out, s.Comment);
             out += u'"';
         }
         out += u"\r\n";

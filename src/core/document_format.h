@@ -45,6 +45,11 @@ KeyLine splitKeyLine(StrView line);
 // are. RtError 5 when the line holds fewer than three fields.
 MacroStep cutStepLine(StrView line);
 
+// The text as one line of a document can hold it: every line break (CR LF,
+// a lone CR or a lone LF) becomes one space. Applied where text enters the
+// model and again when writing, since a break would end the line early.
+Str singleLine(StrView text);
+
 // "True"/"False" in any case, or a number (0 false, else true); anything
 // else, the empty text included, is RtError 13.
 bool readBool(StrView value);

@@ -3,6 +3,7 @@
 #include "core/frm_TOVIRAK.h"
 
 #include "core/app.h"
+#include "session/session_end.h"
 
 namespace {
 constexpr uint32_t kGrey = tk::rgb(192, 192, 192);
@@ -10,6 +11,15 @@ constexpr uint32_t kCyan = tk::rgb(128, 255, 255);
 
 tk::Font font(StrView name, double size, bool bold = false, bool italic = false) {
     return tk::Font{Str(name), size, bold, italic};
+}
+
+// The document path of the argument text. Explorer and shortcuts pass it
+// in double quotes ("%1"), which are no part of the name: one pair around
+// it is removed. Any other text is used as it is.
+Str documentPath(const Str& args) {
+    const Str t = trim(args);
+    if (t.size() >= 2 && t.front() == u'"' && t.back() == u'"') return t.substr(1, t.size() - 2);
+    return args;
 }
 }  // namespace
 
@@ -97,6 +107,9 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     f.onLoad = [this] { Form_Load(); };
     f.onActivate = [this] { Form_Activate(); };
     f.onQueryUnload = [this](bool& cancel, int reason) { Form_QueryUnload(cancel, reason); };
+    sessionEnd = std::make_unique<SessionEnd>(*this);
+    f.onQueryEndSession = [this](uint32_t reasons) { return sessionEnd->query(reasons); };
+    f.onEndSession = [this](bool ending, uint32_t reasons) { sessionEnd->end(ending, reasons); };
     f.onUnload = [this] { tk.quit(); };
     f.onResize = [this] { Form_Resize(); };
     f.onMouseUp = [this](int, int, double, double) { Form_MouseUp(); };
@@ -240,7 +253,7 @@ void frm_TOVIRAK::Form_Load() {
             args = trim(replaceAll(ucase(args), u"/RUN", u""));
             Mbln_RunFlg = true;
         }
-        if (!args.empty()) MS_ReadFile(args);
+        if (!args.empty()) MS_ReadFile(documentPath(args));
         Mbln_ActiveFlg = false;
     });
 }

@@ -16,6 +16,8 @@
 #include "platform/os.h"
 #include "platform/toolkit.h"
 
+class SessionEnd;
+
 // Shared variables of the standard module (hot-key code lists, the file
 // dialog's mode and result). Entry 0 of the key lists is never used.
 struct bas_TOVIRAK {
@@ -106,6 +108,8 @@ public:
             return false;
         }
     }
+    // Log-off and shutdown (session/session_end.cpp).
+    std::unique_ptr<SessionEnd> sessionEnd;
     // First-run notice texts.
     static Str noticeTitle();
     static Str noticeText();

@@ -59,14 +59,18 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
         scr_Detail->setValue(1);
         scr_Detail_Scroll();
     };
+    bool busy = false;
     try {
         if (!os.fileExists(path)) return;
-        started = true;
+        busy = true;
         form->setMousePointer(tk::MousePointer::Hourglass);
         MS_DispStatus(2, u"読み込み中！！！");
+        // The whole file before anything changes: one that cannot be read
+        // (locked, no access) leaves the current macro as it was.
+        const Str text = docfmt::decode(os.readFile(path));
+        started = true;
         resetSteps();
 
-        const Str text = docfmt::decode(os.readFile(path));
         const double tppX = tk.twipsPerPixelX(), tppY = tk.twipsPerPixelY();
         int32_t row = 0;
         size_t pos = 0;
@@ -161,7 +165,10 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
         MS_DispStatus(2, u"読み込み完了！！！");
     } catch (const std::exception&) {
         MS_DispStatus(9, toStr(lineNo) + u"行目 " + describeCurrentException());
-        if (!started) return;
+        if (!started) {
+            if (busy) form->setMousePointer(tk::MousePointer::Default);
+            return;
+        }
         // What was read stays, but it is neither that file nor the previous
         // document any more: no name, marked as changed, so that a later
         // save cannot silently put the mixture over either of them.

@@ -1,7 +1,9 @@
 // Point and window capture with the set buttons: the button arms a capture
 // and takes the mouse; the next button release anywhere completes it.
 #include <cmath>
+#include <optional>
 
+#include "core/document_format.h"
 #include "core/frm_TOVIRAK.h"
 #include "editor/guidance.h"
 
@@ -96,18 +98,27 @@ void frm_TOVIRAK::Form_MouseUp() {
     try {
         const os::Point pt = os.getCursorPos();
         const Str a = steps.at(Mlng_SetGyo).Dousa;
+        // What the capture writes into the step; nothing when it has nothing.
+        std::optional<Str> captured;
         if (!guidance::isNotCapturable(a)) {
             if (dousa::isWindowAction(a)) {
                 const os::WindowHandle w = os.windowFromPoint(pt);
                 const Str title = os.getWindowText(w);
-                if (!title.empty()) {
-                    steps.at(Mlng_SetGyo).ZahyoCmd = title + u"," + os.getClassName(w);
-                    scr_Detail_Scroll();
-                }
+                // A title may hold a line break, which a document line cannot.
+                if (!title.empty()) captured = docfmt::singleLine(title + u"," + os.getClassName(w));
             } else {
-                steps.at(Mlng_SetGyo).ZahyoCmd = toStr((long long)pt.x) + u"," + toStr((long long)pt.y);
-                scr_Detail_Scroll();
+                captured = toStr((long long)pt.x) + u"," + toStr((long long)pt.y);
             }
+        }
+        if (captured) {
+            Str& cmd = steps.at(Mlng_SetGyo).ZahyoCmd;
+            // A new value is an edit like typing it: the document must not
+            // close without asking and keep its old coordinates.
+            if (cmd != *captured) {
+                cmd = *captured;
+                Mbln_EditFlg = true;
+            }
+            scr_Detail_Scroll();
         }
     } catch (const std::exception&) {
         errorExit(u"Form_MouseUp");

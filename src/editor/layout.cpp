@@ -109,6 +109,8 @@ void frm_TOVIRAK::Form_Resize() {
         }
         Mlng_DispGyo = n;
         scr_Detail->setMax(std::max<int32_t>(1, Mlng_RowCount() - n + 1));
+        // A click in the trough turns one page of the grid.
+        scr_Detail->setLargeChange(n);
 
         const double scrW = scr_Detail->width();
         scr_Detail->move(W - scrW - 120, scr_Detail->top(), scrW, n * p);

@@ -2,6 +2,7 @@
 //
 // The row controls write straight into the model at step P + r - 1. While the
 // grid itself fills the controls (the lock flags), their events are ignored.
+#include "core/document_format.h"
 #include "core/frm_TOVIRAK.h"
 #include "editor/guidance.h"
 
@@ -40,11 +41,30 @@ void frm_TOVIRAK::cmb_Cmd_Click(int r) {
     });
 }
 
+namespace {
+// The box's text as the step stores it: a pasted line break becomes a space
+// (a document line cannot hold one), and the box shows what was stored.
+Str storedText(tk::TextBox& box, bool& lock) {
+    const Str& t = box.text();
+    if (t.find_first_of(u"\r\n") == Str::npos) return t;
+    const Str one = docfmt::singleLine(t);
+    lock = true;
+    try {
+        box.setText(one);
+    } catch (...) {
+        lock = false;
+        throw;
+    }
+    lock = false;
+    return one;
+}
+}  // namespace
+
 void frm_TOVIRAK::txt_ZahyoCmd_Change(int r) {
     if (Mbln_TxtLock) return;
     guarded(u"txt_ZahyoCmd_Change", [&] {
         const int32_t s = scr_Detail->value() + r - 1;
-        steps.at(s).ZahyoCmd = txt_ZahyoCmd.at(size_t(r))->text();
+        steps.at(s).ZahyoCmd = storedText(*txt_ZahyoCmd.at(size_t(r)), Mbln_TxtLock);
         if (s >= Mlng_RowCount()) MF_ArryAdd(1, true);
         Mbln_EditFlg = true;
     });
@@ -54,7 +74,7 @@ void frm_TOVIRAK::txt_Comment_Change(int r) {
     if (Mbln_TxtLock) return;
     guarded(u"txt_Comment_Change", [&] {
         const int32_t s = scr_Detail->value() + r - 1;
-        steps.at(s).Comment = txt_Comment.at(size_t(r))->text();
+        steps.at(s).Comment = storedText(*txt_Comment.at(size_t(r)), Mbln_TxtLock);
         if (s >= Mlng_RowCount()) MF_ArryAdd(1, true);
         Mbln_EditFlg = true;
     });

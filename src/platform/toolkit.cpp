@@ -258,6 +258,16 @@ void ScrollBar::userScroll(int32_t v, bool finished) {
     if (onChange) onChange();
 }
 
+void ScrollBar::userPage(bool down) {
+    // Towards max when the range runs upwards, towards min when it runs
+    // backwards (min above max).
+    const int64_t step = (min_ <= max_) == down ? int64_t(largeChange_) : -int64_t(largeChange_);
+    const int64_t lo = std::min(min_, max_), hi = std::max(min_, max_);
+    const int32_t v = int32_t(std::clamp<int64_t>(int64_t(value_) + step, lo, hi));
+    if (v == value_) return;  // at the end: nothing moves
+    userScroll(v, true);
+}
+
 void Line::setPoints(double ax1, double ay1, double ax2, double ay2) {
     if (ax1 == x1 && ay1 == y1 && ax2 == x2 && ay2 == y2) return;
     x1 = ax1;
@@ -483,6 +493,12 @@ void Form::userMoveResize(double l, double t, double outerW, double outerH, doub
 }
 
 bool Form::userClose() { return close(); }
+
+bool Form::userQueryEndSession(uint32_t reasons) { return onQueryEndSession ? onQueryEndSession(reasons) : true; }
+
+void Form::userEndSession(bool ending, uint32_t reasons) {
+    if (onEndSession) onEndSession(ending, reasons);
+}
 
 void Form::userMouseUp(int button, int shift, double x, double y) {
     if (onMouseUp) onMouseUp(button, shift, x, y);

@@ -50,6 +50,14 @@ constexpr int IdOK = 1, IdCancel = 2, IdAbort = 3, IdRetry = 4, IdIgnore = 5, Id
 enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
 enum class MousePointer { Default = 0, Hourglass = 11 };
 
+// Why the session is ending (the reason bits Windows passes with the
+// session-end messages).
+namespace session {
+constexpr uint32_t CloseApp = 0x00000001;  // an installer or restart needs the program closed
+constexpr uint32_t Critical = 0x40000000;  // forced: the answer is not waited for
+constexpr uint32_t Logoff = 0x80000000;
+}  // namespace session
+
 // Key codes used by the key events (virtual-key codes).
 namespace key {
 constexpr int Tab = 9, Return = 13, Escape = 27, Space = 32, F1 = 112, F5 = 116;
@@ -241,10 +249,16 @@ public:
     void setMin(int32_t v) { setRange(v, max_); }
     void setMax(int32_t v) { setRange(min_, v); }
     void setValue(int32_t v);  // RtError 380 outside [min, max]; Change when it moves
+    // How far a click in the trough moves (at least 1).
+    int32_t largeChange() const { return largeChange_; }
+    void setLargeChange(int32_t v) { largeChange_ = v < 1 ? 1 : v; }
     std::function<void()> onScroll;  // thumb dragged (live)
     void userScroll(int32_t v, bool finished);
+    // A click in the trough below (down) or above the thumb: one large
+    // change towards max or min, no further than the end.
+    void userPage(bool down);
 private:
-    int32_t min_ = 0, max_ = 32767, value_ = 0;
+    int32_t min_ = 0, max_ = 32767, value_ = 0, largeChange_ = 1;
 };
 
 class Line : public Control {
@@ -373,6 +387,13 @@ public:
     std::function<void(bool& cancel, int reason)> onQueryUnload;
     std::function<void()> onUnload;
     std::function<void(int button, int shift, double x, double y)> onMouseUp;
+    // The session is ending (log-off, shutdown, an installer). The query
+    // must answer at once, without asking anything: true lets the session
+    // end. A form without a handler lets it end.
+    std::function<bool(uint32_t reasons)> onQueryEndSession;
+    // After the query: ending true means the session ends now and the
+    // process may be ended at any time after the handler returns.
+    std::function<void(bool ending, uint32_t reasons)> onEndSession;
 
     // Entry points for backends and tests.
     void userActivate();
@@ -381,6 +402,8 @@ public:
     void userMoveResize(double left, double top, double outerW, double outerH, double clientW, double clientH);
     bool userClose();  // same as close()
     void userMouseUp(int button, int shift, double x, double y);
+    bool userQueryEndSession(uint32_t reasons);
+    void userEndSession(bool ending, uint32_t reasons);
     // A key as the window sees it first (key preview), then the control.
     // Returns true when the key was consumed.
     bool userKeyDown(int keyCode, int shift);
@@ -433,6 +456,13 @@ public:
     virtual void setCapture(Form& f) = 0;
     virtual void releaseCapture() = 0;
     virtual void doEvents() = 0;              // process pending messages
+    // Runs call from the message loop once the current message has been
+    // handled (and before later ones), like a posted message.
+    virtual void post(std::function<void()> call) = 0;
+    // Asks the system to hold a session end for the form, showing reason to
+    // the user; false when the system refused or does not support it.
+    virtual bool blockSessionEnd(Form& f, const Str& reason) = 0;
+    virtual void unblockSessionEnd(Form& f) = 0;
     // Height of one entry of a combo's list in pixels, and twips per pixel.
     virtual int comboItemHeight(ComboBox& c) = 0;
     virtual double twipsPerPixelX() = 0;

@@ -174,6 +174,12 @@ void frm_TOVIRAK::tim_Timer_Timer() {
         } else if (action == dousa::PlaySound) {
             MF_PlaySound(os, X);
         } else if (action == dousa::End) {
+            // The process ends without MS_Stop: release a button an earlier
+            // drag step still holds, as a stop would.
+            if (Mlng_MouseUpFlg != 0) {
+                os.mouseEvent(Mlng_MouseUpFlg, 0, 0, 0, 0);
+                Mlng_MouseUpFlg = 0;
+            }
             MS_WriteFile(u"TOVIRAK.TVK", 1);
             if (Mbln_PCPowerOff) MS_PCPowerOff();
             os.endProcess();

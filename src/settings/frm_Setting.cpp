@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "core/document_format.h"
 #include "core/frm_TOVIRAK.h"
 #include "settings/digits.h"
 
@@ -240,7 +241,8 @@ void frm_Setting::Form_MouseUp() {
         os::Point pt = owner_.os.getCursorPos();
         os::WindowHandle h = owner_.os.windowFromPoint(pt);
         Str title = h ? owner_.os.getWindowText(h) : Str();
-        if (!title.empty()) txt_WindowTitle->setText(title);
+        // A title may hold a line break, which a document line cannot.
+        if (!title.empty()) txt_WindowTitle->setText(docfmt::singleLine(title));
     } catch (const std::exception&) {
         report();
     }
@@ -276,7 +278,7 @@ void frm_Setting::cmd_Ok_Click() {
         const int16_t mm = cint(parsed->minutes);
         m.Mint_TimerHH = hh;
         m.Mint_TimerMM = mm;
-        m.Mstr_WindowTitle = txt_WindowTitle->text();
+        m.Mstr_WindowTitle = docfmt::singleLine(txt_WindowTitle->text());
         m.Mstr_StartKey = txt_StartHotKey->text();
         {
             KeyArrays keys;

@@ -43,7 +43,7 @@ TEST_F(CaptureTest, PointCaptureStartsFromTheRowsPointAndStoresTheClick) {
     releaseAt(300, 400);
     EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"300,400");
     EXPECT_EQ(command(2), u"300,400");
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_TRUE(app->Mbln_EditFlg);  // new coordinates are a change
     EXPECT_EQ(app->Mlng_RowCount(), 4);
     EXPECT_TRUE(traced("ReleaseCapture"));
     EXPECT_FALSE(app->Mbln_SetMode);
@@ -104,7 +104,49 @@ TEST_F(CaptureTest, WindowCaptureStoresTitleAndClassOfTheInnermostWindow) {
     releaseAt(50, 60);
     EXPECT_EQ(app->steps.at(3).ZahyoCmd, u"OK,Button");
     EXPECT_EQ(command(3), u"OK,Button");
+    EXPECT_TRUE(app->Mbln_EditFlg);
+}
+
+TEST_F(CaptureTest, ChangedCaptureIsAskedAboutAtCloseAndAnUnchangedOneIsNot) {
+    // A named, saved document: the capture changes a row as typing would,
+    // with the same title.
+    p.folders.insert(u"C:\\m");
+    row(2, u"左ｸﾘｯｸ", u"100,200");
+    app->MS_WriteFile(u"C:\\m\\朝.TVK", 1);
+    ASSERT_FALSE(app->Mbln_EditFlg);
+    const Str title = app->form->text();
+
+    // The same point again: nothing changed, nothing to ask.
+    app->cmd_Set[2]->press();
+    releaseAt(100, 200);
     EXPECT_FALSE(app->Mbln_EditFlg);
+    // The same window text again.
+    row(3, u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"OK,Button");
+    app->MS_WriteFile(u"C:\\m\\朝.TVK", 1);
+    p.pointWindow = p.addWindow(u"OK", u"Button");
+    app->cmd_Set[3]->press();
+    releaseAt(5, 5);
+    EXPECT_FALSE(app->Mbln_EditFlg);
+
+    app->cmd_Set[2]->press();
+    releaseAt(300, 400);
+    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->form->text(), title);
+    // Closing asks; Yes saves the new point into the document.
+    p.answers.push_back(tk::mb::IdYes);
+    EXPECT_TRUE(app->form->userClose());
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].text, u"変更されています。保存しますか？\r\n\r\nC:\\m\\朝.TVK");
+    EXPECT_NE(fileBytes(u"C:\\m\\朝.TVK").find(toCp932(u"\"左ｸﾘｯｸ\",\"300,400\"")), std::string::npos);
+}
+
+TEST_F(CaptureTest, LineBreakInACapturedTitleBecomesASpace) {
+    row(1, u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ", u"");
+    p.pointWindow = p.addWindow(u"二行の\r\nタイトル\n", u"Static");
+    app->cmd_Set[1]->press();
+    releaseAt(5, 5);
+    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"二行の タイトル ,Static");
+    EXPECT_EQ(command(1), u"二行の タイトル ,Static");
 }
 
 TEST_F(CaptureTest, WindowWithoutTitleLeavesTheCommandAndEndsTheCapture) {

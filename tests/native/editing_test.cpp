@@ -71,6 +71,23 @@ TEST_F(EditingTest, TypingStoresTheTextAndOnlyTheInputRowGrows) {
     EXPECT_EQ(app->scr_Detail->max(), 2);
 }
 
+TEST_F(EditingTest, PastedLineBreaksBecomeSpacesInTheStepAndTheBox) {
+    load(2);
+    app->txt_ZahyoCmd[1]->userFocus();
+    app->txt_ZahyoCmd[1]->userTyped(u"abc\r\ndef\rg\nh");
+    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"abc def g h");
+    EXPECT_EQ(command(1), u"abc def g h");
+    app->txt_Comment[2]->userFocus();
+    app->txt_Comment[2]->userTyped(u"\r\n二行目\r\n");
+    EXPECT_EQ(app->steps.at(2).Comment, u" 二行目 ");
+    EXPECT_EQ(comment(2), u" 二行目 ");
+    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->Mbln_TxtLock);
+    // Typing on after the paste stores the box's text as usual.
+    app->txt_Comment[2]->userTyped(u" 二行目 x");
+    EXPECT_EQ(app->steps.at(2).Comment, u" 二行目 x");
+}
+
 TEST_F(EditingTest, EditsInAScrolledGridReachTheirStep) {
     load(20);
     app->scr_Detail->setValue(11);

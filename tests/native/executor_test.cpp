@@ -529,6 +529,21 @@ TEST_F(ExecutorTest, EndStepSavesAndEndsWithOrWithoutPowerOff) {
     EXPECT_EQ(p.exitRequests, (std::vector<uint32_t>{12}));
 }
 
+TEST_F(ExecutorTest, EndStepReleasesAButtonAnEarlierDragHolds) {
+    rows({{u"右ﾄﾞﾗｯｸﾞ", u"10,20"}, {u"終了", u""}});
+    interval(u"1");
+    run();
+    p.advance(1000);
+    EXPECT_EQ(app->Mlng_MouseUpFlg, 16u);
+    events(true);
+    EXPECT_THROW(p.advance(1000), headless::ProcessEnded);
+    EXPECT_EQ(events(), (Lines{"mouse_event(16,0,0,0)"}));
+    EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
+    // Released before the end: the button is up when the save is written.
+    const std::string t = p.traceText();
+    EXPECT_LT(t.find("mouse_event(16,0,0,0)"), t.find("Replace(TOVIRAK.TVK.tmp~,TOVIRAK.TVK)"));
+}
+
 TEST_F(ExecutorTest, CurrentRowScrollsTheGridWhenItCan) {
     std::vector<std::pair<Str, Str>> many(12, {u"左ｸﾘｯｸ", u""});
     rows(many);

@@ -111,6 +111,31 @@ TEST_F(FrameTest, ArgumentTextWithoutSwitchesIsUsedUnchanged) {
     EXPECT_EQ(app->Mstr_FileName, u"c:\\docs\\lower.tvk");
 }
 
+TEST_F(FrameTest, OnePairOfQuotesAroundThePathIsRemoved) {
+    // As Explorer passes a double-clicked document ("%1").
+    put(kTvk, u"Ver=1.0\r\n");
+    put(u"C:\\My Macros\\朝.TVK", u"\"左ｸﾘｯｸ\",\"1,1\",\"\"\r\n");
+    start(u"\"C:\\My Macros\\朝.TVK\"");
+    EXPECT_EQ(app->Mstr_FileName, u"C:\\My Macros\\朝.TVK");
+    EXPECT_EQ(app->steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝.TVK");
+
+    // The switches still work before, after or around it.
+    restart(u"/RUN \"c:\\my macros\\朝.tvk\" /nomsg");
+    EXPECT_TRUE(app->Mbln_RunFlg);
+    EXPECT_EQ(app->Mstr_FileName, u"C:\\MY MACROS\\朝.TVK");
+    EXPECT_EQ(app->Mlng_RunRow, 1);
+    app->MS_Stop(false);
+    restart(u"  \"C:\\My Macros\\朝.TVK\"/NOMSG");
+    EXPECT_EQ(app->Mstr_FileName, u"C:\\MY MACROS\\朝.TVK");
+
+    // Only one pair, and only around the whole path.
+    restart(u"\"\"C:\\My Macros\\朝.TVK\"\"");
+    EXPECT_EQ(app->Mstr_FileName, u"");
+    restart(u"\"C:\\My Macros\\朝.TVK");
+    EXPECT_EQ(app->Mstr_FileName, u"");
+}
+
 TEST_F(FrameTest, FailureInFormLoadIsLoggedAndSkipsTheRest) {
     put(kTvk, u"Ver=1.0\r\nWindowTitle=from the default document\r\n");
     put(u"C:\\DOCS\\A.TVK", u"WindowTitle=from the command line\r\n");

@@ -55,6 +55,31 @@ TEST_F(GridTest, ScrollingShowsStepPPlusRowMinusOne) {
     EXPECT_FALSE(app->Mbln_EditFlg);
 }
 
+TEST_F(GridTest, AClickInTheTroughTurnsOnePageOfVisibleRows) {
+    size(6000, heightFor(4));
+    load(100000);
+    app->scr_Detail->userPage(true);
+    EXPECT_EQ(P(), 5);  // the step after the last one seen, not 10,001
+    EXPECT_EQ(no(1), u"5");
+    app->scr_Detail->userPage(true);
+    EXPECT_EQ(P(), 9);
+    app->scr_Detail->userPage(false);
+    EXPECT_EQ(P(), 5);
+    // The page follows the window's height.
+    size(6000, heightFor(7));
+    app->scr_Detail->userPage(true);
+    EXPECT_EQ(P(), 12);
+    // No further than the ends.
+    app->scr_Detail->userScroll(app->scr_Detail->max() - 2, true);
+    app->scr_Detail->userPage(true);
+    EXPECT_EQ(P(), app->scr_Detail->max());
+    EXPECT_EQ(no(7), u"100001");
+    app->scr_Detail->userScroll(3, true);
+    app->scr_Detail->userPage(false);
+    EXPECT_EQ(P(), 1);
+    EXPECT_FALSE(app->Mbln_EditFlg);
+}
+
 TEST_F(GridTest, InsertAtAScrolledRowAsksForTheStepAndShiftsTheRest) {
     size(6000, heightFor(4));
     load(20);

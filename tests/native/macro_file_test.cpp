@@ -259,6 +259,34 @@ TEST_F(DocTest, ReaderAndWriterDifferWhereTheFormatSays) {
     EXPECT_EQ(app->steps.at(1), (MacroStep{u"ｷｰ入力", u"ＡＢＣ", u"ｺﾒﾝﾄ"}));
 }
 
+TEST_F(DocTest, LineBreaksInFieldsAreWrittenAsSpacesSoTheDocumentReadsBackWhole) {
+    app->Mstr_WindowTitle = u"報告\r\n一覧";
+    app->Mstr_StartKey = u"VK_F5\nTopMost=True";  // no key line may be smuggled in
+    app->txt_Kankaku->setText(u"1\r");
+    setRow(1, u"左ｸﾘｯｸ", u"1,\r\n1", u"前\n後");
+    setRow(2, u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"タイトル\r\n,Class", u"\r");
+    setRow(3, u"右ｸﾘｯｸ", u"3,3", u"last");
+    setRow(4, u"", u"", u"");
+    app->MS_WriteFile(u"C:\\work\\br.TVK", 1);
+    const Str t = text(u"C:\\work\\br.TVK");
+    EXPECT_EQ(linesOf(t).size(), 16u + 3u);
+    EXPECT_NE(instr(t, u"\r\nWindowTitle=報告 一覧\r\nStartHotKey=VK_F5 TopMost=True\r\n"), 0);
+    EXPECT_NE(instr(t, u"\r\nKankakuTime=1 \r\n"), 0);
+    EXPECT_NE(instr(t, u"\r\n\"左ｸﾘｯｸ\",\"1, 1\",\"前 後\"\r\n\"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ\",\"タイトル ,Class\",\" \"\r\n"), 0);
+
+    app->Mbln_TopMost = false;
+    app->MS_ReadFile(u"C:\\work\\br.TVK");
+    EXPECT_EQ(status(), u"読み込み完了！！！");
+    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    EXPECT_EQ(app->steps.at(1), (MacroStep{u"左ｸﾘｯｸ", u"1, 1", u"前 後"}));
+    EXPECT_EQ(app->steps.at(2), (MacroStep{u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"タイトル ,Class", u" "}));
+    EXPECT_EQ(app->steps.at(3), (MacroStep{u"右ｸﾘｯｸ", u"3,3", u"last"}));
+    EXPECT_EQ(app->Mstr_WindowTitle, u"報告 一覧");
+    EXPECT_FALSE(app->Mbln_TopMost);
+    // Written as they are, the model in memory is not changed by the save.
+    EXPECT_EQ(docfmt::singleLine(u"a\r\nb\n\rc"), u"a b  c");
+}
+
 TEST_F(DocTest, ReadingKeepsUnmentionedSettingsAndReplacesRows) {
     app->Mstr_WindowTitle = u"kept";
     app->txt_Kankaku->setText(u"7");
@@ -376,6 +404,55 @@ TEST_F(DocTest, MissingFileReadsNothing) {
     EXPECT_EQ(p.toolkit.repaints, repaints);
     EXPECT_EQ(app->steps.at(1).Dousa, u"左ｸﾘｯｸ");
     EXPECT_TRUE(app->Mbln_EditFlg);
+}
+
+TEST_F(DocTest, FileThatCannotBeOpenedLeavesTheCurrentMacroAsItWas) {
+    put(u"C:\\work\\other.TVK", u"WindowTitle=other\r\n\"右ｸﾘｯｸ\",\"9,9\",\"\"\r\n");
+    setRow(1, u"左ｸﾘｯｸ", u"1,1", u"mine");
+    setRow(2, u"待機", u"3", u"");
+    app->MS_WriteFile(u"C:\\work\\mine.TVK", 1);
+    app->steps.at(2).ZahyoCmd = u"4";  // an unsaved change
+    app->Mbln_EditFlg = true;
+    ASSERT_EQ(app->Mlng_RowCount(), 3);
+    const std::vector<MacroStep> before{app->steps.at(1), app->steps.at(2), app->steps.at(3)};
+
+    auto unchanged = [&](const char* what) {
+        EXPECT_EQ(app->Mlng_RowCount(), 3) << what;
+        for (int32_t r = 1; r <= 3; ++r) EXPECT_EQ(app->steps.at(r), before[size_t(r - 1)]) << what << r;
+        EXPECT_EQ(app->Mstr_WindowTitle, u"") << what;
+        EXPECT_EQ(app->Mstr_FileName, u"C:\\work\\mine.TVK") << what;
+        EXPECT_TRUE(app->Mbln_EditFlg) << what;
+        EXPECT_EQ(app->form->text(), u"TOVIRAK - mine.TVK") << what;
+        EXPECT_EQ(app->form->mousePointer(), tk::MousePointer::Default) << what;
+    };
+    // Held open by another program: the error as before, nothing lost.
+    p.locked.insert(p.resolve(u"C:\\work\\other.TVK"));
+    app->MS_ReadFile(u"C:\\work\\other.TVK");
+    EXPECT_EQ(status(), u"0行目 " + err::describeNumber(err::PermissionDenied));
+    EXPECT_EQ(logLines().back(), u"26/12/07 09:00:00 0行目 " + err::describeNumber(err::PermissionDenied));
+    unchanged("locked");
+
+    // Unreadable (a read that fails).
+    p.locked.clear();
+    p.failures.push_back({headless::FileFailure::Read, p.callCounts[int(headless::FileFailure::Read)] + 1, err::DeviceIO});
+    app->MS_ReadFile(u"C:\\work\\other.TVK");
+    EXPECT_EQ(status(), u"0行目 " + err::describeNumber(err::DeviceIO));
+    unchanged("unreadable");
+
+    // Through the menu: the same.
+    p.locked.insert(p.resolve(u"C:\\work\\other.TVK"));
+    app->Mbln_EditFlg = false;
+    p.modalScripts.push_back([](tk::Form& f) {
+        for (tk::Control* c : f.controls())
+            if (c->name() == "txt_FileName") c->userTyped(u"other.TVK");
+        for (tk::Control* c : f.controls())
+            if (c->name() == "cmd_OK") static_cast<tk::Button*>(c)->press();
+    });
+    app->mnu_Open_Click();
+    EXPECT_EQ(status(), u"0行目 " + err::describeNumber(err::PermissionDenied));
+    EXPECT_EQ(app->Mstr_FileName, u"C:\\work\\mine.TVK");
+    EXPECT_EQ(app->steps.at(1).Comment, u"mine");
+    EXPECT_FALSE(app->Mbln_EditFlg);
 }
 
 TEST_F(DocTest, DefaultDocumentNameInAnyFolderLeavesNoFileName) {

@@ -366,6 +366,22 @@ TEST_F(SettingsTest, WindowPickTakesTheTitleUnderTheNextRelease) {
     });
 }
 
+TEST_F(SettingsTest, PickedOrPastedTitleWithALineBreakIsStoredOnOneLine) {
+    p.pointWindow = p.addWindow(u"報告\r\n一覧", u"Static");
+    open([&](tk::Form& f) {
+        c<tk::Button>(f, "cmd_Set").press();
+        f.userMouseUp(1, 0, 10, 10);
+        EXPECT_EQ(c(f, "txt_WindowTitle").text(), u"報告 一覧");
+        ok(f);
+    });
+    EXPECT_EQ(app->Mstr_WindowTitle, u"報告 一覧");
+    open([&](tk::Form& f) {
+        c(f, "txt_WindowTitle").userTyped(u"貼り付け\n");
+        ok(f);
+    });
+    EXPECT_EQ(app->Mstr_WindowTitle, u"貼り付け ");
+}
+
 TEST_F(SettingsTest, CornerButtonMovesTheFoundWindowWithoutActivatingIt) {
     const auto target = p.addWindow(u"Target - App", u"AppClass");
     p.window(target)->x = 300;

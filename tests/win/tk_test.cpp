@@ -405,9 +405,16 @@ TEST(TkScrollBar, ArrowsPagesAndWideRanges) {
     scroll(sb, 1);  // SB_LINEDOWN
     EXPECT_EQ(sb.value(), 1);
     EXPECT_EQ(changes, 1);
+    // A click in the trough moves by the large change, not by a share of
+    // the range.
+    sb.setLargeChange(25);
     scroll(sb, 3);  // SB_PAGEDOWN
-    EXPECT_TRUE(sb.value() > 1);
+    EXPECT_EQ(sb.value(), 26);
     EXPECT_EQ(nativeScrollPos(sb), sb.value());
+    scroll(sb, 2);  // SB_PAGEUP
+    EXPECT_EQ(sb.value(), 1);
+    scroll(sb, 2);  // no further than the top
+    EXPECT_EQ(sb.value(), 0);
     scroll(sb, 0);  // SB_LINEUP
     scroll(sb, 6);  // SB_TOP
     EXPECT_EQ(sb.value(), 0);

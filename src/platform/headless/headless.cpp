@@ -32,6 +32,7 @@ Platform::Platform() {
 
 void Platform::advance(int64_t ms) {
     const int64_t target = nowMs + ms;
+    runPosted();
     for (;;) {
         tk::Timer* next = nullptr;
         int64_t due = 0;
@@ -46,8 +47,18 @@ void Platform::advance(int64_t ms) {
         // one interval after this one.
         timers[next] = nowMs + next->interval();
         next->fire();
+        runPosted();
     }
     if (nowMs < target) nowMs = target;
+}
+
+void Platform::runPosted() {
+    // Only what waits now: a call that posts again runs at the next turn.
+    for (size_t n = posted.size(); n > 0 && !posted.empty(); --n) {
+        auto call = std::move(posted.front());
+        posted.pop_front();
+        call();
+    }
 }
 
 bool Platform::timerRunning(const std::string& name) const {
@@ -332,7 +343,22 @@ void Toolkit::releaseCapture() {
 }
 
 void Toolkit::doEvents() {
+    p_.runPosted();
     if (p_.onDoEvents) p_.onDoEvents();
+}
+
+void Toolkit::post(std::function<void()> call) { p_.posted.push_back(std::move(call)); }
+
+bool Toolkit::blockSessionEnd(tk::Form& f, const Str& reason) {
+    p_.log("ShutdownBlockReasonCreate(" + u8(reason) + ")");
+    if (!p_.blockSessionEndWorks) return false;
+    p_.sessionEndBlocks[nativeHandle(f)] = reason;
+    return true;
+}
+
+void Toolkit::unblockSessionEnd(tk::Form& f) {
+    p_.log("ShutdownBlockReasonDestroy");
+    p_.sessionEndBlocks.erase(nativeHandle(f));
 }
 
 // ---------------------------------------------------------------------------

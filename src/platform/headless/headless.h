@@ -74,6 +74,9 @@ public:
     void setCapture(tk::Form& f) override;
     void releaseCapture() override;
     void doEvents() override;
+    void post(std::function<void()> call) override;
+    bool blockSessionEnd(tk::Form& f, const Str& reason) override;
+    void unblockSessionEnd(tk::Form& f) override;
     int comboItemHeight(tk::ComboBox&) override { return 12; }
     double twipsPerPixelX() override { return 15; }
     double twipsPerPixelY() override { return 15; }
@@ -224,6 +227,14 @@ public:
     std::vector<std::string> modalsShown;
     // Called from doEvents (the nested message processing of long waits).
     std::function<void()> onDoEvents;
+    // Calls posted to the message loop; doEvents and advance run them, as a
+    // message loop would. runPosted runs those waiting now.
+    std::deque<std::function<void()>> posted;
+    void runPosted();
+    // Session-end blocks the program asked for: window -> reason shown.
+    // blockSessionEndWorks false answers like a system without the feature.
+    std::map<os::WindowHandle, Str> sessionEndBlocks;
+    bool blockSessionEndWorks = true;
     int beeps = 0;
 
     // --- processes --------------------------------------------------------------------

@@ -69,6 +69,18 @@ bool setControlText(os::WindowHandle h, const Str& text) {
 
 void postClose(os::WindowHandle h) { PostMessageW(toHwnd(h), WM_CLOSE, 0, 0); }
 
+long querySessionEnd(os::WindowHandle h, uint32_t reasons, uint32_t ms) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(toHwnd(h), WM_QUERYENDSESSION, 0, LPARAM(reasons), SMTO_NORMAL, ms, &answer)) return -1;
+    return long(answer);
+}
+
+void endSession(os::WindowHandle h, bool ending, uint32_t reasons, uint32_t ms) {
+    DWORD_PTR ignored = 0;
+    // The program may end inside the handler: then no answer comes back.
+    SendMessageTimeoutW(toHwnd(h), WM_ENDSESSION, WPARAM(ending), LPARAM(reasons), SMTO_NORMAL, ms, &ignored);
+}
+
 bool terminateProcess(uint32_t pid) {
     Handle p(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
     if (!p.valid()) return false;

@@ -29,6 +29,11 @@ Str controlText(os::WindowHandle h);
 bool setControlText(os::WindowHandle h, const Str& text);
 // WM_CLOSE without waiting.
 void postClose(os::WindowHandle h);
+// The session-end messages as Windows sends them (reasons: the ENDSESSION_*
+// bits). The query gives the window's answer, -1 when it gave none within
+// ms; the end waits at most ms.
+long querySessionEnd(os::WindowHandle h, uint32_t reasons, uint32_t ms);
+void endSession(os::WindowHandle h, bool ending, uint32_t reasons, uint32_t ms);
 bool terminateProcess(uint32_t pid);
 
 // Dispatches this thread's messages for about ms milliseconds.

@@ -52,6 +52,12 @@ LRESULT handle(FormNative& fn, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         // The core decides (QueryUnload may refuse) and hides the window.
         f.userClose();
         return 0;
+    case WM_QUERYENDSESSION:
+        // lParam carries the ENDSESSION_* reason bits.
+        return f.userQueryEndSession(uint32_t(lp)) ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        f.userEndSession(wp != FALSE, uint32_t(lp));
+        return 0;
     case WM_ACTIVATE:
         if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp)) {
             // Activate belongs to switching between the program's forms,

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -231,6 +232,9 @@ public:
     void setCapture(tk::Form& f) override;
     void releaseCapture() override;
     void doEvents() override;
+    void post(std::function<void()> call) override;
+    bool blockSessionEnd(tk::Form& f, const Str& reason) override;
+    void unblockSessionEnd(tk::Form& f) override;
     int comboItemHeight(tk::ComboBox& c) override;
     double twipsPerPixelX() override { return tpp(); }
     double twipsPerPixelY() override { return tpp(); }
@@ -256,6 +260,11 @@ public:
     // Keyboard handling shared by every loop; true when the message is used up.
     bool preprocess(MSG& m);
     void dispatch(MSG& m);
+
+    // Posted calls wait here; a message to postWindow runs the first one.
+    void runOnePosted();
+    std::deque<std::function<void()>> posted;
+    HWND postWindow = nullptr;  // message-only, made at the first post
 
 private:
     void moveFocus(tk::Form& f, bool forward);

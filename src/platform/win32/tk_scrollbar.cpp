@@ -20,9 +20,6 @@ struct ScrollNative final : CtlNative {
         offset = std::clamp<int64_t>(offset, 0, span());
         return int32_t(bar().min() <= bar().max() ? bar().min() + offset : bar().min() - offset);
     }
-    // The contract has no LargeChange: a page is a tenth of the range.
-    int64_t page() { return std::max<int64_t>(1, span() / 10); }
-
     void create(HWND parent) override {
         createWindow(parent, L"SCROLLBAR", SBS_VERT | WS_TABSTOP);
         applyRange();
@@ -62,8 +59,12 @@ struct ScrollNative final : CtlNative {
         switch (code) {
         case SB_LINEUP: at -= 1; break;
         case SB_LINEDOWN: at += 1; break;
-        case SB_PAGEUP: at -= page(); break;
-        case SB_PAGEDOWN: at += page(); break;
+        case SB_PAGEUP:
+        case SB_PAGEDOWN:
+            // A click in the trough: one large change, as the toolkit defines it.
+            bar().userPage(code == SB_PAGEDOWN);
+            if (hwnd) applyValue();
+            return;
         case SB_TOP: at = 0; break;
         case SB_BOTTOM: at = span(); break;
         case SB_THUMBTRACK:

@@ -57,7 +57,9 @@ Toolkit::Toolkit(HINSTANCE inst) : instance(inst) {
     registerFormClass(instance);
 }
 
-Toolkit::~Toolkit() = default;
+Toolkit::~Toolkit() {
+    if (postWindow) DestroyWindow(postWindow);
+}
 
 int Toolkit::px(double twips) const { return int(std::lround(twips / tpp())); }
 
