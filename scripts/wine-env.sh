@@ -14,6 +14,10 @@ export WINEDEBUG=-all
 # Keep Wine from offering to install Mono and Gecko on first boot.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# Wine takes its language and code page from the locale. One fixed locale
+# keeps Notepad's title ("Untitled - Notepad", which the samples wait for),
+# the system's own texts and file names (UTF-8) the same on every machine.
+export LC_ALL=C.UTF-8
 # The "wine" launcher picks the 64-bit loader for 64-bit programs.
 WINE="${WINE:-wine}"
 WINESERVER="${WINESERVER:-wineserver}"
