@@ -168,7 +168,7 @@ TEST(EndToEndPlayback, CountLimitedRunStopsByItselfAfterItsPasses) {
     EXPECT_EQ(prog.process->wait(15000), 0L);
 }
 
-// A fast counted run: ten rows typing the digits at 0.002 s, 100 passes,
+// A fast counted run: ten rows typing the digits at 0.002 s, 50 passes,
 // into a typing target of the test's own that the document names as its
 // target window, so the run begins with it in front. Every character
 // arrives, in order, and none after the run has stopped. How fast they came
@@ -178,7 +178,7 @@ TEST(EndToEndPlayback, FastCountedRunTypesEveryCharacterInOrderAndNoneAfterItsSt
     auto os = win32::makeServices(1, 0);
     probe::TypingTarget target(u"TOVIRAK typing target");
     ASSERT_TRUE(target.handle() != 0);
-    const int passes = 100;
+    const int passes = 50;
     Settings s;
     s.interval = u"0.002";
     s.windowTitle = u"TOVIRAK typing target";
