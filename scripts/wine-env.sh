@@ -14,27 +14,54 @@ export WINEDEBUG=-all
 # Keep Wine from offering to install Mono and Gecko on first boot.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# Wine takes its language and code page from the locale. One fixed locale
+# keeps Notepad's title ("Untitled - Notepad", which the samples wait for),
+# the system's own texts and file names (UTF-8) the same on every machine.
+export LC_ALL=C.UTF-8
 # The "wine" launcher picks the 64-bit loader for 64-bit programs.
 WINE="${WINE:-wine}"
 WINESERVER="${WINESERVER:-wineserver}"
 
-# Japanese UI fonts the program and Windows dialogs ask for, mapped to the
-# CJK font installed on the host (fontconfig family name).
-_wine_cjk_family() {
+# The Japanese faces the program and Windows' own dialogs ask for, mapped to
+# host fonts that hold both Japanese and Latin letters and are made to the
+# Windows faces' measures: a character cell one em high with every glyph,
+# the underscore too, inside it. The boxes of the layout were made for such
+# cells. The fixed-pitch names go to Ume Gothic / Mincho, the proportional
+# ones (and the dialog font, so title bars and message boxes stay
+# proportional) to Ume P Gothic / P Mincho. (IPA and BIZ UD faces lose the
+# underscore at these sizes: too thin, or below the cell.) Without the Ume
+# fonts everything goes to the CJK font there is.
+_wine_family() {  # wanted fontconfig family, else the fallback
+    if fc-list : family 2>/dev/null | tr ',' '\n' | grep -qx "$1"; then
+        printf '%s' "$1"
+        return
+    fi
     local fam
     fam=$(fc-list :lang=ja family 2>/dev/null | tr ',' '\n' | grep -x 'Noto Sans CJK JP' | head -n1)
     [ -n "$fam" ] || fam=$(fc-list :lang=ja family 2>/dev/null | head -n1 | cut -d, -f1)
     printf '%s' "${fam:-Noto Sans CJK JP}"
 }
 
+_wine_font_map() {  # lines "Windows face<TAB>host family"
+    local gothic pgothic mincho pmincho n
+    gothic=$(_wine_family "Ume Gothic")
+    pgothic=$(_wine_family "Ume P Gothic")
+    mincho=$(_wine_family "Ume Mincho")
+    pmincho=$(_wine_family "Ume P Mincho")
+    for n in "ＭＳ ゴシック" "MS Gothic"; do printf '%s\t%s\n' "$n" "$gothic"; done
+    for n in "ＭＳ Ｐゴシック" "MS PGothic" "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2"; do printf '%s\t%s\n' "$n" "$pgothic"; done
+    for n in "ＭＳ 明朝" "MS Mincho"; do printf '%s\t%s\n' "$n" "$mincho"; done
+    for n in "ＭＳ Ｐ明朝" "MS PMincho"; do printf '%s\t%s\n' "$n" "$pmincho"; done
+}
+
 _wine_settings_reg() {
-    local fam="$1" names n
-    names=("ＭＳ ゴシック" "ＭＳ Ｐゴシック" "ＭＳ 明朝" "ＭＳ Ｐ明朝" "MS Gothic" "MS PGothic" "MS Mincho" "MS PMincho" "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2")
+    local map
+    map=$(_wine_font_map)
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
-    for n in "${names[@]}"; do printf '"%s"="%s"\r\n' "$n" "$fam"; done
+    printf '%s\n' "$map" | while IFS=$'\t' read -r n fam; do printf '"%s"="%s"\r\n' "$n" "$fam"; done
     printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
-    for n in "${names[@]}"; do printf '"%s"="%s"\r\n' "$n" "$fam"; done
+    printf '%s\n' "$map" | while IFS=$'\t' read -r n fam; do printf '"%s"="%s"\r\n' "$n" "$fam"; done
     # No crash debugger: a crashing test program ends at once instead of
     # leaving winedbg behind, holding the output pipe open.
     printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n'
@@ -46,10 +73,15 @@ _wine_settings_reg() {
 }
 
 # Create the prefix once (about ten seconds) and install our settings. The
-# marker names the settings' revision so an older prefix gets them too.
+# settings depend on the fonts installed, so they are installed again
+# whenever they come out different from the ones the prefix has.
 wine_boot() {
-    local marker="$WINEPREFIX/.tovirak-settings-3"
-    [ -f "$marker" ] && return 0
+    local reg="$WINEPREFIX/tovirak-settings.reg" marker="$WINEPREFIX/.tovirak-settings"
+    local settings
+    settings=$(_wine_settings_reg)
+    if [ -f "$marker" ] && [ "$(cat "$marker")" = "$settings" ]; then
+        return 0
+    fi
     mkdir -p "$WINEPREFIX"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "wine-env: creating Wine prefix $WINEPREFIX" >&2
@@ -60,12 +92,11 @@ wine_boot() {
         echo "wine-env: wineboot failed to create $WINEPREFIX" >&2
         return 1
     fi
-    local reg="$WINEPREFIX/tovirak-settings.reg"
     # regedit reads UTF-16 files with a byte-order mark; the names are Japanese.
-    { printf '\xff\xfe'; _wine_settings_reg "$(_wine_cjk_family)" | iconv -f UTF-8 -t UTF-16LE; } >"$reg"
+    { printf '\xff\xfe'; printf '%s\n' "$settings" | iconv -f UTF-8 -t UTF-16LE; } >"$reg"
     "$WINE" regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1
     "$WINESERVER" -w
-    touch "$marker"
+    printf '%s' "$settings" >"$marker"
 }
 
 # Z: maps the Unix root in every Wine prefix.

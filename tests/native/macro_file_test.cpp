@@ -474,7 +474,7 @@ TEST_F(DocTest, DefaultDocumentNameInAnyFolderLeavesNoFileName) {
 TEST_F(DocTest, TitleFollowsTheDocument) {
     app->Mstr_FileName = u"C:\\macro\\x.TVK";
     app->MS_SetWindowTitle();
-    if (app->form->text() != u"TOVIRAK - x.TVK") GTEST_SKIP() << "window title not built yet";
+    EXPECT_EQ(app->form->text(), u"TOVIRAK - x.TVK");
     app->MS_WriteFile(u"C:\\work\\朝の巡回.TVK", 1);
     EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝の巡回.TVK");
     app->MS_ReadFile(u"C:\\work\\朝の巡回.TVK");

@@ -1,6 +1,7 @@
 // Menus: the tree and its window-wide shortcuts, the settings launch with the
 // hot-key watch paused, help and version.
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "editor_fixture.h"
@@ -27,6 +28,80 @@ TEST_F(MenusTest, TreeCaptionsAndShortcuts) {
     EXPECT_EQ(app->mnu_Go->shortcut(), (tk::Shortcut{tk::key::F5, 0}));
     EXPECT_EQ(app->mnu_Help->shortcut(), (tk::Shortcut{tk::key::F1, 0}));
     EXPECT_EQ(app->mnu_Ver->shortcut(), (tk::Shortcut{}));
+}
+
+// Each shortcut does its own command, entered the way a real key enters
+// (the window-wide shortcut handling that runs before the focused control).
+TEST_F(MenusTest, EveryShortcutDoesItsOwnCommand) {
+    load(3);
+    app->Mbln_EditFlg = false;
+    app->txt_ZahyoCmd[2]->userFocus();
+
+    p.answers = {tk::mb::IdNo, tk::mb::IdNo};
+    EXPECT_TRUE(ctrl('I'));
+    ASSERT_FALSE(p.shown.empty());
+    EXPECT_EQ(p.shown.back().text, u"2行目を挿入します。");
+    EXPECT_TRUE(ctrl('D'));
+    EXPECT_EQ(p.shown.back().text, u"2行目を削除します。");
+
+    // F5 starts a run; a click on the start button stops it again.
+    const size_t asked = p.shown.size();
+    EXPECT_TRUE(app->form->userShortcut(tk::key::F5, 0));
+    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(p.shown.size(), asked);
+    app->cmd_Kaisi->press();
+    EXPECT_EQ(app->Mlng_RunRow, 0);
+
+    EXPECT_TRUE(ctrl('E'));
+    EXPECT_EQ(p.modalsShown, (std::vector<std::string>{"frm_Setting"}));
+    EXPECT_TRUE(ctrl('O'));
+    EXPECT_EQ(p.modalsShown.back(), "frm_FileSelect");
+    EXPECT_EQ(app->bas.Gint_FileSelectMode, 1);
+    EXPECT_TRUE(ctrl('A'));
+    EXPECT_EQ(p.modalsShown.size(), 3u);
+    EXPECT_EQ(app->bas.Gint_FileSelectMode, 2);
+
+    // Ctrl+S writes the named document without a dialog.
+    app->Mstr_FileName = u"C:\\work\\s.TVK";
+    EXPECT_TRUE(ctrl('S'));
+    EXPECT_NE(p.file(u"C:\\work\\s.TVK"), nullptr);
+    EXPECT_EQ(p.modalsShown.size(), 3u);
+
+    p.putFile(kHelp, "help");
+    EXPECT_TRUE(app->form->userShortcut(tk::key::F1, 0));
+    EXPECT_EQ(p.started, std::vector<Str>{u"Notepad.exe " + kHelp});
+
+    // Ctrl+N empties the document.
+    EXPECT_TRUE(ctrl('N'));
+    EXPECT_EQ(app->Mlng_RowCount(), 1);
+    EXPECT_EQ(app->steps.at(1).Dousa, u"");
+    EXPECT_EQ(app->Mstr_FileName, u"");
+
+    EXPECT_TRUE(ctrl('Q'));
+    EXPECT_FALSE(app->form->isShown());
+    EXPECT_TRUE(p.toolkit.quitRequested);
+}
+
+// Every menu and every item can be reached by an access key of its own.
+TEST_F(MenusTest, AccessKeysAreUniqueWithinEachMenu) {
+    auto key = [](const Str& caption) {
+        size_t at = caption.find(u'&');
+        return at == Str::npos || at + 1 >= caption.size() ? char16_t(0) : caption[at + 1];
+    };
+    std::set<char16_t> bar;
+    for (auto& menu : app->form->menus()) {
+        const char16_t k = key(menu->caption());
+        EXPECT_NE(k, 0) << toUtf8(menu->caption());
+        EXPECT_TRUE(bar.insert(k).second) << toUtf8(menu->caption());
+        std::set<char16_t> items;
+        for (auto& item : menu->children()) {
+            if (item->separator()) continue;
+            const char16_t ik = key(item->caption());
+            EXPECT_NE(ik, 0) << toUtf8(item->caption());
+            EXPECT_TRUE(items.insert(ik).second) << toUtf8(item->caption());
+        }
+    }
+    EXPECT_EQ(bar, (std::set<char16_t>{u'F', u'T'}));
 }
 
 TEST_F(MenusTest, ShortcutsWorkInsideTextBoxesAndStopDuringARun) {

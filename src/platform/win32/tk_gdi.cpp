@@ -12,9 +12,14 @@ static bool hasNonAscii(const Str& s) {
 }
 
 HFONT GdiCache::font(const tk::Font& f, int dpi) {
-    // Character height in pixels from points at the screen's real DPI.
-    int height = -int(std::lround(f.size * dpi / 72.0));
-    if (height == 0) height = -1;
+    // The point size becomes the height of the character cell, not of the
+    // em: the Japanese faces the program names have no internal leading, so
+    // on Windows the two are the same, and the boxes of the layout were made
+    // to hold one such cell. A stand-in face with a taller ascent and descent
+    // (the fonts that replace them elsewhere) is scaled down to the same cell
+    // instead of spilling out of its box.
+    int height = int(std::lround(f.size * dpi / 72.0));
+    if (height == 0) height = 1;
     FontKey key{f.name, height, f.bold, f.italic};
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.get();

@@ -185,6 +185,62 @@ void controlPixels(const tk::Control& c, int& w, int& h) {
     h = r.bottom - r.top;
 }
 
+TextLine textLine(const tk::Control& c, const Str& sample) {
+    TextLine t;
+    HWND h = hwndOf(c);
+    RECT client{};
+    GetClientRect(h, &client);
+    t.bandTop = 0;
+    t.bandBottom = t.boxHeight = client.bottom;
+    if (c.kind() == tk::Kind::TextBox) {
+        RECT fr{};
+        SendMessageW(h, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&fr));
+        t.bandTop = fr.top;
+        t.bandBottom = fr.bottom;
+    } else if (c.kind() == tk::Kind::ComboBox) {
+        COMBOBOXINFO ci{};
+        ci.cbSize = sizeof ci;
+        if (GetComboBoxInfo(h, &ci)) {
+            t.bandTop = ci.rcItem.top;
+            t.bandBottom = ci.rcItem.bottom;
+            t.boxHeight = ci.rcItem.bottom + ci.rcItem.top;  // the field with an equal frame below
+        }
+    }
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0));
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ oldFont = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    t.cellHeight = tm.tmHeight;
+    // The sample drawn black on white with a cell's room above and below.
+    SIZE ext{};
+    GetTextExtentPoint32W(dc, wz(sample), int(sample.size()), &ext);
+    const int w = ext.cx + 2 * tm.tmHeight + 8, hgt = 3 * tm.tmHeight;
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, hgt);
+    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    RECT all{0, 0, w, hgt};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    TextOutW(dc, tm.tmHeight, tm.tmHeight, wz(sample), int(sample.size()));
+    bool inked = false;
+    for (int y = 0; y < hgt; ++y)
+        for (int x = 0; x < w; ++x)
+            if (GetPixel(dc, x, y) != RGB(255, 255, 255)) {
+                if (!inked) t.inkTop = y - tm.tmHeight;
+                inked = true;
+                t.inkBottom = y - tm.tmHeight;
+                break;
+            }
+    SelectObject(dc, oldBmp);
+    DeleteObject(bmp);
+    SelectObject(dc, oldFont);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return t;
+}
+
 void dpiChanged(tk::Form& f, int dpi) {
     HWND h = hwndOf(f);
     RECT r;

@@ -60,6 +60,21 @@ void closeBox(tk::Form& f);
 // Selected text range of an edit.
 void selection(const tk::Control& c, int& start, int& end);
 
+// How a text box, a combo box or a label holds its line of text, in the
+// control's client pixels: the band the line is drawn and clipped in (an
+// edit's formatting rectangle inside its border and margins, a combo's
+// selection field, a label's client area), the height of the box (a combo:
+// its closed box), the character cell of the control's font (tmHeight),
+// and the rows that sample text drawn in that font inks, counted from the
+// cell's top (both -1 when nothing is drawn).
+struct TextLine {
+    int bandTop = 0, bandBottom = 0;
+    int boxHeight = 0;
+    int cellHeight = 0;
+    int inkTop = -1, inkBottom = -1;
+};
+TextLine textLine(const tk::Control& c, const Str& sample);
+
 // A mouse button released over the form's client area at (x, y) pixels
 // (button 1 left, 2 right, 4 middle).
 void mouseUp(tk::Form& f, int button, int x, int y);

@@ -1,0 +1,89 @@
+// The sample macros of samples/, played once each by TOVIRAK.exe with
+// "/RUN", as README.md shows, against Wine's Notepad: what each leaves in
+// Notepad, and that each ends its run by itself. Every file of the folder
+// has its test here.
+#include "harness.h"
+#include "notepad.h"
+#include "program.h"
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+#include "platform/win32/os_probe.h"
+#include "platform/win32/win32_platform.h"
+
+namespace {
+namespace probe = win32::probe;
+
+template <class F>
+bool waitFor(F&& pred, uint32_t ms) {
+    for (uint32_t waited = 0; waited <= ms; waited += 50) {
+        if (pred()) return true;
+        probe::pump(50);
+    }
+    return pred();
+}
+
+Str samplePath(os::Services& os, const Str& name) { return os.programFolder() + u"\\samples\\" + name; }
+
+// Plays the sample and waits until its run has begun and ended again.
+bool playOnce(wt::Program& prog, const Str& sample) {
+    prog.start(u"/RUN /NOMSG " + samplePath(prog.os, sample));
+    if (!waitFor([&] { return startsWith(prog.status(), u"実行中"); }, 20000)) {
+        wt::note("the run did not begin; status: " + wt::utf8(prog.status()) + ", windows: " + prog.windows());
+        return false;
+    }
+    if (!waitFor([&] { return prog.status() == u"待機中"; }, 40000)) {
+        wt::note("the run did not end; status: " + wt::utf8(prog.status()));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(Samples, EverySampleIsPlayedByATestHere) {
+    auto os = win32::makeServices(1, 0);
+    std::set<Str> names;
+    for (const os::DirEntry& e : os->listFolder(os->programFolder() + u"\\samples"))
+        if (!e.isDir) names.insert(e.name);
+    EXPECT_EQ(names.size(), size_t(2));
+    EXPECT_TRUE(names.count(u"hello.TVK") == 1);
+    EXPECT_TRUE(names.count(u"repeat.TVK") == 1);
+}
+
+// Starts Notepad, waits for it, brings it to the front, types Japanese text
+// and key lists, and stops after one pass.
+TEST(Samples, HelloStartsNotepadAndTypesItsGreetingOnce) {
+    auto os = win32::makeServices(1, 0);
+    std::vector<os::WindowHandle> before = wt::topLevelWindows(*os);
+    const std::set<os::WindowHandle> old(before.begin(), before.end());
+    wt::Program prog(*os, u"tvk_sample_");
+    const bool played = playOnce(prog, u"hello.TVK");
+    EXPECT_TRUE(played);
+    os::WindowHandle pad = 0;
+    for (os::WindowHandle h : wt::topLevelWindows(*os))
+        if (!old.count(h) && os->getClassName(h) == u"Notepad") pad = h;
+    ASSERT_TRUE(pad != 0);
+    wt::note("Notepad: " + wt::utf8(os->getWindowText(pad)));
+    const os::WindowHandle edit = probe::findChild(pad, u"Edit");
+    probe::pump(300);
+    EXPECT_EQ(probe::controlText(edit), Str(u"【サンプル】こんにちは、TOVIRAKです。\r\n\r\n1回だけ再生して止まりました。"));
+    probe::terminateProcess(probe::processIdOf(pad));
+    EXPECT_EQ(prog.closeAndWait(prog.mainWindow()), 0L);
+}
+
+// Names Notepad as the document's target window (no run begins without it,
+// and the run stops when it goes), brings it to the front in every pass and
+// stops after two passes.
+TEST(Samples, RepeatTypesItsLineTwiceIntoTheTargetWindow) {
+    auto os = win32::makeServices(1, 0);
+    wt::Notepad np(*os);
+    ASSERT_TRUE(np.window != 0 && np.edit != 0);
+    wt::Program prog(*os, u"tvk_sample_");
+    EXPECT_TRUE(playOnce(prog, u"repeat.TVK"));
+    probe::pump(300);
+    EXPECT_EQ(np.text(), Str(u"2回くり返します。\r\n2回くり返します。\r\n"));
+    EXPECT_EQ(prog.closeAndWait(prog.mainWindow()), 0L);
+}
