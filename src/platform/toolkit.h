@@ -457,7 +457,9 @@ public:
     virtual void releaseCapture() = 0;
     virtual void doEvents() = 0;              // process pending messages
     // Runs call from the message loop once the current message has been
-    // handled (and before later ones), like a posted message.
+    // handled (and before later ones), like a posted message. Safe to call
+    // from any thread (the input hooks' thread hands events over this way);
+    // the call itself always runs on the user-interface thread.
     virtual void post(std::function<void()> call) = 0;
     // Asks the system to hold a session end for the form, showing reason to
     // the user; false when the system refused or does not support it.

@@ -261,10 +261,14 @@ public:
     bool preprocess(MSG& m);
     void dispatch(MSG& m);
 
-    // Posted calls wait here; a message to postWindow runs the first one.
-    void runOnePosted();
+    // Posted calls wait here; a message to postWindow runs those waiting.
+    // The window belongs to the user-interface thread (made with the
+    // toolkit), so calls posted from other threads still run there.
+    void createPostWindow();
+    void runPosted();
+    SRWLOCK postedLock = SRWLOCK_INIT;  // the win32-threads runtime has no std::mutex
     std::deque<std::function<void()>> posted;
-    HWND postWindow = nullptr;  // message-only, made at the first post
+    HWND postWindow = nullptr;
 
 private:
     void moveFocus(tk::Form& f, bool forward);

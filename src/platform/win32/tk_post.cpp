@@ -12,40 +12,56 @@ constexpr UINT kRunPosted = WM_APP + 1;
 
 LRESULT CALLBACK postProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kRunPosted) {
-        if (auto* tk = reinterpret_cast<Toolkit*>(GetWindowLongPtrW(h, GWLP_USERDATA))) tk->runOnePosted();
+        if (auto* tk = reinterpret_cast<Toolkit*>(GetWindowLongPtrW(h, GWLP_USERDATA))) tk->runPosted();
         return 0;
     }
     return DefWindowProcW(h, msg, wp, lp);
 }
 }  // namespace
 
-void Toolkit::post(std::function<void()> call) {
-    if (!postWindow) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = postProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = kPostClass;
-        RegisterClassExW(&wc);  // fails harmlessly when already registered
-        postWindow = CreateWindowExW(0, kPostClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-        if (!postWindow) err::raise(err::OutOfMemory, u"ウィンドウを作成できません");
-        SetWindowLongPtrW(postWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    posted.push_back(std::move(call));
-    if (!PostMessageW(postWindow, kRunPosted, 0, 0)) {
-        posted.pop_back();
-        err::raise(err::OutOfMemory, u"メッセージを送れません");
-    }
+void Toolkit::createPostWindow() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = postProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kPostClass;
+    RegisterClassExW(&wc);  // fails harmlessly when already registered
+    postWindow = CreateWindowExW(0, kPostClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    if (postWindow) SetWindowLongPtrW(postWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
-void Toolkit::runOnePosted() {
-    if (posted.empty()) return;
-    auto call = std::move(posted.front());
-    posted.pop_front();
-    try {
-        call();
-    } catch (...) {
-        reportCurrentException("posted call");
+void Toolkit::post(std::function<void()> call) {
+    if (!postWindow) err::raise(err::OutOfMemory, u"ウィンドウを作成できません");
+    AcquireSRWLockExclusive(&postedLock);
+    posted.push_back(std::move(call));
+    ReleaseSRWLockExclusive(&postedLock);
+    // A full message queue loses only this message: the call stays queued
+    // and runs with the next one, as each message runs all that wait.
+    PostMessageW(postWindow, kRunPosted, 0, 0);
+}
+
+void Toolkit::runPosted() {
+    // Only what waits now, one at a time from the queue, so a call that
+    // posts again runs at the next turn and a nested loop (a message box
+    // inside a call) takes the next calls in their order.
+    AcquireSRWLockExclusive(&postedLock);
+    size_t waiting = posted.size();
+    ReleaseSRWLockExclusive(&postedLock);
+    for (; waiting > 0; --waiting) {
+        std::function<void()> call;
+        AcquireSRWLockExclusive(&postedLock);
+        bool any = !posted.empty();
+        if (any) {
+            call = std::move(posted.front());
+            posted.pop_front();
+        }
+        ReleaseSRWLockExclusive(&postedLock);
+        if (!any) return;
+        try {
+            call();
+        } catch (...) {
+            reportCurrentException("posted call");
+        }
     }
 }
 

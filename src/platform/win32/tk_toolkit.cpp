@@ -55,6 +55,7 @@ Toolkit::Toolkit(HINSTANCE inst) : instance(inst) {
     if (screen) ReleaseDC(nullptr, screen);
     if (d > 0) dpi = d;
     registerFormClass(instance);
+    createPostWindow();
 }
 
 Toolkit::~Toolkit() {
