@@ -18,7 +18,7 @@ Str decode(std::string_view bytes) {
     size_t start = 0;
     for (;;) {
         const size_t end = bytes.find_first_of("\r\n", start);
-        text += fromCp932(bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        appendFromCp932(bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start), text);
         if (end == std::string_view::npos) return text;
         text += char16_t(bytes[end]);
         start = end + 1;

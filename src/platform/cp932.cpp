@@ -73,7 +73,11 @@ long cp932Length(StrView s) {
 
 Str fromCp932(std::string_view bytes) {
     Str out;
-    out.reserve(bytes.size());
+    appendFromCp932(bytes, out);
+    return out;
+}
+
+void appendFromCp932(std::string_view bytes, Str& out) {
     const size_t n = bytes.size();
     for (size_t i = 0; i < n; ++i) {
         const unsigned char b = static_cast<unsigned char>(bytes[i]);
@@ -94,5 +98,4 @@ Str fromCp932(std::string_view bytes) {
         out.push_back(c != 0 ? c : kUndefined);
         ++i;
     }
-    return out;
 }

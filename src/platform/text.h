@@ -129,6 +129,7 @@ bool fitsCp932(StrView s);
 // Decoding: a lead byte takes the next byte unless it is NUL; undefined
 // pairs and single bytes become U+30FB, as Windows does.
 Str fromCp932(std::string_view bytes);
+void appendFromCp932(std::string_view bytes, Str& out);
 // Number of CP932 bytes of s (a double-byte character counts 2).
 long cp932Length(StrView s);
 
