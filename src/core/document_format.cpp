@@ -17,7 +17,19 @@ void appendField(Str& out, StrView field) {
 
 Str decode(std::string_view bytes) {
     if (bytes.substr(0, Utf8Bom.size()) == Utf8Bom) return fromUtf8(bytes.substr(Utf8Bom.size()));
-    return fromCp932(bytes);
+    // Line by line: CR and LF are never part of a CP932 character, and a
+    // stray lead byte at the end of a line, which the code page joins with
+    // the next byte, must not take the line end with it.
+    Str text;
+    text.reserve(bytes.size());
+    size_t start = 0;
+    for (;;) {
+        const size_t end = bytes.find_first_of("\r\n", start);
+        appendFromCp932(bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start), text);
+        if (end == std::string_view::npos) return text;
+        text += char16_t(bytes[end]);
+        start = end + 1;
+    }
 }
 
 bool nextLine(StrView text, size_t& pos, StrView& line) {

@@ -72,6 +72,9 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
         resetSteps();
 
         const double tppX = tk.twipsPerPixelX(), tppY = tk.twipsPerPixelY();
+        // A window saved on any monitor comes back there: Top and Left are
+        // kept within the desktop of all monitors, not the primary one.
+        const os::Rect desktop = os.virtualScreen();
         int32_t row = 0;
         size_t pos = 0;
         StrView line;
@@ -102,13 +105,13 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
                 Mstr_FileVer = v;
             } else if (n == u"Top") {
                 double t = docfmt::readNumber(v);
-                top = t >= 0 && t < os.screenHeight() * tppY ? t : 0;
+                top = t >= desktop.top * tppY && t < desktop.bottom * tppY ? t : 0;
             } else if (n == u"Height") {
                 double h = docfmt::readNumber(v);
                 if (h >= 0) height = std::min(h, kMaxWindowPixels * tppY);
             } else if (n == u"Left") {
                 double l = docfmt::readNumber(v);
-                left = l >= 0 && l < os.screenWidth() * tppX ? l : 0;
+                left = l >= desktop.left * tppX && l < desktop.right * tppX ? l : 0;
             } else if (n == u"Width") {
                 double w = docfmt::readNumber(v);
                 if (w >= 0) width = std::min(w, kMaxWindowPixels * tppX);

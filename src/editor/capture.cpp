@@ -6,6 +6,7 @@
 #include "core/document_format.h"
 #include "core/frm_TOVIRAK.h"
 #include "editor/guidance.h"
+#include "input/mouse.h"
 
 namespace {
 // One coordinate of a command text: the number at the start of the part,
@@ -25,13 +26,6 @@ std::vector<Str> splitCommas(const Str& s) {
         start = pos + 1;
     }
     return parts;
-}
-
-// pixel * 65535 / max, nearest integer with ties to even; RtError 6 when it
-// overflows or the screen has no size.
-int32_t absolute(int32_t pixel, int32_t max) {
-    if (max <= 0) err::raise(err::Overflow);
-    return clng(double(pixel) * 65535.0 / double(max));
 }
 }  // namespace
 
@@ -68,18 +62,13 @@ void frm_TOVIRAK::cmd_Set_Click(int r) {
                 // The screen may have changed since the last run.
                 Mlng_DispMaxX = os.screenWidth() - 1;
                 Mlng_DispMaxY = os.screenHeight() - 1;
-                int32_t dx = 0, dy = 0;
+                mouse::Normalised to;
                 try {
-                    dx = absolute(x, Mlng_DispMaxX);
+                    to = mouse::normalise({x, y}, os.virtualScreen());
                 } catch (const std::exception&) {
                     ok = false;
                 }
-                try {
-                    dy = absolute(y, Mlng_DispMaxY);
-                } catch (const std::exception&) {
-                    ok = false;
-                }
-                if (ok) os.mouseEvent(os::k::MOUSEEVENTF_MOVE | os::k::MOUSEEVENTF_ABSOLUTE, dx, dy, 0, 0);
+                if (ok) os.mouseEvent(mouse::kAbsoluteMove, to.dx, to.dy, 0, 0);
             }
         } catch (const std::exception&) {
         }

@@ -70,8 +70,9 @@ void frm_TOVIRAK::Form_Resize() {
         double rowsFit = p > 0 ? std::floor((H - top - 750) / p) : 1;
         // Rows below the screen's bottom can never be seen; a window sized
         // far beyond the screen (by a document) must not create thousands of
-        // controls for them.
-        const double screenRows = p > 0 ? std::ceil(os.screenHeight() * tk.twipsPerPixelY() / p) : 1;
+        // controls for them. The screen is the monitor the window is on.
+        const double screenHeight = os.monitorOfWindow(form->nativeHandle()).height();
+        const double screenRows = p > 0 ? std::ceil(screenHeight * tk.twipsPerPixelY() / p) : 1;
         const int32_t n = rowsFit > 0 ? int32_t(std::min(rowsFit, std::max(1.0, screenRows))) : 1;
 
         for (int32_t r = Mlng_LoadGyo + 1; r <= n; ++r) {

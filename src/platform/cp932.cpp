@@ -31,24 +31,11 @@ long encodeUnit(char16_t c) {
     return static_cast<long>(*it & 0xFFFF);
 }
 
-bool isSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-// Calls emit(code) per character, code -1 for one that has no CP932 form
-// (a surrogate pair is one such character, not two).
+// Calls emit(code) per UTF-16 unit, code -1 for one that has no CP932 form.
+// As in Windows, a surrogate pair is two such units (two default characters).
 template <class Emit>
 void encodeEach(StrView s, Emit emit) {
-    const size_t n = s.size();
-    for (size_t i = 0; i < n; ++i) {
-        const char16_t c = s[i];
-        if (isSurrogate(c)) {
-            if (isHighSurrogate(c) && i + 1 < n && isLowSurrogate(s[i + 1])) ++i;
-            emit(-1);
-        } else {
-            emit(encodeUnit(c));
-        }
-    }
+    for (char16_t c : s) emit(encodeUnit(c));
 }
 
 }  // namespace
@@ -86,7 +73,11 @@ long cp932Length(StrView s) {
 
 Str fromCp932(std::string_view bytes) {
     Str out;
-    out.reserve(bytes.size());
+    appendFromCp932(bytes, out);
+    return out;
+}
+
+void appendFromCp932(std::string_view bytes, Str& out) {
     const size_t n = bytes.size();
     for (size_t i = 0; i < n; ++i) {
         const unsigned char b = static_cast<unsigned char>(bytes[i]);
@@ -95,15 +86,16 @@ Str fromCp932(std::string_view bytes) {
             out.push_back(c != 0 || b == 0 ? c : kUndefined);
             continue;
         }
-        const int t = i + 1 < n ? trailIndex(static_cast<unsigned char>(bytes[i + 1])) : -1;
-        if (t < 0) {
-            // The next byte cannot be a trail: it starts a character of its own.
+        // As Windows reads it: a lead byte takes the next byte whatever it
+        // is, except a NUL or the end of the text, and an undefined pair is
+        // one undefined character.
+        if (i + 1 >= n || bytes[i + 1] == 0) {
             out.push_back(kUndefined);
             continue;
         }
-        const char16_t c = kCp932Pairs[leadIndex(b) * 188 + t];
+        const int t = trailIndex(static_cast<unsigned char>(bytes[i + 1]));
+        const char16_t c = t < 0 ? 0 : kCp932Pairs[leadIndex(b) * 188 + t];
         out.push_back(c != 0 ? c : kUndefined);
         ++i;
     }
-    return out;
 }

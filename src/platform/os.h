@@ -23,6 +23,14 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
+// Screen rectangle in pixels; right and bottom lie just outside it.
+struct Rect {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+    int32_t width() const { return right - left; }
+    int32_t height() const { return bottom - top; }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
 // Win32 constants the application passes through unchanged.
 namespace k {
 constexpr uint32_t KEYEVENTF_EXTENDEDKEY = 0x0001;
@@ -35,6 +43,7 @@ constexpr uint32_t MOUSEEVENTF_RIGHTDOWN = 0x0008;
 constexpr uint32_t MOUSEEVENTF_RIGHTUP = 0x0010;
 constexpr uint32_t MOUSEEVENTF_MIDDLEDOWN = 0x0020;
 constexpr uint32_t MOUSEEVENTF_MIDDLEUP = 0x0040;
+constexpr uint32_t MOUSEEVENTF_VIRTUALDESK = 0x4000;
 constexpr uint32_t MOUSEEVENTF_ABSOLUTE = 0x8000;
 constexpr uint32_t WM_SYSKEYDOWN = 0x0104;
 constexpr uint32_t WM_SYSKEYUP = 0x0105;
@@ -152,6 +161,14 @@ public:
     // --- screen -------------------------------------------------------------
     virtual int32_t screenWidth() = 0;   // primary screen, pixels
     virtual int32_t screenHeight() = 0;
+    // The rectangle around all monitors (the virtual desktop); the primary
+    // monitor has its top left corner at (0, 0), others may lie left of or
+    // above it.
+    virtual Rect virtualScreen() = 0;
+    // The whole rectangle (not the work area) of the monitor that holds the
+    // largest part of a window or a rectangle, or the nearest monitor.
+    virtual Rect monitorOfWindow(WindowHandle h) = 0;
+    virtual Rect monitorOfRect(const Rect& r) = 0;
     virtual int dpi() = 0;               // pixels per inch of the screen
 
     // --- processes, sound, power ---------------------------------------------

@@ -120,12 +120,16 @@ std::optional<Decimal> parseDecimal(StrView s);  // same grammar as isNumeric
 
 // ---------------------------------------------------------------------------
 // CP932 (Shift-JIS, Microsoft variant) codec, table driven, identical on
-// every build whatever the system locale.
-// Encoding: characters without a CP932 form become "?" and clear *lossless.
+// every build whatever the system locale, byte for byte what Windows writes
+// and reads.
+// Encoding: UTF-16 units without a CP932 form (a surrogate pair is two)
+// become "?" and clear *lossless.
 std::string toCp932(StrView s, bool* lossless = nullptr);
 bool fitsCp932(StrView s);
-// Decoding: invalid or undefined sequences become U+30FB as Windows does.
+// Decoding: a lead byte takes the next byte unless it is NUL; undefined
+// pairs and single bytes become U+30FB, as Windows does.
 Str fromCp932(std::string_view bytes);
+void appendFromCp932(std::string_view bytes, Str& out);
 // Number of CP932 bytes of s (a double-byte character counts 2).
 long cp932Length(StrView s);
 

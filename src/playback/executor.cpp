@@ -4,6 +4,7 @@
 #include "core/frm_TOVIRAK.h"
 #include "input/delivery.h"
 #include "input/keys.h"
+#include "input/mouse.h"
 #include "playback/progress.h"
 
 namespace {
@@ -14,15 +15,6 @@ constexpr uint8_t VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12;
 const Str& runEntry(const std::vector<Str>& v, int32_t r) {
     if (r < 0 || size_t(r) >= v.size()) err::raise(err::Subscript);
     return v[size_t(r)];
-}
-
-// Pixel to absolute mouse coordinate: the product is a 32-bit value.
-int32_t absoluteCoord(int32_t pixel, int32_t maxPixel) {
-    const int64_t product = int64_t(pixel) * 65535;
-    if (product > std::numeric_limits<int32_t>::max() || product < std::numeric_limits<int32_t>::min())
-        err::raise(err::Overflow);
-    if (maxPixel == 0) err::raise(err::DivisionByZero);
-    return clng(double(product) / double(maxPixel));
 }
 
 }  // namespace
@@ -234,9 +226,10 @@ void frm_TOVIRAK::tim_Timer_Timer() {
                 if (!(X == u"-1" && Y == u"-1")) {
                     const int32_t x = clng(X), y = clng(Y);
                     os.setCursorPos(x, y);
-                    const int32_t dx = absoluteCoord(x, Mlng_DispMaxX);
-                    const int32_t dy = absoluteCoord(y, Mlng_DispMaxY);
-                    os.mouseEvent(os::k::MOUSEEVENTF_MOVE | os::k::MOUSEEVENTF_ABSOLUTE, dx, dy, 0, 0);
+                    // Measured at every step: monitors come and go, and a
+                    // game may change the resolution during a run.
+                    const mouse::Normalised to = mouse::normalise({x, y}, os.virtualScreen());
+                    os.mouseEvent(mouse::kAbsoluteMove, to.dx, to.dy, 0, 0);
                 }
                 if (action != dousa::MouseMove) {
                     const bool drag = right(name, 6) == u"ﾄﾞﾗｯｸﾞ";

@@ -32,8 +32,8 @@ protected:
 TEST_F(CaptureTest, PointCaptureStartsFromTheRowsPointAndStoresTheClick) {
     row(2, u"左ｸﾘｯｸ", u"100,200");
     app->cmd_Set[2]->press();
-    // 100 * 65535 / 1919 = 3415.06..., 200 * 65535 / 1079 = 12147.35...
-    EXPECT_TRUE(traced("mouse_event(32769,3415,12147,0)"));
+    // Over the desktop of 1920 x 1080: ⌈100 × 65536 ÷ 1920⌉, ⌈200 × 65536 ÷ 1080⌉.
+    EXPECT_TRUE(traced("mouse_event(49153,3414,12137,0)"));
     EXPECT_EQ(p.cursor, (os::Point{100, 200}));
     EXPECT_TRUE(traced("SetCapture"));
     EXPECT_TRUE(app->Mbln_SetMode);
@@ -66,13 +66,13 @@ TEST_F(CaptureTest, EmptyCommandArmsWithoutMovingTheCursor) {
 TEST_F(CaptureTest, LoneNumberMovesToThatXOnTheTopEdge) {
     row(1, u"右ｸﾘｯｸ", u"5");
     app->cmd_Set[1]->press();
-    EXPECT_TRUE(traced("mouse_event(32769,171,0,0)"));
+    EXPECT_TRUE(traced("mouse_event(49153,171,0,0)"));
     EXPECT_EQ(p.cursor, (os::Point{5, 0}));
     // Leading blanks, trailing junk and halves (ties to even) as the command
     // reader takes them.
     row(1, u"右ｸﾘｯｸ", u" 2.5xyz, 1079");
     app->cmd_Set[1]->press();
-    EXPECT_TRUE(traced("mouse_event(32769,68,65535,0)"));
+    EXPECT_TRUE(traced("mouse_event(49153,69,65476,0)"));
 }
 
 TEST_F(CaptureTest, UnusableCoordinatesStillArmTheCapture) {
@@ -86,11 +86,11 @@ TEST_F(CaptureTest, UnusableCoordinatesStillArmTheCapture) {
 }
 
 TEST_F(CaptureTest, ScreenSizeIsTakenAtTheMomentOfTheClick) {
-    p.screenW = 1025;
-    p.screenH = 769;
+    p.monitors = {{0, 0, 1025, 769}};
     row(1, u"左ｸﾘｯｸ", u"1024,768");
     app->cmd_Set[1]->press();
-    EXPECT_TRUE(traced("mouse_event(32769,65535,65535,0)"));
+    EXPECT_TRUE(traced("mouse_event(49153,65473,65451,0)"));
+    EXPECT_EQ(p.cursor, (os::Point{1024, 768}));
     EXPECT_EQ(app->Mlng_DispMaxX, 1024);
     EXPECT_EQ(app->Mlng_DispMaxY, 768);
 }

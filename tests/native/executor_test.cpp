@@ -273,8 +273,8 @@ TEST_F(ExecutorTest, ModifierClicksDoubleClicksAndTheMinusOnePoint) {
     interval(u"1");
     run();
     p.advance(1000);
-    // 100 * 65535 / 1919 = 3415.06; 200 * 65535 / 1079 = 12147.36
-    EXPECT_EQ(events(true), (Lines{"keybd_event(16,42,0,0)", "SetCursorPos(100,200)", "mouse_event(32769,3415,12147,0)",
+    // Over the desktop of 1920 x 1080: ⌈100 × 65536 ÷ 1920⌉, ⌈200 × 65536 ÷ 1080⌉.
+    EXPECT_EQ(events(true), (Lines{"keybd_event(16,42,0,0)", "SetCursorPos(100,200)", "mouse_event(49153,3414,12137,0)",
                                    "mouse_event(2,0,0,0)", "mouse_event(4,0,0,0)", "keybd_event(16,42,2,0)"}));
     p.advance(1000);
     EXPECT_EQ(events(true), (Lines{"keybd_event(17,29,0,0)", "mouse_event(8,0,0,0)", "mouse_event(16,0,0,0)",
@@ -282,11 +282,12 @@ TEST_F(ExecutorTest, ModifierClicksDoubleClicksAndTheMinusOnePoint) {
     p.advance(1000);  // an empty command text is "-1","-1" after the checks
     EXPECT_EQ(events(true), (Lines{"keybd_event(18,56,0,0)", "mouse_event(32,0,0,0)", "mouse_event(64,0,0,0)",
                                    "keybd_event(18,56,2,0)"}));
-    p.advance(1000);  // -1 with another Y is a point; -34.15 and 303.68 round
-    EXPECT_EQ(events(true), (Lines{"SetCursorPos(-1,5)", "mouse_event(32769,-34,304,0)", "mouse_event(2,0,0,0)",
+    p.advance(1000);  // -1 with another Y is a point, here left of the desktop: its edge
+    EXPECT_EQ(events(true), (Lines{"SetCursorPos(-1,5)", "mouse_event(49153,0,304,0)", "mouse_event(2,0,0,0)",
                                    "mouse_event(4,0,0,0)", "mouse_event(2,0,0,0)", "mouse_event(4,0,0,0)"}));
     p.advance(1000);
-    EXPECT_EQ(events(true), (Lines{"SetCursorPos(1919,1079)", "mouse_event(32769,65535,65535,0)"}));
+    EXPECT_EQ(events(true), (Lines{"SetCursorPos(1919,1079)", "mouse_event(49153,65502,65476,0)"}));
+    EXPECT_EQ(p.cursor, (os::Point{1919, 1079}));
     EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
 }
 
@@ -325,14 +326,29 @@ TEST_F(ExecutorTest, AClickOfAnotherButtonKeepsTheHeldDragRemembered) {
 }
 
 TEST_F(ExecutorTest, CoordinateOverflowEndsInTheErrorExitReleasingTheModifier) {
-    rows({{u"ｼﾌﾄ左ｸﾘｯｸ", u"40000,10"}});
+    rows({{u"ｼﾌﾄ左ｸﾘｯｸ", u"10,99999999999"}});
     interval(u"1");
     run();
     p.advance(1000);
     EXPECT_FALSE(running());
     EXPECT_EQ(status(), u"[tim_Timer_Timer]" + err::describeNumber(err::Overflow) + u" ステップ：ｼﾌﾄ左ｸﾘｯｸ");
-    EXPECT_EQ(events(), (Lines{"keybd_event(16,42,0,0)", "SetCursorPos(40000,10)", "keybd_event(16,42,2,0)"}));
+    EXPECT_EQ(events(), (Lines{"keybd_event(16,42,0,0)", "keybd_event(16,42,2,0)"}));
     EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+}
+
+TEST_F(ExecutorTest, PointsOffTheDesktopGoToItsNearestEdge) {
+    // Any 32-bit point is sent; the move stays inside the desktop, where
+    // the system puts the cursor for SetCursorPos too.
+    rows({{u"ﾏｳｽｶｰｿﾙ移動", u"40000,-2147483648"}, {u"ﾏｳｽｶｰｿﾙ移動", u"-2147483648,2147483647"}});
+    interval(u"1");
+    run();
+    p.advance(1000);
+    EXPECT_EQ(events(true), (Lines{"SetCursorPos(40000,-2147483648)", "mouse_event(49153,65502,0,0)"}));
+    EXPECT_EQ(p.cursor, (os::Point{1919, 0}));
+    p.advance(1000);
+    EXPECT_EQ(events(true), (Lines{"SetCursorPos(-2147483648,2147483647)", "mouse_event(49153,0,65476,0)"}));
+    EXPECT_EQ(p.cursor, (os::Point{0, 1079}));
+    EXPECT_TRUE(running());
 }
 
 // ---------------------------------------------------------------------------

@@ -122,38 +122,48 @@ TEST_F(Hostile, AMillionLineBreaksAreRowsNotACrash) {
 }
 
 TEST_F(Hostile, ACp932FileWithInvalidByteSequencesKeepsItsLines) {
-    // Lead bytes without a trail before a quote, a comma and the line end,
-    // undefined pairs, the unused single bytes, a lone lead byte at the end.
+    // Lead bytes before bytes that cannot be trails, before a quote and
+    // before the line ends; undefined pairs, the unused single bytes, a lone
+    // lead byte at the end. A lead byte takes the byte after it, as Windows
+    // reads the code page, but never a line end.
     std::string bytes = toCp932(header());
-    bytes += "\"\x82\",\"a\x81\",\"b\x9f\"\r\n";     // leads before quotes
-    bytes += "\"\x85\x40\",\"\x80\xa0\xfd\xfe\xff\",\"\xeb\x40\"\r\n";  // undefined
-    bytes += "WindowTitle=abc\x82\r\n";            // lead before CR
-    bytes += "\"\x88\x9f\",\"\\\",\"\x83\x5c\"\r\n";  // a 0x5C trail stays in its character
-    bytes += "\"\xe0";                             // cut in the middle of a character
+    bytes += "\"\x82\x20\",\"a\x81\x7f\",\"b\x9f\xfd\"\r\n";           // 13: leads before non-trails
+    bytes += "\"\x85\x40\",\"\x80\xa0\xfd\xfe\xff\",\"\xeb\x40\"\r\n";  // 14: undefined
+    bytes += "\"c\x82\",\"d\",\"e\",\"f\"\r\n";                        // 15: a lead takes a quote
+    bytes += "WindowTitle=abc\x82\r\n";                                 // 16: lead before CR LF
+    bytes += "\"\x88\x9f\",\"\\\",\"\x83\x5c\"\r\n";                    // 17: a 0x5C trail stays in its character
+    bytes += "\"g\",\"h\",\"i\x82\n";                                    // 18: lead before a lone LF
+    bytes += "\"j\",\"k\",\"l\"\r\n";                                   // 19
+    bytes += "\"\xe0";                                                  // 20: cut in the middle of a character
     p.putFile(kDoc, bytes);
     read();
     // The last line has a single field: refused there, everything before
     // it in place. (The status line then shows that the grid cannot select
     // the unknown actions; the log keeps the line.)
     const Str log = fromCp932(*p.file(u"C:\\Program Files\\TOVIRAK\\TOVIRAK_ERROR.LOG"));
-    EXPECT_NE(log.find(u" 17行目 " + err::describeNumber(err::InvalidCall)), Str::npos) << toUtf8(log);
-    ASSERT_GE(app->Mlng_RowCount(), 4);
-    const char16_t bad = 0x30FB;
-    EXPECT_EQ(app->steps.at(1).Dousa, toHalfWidth(Str(1, bad)));
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, Str(u"a") + bad);
-    EXPECT_EQ(app->steps.at(1).Comment, Str(u"b") + bad);
+    EXPECT_NE(log.find(u" 20行目 " + err::describeNumber(err::InvalidCall)), Str::npos) << toUtf8(log);
+    ASSERT_GE(app->Mlng_RowCount(), 6);
+    const Str bad(1, char16_t(0x30FB));
+    EXPECT_EQ(app->steps.at(1).Dousa, toHalfWidth(bad));
+    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"a" + bad);
+    EXPECT_EQ(app->steps.at(1).Comment, u"b" + bad);
     EXPECT_EQ(app->steps.at(2).ZahyoCmd.size(), 5u);
-    EXPECT_EQ(app->Mstr_WindowTitle, Str(u"abc") + bad);
-    EXPECT_EQ(app->steps.at(3).Dousa, u"亜");
-    EXPECT_EQ(app->steps.at(3).ZahyoCmd, u"\\");
-    EXPECT_EQ(app->steps.at(3).Comment, u"ソ");
+    EXPECT_EQ(app->steps.at(3).Dousa, toHalfWidth(u"c" + bad + u",\"d"));
+    EXPECT_EQ(app->steps.at(3).ZahyoCmd, u"e");
+    EXPECT_EQ(app->steps.at(3).Comment, u"f");
+    EXPECT_EQ(app->Mstr_WindowTitle, u"abc" + bad);
+    EXPECT_EQ(app->steps.at(4).Dousa, u"亜");
+    EXPECT_EQ(app->steps.at(4).ZahyoCmd, u"\\");
+    EXPECT_EQ(app->steps.at(4).Comment, u"ソ");
+    EXPECT_EQ(app->steps.at(5).Comment, u"i");  // the dot stands where the closing quote was
+    EXPECT_EQ(app->steps.at(6).Dousa, u"j");
 
     // Without the cut last line the document loads completely.
     bytes.resize(bytes.size() - 2);
     p.putFile(kDoc, bytes);
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    EXPECT_EQ(app->Mlng_RowCount(), 7);
 }
 
 TEST_F(Hostile, NulAndLoneSurrogatesInEveryTextFieldSurviveASave) {

@@ -43,6 +43,8 @@ TEST(DocumentFormat, DecodesCp932OrUtf8AfterTheMark) {
     EXPECT_EQ(docfmt::decode("\xEF\xBB\xBF" + toUtf8(u"한국 左")), u"한국 左");
     // Bytes CP932 does not define still decode, one character each.
     EXPECT_EQ(docfmt::decode(std::string("a\xFF", 2)).size(), 2u);
+    // A stray lead byte never takes a line end with it.
+    EXPECT_EQ(docfmt::decode("a\x82\nb\x82\r\nc\x82\rd\x82"), u"a\u30FB\nb\u30FB\r\nc\u30FB\rd\u30FB");
 }
 
 TEST(DocumentFormat, KeyLinesSplitAtTheFirstEqualsSign) {

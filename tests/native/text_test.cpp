@@ -409,18 +409,32 @@ TEST(Cp932, HalfWidthKatakanaIsSingleByte) {
     EXPECT_EQ(cp932Length(u"ｷｰ入力"), 6);
 }
 
-TEST(Cp932, DuplicatesEncodeToOneForm) {
-    // NEC row 13 and IBM extension duplicates decode to the same character;
-    // encoding always writes one fixed form of each.
+TEST(Cp932, DuplicatesEncodeToTheFormWindowsWrites) {
+    // Every form of a character held twice or three times decodes to it;
+    // encoding writes the one WideCharToMultiByte writes: the JIS rows or
+    // NEC row 13 where the character has such a form, otherwise the IBM
+    // extensions, never the NEC-selected copies of them (rows ED, EE).
     EXPECT_EQ(fromCp932(bytes({0x81, 0xE6})), u"∵");
     EXPECT_EQ(fromCp932(bytes({0x87, 0x9A})), u"∵");
     EXPECT_EQ(fromCp932(bytes({0xFA, 0x5B})), u"∵");
     EXPECT_EQ(toCp932(u"∵"), bytes({0x81, 0xE6}));
+    EXPECT_EQ(fromCp932(bytes({0xEE, 0xF9})), u"￢");
     EXPECT_EQ(toCp932(u"￢"), bytes({0x81, 0xCA}));
     EXPECT_EQ(toCp932(u"Ⅰ"), bytes({0x87, 0x54}));
     EXPECT_EQ(fromCp932(bytes({0xED, 0x40})), u"纊");
     EXPECT_EQ(fromCp932(bytes({0xFA, 0x5C})), u"纊");
-    EXPECT_EQ(toCp932(u"纊"), bytes({0xED, 0x40}));
+    EXPECT_EQ(toCp932(u"纊"), bytes({0xFA, 0x5C}));
+    EXPECT_EQ(fromCp932(bytes({0xEE, 0xEF})), u"ⅰ");
+    EXPECT_EQ(toCp932(u"ⅰ"), bytes({0xFA, 0x40}));
+    EXPECT_EQ(toCp932(u"￤＇＂"), bytes({0xFA, 0x55, 0xFA, 0x56, 0xFA, 0x57}));
+    EXPECT_EQ(toCp932(u"黑"), bytes({0xFC, 0x4B}));  // the last of them
+    // Nothing is written into the NEC-selected rows at all.
+    for (char16_t c = 0x80; c < 0xFFFF; ++c) {
+        const std::string b = toCp932(Str(1, c));
+        if (b.size() == 2) {
+            ASSERT_FALSE(b[0] == char(0xED) || b[0] == char(0xEE)) << int(c);
+        }
+    }
 }
 
 TEST(Cp932, CharactersWithoutAFormBecomeQuestionMarks) {
@@ -428,7 +442,7 @@ TEST(Cp932, CharactersWithoutAFormBecomeQuestionMarks) {
     EXPECT_EQ(toCp932(u"a한b", &lossless), "a?b");
     EXPECT_FALSE(lossless);
     lossless = true;
-    EXPECT_EQ(toCp932(u"😀", &lossless), "?");  // one mark per character, not per unit
+    EXPECT_EQ(toCp932(u"😀", &lossless), "??");  // one mark per UTF-16 unit, as Windows writes it
     EXPECT_FALSE(lossless);
     lossless = true;
     EXPECT_EQ(toCp932(Str(1, char16_t(0xD83D)) + u"x" + Str(1, char16_t(0xDE00)), &lossless), "?x?");
@@ -442,17 +456,19 @@ TEST(Cp932, CharactersWithoutAFormBecomeQuestionMarks) {
     EXPECT_FALSE(fitsCp932(u"한"));
     EXPECT_FALSE(fitsCp932(u"😀"));
     EXPECT_TRUE(fitsCp932(u""));
-    EXPECT_EQ(cp932Length(u"a한😀漢"), 5);
+    EXPECT_EQ(cp932Length(u"a한😀漢"), 6);
     toCp932(u"😀");  // no out-parameter is fine
 }
 
-TEST(Cp932, InvalidSequencesDecodeToMiddleDot) {
+TEST(Cp932, InvalidSequencesDecodeToMiddleDotAsWindowsReadsThem) {
     const Str dot = u"\u30FB";
     EXPECT_EQ(fromCp932(bytes({0x61, 0x82})), u"a" + dot);  // lead byte at the end
-    EXPECT_EQ(fromCp932(bytes({0x82, 0x20})), dot + u" ");  // not a trail: kept
-    EXPECT_EQ(fromCp932(bytes({0x82, 0x0A, 0x82, 0xA0})), dot + u"\nあ");
+    // A lead byte takes whatever byte follows, except a NUL.
+    EXPECT_EQ(fromCp932(bytes({0x82, 0x20, 0x41})), dot + u"A");
+    EXPECT_EQ(fromCp932(bytes({0x82, 0x0A, 0x82, 0xA0})), dot + u"あ");
+    EXPECT_EQ(fromCp932(bytes({0x82, 0xFD, 0xFD})), dot + u"\uF8F1");
+    EXPECT_EQ(fromCp932(bytes({0x82, 0x00, 0x41})), dot + Str(1, u'\0') + u"A");
     EXPECT_EQ(fromCp932(bytes({0x85, 0x40, 0x41})), dot + u"A");  // undefined pair is one character
-    EXPECT_EQ(fromCp932(bytes({0x82, 0xFD})), dot + fromCp932(bytes({0xFD})));
     EXPECT_EQ(fromCp932(bytes({0x82, 0x60, 0x82})), u"Ａ" + dot);
     EXPECT_EQ(fromCp932(""), u"");
     EXPECT_EQ(fromCp932(std::string(1, '\0')), Str(1, u'\0'));

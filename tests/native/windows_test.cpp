@@ -152,8 +152,7 @@ TEST_F(WindowTest, ScreenMeasureLeavesTheCursorAlone) {
     EXPECT_EQ(app->Mlng_DispMaxY, 1079);
     EXPECT_EQ(p.cursor, (os::Point{300, 400}));
     EXPECT_EQ(p.traceText(), "");
-    p.screenW = 1280;
-    p.screenH = 1024;
+    p.monitors = {{0, 0, 1280, 1024}};
     app->MS_GetDispWidth();
     EXPECT_EQ(app->Mlng_DispMaxX, 1279);
     EXPECT_EQ(app->Mlng_DispMaxY, 1023);

@@ -199,7 +199,7 @@ TEST(EditorOnWindows, PointAndWindowCaptureOnTheRealScreen) {
     backend().doEvents();
     const os::Point at = e.os.getCursorPos();
     wt::note("cursor after set: " + std::to_string(at.x) + "," + std::to_string(at.y));
-    EXPECT_TRUE(std::abs(at.x - 123) <= 1 && std::abs(at.y - 234) <= 1);
+    EXPECT_EQ(at, (os::Point{123, 234}));
     tkt::mouseUp(*e.app->form, 1, 5, 5);
 
     const os::WindowHandle w = probe::createWindow(u"捕捉テスト", 600, 300, 300, 200);

@@ -48,6 +48,9 @@ public:
     void appActivate(const Str& title) override { r.appActivate(title); }
     int32_t screenWidth() override { return r.screenWidth(); }
     int32_t screenHeight() override { return r.screenHeight(); }
+    os::Rect virtualScreen() override { return r.virtualScreen(); }
+    os::Rect monitorOfWindow(os::WindowHandle h) override { return r.monitorOfWindow(h); }
+    os::Rect monitorOfRect(const os::Rect& rc) override { return r.monitorOfRect(rc); }
     int dpi() override { return r.dpi(); }
     void startProgram(const Str& commandLine, int showStyle) override { r.startProgram(commandLine, showStyle); }
     bool playSound(const Str& file, uint32_t flags) override { return r.playSound(file, flags); }

@@ -1,6 +1,7 @@
 #include "platform/headless/headless.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace headless {
@@ -133,6 +134,40 @@ std::vector<os::WindowHandle> Platform::zOrder() const {
     for (auto& [f, h] : formHandles)
         if (std::find(openForms.begin(), openForms.end(), f) == openForms.end()) out.push_back(h);
     return out;
+}
+
+os::Rect Platform::primaryMonitor() const {
+    for (auto& m : monitors)
+        if (m.left == 0 && m.top == 0) return m;
+    return monitors.empty() ? os::Rect{} : monitors.front();
+}
+
+os::Rect Platform::virtualScreen() const {
+    if (monitors.empty()) return {};
+    os::Rect r = monitors.front();
+    for (auto& m : monitors) {
+        r.left = std::min(r.left, m.left);
+        r.top = std::min(r.top, m.top);
+        r.right = std::max(r.right, m.right);
+        r.bottom = std::max(r.bottom, m.bottom);
+    }
+    return r;
+}
+
+os::Point Platform::onDesktop(os::Point pt) const {
+    os::Point best = pt;
+    int64_t bestDistance = -1;
+    for (auto& m : monitors) {
+        if (m.width() <= 0 || m.height() <= 0) continue;
+        const os::Point in{std::clamp(pt.x, m.left, m.right - 1), std::clamp(pt.y, m.top, m.bottom - 1)};
+        const int64_t ddx = int64_t(in.x) - pt.x, ddy = int64_t(in.y) - pt.y;
+        const int64_t distance = ddx * ddx + ddy * ddy;
+        if (bestDistance < 0 || distance < bestDistance) {
+            best = in;
+            bestDistance = distance;
+        }
+    }
+    return best;
 }
 
 std::string Platform::traceText(size_t from) const {
@@ -465,16 +500,22 @@ bool Os::sendMessageKey(os::WindowHandle h, uint32_t msg, uintptr_t wParam, intp
 
 void Os::mouseEvent(uint32_t flags, int32_t dx, int32_t dy, uint32_t data, uintptr_t extra) {
     p_.log(fmt("mouse_event(%lld,%lld,%lld,%lld)", flags, dx, dy, data));
-    if ((flags & 0x8001) == 0x8001) {
-        // Absolute move: 0..65535 spans the primary screen.
-        p_.cursor.x = int32_t((int64_t(dx) * (p_.screenW - 1) + 32767) / 65535);
-        p_.cursor.y = int32_t((int64_t(dy) * (p_.screenH - 1) + 32767) / 65535);
+    constexpr uint32_t absoluteMove = os::k::MOUSEEVENTF_MOVE | os::k::MOUSEEVENTF_ABSOLUTE;
+    if ((flags & absoluteMove) == absoluteMove) {
+        // As the system maps it: 65536 steps over the primary monitor, or
+        // over the virtual desktop with MOUSEEVENTF_VIRTUALDESK, rounded down.
+        const os::Rect area = flags & os::k::MOUSEEVENTF_VIRTUALDESK ? p_.virtualScreen() : p_.primaryMonitor();
+        auto map = [](int32_t d, int32_t origin, int32_t extent) {
+            const int64_t v = int64_t(d) * extent;
+            return int32_t(origin + (v >= 0 ? v / 65536 : -((-v + 65535) / 65536)));
+        };
+        p_.cursor = p_.onDesktop({map(dx, area.left, area.width()), map(dy, area.top, area.height())});
     }
 }
 
 bool Os::setCursorPos(int32_t x, int32_t y) {
     p_.log(fmt("SetCursorPos(%lld,%lld)", x, y));
-    p_.cursor = {std::clamp(x, 0, p_.screenW - 1), std::clamp(y, 0, p_.screenH - 1)};
+    p_.cursor = p_.onDesktop({x, y});
     return true;
 }
 
@@ -621,8 +662,40 @@ void Os::appActivate(const Str& title) {
         }
 }
 
-int32_t Os::screenWidth() { return p_.screenW; }
-int32_t Os::screenHeight() { return p_.screenH; }
+int32_t Os::screenWidth() { return p_.primaryMonitor().width(); }
+int32_t Os::screenHeight() { return p_.primaryMonitor().height(); }
+os::Rect Os::virtualScreen() { return p_.virtualScreen(); }
+
+os::Rect Os::monitorOfWindow(os::WindowHandle h) {
+    if (Window* w = p_.window(h)) return monitorOfRect({w->x, w->y, w->x + w->cx, w->y + w->cy});
+    for (auto& [f, fh] : p_.formHandles)
+        if (fh == h) {
+            // Twips to pixels as the toolkit counts them.
+            const double tpp = p_.toolkit.twipsPerPixelX();
+            const auto px = [&](double twips) { return int32_t(std::lround(twips / tpp)); };
+            return monitorOfRect({px(f->left()), px(f->top()), px(f->left() + f->width()), px(f->top() + f->height())});
+        }
+    return p_.primaryMonitor();
+}
+
+os::Rect Os::monitorOfRect(const os::Rect& r) {
+    // The largest overlap wins; without any, the nearest monitor.
+    const os::Rect* best = nullptr;
+    int64_t bestArea = 0;
+    for (auto& m : p_.monitors) {
+        const int64_t w = std::min(r.right, m.right) - std::max(r.left, m.left);
+        const int64_t h = std::min(r.bottom, m.bottom) - std::max(r.top, m.top);
+        if (w > 0 && h > 0 && w * h > bestArea) {
+            best = &m;
+            bestArea = w * h;
+        }
+    }
+    if (best) return *best;
+    const os::Point nearest = p_.onDesktop({r.left, r.top});
+    for (auto& m : p_.monitors)
+        if (nearest.x >= m.left && nearest.x < m.right && nearest.y >= m.top && nearest.y < m.bottom) return m;
+    return p_.primaryMonitor();
+}
 
 void Os::startProgram(const Str& commandLine, int showStyle) {
     p_.log("Shell(" + u8(commandLine) + "," + std::to_string(showStyle) + ")");

@@ -120,6 +120,9 @@ public:
     void appActivate(const Str& title) override;
     int32_t screenWidth() override;
     int32_t screenHeight() override;
+    os::Rect virtualScreen() override;
+    os::Rect monitorOfWindow(os::WindowHandle h) override;
+    os::Rect monitorOfRect(const os::Rect& r) override;
     int dpi() override { return 96; }
     void startProgram(const Str& commandLine, int showStyle) override;
     bool playSound(const Str& file, uint32_t flags) override;
@@ -203,7 +206,14 @@ public:
     std::vector<Window> windows;  // non-program windows, index 0 = top
     os::WindowHandle foreground = 0;
     os::Point cursor{100, 100};
-    int32_t screenW = 1920, screenH = 1080;
+    // Monitors in pixels; the primary one has its top left corner at (0, 0),
+    // others may lie left of or above it.
+    std::vector<os::Rect> monitors{{0, 0, 1920, 1080}};
+    os::Rect primaryMonitor() const;
+    os::Rect virtualScreen() const;  // around all monitors
+    // Where the system puts the cursor for a point: on a monitor, the
+    // nearest one's nearest pixel otherwise.
+    os::Point onDesktop(os::Point pt) const;
     os::WindowHandle pointWindow = 0;  // what WindowFromPoint answers (0: topmost at point)
     // Another desktop takes the input (a password or elevation prompt):
     // injected input reaches no window and SendInput refuses it.

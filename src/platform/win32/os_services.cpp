@@ -259,6 +259,21 @@ public:
     int32_t screenWidth() override { return GetSystemMetrics(SM_CXSCREEN); }
     int32_t screenHeight() override { return GetSystemMetrics(SM_CYSCREEN); }
 
+    os::Rect virtualScreen() override {
+        const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    }
+
+    // rcMonitor, not rcWork: the taskbar does not make a monitor smaller.
+    os::Rect monitorOfWindow(os::WindowHandle h) override {
+        return monitorRect(MonitorFromWindow(toHwnd(h), MONITOR_DEFAULTTONEAREST));
+    }
+
+    os::Rect monitorOfRect(const os::Rect& r) override {
+        const RECT rc{r.left, r.top, r.right, r.bottom};
+        return monitorRect(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST));
+    }
+
     int dpi() override {
         using GetDpiForSystemFn = UINT(WINAPI*)();
         // Windows 10 1607 and later; older systems answer through the screen DC.
@@ -353,6 +368,12 @@ public:
     int versionMinor() override { return minor_; }
 
 private:
+    static os::Rect monitorRect(HMONITOR m) {
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        if (!m || !GetMonitorInfoW(m, &mi)) return {};
+        return {mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom};
+    }
     static BOOL CALLBACK collectWindow(HWND h, LPARAM lp) {
         reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
         return TRUE;
