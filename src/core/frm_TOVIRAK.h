@@ -179,7 +179,17 @@ public:
     // ---- step executor (playback/executor.cpp) ----
     uint64_t Mlng_WindowHandle = 0;
     uint32_t Mlng_MouseUpFlg = 0;
+    // Counts the runs started (MS_Start), so a tick still inside a wait
+    // knows when the run it belongs to has been replaced by a new one.
+    uint32_t Mlng_RunGeneration = 0;
+    bool Mbln_InTick = false;
     void tim_Timer_Timer();
+    // How a step ended: on to the next row, stay on this row (a window
+    // check waits), or the run must stop (a regular stop, already told).
+    enum class StepResult { Next, Stay, Stop };
+    // Executes one row's action with its run parameters as validation left
+    // them; failures throw for the caller's error exit.
+    StepResult executeStep(const Str& action, const Str& X, const Str& Y);
     bool MF_Sleep(int32_t lng_SleepTime);
 
     // ---- hot-key watch (playback/hotkey_watch.cpp) ----

@@ -20,6 +20,17 @@ const Str& runEntry(const std::vector<Str>& v, int32_t r) {
 }  // namespace
 
 void frm_TOVIRAK::tim_Timer_Timer() {
+    // A tick that fires while another one waits in its message processing
+    // (a "待機" step) is skipped: ticks never nest.
+    if (Mbln_InTick) return;
+    Mbln_InTick = true;
+    struct TickEnd {
+        bool& flag;
+        ~TickEnd() { flag = false; }
+    } tickEnd{Mbln_InTick};
+    // The run this tick belongs to; a stop and a new start inside a wait
+    // make a new one, which this tick must leave alone.
+    const uint32_t generation = Mlng_RunGeneration;
     Str label;
     try {
         // A stop inside the tick ends it without executing or advancing.
@@ -106,155 +117,13 @@ void frm_TOVIRAK::tim_Timer_Timer() {
         const Str Y = runEntry(Mstr_Y_jiku, Mlng_RunRow);
 
         label = action;
-        bool stay = false;
+        const StepResult result = executeStep(action, X, Y);
+        // A stop during the step (a wait's message processing, an unknown
+        // key) has ended the run; a new start since then is not ours.
+        if (Mlng_RunRow == 0 || generation != Mlng_RunGeneration) return;
+        if (result == StepResult::Stop) return stop();
 
-        if (dousa::isKeyInput(action)) {
-            if (keys::isKeyList(X)) {
-                KeyArrays k;
-                MS_HotKey_StrToArry(X, k);
-                // An unsupported key has stopped the run: nothing more is sent.
-                if (Mlng_RunRow == 0) return;
-                // Messages go to the target window, the other routes to the
-                // window that has the keyboard.
-                inputGate.require(action == dousa::KeyInputShin ? Mlng_WindowHandle : os.getForegroundWindow());
-                for (int32_t i = 1; i <= k.last(); ++i) {
-                    const auto idx = size_t(i);
-                    const int16_t code = int16_t(uint8_t(k.code[idx]));
-                    const bool sh = k.shift[idx], ct = k.ctrl[idx], al = k.alt[idx];
-                    auto send = [&](int16_t key, bool down) {
-                        if (action == dousa::KeyInputKai)
-                            MF_SendInputKey(os, key, down ? u"DOWN" : u"UP");
-                        else if (action == dousa::KeyInputShin)
-                            MF_SendMessageKey(os, key, down ? u"DOWN" : u"UP", Mlng_WindowHandle);
-                        else
-                            sendKeybdEvent(os, uint8_t(key), !down);
-                    };
-                    if (sh) send(VK_SHIFT, true);
-                    if (ct) send(VK_CONTROL, true);
-                    if (al) send(VK_MENU, true);
-                    send(code, true);
-                    // A negative hold would be an endless sleep: no hold.
-                    if (k.wait[idx] > 0) os.sleep(uint32_t(k.wait[idx]));
-                    send(code, false);
-                    if (al) send(VK_MENU, false);
-                    if (ct) send(VK_CONTROL, false);
-                    if (sh) send(VK_SHIFT, false);
-                }
-            } else {
-                inputGate.require(os.getForegroundWindow());
-                bool ret = false;
-                MS_SendKeys(X, false, ret);
-                // The sender has told the user why.
-                if (!ret) return stop();
-            }
-        } else if (action == dousa::Wait) {
-            tim_Timer->setEnabled(false);
-            if (!MF_Sleep(clng(X))) return stop();
-            // The next step comes one full interval after the wait.
-            tim_Timer->setEnabled(true);
-        } else if (action == dousa::WindowActive) {
-            Str ignored;
-            MF_WindowActive(X, true, ignored);
-        } else if (action == dousa::WindowExists) {
-            Str ignored;
-            if (MF_WindowActive(X, false, ignored) == 0) stay = true;
-        } else if (action == dousa::WindowAbsent) {
-            Str ignored;
-            if (MF_WindowActive(X, false, ignored) != 0) stay = true;
-        } else if (action == dousa::Exe) {
-            os.startProgram(X, os::k::SW_SHOWNORMAL);
-        } else if (action == dousa::PlaySound) {
-            MF_PlaySound(os, X);
-        } else if (action == dousa::End) {
-            // The process ends without MS_Stop: release a button an earlier
-            // drag step still holds, as a stop would.
-            if (Mlng_MouseUpFlg != 0) {
-                os.mouseEvent(Mlng_MouseUpFlg, 0, 0, 0, 0);
-                Mlng_MouseUpFlg = 0;
-            }
-            MS_WriteFile(u"TOVIRAK.TVK", 1);
-            if (Mbln_PCPowerOff) MS_PCPowerOff();
-            os.endProcess();
-        } else {
-            // Mouse action: optional modifier prefix, then the button.
-            Str name = action;
-            uint8_t modifier = 0;
-            if (startsWith(name, u"ｼﾌﾄ")) {
-                modifier = VK_SHIFT;
-                name = mid(name, 4);
-            }
-            if (startsWith(name, u"Ctrl")) {
-                modifier = VK_CONTROL;
-                name = mid(name, 5);
-            }
-            if (startsWith(name, u"Alt")) {
-                modifier = VK_MENU;
-                name = mid(name, 4);
-            }
-            // The click goes to the window under the point; refused input
-            // fails the step before anything is sent. A cursor move alone
-            // is not refused.
-            if (action != dousa::MouseMove) {
-                const Str button = left(name, 1);
-                if (button == u"左" || button == u"中" || button == u"右") {
-                    os::Point at = os.getCursorPos();
-                    if (!(X == u"-1" && Y == u"-1")) {
-                        try {
-                            at = {clng(X), clng(Y)};
-                        } catch (const std::exception&) {
-                            // The move below reports the coordinate.
-                        }
-                    }
-                    inputGate.require(os.windowFromPoint(at));
-                }
-            }
-            if (modifier) sendKeybdEvent(os, modifier, false);
-            try {
-                uint32_t press = 0, release = 0;
-                const Str button = left(name, 1);
-                if (button == u"左") {
-                    press = os::k::MOUSEEVENTF_LEFTDOWN;
-                    release = os::k::MOUSEEVENTF_LEFTUP;
-                } else if (button == u"中") {
-                    press = os::k::MOUSEEVENTF_MIDDLEDOWN;
-                    release = os::k::MOUSEEVENTF_MIDDLEUP;
-                } else if (button == u"右") {
-                    press = os::k::MOUSEEVENTF_RIGHTDOWN;
-                    release = os::k::MOUSEEVENTF_RIGHTUP;
-                }
-                const int clicks = mid(name, 2, 1) == u"W" ? 2 : 1;
-                if (!(X == u"-1" && Y == u"-1")) {
-                    const int32_t x = clng(X), y = clng(Y);
-                    os.setCursorPos(x, y);
-                    // Measured at every step: monitors come and go, and a
-                    // game may change the resolution during a run.
-                    const mouse::Normalised to = mouse::normalise({x, y}, os.virtualScreen());
-                    os.mouseEvent(mouse::kAbsoluteMove, to.dx, to.dy, 0, 0);
-                }
-                if (action != dousa::MouseMove) {
-                    const bool drag = right(name, 6) == u"ﾄﾞﾗｯｸﾞ";
-                    for (int c = 0; c < clicks; ++c) {
-                        os.mouseEvent(press, 0, 0, 0, 0);
-                        // Every button a drag holds is remembered, so a stop
-                        // releases all of them; a click releases its own.
-                        if (drag) {
-                            Mlng_MouseUpFlg |= release;
-                        } else {
-                            os.mouseEvent(release, 0, 0, 0, 0);
-                            Mlng_MouseUpFlg &= ~release;
-                        }
-                    }
-                }
-            } catch (const std::exception&) {
-                // Never leave the modifier down behind a failing step.
-                if (modifier) sendKeybdEvent(os, modifier, true);
-                throw;
-            }
-            if (modifier) sendKeybdEvent(os, modifier, true);
-        }
-
-        // Advance; a run stopped during the step (a wait) stays stopped.
-        if (Mlng_RunRow != 0 && !stay) {
+        if (result == StepResult::Next) {
             ++Mlng_RunRow;
             if (Mlng_RunRow > Mlng_RunRowCount) {
                 Mlng_RunRow = 1;
@@ -263,16 +132,168 @@ void frm_TOVIRAK::tim_Timer_Timer() {
         }
     } catch (const std::exception&) {
         MS_DispStatus(9, u"[tim_Timer_Timer]" + describeCurrentException() + u" ステップ：" + label);
-        MS_Stop(true);
+        if (generation == Mlng_RunGeneration) MS_Stop(true);
     }
+}
+
+frm_TOVIRAK::StepResult frm_TOVIRAK::executeStep(const Str& action, const Str& X, const Str& Y) {
+    if (dousa::isKeyInput(action)) {
+        if (keys::isKeyList(X)) {
+            KeyArrays k;
+            MS_HotKey_StrToArry(X, k);
+            // An unsupported key has stopped the run: nothing more is sent.
+            if (Mlng_RunRow == 0) return StepResult::Stop;
+            // Messages go to the target window, the other routes to the
+            // window that has the keyboard.
+            inputGate.require(action == dousa::KeyInputShin ? Mlng_WindowHandle : os.getForegroundWindow());
+            for (int32_t i = 1; i <= k.last(); ++i) {
+                const auto idx = size_t(i);
+                const int16_t code = int16_t(uint8_t(k.code[idx]));
+                const bool sh = k.shift[idx], ct = k.ctrl[idx], al = k.alt[idx];
+                auto send = [&](int16_t key, bool down) {
+                    if (action == dousa::KeyInputKai)
+                        MF_SendInputKey(os, key, down ? u"DOWN" : u"UP");
+                    else if (action == dousa::KeyInputShin)
+                        MF_SendMessageKey(os, key, down ? u"DOWN" : u"UP", Mlng_WindowHandle);
+                    else
+                        sendKeybdEvent(os, uint8_t(key), !down);
+                };
+                if (sh) send(VK_SHIFT, true);
+                if (ct) send(VK_CONTROL, true);
+                if (al) send(VK_MENU, true);
+                send(code, true);
+                // A negative hold would be an endless sleep: no hold.
+                if (k.wait[idx] > 0) os.sleep(uint32_t(k.wait[idx]));
+                send(code, false);
+                if (al) send(VK_MENU, false);
+                if (ct) send(VK_CONTROL, false);
+                if (sh) send(VK_SHIFT, false);
+            }
+        } else {
+            inputGate.require(os.getForegroundWindow());
+            bool ret = false;
+            MS_SendKeys(X, false, ret);
+            // The sender has told the user why.
+            if (!ret) return StepResult::Stop;
+        }
+    } else if (action == dousa::Wait) {
+        const uint32_t generation = Mlng_RunGeneration;
+        tim_Timer->setEnabled(false);
+        if (!MF_Sleep(clng(X))) return StepResult::Stop;
+        // The next step comes one full interval after the wait, unless the
+        // run was stopped (or a new one started) meanwhile.
+        if (Mlng_RunRow != 0 && generation == Mlng_RunGeneration) tim_Timer->setEnabled(true);
+    } else if (action == dousa::WindowActive) {
+        Str ignored;
+        MF_WindowActive(X, true, ignored);
+    } else if (action == dousa::WindowExists) {
+        Str ignored;
+        if (MF_WindowActive(X, false, ignored) == 0) return StepResult::Stay;
+    } else if (action == dousa::WindowAbsent) {
+        Str ignored;
+        if (MF_WindowActive(X, false, ignored) != 0) return StepResult::Stay;
+    } else if (action == dousa::Exe) {
+        os.startProgram(X, os::k::SW_SHOWNORMAL);
+    } else if (action == dousa::PlaySound) {
+        MF_PlaySound(os, X);
+    } else if (action == dousa::End) {
+        // The process ends without MS_Stop: release a button an earlier
+        // drag step still holds, as a stop would.
+        if (Mlng_MouseUpFlg != 0) {
+            os.mouseEvent(Mlng_MouseUpFlg, 0, 0, 0, 0);
+            Mlng_MouseUpFlg = 0;
+        }
+        MS_WriteFile(u"TOVIRAK.TVK", 1);
+        if (Mbln_PCPowerOff) MS_PCPowerOff();
+        os.endProcess();
+    } else {
+        // Mouse action: optional modifier prefix, then the button.
+        Str name = action;
+        uint8_t modifier = 0;
+        if (startsWith(name, u"ｼﾌﾄ")) {
+            modifier = VK_SHIFT;
+            name = mid(name, 4);
+        }
+        if (startsWith(name, u"Ctrl")) {
+            modifier = VK_CONTROL;
+            name = mid(name, 5);
+        }
+        if (startsWith(name, u"Alt")) {
+            modifier = VK_MENU;
+            name = mid(name, 4);
+        }
+        // The click goes to the window under the point; refused input
+        // fails the step before anything is sent. A cursor move alone
+        // is not refused.
+        if (action != dousa::MouseMove) {
+            const Str button = left(name, 1);
+            if (button == u"左" || button == u"中" || button == u"右") {
+                os::Point at = os.getCursorPos();
+                if (!(X == u"-1" && Y == u"-1")) {
+                    try {
+                        at = {clng(X), clng(Y)};
+                    } catch (const std::exception&) {
+                        // The move below reports the coordinate.
+                    }
+                }
+                inputGate.require(os.windowFromPoint(at));
+            }
+        }
+        if (modifier) sendKeybdEvent(os, modifier, false);
+        try {
+            uint32_t press = 0, release = 0;
+            const Str button = left(name, 1);
+            if (button == u"左") {
+                press = os::k::MOUSEEVENTF_LEFTDOWN;
+                release = os::k::MOUSEEVENTF_LEFTUP;
+            } else if (button == u"中") {
+                press = os::k::MOUSEEVENTF_MIDDLEDOWN;
+                release = os::k::MOUSEEVENTF_MIDDLEUP;
+            } else if (button == u"右") {
+                press = os::k::MOUSEEVENTF_RIGHTDOWN;
+                release = os::k::MOUSEEVENTF_RIGHTUP;
+            }
+            const int clicks = mid(name, 2, 1) == u"W" ? 2 : 1;
+            if (!(X == u"-1" && Y == u"-1")) {
+                const int32_t x = clng(X), y = clng(Y);
+                os.setCursorPos(x, y);
+                // Measured at every step: monitors come and go, and a
+                // game may change the resolution during a run.
+                const mouse::Normalised to = mouse::normalise({x, y}, os.virtualScreen());
+                os.mouseEvent(mouse::kAbsoluteMove, to.dx, to.dy, 0, 0);
+            }
+            if (action != dousa::MouseMove) {
+                const bool drag = right(name, 6) == u"ﾄﾞﾗｯｸﾞ";
+                for (int c = 0; c < clicks; ++c) {
+                    os.mouseEvent(press, 0, 0, 0, 0);
+                    // Every button a drag holds is remembered, so a stop
+                    // releases all of them; a click releases its own.
+                    if (drag) {
+                        Mlng_MouseUpFlg |= release;
+                    } else {
+                        os.mouseEvent(release, 0, 0, 0, 0);
+                        Mlng_MouseUpFlg &= ~release;
+                    }
+                }
+            }
+        } catch (const std::exception&) {
+            // Never leave the modifier down behind a failing step.
+            if (modifier) sendKeybdEvent(os, modifier, true);
+            throw;
+        }
+        if (modifier) sendKeybdEvent(os, modifier, true);
+    }
+    return StepResult::Next;
 }
 
 bool frm_TOVIRAK::MF_Sleep(int32_t lng_SleepTime) {
     // Whole-second slices, so Pause, a stop key or the stop button end the
     // wait within a second. 64 bits: a wait near the 32-bit limit must not
     // overflow the count.
+    // A stop, or a stop and a new start, ends the wait at its next slice.
+    const uint32_t generation = Mlng_RunGeneration;
     int64_t elapsed = 0;
-    while (elapsed < lng_SleepTime && !Mbln_StopFlg) {
+    while (elapsed < lng_SleepTime && !Mbln_StopFlg && generation == Mlng_RunGeneration) {
         elapsed += 1000;
         os.sleep(1000);
         tk.doEvents();

@@ -62,6 +62,7 @@ void frm_TOVIRAK::MS_Start() {
         // Windows and their processes may have changed since the last run.
         inputGate.forget();
         Mlng_RunRow = 1;
+        ++Mlng_RunGeneration;
         MS_DispStatus(2, u"実行中");
         cmd_Kaisi->setText(u"停止");
         Mbln_StopFlg = false;

@@ -478,6 +478,41 @@ TEST_F(ExecutorTest, StopButtonDuringAWaitEndsItAtTheNextSlice) {
     EXPECT_EQ(countEvent(kLeftClick[0]), 0);
 }
 
+TEST_F(ExecutorTest, StopAndNewStartDuringAWaitBeginTheNewRunAtRowOneOncePerTick) {
+    rows({{u"待機", u"2"}, {u"EXE実行", u"x"}, {u"EXE実行", u"y"}});
+    interval(u"1");
+    run();
+    int slices = 0;
+    int deepest = 0, depth = 0;
+    p.onDoEvents = [&] {
+        deepest = std::max(deepest, ++depth);
+        if (++slices == 1) {
+            // Both clicks of a double click on the start/stop button,
+            // then time passes in the same message processing, so the new
+            // run's first tick is due before the old wait has returned.
+            app->cmd_Kaisi->press();
+            app->cmd_Kaisi->press();
+            p.nowMs += 1500;
+        }
+        --depth;
+    };
+    p.advance(1000);  // the old tick's wait, with the restart inside it
+    EXPECT_TRUE(running());
+    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_TRUE(p.started.empty());
+    EXPECT_EQ(deepest, 1);  // no tick ran inside the old one's wait
+    p.advance(1000);  // the new run's first tick: its wait, 2 slices
+    EXPECT_EQ(app->Mlng_RunRow, 2);
+    EXPECT_TRUE(p.started.empty());
+    p.advance(1000);
+    EXPECT_EQ(p.started, (std::vector<Str>{u"x"}));
+    EXPECT_EQ(app->Mlng_RunRow, 3);
+    p.advance(1000);
+    EXPECT_EQ(p.started, (std::vector<Str>{u"x", u"y"}));
+    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(deepest, 1);
+}
+
 TEST_F(ExecutorTest, OversizedWaitEndsInTheErrorExit) {
     // 2147484 s is more milliseconds than 32 bits hold.
     rows({{u"待機", u"2147484"}});

@@ -53,6 +53,25 @@ void Platform::advance(int64_t ms) {
     if (nowMs < target) nowMs = target;
 }
 
+void Platform::fireDue() {
+    // Each timer at most once: a tick that sleeps moves time on, and the
+    // real loop would not come back to the same timer within one pass.
+    std::set<tk::Timer*> fired;
+    for (;;) {
+        tk::Timer* next = nullptr;
+        int64_t due = 0;
+        for (auto& [t, d] : timers)
+            if (d <= nowMs && !fired.count(t) && (!next || d < due)) {
+                next = t;
+                due = d;
+            }
+        if (!next) return;
+        fired.insert(next);
+        timers[next] = nowMs + next->interval();
+        next->fire();
+    }
+}
+
 void Platform::runPosted() {
     // Only what waits now: a call that posts again runs at the next turn.
     for (size_t n = posted.size(); n > 0 && !posted.empty(); --n) {
@@ -378,8 +397,12 @@ void Toolkit::releaseCapture() {
 }
 
 void Toolkit::doEvents() {
+    // As the real loop: timers that are due, then the messages waiting
+    // (posted calls, the user's actions), then timers due after those.
+    p_.fireDue();
     p_.runPosted();
     if (p_.onDoEvents) p_.onDoEvents();
+    p_.fireDue();
 }
 
 void Toolkit::post(std::function<void()> call) { p_.posted.push_back(std::move(call)); }

@@ -241,6 +241,8 @@ public:
     // message loop would. runPosted runs those waiting now.
     std::deque<std::function<void()>> posted;
     void runPosted();
+    // Fires the timers due now, as doEvents does on the real system.
+    void fireDue();
     // Session-end blocks the program asked for: window -> reason shown.
     // blockSessionEndWorks false answers like a system without the feature.
     std::map<os::WindowHandle, Str> sessionEndBlocks;
