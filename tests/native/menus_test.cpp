@@ -1,5 +1,6 @@
 // Menus: the tree and its window-wide shortcuts, the settings launch with the
 // hot-key watch paused, help and version.
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -224,10 +225,15 @@ TEST(HelpFile, IsCp932WithCrLfAndNamesEveryKey) {
     const Str text = fromCp932(bytes);
     EXPECT_EQ(replaceAll(text, u"\r\n", u"\n"), fromUtf8(source));
     EXPECT_EQ(toCp932(text), bytes);
+    // Each cell of the key table: the name, its code in decimal and in
+    // hexadecimal, as the program's own table has them.
     for (auto& [name, code] : keys::table()) {
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%3d (%02X)", int(code), unsigned(code));
         Str cell = name;
         while (cell.size() < 14) cell += u' ';
-        EXPECT_NE(text.find(cell), Str::npos) << toUtf8(name);
+        cell += fromUtf8(digits);
+        EXPECT_NE(text.find(cell), Str::npos) << toUtf8(cell);
     }
     EXPECT_EQ(keys::table().size(), 123u);
 }
