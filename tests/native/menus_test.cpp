@@ -214,8 +214,7 @@ std::string slurp(const std::string& path) {
 // The help file the build places beside the program: CP932 with CR LF, the
 // same text as its UTF-8 source, and every key name of the key lists.
 TEST(HelpFile, IsCp932WithCrLfAndNamesEveryKey) {
-    std::string here = __FILE__;
-    const std::string root = here.substr(0, here.rfind("tests/native/"));
+    const std::string root = TOVIRAK_SOURCE_DIR;
     const std::string bytes = slurp(root + "res/README.TXT");
     const std::string source = slurp(root + "res/README.utf8.txt");
     ASSERT_FALSE(bytes.empty());
