@@ -275,6 +275,8 @@ void frm_TOVIRAK::Form_Activate() {
 
 void frm_TOVIRAK::Form_QueryUnload(bool& cancel, int) {
     guarded(u"Form_QueryUnload", [&] {
+        // A recording in progress ends first; its steps are kept.
+        if (recorder.recording()) MS_KirokuEnd();
         if (form->windowState() == tk::WindowState::Minimized) form->setWindowState(tk::WindowState::Normal);
         if (Mbln_EditFlg) {
             int answer = msgBox(u"変更されています。保存しますか？\r\n\r\n" + Mstr_FileName, tk::mb::YesNoCancel, u"確認");
