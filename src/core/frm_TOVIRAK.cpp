@@ -149,6 +149,9 @@ void frm_TOVIRAK::errorExit(StrView procName) {
 }
 
 void frm_TOVIRAK::MS_DispStatus(int16_t int_Mode, const Str& str_Msg) {
+    // While recording, the line keeps saying so: the guidance of a control
+    // that gets the focus does not replace it.
+    if (int_Mode == 1 && recorder.recording()) return;
     try {
         switch (int_Mode) {
             case 1:

@@ -50,12 +50,20 @@ Str marks(int mods) {
     return m;
 }
 
+// "{c}": the notation's way to type c whatever it means to it.
+Str braced(char16_t c) {
+    Str b(3, u'{');
+    b[1] = c;
+    b[2] = u'}';
+    return b;
+}
+
 // A character as the notation types it: its own special characters in
 // braces, and the double quote too, so that no keystroke text can hold the
 // quote-comma-quote that separates a document line's fields.
 Str literal(char16_t c) {
     static constexpr StrView special = u"+^%~(){}[]\"";
-    if (special.find(c) != StrView::npos) return u"{" + Str(1, c) + u"}";
+    if (special.find(c) != StrView::npos) return braced(c);
     return Str(1, c);
 }
 
@@ -75,12 +83,12 @@ const std::array<Str, 256>& listNames() {
 // keystrokes and keeps its blanks.
 Str playableText(Str t) {
     const size_t p = t.find_first_not_of(u"+^%");
-    if (p != Str::npos && t.compare(p, 3, u"VK_") == 0) t.replace(p, 1, u"{V}");
-    if (!t.empty() && isBlankChar(t.front())) t.replace(0, 1, u"{" + Str(1, t.front()) + u"}");
+    if (p != Str::npos && t.compare(p, 3, u"VK_") == 0) t.replace(p, 1, braced(u'V'));
+    if (!t.empty() && isBlankChar(t.front())) t.replace(0, 1, braced(t.front()));
     if (!t.empty() && isBlankChar(t.back())) {
         const char16_t c = t.back();
         t.pop_back();
-        t += u"{" + Str(1, c) + u"}";
+        t += braced(c);
     }
     return t;
 }
