@@ -55,6 +55,9 @@ TEST_F(RecordingTest, CtrlKRecordsClicksAndKeysUntilCtrlKInAnyProgram) {
     EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(255, 255, 0));  // the running colours
     EXPECT_EQ(p.keyObservers.size(), keyObservers + 1);
     EXPECT_EQ(p.mouseObservers.size(), 1u);
+    // The guidance of a control the user clicks in does not replace it.
+    app->txt_Kankaku->userFocus();
+    EXPECT_EQ(status(), u"記録中 (Ctrl+Kで終了)");
 
     p.click({50, 60});
     p.advance(100);

@@ -82,6 +82,8 @@ TEST(EndToEndRecording, CtrlKRecordsAClickAndTypingInNotepadThatPlayBackTheSameT
     const probe::Rect place = probe::windowRect(np->window);
     const probe::Rect edit = probe::windowRect(np->edit);
     const int x = edit.left + 30, y = edit.top + 20;
+    // A click in the text goes to Notepad's window, the text's top-level window.
+    EXPECT_EQ(os->topLevelWindow(np->edit), np->window);
 
     // One pass in count mode, a short interval, no steps yet; the window in
     // the lower right corner, clear of Notepad.
