@@ -289,3 +289,19 @@ TEST_F(RecordingTest, ALongRecordingOfManyThousandEvents) {
     EXPECT_EQ(toUtf8(app->steps.at(2 * clicks).ZahyoCmd), "100,200");
     EXPECT_EQ(status(), toStr((long long)(2 * clicks)) + u"ステップを記録しました");
 }
+
+// The system's double-click and repeat settings reach the turning of events.
+TEST_F(RecordingTest, TheUsersDoubleClickTimeAndRepeatDelayCount) {
+    p.inputSettings.doubleClickMs = 900;
+    p.inputSettings.keyRepeatDelayMs = 1000;
+    startByShortcut();
+    p.click({40, 40});
+    p.advance(700);
+    p.click({40, 40});
+    p.advance(100);
+    p.press('W');
+    p.advance(700);
+    p.release('W');
+    endByKeyboard();
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左Wｸﾘｯｸ|40,40", "ｷｰ入力|w"}));
+}
