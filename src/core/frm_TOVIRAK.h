@@ -15,6 +15,7 @@
 #include "latch/key_latch.h"
 #include "platform/os.h"
 #include "platform/toolkit.h"
+#include "recording/recorder.h"
 
 class SessionEnd;
 
@@ -79,6 +80,7 @@ public:
     tk::MenuItem* mnu_Quit = nullptr;
     tk::MenuItem* mnu_Tool = nullptr;
     tk::MenuItem* mnu_Go = nullptr;
+    tk::MenuItem* mnu_Kiroku = nullptr;  // "記録(&K)"
     tk::MenuItem* mnu_Setting = nullptr;
     tk::MenuItem* mnu_Ins = nullptr;
     tk::MenuItem* mnu_Del = nullptr;
@@ -255,6 +257,14 @@ public:
     void mnu_Del_Click() { MS_Gyo_InsDel(2); }
     // Shows the settings dialog (settings/frm_Setting.cpp).
     void showSettings();
+
+    // ---- recording (recording/recording_commands.cpp) ----
+    // Mouse and keyboard turned into steps while the user works (recording/).
+    Recorder recorder{tk, os};
+    // Starts a recording, or ends the one in progress.
+    void mnu_Kiroku_Click();
+    // Ends the recording and inserts its steps after the last playable row.
+    void MS_KirokuEnd();
 
     // The application title used for message boxes.
     static constexpr StrView AppTitle = u"TOVIRAK";

@@ -14,6 +14,7 @@ void frm_TOVIRAK::buildMenus() {
     mnu_Quit = &mnu_File->add("mnu_Quit", u"終了(&Q)", {'Q', C});
     mnu_Tool = &f.addMenu("mnu_Tool", u"ﾂｰﾙ(&T)");
     mnu_Go = &mnu_Tool->add("mnu_Go", u"実行(&G)", {tk::key::F5, 0});
+    mnu_Kiroku = &mnu_Tool->add("mnu_Kiroku", u"記録(&K)", {'K', C});
     mnu_Setting = &mnu_Tool->add("mnu_Setting", u"設定(&E)", {'E', C});
     mnu_Tool->add("mnu_Nop2", u"-");
     mnu_Ins = &mnu_Tool->add("mnu_Ins", u"行挿入(&I)", {'I', C});
@@ -27,6 +28,7 @@ void frm_TOVIRAK::buildMenus() {
     mnu_SaveUwa->onClick = [this] { mnu_SaveUwa_Click(); };
     mnu_Quit->onClick = [this] { mnu_Quit_Click(); };
     mnu_Go->onClick = [this] { mnu_Go_Click(); };
+    mnu_Kiroku->onClick = [this] { mnu_Kiroku_Click(); };
     mnu_Setting->onClick = [this] { mnu_Setting_Click(); };
     mnu_Ins->onClick = [this] { mnu_Ins_Click(); };
     mnu_Del->onClick = [this] { mnu_Del_Click(); };

@@ -3,7 +3,7 @@
 
 void frm_TOVIRAK::tim_Start_Timer() {
     guarded(u"tim_Start_Timer", [&] {
-        if (Mlng_RunRow != 0) return;
+        if (Mlng_RunRow != 0 || recorder.recording()) return;
         // Any one key of the list starts; modifier marks play no part.
         const auto& keys = bas.Gint_StartKey;
         for (size_t i = 1; i < keys.size(); ++i) {

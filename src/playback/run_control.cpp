@@ -5,6 +5,8 @@
 
 void frm_TOVIRAK::cmd_Kaisi_Click() {
     guarded(u"cmd_Kaisi_Click", [&] {
+        // Nothing plays while a recording is in progress.
+        if (recorder.recording()) return;
         // One button for both: its caption says which a click does.
         if (cmd_Kaisi->text() == u"停止") {
             MS_Stop(false);

@@ -33,11 +33,15 @@ public:
     uint32_t windowProcessId(os::WindowHandle h) override { return r.windowProcessId(h); }
     int addKeyObserver(os::KeyObserver o, bool injectedToo) override { return r.addKeyObserver(std::move(o), injectedToo); }
     void removeKeyObserver(int id) override { r.removeKeyObserver(id); }
+    int addMouseObserver(os::MouseObserver o, bool injectedToo) override { return r.addMouseObserver(std::move(o), injectedToo); }
+    void removeMouseObserver(int id) override { r.removeMouseObserver(id); }
+    os::InputSettings inputSettings() override { return r.inputSettings(); }
     os::WindowHandle getWindow(os::WindowHandle h, int cmd) override { return r.getWindow(h, cmd); }
     Str getWindowText(os::WindowHandle h) override { return r.getWindowText(h); }
     Str getClassName(os::WindowHandle h) override { return r.getClassName(h); }
     os::WindowHandle windowFromPoint(os::Point p) override { return r.windowFromPoint(p); }
     os::WindowHandle getForegroundWindow() override { return r.getForegroundWindow(); }
+    os::WindowHandle topLevelWindow(os::WindowHandle h) override { return r.topLevelWindow(h); }
     bool setForegroundWindow(os::WindowHandle h) override { return r.setForegroundWindow(h); }
     os::ThreadId getWindowThreadProcessId(os::WindowHandle h) override { return r.getWindowThreadProcessId(h); }
     os::ThreadId getCurrentThreadId() override { return r.getCurrentThreadId(); }

@@ -116,6 +116,26 @@ void Platform::keyEvent(int vk, bool up, bool injected) {
     }
 }
 
+void Platform::mouseEvent(os::RawMouse::Kind kind, os::Point pt, bool injected) {
+    os::RawMouse e;
+    e.kind = kind;
+    e.pt = pt;
+    e.injected = injected;
+    e.time = uint32_t(nowMs);
+    auto observers = mouseObservers;
+    for (auto& o : observers)
+        if (!injected || o.injectedToo) o.observer(e);
+    if (kind != os::RawMouse::Wheel && kind != os::RawMouse::HWheel) cursor = pt;
+}
+
+void Platform::mouseDown(int button, os::Point pt) {
+    mouseEvent(button == 1 ? os::RawMouse::RightDown : button == 2 ? os::RawMouse::MiddleDown : os::RawMouse::LeftDown, pt);
+}
+
+void Platform::mouseUp(int button, os::Point pt) {
+    mouseEvent(button == 1 ? os::RawMouse::RightUp : button == 2 ? os::RawMouse::MiddleUp : os::RawMouse::LeftUp, pt);
+}
+
 // ---------------------------------------------------------------------------
 // Desktop
 
@@ -601,6 +621,21 @@ void Os::removeKeyObserver(int id) {
     v.erase(std::remove_if(v.begin(), v.end(), [&](const Platform::KeyObserverEntry& o) { return o.id == id; }), v.end());
 }
 
+int Os::addMouseObserver(os::MouseObserver observer, bool injectedToo) {
+    if (p_.hooksRefused || p_.mouseHookRefused || !observer) return 0;
+    const int id = p_.nextObserverId++;
+    p_.mouseObservers.push_back({id, std::move(observer), injectedToo});
+    return id;
+}
+
+void Os::removeMouseObserver(int id) {
+    auto& v = p_.mouseObservers;
+    v.erase(std::remove_if(v.begin(), v.end(), [&](const Platform::MouseObserverEntry& o) { return o.id == id; }),
+            v.end());
+}
+
+os::InputSettings Os::inputSettings() { return p_.inputSettings; }
+
 os::WindowHandle Os::getWindow(os::WindowHandle h, int cmd) {
     auto z = p_.zOrder();
     if (z.empty()) return 0;
@@ -631,6 +666,11 @@ os::WindowHandle Os::windowFromPoint(os::Point) {
 }
 
 os::WindowHandle Os::getForegroundWindow() { return p_.foreground; }
+
+os::WindowHandle Os::topLevelWindow(os::WindowHandle h) {
+    auto it = p_.topLevelOf.find(h);
+    return it == p_.topLevelOf.end() ? h : it->second;
+}
 
 bool Os::setForegroundWindow(os::WindowHandle h) {
     p_.log(fmt("SetForegroundWindow(%lld)", (long long)h));

@@ -107,11 +107,15 @@ public:
     uint32_t windowProcessId(os::WindowHandle h) override;
     int addKeyObserver(os::KeyObserver observer, bool injectedToo) override;
     void removeKeyObserver(int id) override;
+    int addMouseObserver(os::MouseObserver observer, bool injectedToo) override;
+    void removeMouseObserver(int id) override;
+    os::InputSettings inputSettings() override;
     os::WindowHandle getWindow(os::WindowHandle h, int cmd) override;
     Str getWindowText(os::WindowHandle h) override;
     Str getClassName(os::WindowHandle h) override;
     os::WindowHandle windowFromPoint(os::Point p) override;
     os::WindowHandle getForegroundWindow() override;
+    os::WindowHandle topLevelWindow(os::WindowHandle h) override;
     bool setForegroundWindow(os::WindowHandle h) override;
     os::ThreadId getWindowThreadProcessId(os::WindowHandle h) override;
     os::ThreadId getCurrentThreadId() override { return 1; }
@@ -197,6 +201,26 @@ public:
     bool hooksRefused = false;   // the system refuses low-level hooks
     int nextObserverId = 1;
 
+    // --- mouse ------------------------------------------------------------------
+    // The mouse as the user works it: each event goes through the mouse
+    // hook's observers (which may swallow it); moves and presses also move
+    // the cursor. The time stamp is the virtual clock's.
+    void mouseEvent(os::RawMouse::Kind kind, os::Point pt, bool injected = false);
+    void moveMouse(os::Point pt) { mouseEvent(os::RawMouse::Move, pt); }
+    // button: 0 left, 1 right, 2 middle.
+    void mouseDown(int button, os::Point pt);
+    void mouseUp(int button, os::Point pt);
+    void click(os::Point pt, int button = 0) { mouseDown(button, pt); mouseUp(button, pt); }
+    struct MouseObserverEntry {
+        int id;
+        os::MouseObserver observer;
+        bool injectedToo;
+    };
+    std::vector<MouseObserverEntry> mouseObservers;
+    bool mouseHookRefused = false;  // the mouse hook alone cannot be installed
+    // The user's double-click, drag and key repeat settings.
+    os::InputSettings inputSettings;
+
     // --- desktop --------------------------------------------------------------
     // Z order, topmost first. The program's own forms take part as windows
     // whose title is their caption (class "ThunderFormDC"-like "TovirakForm").
@@ -215,6 +239,8 @@ public:
     // nearest one's nearest pixel otherwise.
     os::Point onDesktop(os::Point pt) const;
     os::WindowHandle pointWindow = 0;  // what WindowFromPoint answers (0: topmost at point)
+    // Child windows (what WindowFromPoint may answer) and their top-level window.
+    std::map<os::WindowHandle, os::WindowHandle> topLevelOf;
     // Another desktop takes the input (a password or elevation prompt):
     // injected input reaches no window and SendInput refuses it.
     bool blockInput = false;
