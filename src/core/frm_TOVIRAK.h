@@ -15,6 +15,7 @@
 #include "latch/key_latch.h"
 #include "platform/os.h"
 #include "platform/toolkit.h"
+#include "trial/row_trial.h"
 
 class SessionEnd;
 
@@ -158,6 +159,9 @@ public:
     std::vector<Str> Mstr_X_jiku{Str()};
     std::vector<Str> Mstr_Y_jiku{Str()};
     bool MF_InputChk();
+    // Checks row i for a run or a try of that row alone; on a failure shows
+    // its message with the caret on the row, as MF_InputChk does.
+    bool MF_RowChk(int32_t i, Str& x, Str& y);
 
     // ---- run control (playback/run_control.cpp) ----
     Str Mstr_WindowTitleFull;
@@ -255,6 +259,8 @@ public:
     void mnu_Del_Click() { MS_Gyo_InsDel(2); }
     // Shows the settings dialog (settings/frm_Setting.cpp).
     void showSettings();
+    // Trying one row before a run: run it alone, show where it acts (trial/).
+    RowTrial rowTrial{*this};
 
     // The application title used for message boxes.
     static constexpr StrView AppTitle = u"TOVIRAK";
