@@ -108,7 +108,7 @@ TEST(EndToEndTrial, CtrlTTypesIntoTheWindowLeftAndCtrlPMarksTheClickPoint) {
     }
     // Nothing was clicked and the program keeps the front.
     EXPECT_EQ(os->getForegroundWindow(), main);
-    EXPECT_EQ(prog.status(), u"300,200 で左ｸﾘｯｸします");
+    EXPECT_TRUE(waitFor([&] { return prog.status() == u"300,200 で左ｸﾘｯｸします"; }, 2000));
     probe::pump(3000);
     EXPECT_EQ(markerOf(*os, pid), os::WindowHandle(0));
 
