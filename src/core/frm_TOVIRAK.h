@@ -192,7 +192,8 @@ public:
     // check waits), or the run must stop (a regular stop, already told).
     enum class StepResult { Next, Stay, Stop };
     // Executes one row's action with its run parameters as validation left
-    // them; failures throw for the caller's error exit.
+    // them; failures throw for the caller's error exit. Also a row tried
+    // alone outside a run (Mlng_RunRow 0, Mbln_StopFlg cleared for it).
     StepResult executeStep(const Str& action, const Str& X, const Str& Y);
     bool MF_Sleep(int32_t lng_SleepTime);
 

@@ -5,6 +5,8 @@
 // they come, and the window that takes the front whenever we lose it.
 #include "platform/win32/tk_internal.h"
 
+#include <string>
+
 namespace win32::tkw {
 
 namespace {
@@ -15,11 +17,26 @@ bool ours(HWND h) {
     return pid == GetCurrentProcessId();
 }
 
+// A window the user works in. The taskbar, the desktop and the task
+// switcher take the front for a moment on the way to our window (a click
+// on the taskbar button, Alt+Tab); keys sent there would go nowhere.
+bool workWindow(HWND h) {
+    if (!h || !IsWindow(h) || !IsWindowVisible(h) || h == GetShellWindow() || ours(h)) return false;
+    wchar_t cls[64];
+    const int n = GetClassNameW(h, cls, 64);
+    const std::wstring name(cls, n > 0 ? size_t(n) : 0);
+    for (const wchar_t* shell : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd", L"Progman", L"WorkerW",
+                                 L"MultitaskingViewFrame", L"ForegroundStaging", L"TaskSwitcherWnd",
+                                 L"XamlExplorerHostIslandWindow", L"Windows.UI.Core.CoreWindow"})
+        if (name == shell) return false;
+    return true;
+}
+
 // The toolkit whose front is followed (one per program).
 Toolkit* g_watching = nullptr;
 
 void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND h, LONG object, LONG, DWORD, DWORD) {
-    if (g_watching && object == OBJID_WINDOW && h && IsWindow(h) && !ours(h)) g_watching->foreignFront = h;
+    if (g_watching && object == OBJID_WINDOW && workWindow(h)) g_watching->foreignFront = h;
 }
 
 }  // namespace
@@ -42,11 +59,11 @@ void Toolkit::unwatchFront() {
 void Toolkit::frontLeftTo(HWND to) {
     // Not named: the new foreground is already set when we hear of it.
     if (!to || ours(to)) to = GetForegroundWindow();
-    if (to && !ours(to)) foreignFront = to;
+    if (workWindow(to)) foreignFront = to;
 }
 
 HWND Toolkit::frontBefore(HWND named) const {
-    if (named && !ours(named)) return named;
+    if (workWindow(named)) return named;
     return foreignFront && IsWindow(foreignFront) ? foreignFront : nullptr;
 }
 
