@@ -16,6 +16,7 @@
 #include "platform/os.h"
 #include "platform/toolkit.h"
 #include "recording/recorder.h"
+#include "trial/row_trial.h"
 
 class SessionEnd;
 
@@ -160,6 +161,9 @@ public:
     std::vector<Str> Mstr_X_jiku{Str()};
     std::vector<Str> Mstr_Y_jiku{Str()};
     bool MF_InputChk();
+    // Checks row i for a run or a try of that row alone; on a failure shows
+    // its message with the caret on the row, as MF_InputChk does.
+    bool MF_RowChk(int32_t i, Str& x, Str& y);
 
     // ---- run control (playback/run_control.cpp) ----
     Str Mstr_WindowTitleFull;
@@ -190,7 +194,8 @@ public:
     // check waits), or the run must stop (a regular stop, already told).
     enum class StepResult { Next, Stay, Stop };
     // Executes one row's action with its run parameters as validation left
-    // them; failures throw for the caller's error exit.
+    // them; failures throw for the caller's error exit. Also a row tried
+    // alone outside a run (Mlng_RunRow 0, Mbln_StopFlg cleared for it).
     StepResult executeStep(const Str& action, const Str& X, const Str& Y);
     bool MF_Sleep(int32_t lng_SleepTime);
 
@@ -257,6 +262,8 @@ public:
     void mnu_Del_Click() { MS_Gyo_InsDel(2); }
     // Shows the settings dialog (settings/frm_Setting.cpp).
     void showSettings();
+    // Trying one row before a run: run it alone, show where it acts (trial/).
+    RowTrial rowTrial{*this};
 
     // ---- recording (recording/recording_commands.cpp) ----
     // Mouse and keyboard turned into steps while the user works (recording/).

@@ -16,6 +16,7 @@ void frm_TOVIRAK::buildMenus() {
     mnu_Go = &mnu_Tool->add("mnu_Go", u"実行(&G)", {tk::key::F5, 0});
     mnu_Kiroku = &mnu_Tool->add("mnu_Kiroku", u"記録(&K)", {'K', C});
     mnu_Setting = &mnu_Tool->add("mnu_Setting", u"設定(&E)", {'E', C});
+    rowTrial.build(*mnu_Tool);
     mnu_Tool->add("mnu_Nop2", u"-");
     mnu_Ins = &mnu_Tool->add("mnu_Ins", u"行挿入(&I)", {'I', C});
     mnu_Del = &mnu_Tool->add("mnu_Del", u"行削除(&D)", {'D', C});

@@ -199,6 +199,17 @@ public:
     virtual bool setWindowPos(WindowHandle h, int64_t insertAfter, int x, int y, int cx, int cy, uint32_t flags) = 0;
     // Activate the top-level window whose title equals title, without waiting.
     virtual void appActivate(const Str& title) = 0;
+    // A top-level window's outer rectangle on the screen; empty when it is gone.
+    virtual Rect windowRect(WindowHandle h) = 0;
+
+    // --- markers: where a step acts -------------------------------------------
+    // A small cross centred on p, or a frame along the inside of r, shown
+    // above every window for ms milliseconds and then gone by itself. A
+    // marker never takes the focus and never receives a click; a new one
+    // replaces the one showing.
+    virtual void showPointMarker(Point p, uint32_t ms) = 0;
+    virtual void showFrameMarker(const Rect& r, uint32_t ms) = 0;
+    virtual void hideMarkers() = 0;
 
     // --- screen -------------------------------------------------------------
     virtual int32_t screenWidth() = 0;   // primary screen, pixels

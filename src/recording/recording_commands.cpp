@@ -16,6 +16,7 @@ void frm_TOVIRAK::mnu_Kiroku_Click() {
             msgBox(u"キーボードとマウスの操作を監視できないため、記録を開始できません。", tk::mb::OK, Str(AppTitle));
             return;
         }
+        rowTrial.refresh();
         MS_DispStatus(2, u"記録中 (Ctrl+Kで終了)");
     });
 }
@@ -24,6 +25,7 @@ void frm_TOVIRAK::MS_KirokuEnd() {
     guarded(u"MS_KirokuEnd", [&] {
         if (!recorder.recording()) return;
         recorder.stop();
+        rowTrial.refresh();
         // Start keys pressed while recording must not start a run now.
         MS_HotKeyClear();
         std::vector<MacroStep> recorded = recorder.takeSteps(cmb_Tani->text() == u"分");

@@ -235,6 +235,22 @@ TEST_F(RecordingTest, NothingStartsARunWhileRecordingNorAfterItFromAKeyPressedMe
     EXPECT_EQ(toUtf8(app->steps.at(3).ZahyoCmd), "{F11}");
 }
 
+TEST_F(RecordingTest, RowsCannotBeTriedOrShownWhileRecording) {
+    load(1);
+    app->txt_ZahyoCmd[1]->userFocus();
+    ASSERT_TRUE(app->form->findMenu("mnu_RunRow")->effectivelyEnabled());
+    startByShortcut();
+    EXPECT_FALSE(app->form->findMenu("mnu_RunRow")->effectivelyEnabled());
+    EXPECT_FALSE(app->form->findMenu("mnu_ShowRow")->effectivelyEnabled());
+    const size_t before = p.trace.size();
+    app->rowTrial.runRow();  // even when called directly, nothing is tried
+    EXPECT_TRUE(recording());
+    EXPECT_EQ(p.traceText(before).find("SetCursorPos"), std::string::npos);
+    endByKeyboard();
+    EXPECT_TRUE(app->form->findMenu("mnu_RunRow")->effectivelyEnabled());
+    EXPECT_TRUE(app->form->findMenu("mnu_ShowRow")->effectivelyEnabled());
+}
+
 TEST_F(RecordingTest, TheItemIsDisabledWhileAMacroRuns) {
     load(1);
     app->txt_Kankaku->setText(u"1");

@@ -50,6 +50,10 @@ public:
         return r.setWindowPos(h, after, x, y, cx, cy, flags);
     }
     void appActivate(const Str& title) override { r.appActivate(title); }
+    os::Rect windowRect(os::WindowHandle h) override { return r.windowRect(h); }
+    void showPointMarker(os::Point p, uint32_t ms) override { r.showPointMarker(p, ms); }
+    void showFrameMarker(const os::Rect& rc, uint32_t ms) override { r.showFrameMarker(rc, ms); }
+    void hideMarkers() override { r.hideMarkers(); }
     int32_t screenWidth() override { return r.screenWidth(); }
     int32_t screenHeight() override { return r.screenHeight(); }
     os::Rect virtualScreen() override { return r.virtualScreen(); }

@@ -122,6 +122,10 @@ public:
     bool attachThreadInput(os::ThreadId attach, os::ThreadId attachTo, bool on) override;
     bool setWindowPos(os::WindowHandle h, int64_t insertAfter, int x, int y, int cx, int cy, uint32_t flags) override;
     void appActivate(const Str& title) override;
+    os::Rect windowRect(os::WindowHandle h) override;
+    void showPointMarker(os::Point p, uint32_t ms) override;
+    void showFrameMarker(const os::Rect& r, uint32_t ms) override;
+    void hideMarkers() override;
     int32_t screenWidth() override;
     int32_t screenHeight() override;
     os::Rect virtualScreen() override;
@@ -154,6 +158,7 @@ public:
     int versionMinor() override;
 
 private:
+    void hideShown();
     Platform& p_;
 };
 
@@ -241,6 +246,20 @@ public:
     os::WindowHandle pointWindow = 0;  // what WindowFromPoint answers (0: topmost at point)
     // Child windows (what WindowFromPoint may answer) and their top-level window.
     std::map<os::WindowHandle, os::WindowHandle> topLevelOf;
+    // A program's window comes to the front as the user's click brings it
+    // (the program's forms hear of it with the window that had the front).
+    void activate(os::WindowHandle h);
+    // Markers shown by the program, the one on screen last; gone once the
+    // virtual clock has passed their end.
+    struct Marker {
+        bool frame = false;  // a frame around rect, else a cross at point
+        os::Point point;
+        os::Rect rect;
+        int64_t until = 0;   // nowMs at which it goes
+    };
+    std::vector<Marker> markers;
+    // The marker on screen now, if any.
+    const Marker* markerShown() const;
     // Another desktop takes the input (a password or elevation prompt):
     // injected input reaches no window and SendInput refuses it.
     bool blockInput = false;

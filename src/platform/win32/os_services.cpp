@@ -5,6 +5,7 @@
 #include "platform/win32/os_cmdline.h"
 #include "platform/win32/os_files.h"
 #include "platform/win32/os_hooks.h"
+#include "platform/win32/os_markers.h"
 #include "platform/win32/os_wide.h"
 
 #include <windows.h>
@@ -275,6 +276,17 @@ public:
         BringWindowToTop(w);
         if (attached) AttachThreadInput(self, fgThread, FALSE);
     }
+
+    os::Rect windowRect(os::WindowHandle h) override {
+        RECT rc{};
+        if (!h || !GetWindowRect(toHwnd(h), &rc)) return {};
+        return {rc.left, rc.top, rc.right, rc.bottom};
+    }
+
+    // --- markers ----------------------------------------------------------------
+    void showPointMarker(os::Point p, uint32_t ms) override { markers::showPoint(p, ms); }
+    void showFrameMarker(const os::Rect& r, uint32_t ms) override { markers::showFrame(r, ms); }
+    void hideMarkers() override { markers::hide(); }
 
     // --- screen ---------------------------------------------------------------
     int32_t screenWidth() override { return GetSystemMetrics(SM_CXSCREEN); }
