@@ -48,15 +48,7 @@ Str document(const Settings& s, const std::vector<std::pair<Str, Str>>& rows) {
     return t;
 }
 
-// Waits until pred holds, pumping this thread's messages; false on timeout.
-template <class F>
-bool waitFor(F&& pred, uint32_t ms) {
-    for (uint32_t waited = 0; waited <= ms; waited += 50) {
-        if (pred()) return true;
-        probe::pump(50);
-    }
-    return pred();
-}
+using probe::waitFor;
 
 long countOf(const Str& s, char16_t c) {
     long n = 0;

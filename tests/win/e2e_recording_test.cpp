@@ -18,14 +18,7 @@
 namespace {
 namespace probe = win32::probe;
 
-template <class F>
-bool waitFor(F&& pred, uint32_t ms) {
-    for (uint32_t waited = 0; waited <= ms; waited += 50) {
-        if (pred()) return true;
-        probe::pump(50);
-    }
-    return pred();
-}
+using probe::waitFor;
 
 // xdotool runs as a Unix program whose handle does not tell when it ends:
 // a shell runs the commands one after another and leaves a mark when done.

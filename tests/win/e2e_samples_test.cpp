@@ -16,14 +16,7 @@
 namespace {
 namespace probe = win32::probe;
 
-template <class F>
-bool waitFor(F&& pred, uint32_t ms) {
-    for (uint32_t waited = 0; waited <= ms; waited += 50) {
-        if (pred()) return true;
-        probe::pump(50);
-    }
-    return pred();
-}
+using probe::waitFor;
 
 Str samplePath(os::Services& os, const Str& name) { return os.programFolder() + u"\\samples\\" + name; }
 

@@ -15,14 +15,7 @@ namespace probe = win32::probe;
 
 constexpr uint8_t VK_CONTROL = 0x11;
 
-template <class F>
-bool waitFor(F&& pred, uint32_t ms) {
-    for (uint32_t waited = 0; waited <= ms; waited += 50) {
-        if (pred()) return true;
-        probe::pump(50);
-    }
-    return pred();
-}
+using probe::waitFor;
 
 // The user comes to window h: the test shares the input state of the
 // window in front for the moment of the call, so the system lets it go.

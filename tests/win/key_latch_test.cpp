@@ -19,11 +19,7 @@ constexpr int VK_F12 = 0x7B;
 
 template <class F>
 bool waitFor(F&& pred, uint32_t ms) {
-    for (uint32_t waited = 0; waited <= ms; waited += 10) {
-        if (pred()) return true;
-        probe::pump(10);
-    }
-    return pred();
+    return probe::waitFor(pred, ms, 10);
 }
 
 void xdotool(const Str& args, const Str& dir) { probe::Process p(u"Z:\\usr\\bin\\xdotool " + args, dir); }

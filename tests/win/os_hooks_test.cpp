@@ -37,11 +37,7 @@ struct Seen {
 
 template <class F>
 bool waitFor(F&& pred, uint32_t ms) {
-    for (uint32_t waited = 0; waited <= ms; waited += 20) {
-        if (pred()) return true;
-        probe::pump(20);
-    }
-    return pred();
+    return probe::waitFor(pred, ms, 20);
 }
 
 }  // namespace

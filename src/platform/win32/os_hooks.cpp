@@ -45,6 +45,24 @@ DWORD g_threadId = 0;
 HHOOK g_keyboard = nullptr;  // set and read on the hook thread only
 HHOOK g_mouse = nullptr;     // likewise
 
+// Tells every observer that wants the event; true when one of them takes
+// it from the programs after us.
+template <class Entry, class Event>
+bool tell(const std::vector<Entry>& observers, const Event& e) {
+    bool swallow = false;
+    AcquireSRWLockShared(&g_lock);
+    for (const Entry& o : observers) {
+        if (e.injected && !o.injectedToo) continue;
+        try {
+            swallow = o.observer(e) || swallow;
+        } catch (...) {
+            // Nothing may unwind into the system's call.
+        }
+    }
+    ReleaseSRWLockShared(&g_lock);
+    return swallow;
+}
+
 LRESULT CALLBACK keyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
@@ -59,18 +77,7 @@ LRESULT CALLBACK keyboardProc(int code, WPARAM wParam, LPARAM lParam) {
             e.extended = (k->flags & LLKHF_EXTENDED) != 0;
             e.injected = injected;
             e.time = k->time;
-            bool swallow = false;
-            AcquireSRWLockShared(&g_lock);
-            for (const KeyEntry& o : g_keyObservers) {
-                if (injected && !o.injectedToo) continue;
-                try {
-                    swallow = o.observer(e) || swallow;
-                } catch (...) {
-                    // Nothing may unwind into the system's call.
-                }
-            }
-            ReleaseSRWLockShared(&g_lock);
-            if (swallow) return 1;
+            if (tell(g_keyObservers, e)) return 1;
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -104,18 +111,7 @@ LRESULT CALLBACK mouseProc(int code, WPARAM wParam, LPARAM lParam) {
             e.pt = {m->pt.x, m->pt.y};
             e.injected = injected;
             e.time = m->time;
-            bool swallow = false;
-            AcquireSRWLockShared(&g_lock);
-            for (const MouseEntry& o : g_mouseObservers) {
-                if (injected && !o.injectedToo) continue;
-                try {
-                    swallow = o.observer(e) || swallow;
-                } catch (...) {
-                    // Nothing may unwind into the system's call.
-                }
-            }
-            ReleaseSRWLockShared(&g_lock);
-            if (swallow) return 1;
+            if (tell(g_mouseObservers, e)) return 1;
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

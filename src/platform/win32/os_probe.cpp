@@ -115,19 +115,7 @@ void pump(uint32_t ms) {
 namespace {
 const wchar_t* kProbeClass = L"TovirakProbeWindow";
 
-void registerProbeClass() {
-    static bool done = false;
-    if (done) return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kProbeClass;
-    RegisterClassExW(&wc);
-    done = true;
-}
+void registerProbeClass() { registerPlainClass(kProbeClass, DefWindowProcW); }
 }  // namespace
 
 os::WindowHandle createWindow(const Str& title, int x, int y, int w, int h) {
@@ -167,17 +155,7 @@ LRESULT CALLBACK keyLogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 KeyLogWindow::KeyLogWindow(const Str& title) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = keyLogProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = kKeyLogClass;
-        registered = RegisterClassExW(&wc) != 0;
-    }
+    registerPlainClass(kKeyLogClass, keyLogProc);
     HWND h = CreateWindowExW(0, kKeyLogClass, wide(title), WS_OVERLAPPEDWINDOW, 40, 40, 300, 200, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
     if (h) {

@@ -41,6 +41,17 @@ bool terminateProcess(uint32_t pid);
 // Dispatches this thread's messages for about ms milliseconds.
 void pump(uint32_t ms);
 
+// Waits until pred holds, dispatching this thread's messages in slices of
+// sliceMs; false when ms pass first.
+template <class F>
+bool waitFor(F&& pred, uint32_t ms, uint32_t sliceMs = 50) {
+    for (uint32_t waited = 0; waited <= ms; waited += sliceMs) {
+        if (pred()) return true;
+        pump(sliceMs);
+    }
+    return pred();
+}
+
 // A plain top-level window of this thread (shown, not active).
 os::WindowHandle createWindow(const Str& title, int x, int y, int w, int h);
 void destroyWindow(os::WindowHandle h);

@@ -22,6 +22,19 @@ inline Str fromWide(const wchar_t* s) { return s ? Str(reinterpret_cast<const ch
 inline HWND toHwnd(os::WindowHandle h) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(h)); }
 inline os::WindowHandle fromHwnd(HWND h) { return static_cast<os::WindowHandle>(reinterpret_cast<uintptr_t>(h)); }
 
+// Registers a plain top-level window class of this module (arrow cursor,
+// window-coloured background) once; a class already there is kept.
+inline void registerPlainClass(const wchar_t* name, WNDPROC proc) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);  // fails harmlessly when already registered
+}
+
 // Owns a kernel handle; INVALID_HANDLE_VALUE and null both mean "none".
 class Handle {
 public:

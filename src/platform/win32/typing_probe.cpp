@@ -24,17 +24,7 @@ LRESULT CALLBACK targetProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 TypingTarget::TypingTarget(const Str& title) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = targetProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = kTargetClass;
-        registered = RegisterClassExW(&wc) != 0;
-    }
+    registerPlainClass(kTargetClass, targetProc);
     HWND h = CreateWindowExW(0, kTargetClass, wide(title), WS_OVERLAPPEDWINDOW, 600, 400, 300, 200, nullptr, nullptr,
                              GetModuleHandleW(nullptr), this);
     if (h) ShowWindow(h, SW_SHOWNOACTIVATE);
