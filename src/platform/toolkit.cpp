@@ -145,6 +145,12 @@ void ListControl::addItem(const Str& s) {
     notify(Prop::Items);
 }
 
+void ListControl::addItems(const std::vector<Str>& items) {
+    if (items.empty()) return;
+    items_.insert(items_.end(), items.begin(), items.end());
+    notify(Prop::Items);
+}
+
 void ListControl::clear() {
     items_.clear();
     listIndex_ = -1;

@@ -201,6 +201,8 @@ public:
     const std::vector<Str>& items() const { return items_; }
     int listCount() const { return int(items_.size()); }
     void addItem(const Str& s);
+    // Appends several items at once: one change for the backend to apply.
+    void addItems(const std::vector<Str>& items);
     void clear();
     void setItems(std::vector<Str> items);  // replaces all, selection -1
     int listIndex() const { return listIndex_; }
