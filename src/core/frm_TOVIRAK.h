@@ -12,9 +12,11 @@
 
 #include "core/model.h"
 #include "input/input_gate.h"
+#include "input/window_cache.h"
 #include "latch/key_latch.h"
 #include "platform/os.h"
 #include "platform/toolkit.h"
+#include "playback/display_throttle.h"
 
 class SessionEnd;
 
@@ -191,10 +193,25 @@ public:
     // them; failures throw for the caller's error exit.
     StepResult executeStep(const Str& action, const Str& X, const Str& Y);
     bool MF_Sleep(int32_t lng_SleepTime);
+    // The display of a run follows fast steps once a frame; what a tick
+    // did not show is shown when the run stops or waits.
+    DisplayThrottle runDisplay;
+    void showKeptProgress();
+    // The target window found at the last tick, asked first at the next.
+    WindowCache targetWindow{os};
 
     // ---- hot-key watch (playback/hotkey_watch.cpp) ----
     void tim_Start_Timer();
     void MS_HotKeyClear();
+    // Starts the watch's poll: slow when the key latch's hook wakes the
+    // watch at each press of a watched key, every 10 ms without the hook.
+    void resumeHotKeyWatch();
+    static constexpr uint32_t HotKeyPollMs = 10, HotKeySlowPollMs = 100;
+    // A watched key was latched (posted from the hook's thread).
+    void hotKeyWake();
+    // The latch watches Pause and the start and stop keys from now on (a
+    // document or the settings changed them).
+    void watchHotKeys();
     // Presses of the watched keys caught by the keyboard hook (latch/).
     KeyLatch keyLatch{os};
 

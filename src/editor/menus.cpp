@@ -44,17 +44,13 @@ void frm_TOVIRAK::cmd_Setting_Click() {
         tim_Start->setEnabled(false);
         watchStopped = true;
         showSettings();
-        tim_Start->setInterval(10);
-        tim_Start->setEnabled(true);
+        resumeHotKeyWatch();
         watchStopped = false;
         MS_TopMost(true);
     } catch (const std::exception&) {
         errorExit(u"cmd_Setting_Click");
         // Whatever failed, the hot-key watch comes back.
-        if (watchStopped) {
-            tim_Start->setInterval(10);
-            tim_Start->setEnabled(true);
-        }
+        if (watchStopped) resumeHotKeyWatch();
     }
 }
 

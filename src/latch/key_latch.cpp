@@ -32,9 +32,16 @@ bool KeyLatch::start() {
 void KeyLatch::observe(const os::RawKey& k) {
     if (k.up) return;
     const int vk = k.vk & 0xFF;
-    if (watched_[size_t(vk)].load(std::memory_order_relaxed)) latched_[size_t(vk)].store(true, std::memory_order_relaxed);
-    if (int g = genericOf(vk); g && watched_[size_t(g)].load(std::memory_order_relaxed))
+    bool latched = false;
+    if (watched_[size_t(vk)].load(std::memory_order_relaxed)) {
+        latched_[size_t(vk)].store(true, std::memory_order_relaxed);
+        latched = true;
+    }
+    if (int g = genericOf(vk); g && watched_[size_t(g)].load(std::memory_order_relaxed)) {
         latched_[size_t(g)].store(true, std::memory_order_relaxed);
+        latched = true;
+    }
+    if (latched && notify_) notify_();
 }
 
 void KeyLatch::watch(const std::vector<int>& keys) {

@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/os.h"
@@ -40,6 +41,11 @@ public:
     // Forgets every latched press.
     void clear();
 
+    // Called on the hook thread each time a press of a watched key is
+    // latched (so a waiting program can wake at once); it must return
+    // within microseconds. Set it before start().
+    void setNotify(std::function<void()> notify) { notify_ = std::move(notify); }
+
 private:
     // Called on the hook thread for every typed key: two atomic operations.
     void observe(const os::RawKey& k);
@@ -48,4 +54,5 @@ private:
     int observer_ = 0;
     std::array<std::atomic<bool>, 256> watched_{};
     std::array<std::atomic<bool>, 256> latched_{};
+    std::function<void()> notify_;
 };

@@ -61,6 +61,8 @@ void frm_TOVIRAK::MS_Start() {
 
         // Windows and their processes may have changed since the last run.
         inputGate.forget();
+        targetWindow.clear();
+        runDisplay.begin(tim_Timer->interval());
         Mlng_RunRow = 1;
         ++Mlng_RunGeneration;
         MS_DispStatus(2, u"実行中");
@@ -73,14 +75,15 @@ void frm_TOVIRAK::MS_Start() {
 
 void frm_TOVIRAK::MS_Stop(bool bln_ErrStop) {
     guarded(u"MS_Stop", [&] {
+        // The last step's row and progress, when a fast run had not shown them.
+        showKeptProgress();
         MS_Enabled(true);
         tim_Timer->setInterval(0);
         // After an error the error text stays on the status line.
         if (!bln_ErrStop) MS_DispStatus(2, u"待機中");
         cmd_Kaisi->setText(u"実行");
         Mlng_RunRow = 0;
-        tim_Start->setInterval(10);
-        tim_Start->setEnabled(true);
+        resumeHotKeyWatch();
         // A drag step may have left a button down.
         if (Mlng_MouseUpFlg != 0) {
             os.mouseEvent(Mlng_MouseUpFlg, 0, 0, 0, 0);

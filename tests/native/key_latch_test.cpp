@@ -58,11 +58,11 @@ TEST_F(KeyLatchTest, TapsReadByAnotherProgramInsideAWaitStillStopTheRun) {
 }
 
 TEST_F(KeyLatchTest, StartKeyReadByAnotherProgramStillStarts) {
-    // Keys of a document opened later are watched from the watch's next poll.
+    // Keys set by no document or dialog are watched from the watch's next poll.
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
     app->bas.Gint_StartKey = {0, VK_F11};
-    p.advance(10);
+    p.advance(frm_TOVIRAK::HotKeySlowPollMs);
     ASSERT_FALSE(running());
     tapSeenElsewhere(VK_F11);
     p.advance(10);
@@ -151,4 +151,23 @@ TEST_F(KeyLatchTest, GoneWithItsOwnerTheObserverIsRemoved) {
     }
     EXPECT_EQ(p.keyObservers.size(), before);
     p.tap(VK_F12);  // nothing left to call
+}
+
+TEST(KeyLatchNotify, ComesForEachLatchedPressOfAWatchedKeyOnly) {
+    headless::Platform p;
+    KeyLatch latch(p.os);
+    int notified = 0;
+    latch.setNotify([&] { ++notified; });
+    latch.watch({0x7A, 0x10});  // F11, the generic Shift
+    ASSERT_TRUE(latch.start());
+    p.tap(0x7B);               // not watched
+    p.keyEvent(0x7A, false, true);  // injected: left to the key state
+    EXPECT_EQ(notified, 0);
+    p.press(0x7A);
+    p.press(0x7A);             // the keyboard repeats a held key
+    p.release(0x7A);
+    EXPECT_EQ(notified, 2);
+    p.tap(0xA1);               // right Shift presses the generic one
+    EXPECT_EQ(notified, 3);
+    EXPECT_TRUE(latch.pressed(0x10));
 }

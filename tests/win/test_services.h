@@ -34,6 +34,7 @@ public:
     int addKeyObserver(os::KeyObserver o, bool injectedToo) override { return r.addKeyObserver(std::move(o), injectedToo); }
     void removeKeyObserver(int id) override { r.removeKeyObserver(id); }
     os::WindowHandle getWindow(os::WindowHandle h, int cmd) override { return r.getWindow(h, cmd); }
+    bool isWindow(os::WindowHandle h) override { return r.isWindow(h); }
     Str getWindowText(os::WindowHandle h) override { return r.getWindowText(h); }
     Str getClassName(os::WindowHandle h) override { return r.getClassName(h); }
     os::WindowHandle windowFromPoint(os::Point p) override { return r.windowFromPoint(p); }

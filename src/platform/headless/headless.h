@@ -84,6 +84,8 @@ public:
 
     bool quitRequested = false;
     int repaints = 0;
+    // Called at every repaint: what the screen shows now.
+    std::function<void(tk::Form&)> onRepaint;
     tk::Form* captureForm = nullptr;
 
 private:
@@ -108,6 +110,7 @@ public:
     int addKeyObserver(os::KeyObserver observer, bool injectedToo) override;
     void removeKeyObserver(int id) override;
     os::WindowHandle getWindow(os::WindowHandle h, int cmd) override;
+    bool isWindow(os::WindowHandle h) override;
     Str getWindowText(os::WindowHandle h) override;
     Str getClassName(os::WindowHandle h) override;
     os::WindowHandle windowFromPoint(os::Point p) override;
