@@ -157,6 +157,9 @@ void frm_TOVIRAK::errorExit(StrView procName) {
 }
 
 void frm_TOVIRAK::MS_DispStatus(int16_t int_Mode, const Str& str_Msg) {
+    // While recording, the line keeps saying so: the guidance of a control
+    // that gets the focus does not replace it.
+    if (int_Mode == 1 && recorder.recording()) return;
     try {
         switch (int_Mode) {
             case 1:
@@ -283,6 +286,8 @@ void frm_TOVIRAK::Form_Activate() {
 
 void frm_TOVIRAK::Form_QueryUnload(bool& cancel, int) {
     guarded(u"Form_QueryUnload", [&] {
+        // A recording in progress ends first; its steps are kept.
+        if (recorder.recording()) MS_KirokuEnd();
         if (form->windowState() == tk::WindowState::Minimized) form->setWindowState(tk::WindowState::Normal);
         if (Mbln_EditFlg) {
             int answer = msgBox(u"変更されています。保存しますか？\r\n\r\n" + Mstr_FileName, tk::mb::YesNoCancel, u"確認");

@@ -17,6 +17,8 @@
 #include "platform/os.h"
 #include "platform/toolkit.h"
 #include "playback/display_throttle.h"
+#include "recording/recorder.h"
+#include "trial/row_trial.h"
 
 class SessionEnd;
 
@@ -81,6 +83,7 @@ public:
     tk::MenuItem* mnu_Quit = nullptr;
     tk::MenuItem* mnu_Tool = nullptr;
     tk::MenuItem* mnu_Go = nullptr;
+    tk::MenuItem* mnu_Kiroku = nullptr;  // "記録(&K)"
     tk::MenuItem* mnu_Setting = nullptr;
     tk::MenuItem* mnu_Ins = nullptr;
     tk::MenuItem* mnu_Del = nullptr;
@@ -160,6 +163,9 @@ public:
     std::vector<Str> Mstr_X_jiku{Str()};
     std::vector<Str> Mstr_Y_jiku{Str()};
     bool MF_InputChk();
+    // Checks row i for a run or a try of that row alone; on a failure shows
+    // its message with the caret on the row, as MF_InputChk does.
+    bool MF_RowChk(int32_t i, Str& x, Str& y);
 
     // ---- run control (playback/run_control.cpp) ----
     Str Mstr_WindowTitleFull;
@@ -190,7 +196,8 @@ public:
     // check waits), or the run must stop (a regular stop, already told).
     enum class StepResult { Next, Stay, Stop };
     // Executes one row's action with its run parameters as validation left
-    // them; failures throw for the caller's error exit.
+    // them; failures throw for the caller's error exit. Also a row tried
+    // alone outside a run (Mlng_RunRow 0, Mbln_StopFlg cleared for it).
     StepResult executeStep(const Str& action, const Str& X, const Str& Y);
     bool MF_Sleep(int32_t lng_SleepTime);
     // The display of a run follows fast steps once a frame; what a tick
@@ -206,6 +213,8 @@ public:
     // Starts the watch's poll: slow when the key latch's hook wakes the
     // watch at each press of a watched key, every 10 ms without the hook.
     void resumeHotKeyWatch();
+    // Stops it (a run, the settings dialog, a tried row).
+    void pauseHotKeyWatch();
     static constexpr uint32_t HotKeyPollMs = 10, HotKeySlowPollMs = 100;
     // A watched key was latched (posted from the hook's thread).
     void hotKeyWake();
@@ -272,6 +281,16 @@ public:
     void mnu_Del_Click() { MS_Gyo_InsDel(2); }
     // Shows the settings dialog (settings/frm_Setting.cpp).
     void showSettings();
+    // Trying one row before a run: run it alone, show where it acts (trial/).
+    RowTrial rowTrial{*this};
+
+    // ---- recording (recording/recording_commands.cpp) ----
+    // Mouse and keyboard turned into steps while the user works (recording/).
+    Recorder recorder{tk, os};
+    // Starts a recording, or ends the one in progress.
+    void mnu_Kiroku_Click();
+    // Ends the recording and inserts its steps after the last playable row.
+    void MS_KirokuEnd();
 
     // The application title used for message boxes.
     static constexpr StrView AppTitle = u"TOVIRAK";

@@ -14,7 +14,9 @@ void frm_TOVIRAK::buildMenus() {
     mnu_Quit = &mnu_File->add("mnu_Quit", u"終了(&Q)", {'Q', C});
     mnu_Tool = &f.addMenu("mnu_Tool", u"ﾂｰﾙ(&T)");
     mnu_Go = &mnu_Tool->add("mnu_Go", u"実行(&G)", {tk::key::F5, 0});
+    mnu_Kiroku = &mnu_Tool->add("mnu_Kiroku", u"記録(&K)", {'K', C});
     mnu_Setting = &mnu_Tool->add("mnu_Setting", u"設定(&E)", {'E', C});
+    rowTrial.build(*mnu_Tool);
     mnu_Tool->add("mnu_Nop2", u"-");
     mnu_Ins = &mnu_Tool->add("mnu_Ins", u"行挿入(&I)", {'I', C});
     mnu_Del = &mnu_Tool->add("mnu_Del", u"行削除(&D)", {'D', C});
@@ -27,6 +29,7 @@ void frm_TOVIRAK::buildMenus() {
     mnu_SaveUwa->onClick = [this] { mnu_SaveUwa_Click(); };
     mnu_Quit->onClick = [this] { mnu_Quit_Click(); };
     mnu_Go->onClick = [this] { mnu_Go_Click(); };
+    mnu_Kiroku->onClick = [this] { mnu_Kiroku_Click(); };
     mnu_Setting->onClick = [this] { mnu_Setting_Click(); };
     mnu_Ins->onClick = [this] { mnu_Ins_Click(); };
     mnu_Del->onClick = [this] { mnu_Del_Click(); };
@@ -40,8 +43,7 @@ void frm_TOVIRAK::cmd_Setting_Click() {
         // The dialog must not hide behind an always-on-top main window, and
         // the hot keys are not watched while it is open.
         MS_TopMost(false);
-        tim_Start->setInterval(0);
-        tim_Start->setEnabled(false);
+        pauseHotKeyWatch();
         watchStopped = true;
         showSettings();
         resumeHotKeyWatch();

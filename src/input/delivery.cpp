@@ -58,6 +58,10 @@ void sendKeybdEvent(os::Services& os, uint8_t vk, bool up) {
     os.keybdEvent(vk, uint8_t(k.scan), keys::keyEventFlags(k, up), 0);
 }
 
+Str sendKeysErrorMessage(int number, const Str& description) {
+    return u"エラー(SendKeys)\r\n" + toStr((long long)number) + u"\r\n" + description;
+}
+
 bool MF_PlaySound(os::Services& os, const Str& str_File) {
     try {
         if (str_File.empty()) return false;
@@ -86,7 +90,7 @@ void frm_TOVIRAK::MS_SendKeys(const Str& str_Keys, bool bln_Wait, bool& bln_Ret)
                            u"TOVIRAK.exeフォルダにあるMSVBVM60.DLLとVB6JP.DLLを削除して実行してみてください。",
                        tk::mb::OK | tk::mb::Information);
             } else {
-                msgBox(u"エラー(SendKeys)\r\n" + toStr((long long)number) + u"\r\n" + description, tk::mb::OK);
+                msgBox(sendKeysErrorMessage(number, description), tk::mb::OK);
             }
         } catch (const std::exception&) {
             errorExit(u"MS_SendKeys");

@@ -27,6 +27,9 @@ bool MF_SendMessageKey(os::Services& os, int16_t int_Key, StrView str_Mode, uint
 // extended flag a keyboard sends for the key.
 void sendKeybdEvent(os::Services& os, uint8_t vk, bool up);
 
+// The message of a keystroke-text failure other than a refusal (70).
+Str sendKeysErrorMessage(int number, const Str& description);
+
 // Starts playing a sound file in the background; False when no ordinary
 // file of that name exists or the system refuses it.
 bool MF_PlaySound(os::Services& os, const Str& str_File);

@@ -100,13 +100,15 @@ bool isKeyList(StrView text) {
     return p != StrView::npos && text.substr(p, 3) == u"VK_";
 }
 
+Str unsupportedKeyMessage(const Str& item) { return u"「" + item + u"」は、サポートされていないキーです。"; }
+
 }  // namespace keys
 
 void frm_TOVIRAK::MS_HotKey_StrToArry(const Str& str_In, KeyArrays& out) {
     guarded(u"MS_HotKey_StrToArry", [&] {
         Str bad;
         if (keys::parseKeyList(str_In, out, bad)) return;
-        msgBox(u"「" + bad + u"」は、サポートされていないキーです。", tk::mb::OK, Str(AppTitle));
+        msgBox(keys::unsupportedKeyMessage(bad), tk::mb::OK, Str(AppTitle));
         MS_Stop(false);
     });
 }

@@ -31,4 +31,7 @@ bool parseKeyList(StrView text, KeyArrays& out, Str& unsupported);
 // its first item ("^VK_C", "+VK_A(300)"), which the notation allows there.
 bool isKeyList(StrView text);
 
+// The message about an unsupported item of a key list (the item as typed).
+Str unsupportedKeyMessage(const Str& item);
+
 }  // namespace keys

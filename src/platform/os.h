@@ -86,6 +86,34 @@ struct RawKey {
 // word. Returning true swallows the key (no program gets it).
 using KeyObserver = std::function<bool(const RawKey&)>;
 
+// One mouse event as the system's low-level mouse hook sees it: before any
+// program, made by the mouse or injected.
+struct RawMouse {
+    enum Kind : uint8_t {
+        Move,
+        LeftDown, LeftUp, RightDown, RightUp, MiddleDown, MiddleUp,
+        ExtraDown, ExtraUp,   // the side buttons (XBUTTON1, XBUTTON2)
+        Wheel, HWheel,        // one turn of the vertical or horizontal wheel
+    };
+    Kind kind = Move;
+    Point pt;                // screen pixels
+    bool injected = false;   // sent by a program (SendInput, mouse_event)
+    uint32_t time = 0;       // the event's time stamp, system milliseconds, as RawKey's
+};
+
+// An observer of the mouse hook, on the same thread and under the same
+// rules as a KeyObserver. Returning true swallows the event.
+using MouseObserver = std::function<bool(const RawMouse&)>;
+
+// The user's settings for mouse and keyboard that decide what the system
+// takes for a double click, a drag and a held key.
+struct InputSettings {
+    uint32_t doubleClickMs = 500;                       // GetDoubleClickTime
+    int32_t doubleClickWidth = 4, doubleClickHeight = 4;  // SM_CXDOUBLECLK, SM_CYDOUBLECLK
+    int32_t dragWidth = 4, dragHeight = 4;              // SM_CXDRAG, SM_CYDRAG
+    uint32_t keyRepeatDelayMs = 500;                    // SPI_GETKEYBOARDDELAY, in ms
+};
+
 // A file being written. Failures throw RtError (disk full, access denied...).
 class OutFile {
 public:
@@ -143,6 +171,14 @@ public:
     virtual int addKeyObserver(KeyObserver observer, bool injectedToo) = 0;
     // After this returns the observer is never called again.
     virtual void removeKeyObserver(int id) = 0;
+    // The same for the mouse: a low-level mouse hook on the keyboard hook's
+    // thread, so that key and mouse events reach observers in the order they
+    // happened. Installed with the first observer, removed with the last
+    // (every mouse move passes through it). 0 when it cannot be installed.
+    virtual int addMouseObserver(MouseObserver observer, bool injectedToo) = 0;
+    virtual void removeMouseObserver(int id) = 0;
+    // Double-click time and rectangle, drag rectangle, key repeat delay.
+    virtual InputSettings inputSettings() = 0;
 
     // --- top-level windows --------------------------------------------------
     virtual WindowHandle getWindow(WindowHandle h, int cmd) = 0;  // GW_HWNDFIRST/GW_HWNDNEXT
@@ -152,6 +188,12 @@ public:
     virtual Str getClassName(WindowHandle h) = 0;    // at most 255 units
     virtual WindowHandle windowFromPoint(Point p) = 0;
     virtual WindowHandle getForegroundWindow() = 0;
+    // The top-level window that holds h (h itself when it is one); 0 for 0.
+    virtual WindowHandle topLevelWindow(WindowHandle h) = 0;
+    // Besides the hook calls, a hook observer may call windowFromPoint,
+    // getForegroundWindow, topLevelWindow and windowProcessId, and
+    // getWindowText for a window of another process: none of them waits
+    // for a window's thread.
     virtual bool setForegroundWindow(WindowHandle h) = 0;
     virtual ThreadId getWindowThreadProcessId(WindowHandle h) = 0;
     virtual ThreadId getCurrentThreadId() = 0;
@@ -159,6 +201,17 @@ public:
     virtual bool setWindowPos(WindowHandle h, int64_t insertAfter, int x, int y, int cx, int cy, uint32_t flags) = 0;
     // Activate the top-level window whose title equals title, without waiting.
     virtual void appActivate(const Str& title) = 0;
+    // A top-level window's outer rectangle on the screen; empty when it is gone.
+    virtual Rect windowRect(WindowHandle h) = 0;
+
+    // --- markers: where a step acts -------------------------------------------
+    // A small cross centred on p, or a frame along the inside of r, shown
+    // above every window for ms milliseconds and then gone by itself. A
+    // marker never takes the focus and never receives a click; a new one
+    // replaces the one showing.
+    virtual void showPointMarker(Point p, uint32_t ms) = 0;
+    virtual void showFrameMarker(const Rect& r, uint32_t ms) = 0;
+    virtual void hideMarkers() = 0;
 
     // --- screen -------------------------------------------------------------
     virtual int32_t screenWidth() = 0;   // primary screen, pixels

@@ -487,6 +487,10 @@ void Form::userActivate() {
     if (onActivate) onActivate();
 }
 
+void Form::userWindowActivated(uint64_t previous) {
+    if (shown_ && onWindowActivated) onWindowActivated(previous);
+}
+
 void Form::userMoveResize(double l, double t, double outerW, double outerH, double cw, double ch) {
     bool sized = outerW != width_ || outerH != height_ || cw != clientW_ || ch != clientH_;
     left_ = l;
@@ -558,6 +562,7 @@ void Form::setActiveControl(Control* c) {
     active_ = c;
     if (old && old->onLostFocus) old->onLostFocus();
     if (c && c->onGotFocus) c->onGotFocus();
+    if (onActiveControlChange) onActiveControlChange();
 }
 
 }  // namespace tk

@@ -396,9 +396,17 @@ public:
     // After the query: ending true means the session ends now and the
     // process may be ended at any time after the handler returns.
     std::function<void(bool ending, uint32_t reasons)> onEndSession;
+    // The form's window came to the front, from another of the program's
+    // windows or from another program (Activate tells only the first time
+    // a form comes up). previous is the window that had the front before,
+    // as far as the system tells (0: unknown).
+    std::function<void(uint64_t previous)> onWindowActivated;
+    // The focus moved to another control of the form (after its GotFocus).
+    std::function<void()> onActiveControlChange;
 
     // Entry points for backends and tests.
     void userActivate();
+    void userWindowActivated(uint64_t previous);
     // The native window was moved or sized (outer rectangle and client size
     // in twips); raises Resize when the size changed.
     void userMoveResize(double left, double top, double outerW, double outerH, double clientW, double clientH);

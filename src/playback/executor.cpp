@@ -171,9 +171,13 @@ frm_TOVIRAK::StepResult frm_TOVIRAK::executeStep(const Str& action, const Str& X
     if (dousa::isKeyInput(action)) {
         if (keys::isKeyList(X)) {
             KeyArrays k;
+            // A row tried on its own runs outside a run (row 0), with the
+            // stop flag cleared for it.
+            const bool tried = Mlng_RunRow == 0;
             MS_HotKey_StrToArry(X, k);
-            // An unsupported key has stopped the run: nothing more is sent.
-            if (Mlng_RunRow == 0) return StepResult::Stop;
+            // An unsupported key has stopped the run (or the tried row):
+            // nothing more is sent.
+            if (tried ? Mbln_StopFlg : Mlng_RunRow == 0) return StepResult::Stop;
             // Messages go to the target window, the other routes to the
             // window that has the keyboard.
             inputGate.require(action == dousa::KeyInputShin ? Mlng_WindowHandle : os.getForegroundWindow());

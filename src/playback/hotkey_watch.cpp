@@ -9,6 +9,11 @@ void frm_TOVIRAK::resumeHotKeyWatch() {
     tim_Start->setEnabled(true);
 }
 
+void frm_TOVIRAK::pauseHotKeyWatch() {
+    tim_Start->setInterval(0);
+    tim_Start->setEnabled(false);
+}
+
 void frm_TOVIRAK::hotKeyWake() {
     // Only while the watch is on: not during a run, nor while the settings
     // dialog is open.
@@ -17,7 +22,7 @@ void frm_TOVIRAK::hotKeyWake() {
 
 void frm_TOVIRAK::tim_Start_Timer() {
     guarded(u"tim_Start_Timer", [&] {
-        if (Mlng_RunRow != 0) return;
+        if (Mlng_RunRow != 0 || recorder.recording()) return;
         // Any one key of the list starts; modifier marks play no part.
         const auto& keys = bas.Gint_StartKey;
         for (size_t i = 1; i < keys.size(); ++i) {

@@ -5,6 +5,8 @@
 
 void frm_TOVIRAK::cmd_Kaisi_Click() {
     guarded(u"cmd_Kaisi_Click", [&] {
+        // Nothing plays while a recording is in progress.
+        if (recorder.recording()) return;
         // One button for both: its caption says which a click does.
         if (cmd_Kaisi->text() == u"停止") {
             MS_Stop(false);
@@ -47,8 +49,7 @@ void frm_TOVIRAK::MS_Start() {
         Mlng_SecCount = 9999999;
 
         // No start-key watch while running.
-        tim_Start->setInterval(0);
-        tim_Start->setEnabled(false);
+        pauseHotKeyWatch();
 
         Mint_RestCount = -1;
         if (Mint_TimerHH == 0 && Mint_TimerMM == 0) {

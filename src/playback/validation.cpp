@@ -45,6 +45,67 @@ bool aboveLimit(const Decimal& d) {
 
 }  // namespace
 
+Str checkRow(StrView action, const Str& zahyoCmd, const RowCheckContext& ctx, Str& x, Str& y) {
+    const Str a = trim(action);
+    x.clear();
+    y.clear();
+    if (!dousa::isKeyInput(a)) {
+        std::vector<Str> parts(3);
+        MS_StrSplit(zahyoCmd, parts);
+        x = parts[1];
+        y = parts[2];
+    } else {
+        x = zahyoCmd;
+    }
+    Str tx = trim(x);
+    if (dousa::isKeyInput(a)) {
+        if (tx.empty()) return u"コマンドが設定されていません";
+        if ((a == dousa::KeyInputKai || a == dousa::KeyInputShin) && !keys::isKeyList(tx))
+            return u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。";
+        if (a == dousa::KeyInputShin && !ctx.targetWindowSet) return u"ｷｰ入力_真の場合は、対象ウィンドウを設定してください。";
+        x = tx;
+    } else if (a == dousa::Wait) {
+        if (tx.empty() || !isNumeric(tx)) return u"待機時間の値が不正です";
+        x = toStr(cdbl(tx) * 1000);
+        if (ctx.minutes) x = toStr(cdbl(x) * 60);
+    } else if (dousa::isWindowAction(a)) {
+        if (tx.empty()) return u"ウィンドウタイトルが入力されていません";
+        x = tx;
+    } else if (a == dousa::Exe) {
+        if (tx.empty()) return u"ＥＸＥファイル名が入力されていません";
+        x = tx;
+    } else if (a == dousa::PlaySound) {
+        if (tx.empty()) return u"音声ファイル名が入力されていません";
+        x = tx;
+    } else if (a != dousa::End) {
+        if (tx.empty()) x = u"-1";
+        if (trim(y).empty()) y = u"-1";
+        if (!isNumeric(x)) return u"Ｘ軸の値が不正です";
+        if (!isNumeric(y)) return u"Ｙ軸の値が不正です";
+    }
+    return Str();
+}
+
+bool frm_TOVIRAK::MF_RowChk(int32_t i, Str& x, Str& y) {
+    RowCheckContext ctx;
+    ctx.minutes = cmb_Tani->text() == u"分";
+    ctx.targetWindowSet = !Mstr_WindowTitle.empty();
+    const Str message = checkRow(steps.at(i).Dousa, steps.at(i).ZahyoCmd, ctx, x, y);
+    if (message.empty()) return true;
+    // Row i becomes the first visible row where the grid can scroll that
+    // far; the caret goes to the first visible command box.
+    if (i <= scr_Detail->max()) scr_Detail->setValue(i);
+    if (txt_ZahyoCmd.size() > 1) {
+        try {
+            txt_ZahyoCmd[1]->setFocus();
+        } catch (const std::exception&) {
+            // A box that cannot take the focus now does not turn the message into an error.
+        }
+    }
+    msgBox(message, tk::mb::OK, Str(AppTitle));
+    return false;
+}
+
 bool frm_TOVIRAK::MF_InputChk() {
     bool result = false;
     // A control that cannot take the focus now must not turn a plain input
@@ -70,54 +131,12 @@ bool frm_TOVIRAK::MF_InputChk() {
         if (!v->wholeAfterShift(3)) return intervalError(u"実行間隔入力エラー 小数点以下は、３桁までで入力してください。");
 
         Mlng_RunRowCount = 0;
-        std::vector<Str> parts(3);
-        const bool minutes = cmb_Tani->text() == u"分";
         for (int32_t i = 1; i <= Mlng_RowCount() - 1; ++i) {
-            const MacroStep& row = steps.at(i);
-            Str a = trim(row.Dousa);
             // The walk ends before the text of a row without action is
             // looked at: left-over text there must not fail the run.
-            if (a.empty()) break;
+            if (trim(steps.at(i).Dousa).empty()) break;
             Str x, y;
-            if (!dousa::isKeyInput(a)) {
-                MS_StrSplit(row.ZahyoCmd, parts);
-                x = parts[1];
-                y = parts[2];
-            } else {
-                x = row.ZahyoCmd;
-            }
-            auto rowError = [&](StrView text) {
-                if (i <= scr_Detail->max()) scr_Detail->setValue(i);
-                focus(txt_ZahyoCmd.size() > 1 ? txt_ZahyoCmd[1] : nullptr);
-                message(text);
-            };
-            Str tx = trim(x);
-            if (dousa::isKeyInput(a)) {
-                if (tx.empty()) return rowError(u"コマンドが設定されていません");
-                if ((a == dousa::KeyInputKai || a == dousa::KeyInputShin) && !keys::isKeyList(tx))
-                    return rowError(u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。");
-                if (a == dousa::KeyInputShin && Mstr_WindowTitle.empty())
-                    return rowError(u"ｷｰ入力_真の場合は、対象ウィンドウを設定してください。");
-                x = tx;
-            } else if (a == dousa::Wait) {
-                if (tx.empty() || !isNumeric(tx)) return rowError(u"待機時間の値が不正です");
-                x = toStr(cdbl(tx) * 1000);
-                if (minutes) x = toStr(cdbl(x) * 60);
-            } else if (dousa::isWindowAction(a)) {
-                if (tx.empty()) return rowError(u"ウィンドウタイトルが入力されていません");
-                x = tx;
-            } else if (a == dousa::Exe) {
-                if (tx.empty()) return rowError(u"ＥＸＥファイル名が入力されていません");
-                x = tx;
-            } else if (a == dousa::PlaySound) {
-                if (tx.empty()) return rowError(u"音声ファイル名が入力されていません");
-                x = tx;
-            } else if (a != dousa::End) {
-                if (tx.empty()) x = u"-1";
-                if (trim(y).empty()) y = u"-1";
-                if (!isNumeric(x)) return rowError(u"Ｘ軸の値が不正です");
-                if (!isNumeric(y)) return rowError(u"Ｙ軸の値が不正です");
-            }
+            if (!MF_RowChk(i, x, y)) return;
             Mlng_RunRowCount = i;
             Mstr_X_jiku.resize(size_t(i) + 1);
             Mstr_Y_jiku.resize(size_t(i) + 1);

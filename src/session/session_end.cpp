@@ -45,6 +45,8 @@ void SessionEnd::end(bool ending, uint32_t) {
 void SessionEnd::stopRun() {
     // Also releases a button a drag step holds.
     if (m_.Mlng_RunRow != 0) m_.MS_Stop(false);
+    // A recording ends with its steps in the document.
+    if (m_.recorder.recording()) m_.MS_KirokuEnd();
 }
 
 void SessionEnd::saveWorkingState() {

@@ -370,7 +370,7 @@ TEST_F(ExecutorTest, KeyListsByKeybdEventWithModifiersAndHolds) {
 TEST_F(ExecutorTest, KeyListsBySendInputAndByMessagesToTheTarget) {
     auto h = p.addWindow(u"Game", u"GameClass");
     app->Mstr_WindowTitle = u"Game";
-    // These routes take only texts beginning with "VK_": marks go after the name.
+    // The modifier marks may stand anywhere in an item, after the name too.
     rows({{u"ｷｰ入力_改", u"VK_B+(20)"}, {u"ｷｰ入力_真", u"VK_A^,VK_RETURN"}});
     interval(u"1");
     run();
@@ -382,6 +382,24 @@ TEST_F(ExecutorTest, KeyListsBySendInputAndByMessagesToTheTarget) {
     EXPECT_EQ(events(true), (Lines{"SendMessage(" + hs + ",260,17,0x1D0001)", "SendMessage(" + hs + ",646,65,0x1E0001)",
                                    "SendMessage(" + hs + ",261,17,0xC01D0001)", "SendMessage(" + hs + ",260,13,0x1C0001)",
                                    "SendMessage(" + hs + ",261,13,0xC01C0001)"}));
+}
+
+TEST_F(ExecutorTest, ShiftedHeldKeyGoesAsTheKeyboardWouldSendIt) {
+    // Shift down, A down, 300 ms, A up, Shift up: one record per SendInput
+    // call, each with the key's scan code and no extended flag; by messages
+    // an upper-case A between Shift's press and release.
+    auto h = p.addWindow(u"Game", u"GameClass");
+    app->Mstr_WindowTitle = u"Game";
+    rows({{u"ｷｰ入力_改", u"+VK_A(300)"}, {u"ｷｰ入力_真", u"+VK_A"}});
+    interval(u"1");
+    run();
+    p.advance(1000);
+    EXPECT_EQ(events(true), (Lines{"SendInput(16,42,0)", "SendInput(65,30,0)", "Sleep(300)", "SendInput(65,30,2)",
+                                   "SendInput(16,42,2)"}));
+    p.advance(1000);
+    const std::string hs = std::to_string(h);
+    EXPECT_EQ(events(true), (Lines{"SendMessage(" + hs + ",260,16,0x2A0001)", "SendMessage(" + hs + ",646,65,0x1E0001)",
+                                   "SendMessage(" + hs + ",261,16,0xC02A0001)"}));
 }
 
 TEST_F(ExecutorTest, TextWithoutTheVkPrefixGoesToTheKeystrokeSender) {

@@ -1,5 +1,6 @@
 // Menus: the tree and its window-wide shortcuts, the settings launch with the
 // hot-key watch paused, help and version.
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -22,10 +23,11 @@ TEST_F(MenusTest, TreeCaptionsAndShortcuts) {
     for (auto& m : menus[0]->children()) file.push_back(m->caption());
     for (auto& m : menus[1]->children()) tool.push_back(m->caption());
     EXPECT_EQ(file, (std::vector<Str>{u"新規作成(&N)", u"開く(&O)", u"名前を付けて保存(&A)", u"上書き保存(&S)", u"-", u"終了(&Q)"}));
-    EXPECT_EQ(tool, (std::vector<Str>{u"実行(&G)", u"設定(&E)", u"-", u"行挿入(&I)", u"行削除(&D)", u"-", u"Read Me!(&R)",
-                                      u"ﾊﾞｰｼﾞｮﾝ情報(&V)"}));
+    EXPECT_EQ(tool, (std::vector<Str>{u"実行(&G)", u"記録(&K)", u"設定(&E)", u"この行を実行(&T)", u"位置を表示(&P)", u"-",
+                                      u"行挿入(&I)", u"行削除(&D)", u"-", u"Read Me!(&R)", u"ﾊﾞｰｼﾞｮﾝ情報(&V)"}));
     EXPECT_EQ(app->mnu_Save->shortcut(), (tk::Shortcut{'A', tk::CtrlMask}));
     EXPECT_EQ(app->mnu_Go->shortcut(), (tk::Shortcut{tk::key::F5, 0}));
+    EXPECT_EQ(app->mnu_Kiroku->shortcut(), (tk::Shortcut{'K', tk::CtrlMask}));
     EXPECT_EQ(app->mnu_Help->shortcut(), (tk::Shortcut{tk::key::F1, 0}));
     EXPECT_EQ(app->mnu_Ver->shortcut(), (tk::Shortcut{}));
 }
@@ -213,8 +215,7 @@ std::string slurp(const std::string& path) {
 // The help file the build places beside the program: CP932 with CR LF, the
 // same text as its UTF-8 source, and every key name of the key lists.
 TEST(HelpFile, IsCp932WithCrLfAndNamesEveryKey) {
-    std::string here = __FILE__;
-    const std::string root = here.substr(0, here.rfind("tests/native/"));
+    const std::string root = TOVIRAK_SOURCE_DIR;
     const std::string bytes = slurp(root + "res/README.TXT");
     const std::string source = slurp(root + "res/README.utf8.txt");
     ASSERT_FALSE(bytes.empty());
@@ -224,10 +225,15 @@ TEST(HelpFile, IsCp932WithCrLfAndNamesEveryKey) {
     const Str text = fromCp932(bytes);
     EXPECT_EQ(replaceAll(text, u"\r\n", u"\n"), fromUtf8(source));
     EXPECT_EQ(toCp932(text), bytes);
+    // Each cell of the key table: the name, its code in decimal and in
+    // hexadecimal, as the program's own table has them.
     for (auto& [name, code] : keys::table()) {
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%3d (%02X)", int(code), unsigned(code));
         Str cell = name;
         while (cell.size() < 14) cell += u' ';
-        EXPECT_NE(text.find(cell), Str::npos) << toUtf8(name);
+        cell += fromUtf8(digits);
+        EXPECT_NE(text.find(cell), Str::npos) << toUtf8(cell);
     }
     EXPECT_EQ(keys::table().size(), 123u);
 }

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/frm_TOVIRAK.h"
 #include "input/input_gate.h"
+#include "main_window.h"
 #include "notepad.h"
 #include "platform/win32/os_probe.h"
 #include "platform/win32/win32_platform.h"
@@ -24,36 +24,15 @@ namespace probe = win32::probe;
 
 constexpr uint32_t WM_KEYDOWN = 0x100, WM_SYSKEYDOWN = 0x104, WM_IME_CHAR = 0x286;
 
-// The main window on the real toolkit, shown without its start-up (no
-// default document, no first-run notice, no hot keys); it never takes the
-// front back after a run.
-struct App {
-    std::unique_ptr<tk::Backend> toolkit = win32::makeToolkit(nullptr);
-    std::unique_ptr<os::Services> os = win32::makeServices(1, 0);
-    std::unique_ptr<frm_TOVIRAK> app;
-    App() {
-        app = std::make_unique<frm_TOVIRAK>(*toolkit, *os);
-        app->form->onLoad = nullptr;
-        app->form->onActivate = nullptr;
-        app->form->show();
-        app->Mbln_NotActive = true;
-        probe::pump(200);
-    }
-    ~App() { app->form->onQueryUnload = nullptr; }
+// One row played through the executor's tick; the key messages the log
+// window got from it.
+struct App : wt::MainWindow {
+    App() : wt::MainWindow(false) {}
 
-    // One row played by one tick of the executor, as the step timer calls
-    // it; the key messages the log window got from it.
     std::string play(probe::KeyLogWindow& log, const Str& action, const Str& text) {
-        app->steps.resize(2);
-        app->steps.at(1) = MacroStep{action, text, Str()};
-        app->txt_Kankaku->setText(u"1");
         log.take();
-        app->cmd_Kaisi_Click();
-        if (app->Mlng_RunRow != 1) return "not started: " + wt::utf8(app->lbl_Stat->text());
-        app->tim_Timer_Timer();
-        const Str status = app->lbl_Stat->text();
-        app->MS_Stop(false);
-        if (startsWith(status, u"[")) return "failed: " + wt::utf8(status);
+        const std::string why = playRow(action, text);
+        if (!why.empty()) return why;
         probe::pump(300);
         return render(log.take());
     }

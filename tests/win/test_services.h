@@ -33,12 +33,16 @@ public:
     uint32_t windowProcessId(os::WindowHandle h) override { return r.windowProcessId(h); }
     int addKeyObserver(os::KeyObserver o, bool injectedToo) override { return r.addKeyObserver(std::move(o), injectedToo); }
     void removeKeyObserver(int id) override { r.removeKeyObserver(id); }
+    int addMouseObserver(os::MouseObserver o, bool injectedToo) override { return r.addMouseObserver(std::move(o), injectedToo); }
+    void removeMouseObserver(int id) override { r.removeMouseObserver(id); }
+    os::InputSettings inputSettings() override { return r.inputSettings(); }
     os::WindowHandle getWindow(os::WindowHandle h, int cmd) override { return r.getWindow(h, cmd); }
     bool isWindow(os::WindowHandle h) override { return r.isWindow(h); }
     Str getWindowText(os::WindowHandle h) override { return r.getWindowText(h); }
     Str getClassName(os::WindowHandle h) override { return r.getClassName(h); }
     os::WindowHandle windowFromPoint(os::Point p) override { return r.windowFromPoint(p); }
     os::WindowHandle getForegroundWindow() override { return r.getForegroundWindow(); }
+    os::WindowHandle topLevelWindow(os::WindowHandle h) override { return r.topLevelWindow(h); }
     bool setForegroundWindow(os::WindowHandle h) override { return r.setForegroundWindow(h); }
     os::ThreadId getWindowThreadProcessId(os::WindowHandle h) override { return r.getWindowThreadProcessId(h); }
     os::ThreadId getCurrentThreadId() override { return r.getCurrentThreadId(); }
@@ -47,6 +51,10 @@ public:
         return r.setWindowPos(h, after, x, y, cx, cy, flags);
     }
     void appActivate(const Str& title) override { r.appActivate(title); }
+    os::Rect windowRect(os::WindowHandle h) override { return r.windowRect(h); }
+    void showPointMarker(os::Point p, uint32_t ms) override { r.showPointMarker(p, ms); }
+    void showFrameMarker(const os::Rect& rc, uint32_t ms) override { r.showFrameMarker(rc, ms); }
+    void hideMarkers() override { r.hideMarkers(); }
     int32_t screenWidth() override { return r.screenWidth(); }
     int32_t screenHeight() override { return r.screenHeight(); }
     os::Rect virtualScreen() override { return r.virtualScreen(); }

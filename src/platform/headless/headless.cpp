@@ -116,6 +116,26 @@ void Platform::keyEvent(int vk, bool up, bool injected) {
     }
 }
 
+void Platform::mouseEvent(os::RawMouse::Kind kind, os::Point pt, bool injected) {
+    os::RawMouse e;
+    e.kind = kind;
+    e.pt = pt;
+    e.injected = injected;
+    e.time = uint32_t(nowMs);
+    auto observers = mouseObservers;
+    for (auto& o : observers)
+        if (!injected || o.injectedToo) o.observer(e);
+    if (kind != os::RawMouse::Wheel && kind != os::RawMouse::HWheel) cursor = pt;
+}
+
+void Platform::mouseDown(int button, os::Point pt) {
+    mouseEvent(button == 1 ? os::RawMouse::RightDown : button == 2 ? os::RawMouse::MiddleDown : os::RawMouse::LeftDown, pt);
+}
+
+void Platform::mouseUp(int button, os::Point pt) {
+    mouseEvent(button == 1 ? os::RawMouse::RightUp : button == 2 ? os::RawMouse::MiddleUp : os::RawMouse::LeftUp, pt);
+}
+
 // ---------------------------------------------------------------------------
 // Desktop
 
@@ -138,6 +158,35 @@ void Platform::removeWindow(os::WindowHandle h) {
 Window* Platform::window(os::WindowHandle h) {
     for (auto& w : windows)
         if (w.handle == h) return &w;
+    return nullptr;
+}
+
+void Platform::activate(os::WindowHandle h) {
+    const os::WindowHandle previous = foreground;
+    if (Window* w = window(h)) {
+        Window copy = *w;
+        windows.erase(std::remove_if(windows.begin(), windows.end(), [&](const Window& x) { return x.handle == h; }),
+                      windows.end());
+        windows.insert(windows.begin(), copy);
+        foreground = h;
+        return;
+    }
+    for (auto& [f, fh] : formHandles)
+        if (fh == h) {
+            tk::Form* form = const_cast<tk::Form*>(f);
+            if (std::find(openForms.begin(), openForms.end(), form) != openForms.end()) {
+                openForms.erase(std::remove(openForms.begin(), openForms.end(), form), openForms.end());
+                openForms.insert(openForms.begin(), form);
+            }
+            foreground = h;
+            if (previous != h) form->userWindowActivated(previous);
+            return;
+        }
+}
+
+const Platform::Marker* Platform::markerShown() const {
+    for (auto it = markers.rbegin(); it != markers.rend(); ++it)
+        if (it->until > nowMs) return &*it;
     return nullptr;
 }
 
@@ -328,16 +377,23 @@ void Toolkit::showForm(tk::Form& f) {
     auto& v = p_.openForms;
     v.erase(std::remove(v.begin(), v.end(), &f), v.end());
     v.insert(v.begin(), &f);
+    const os::WindowHandle previous = p_.foreground;
     p_.foreground = p_.formHandles[&f];
     f.userMoveResize(f.left(), f.top(), f.width(), f.height(), std::max(0.0, f.width() - 120),
                      std::max(0.0, f.height() - 690));
+    if (previous != p_.foreground) f.userWindowActivated(previous);
     f.userActivate();
 }
 
 void Toolkit::hideForm(tk::Form& f) {
     auto& v = p_.openForms;
     v.erase(std::remove(v.begin(), v.end(), &f), v.end());
-    if (p_.foreground == p_.formHandles[&f]) p_.foreground = v.empty() ? 0 : p_.formHandles[v.front()];
+    const os::WindowHandle hidden = p_.formHandles[&f];
+    if (p_.foreground == hidden) {
+        p_.foreground = v.empty() ? 0 : p_.formHandles[v.front()];
+        // The form below comes back to the front, as after a closed dialog.
+        if (!v.empty()) v.front()->userWindowActivated(hidden);
+    }
 }
 
 void Toolkit::runModal(tk::Form& f) {
@@ -604,6 +660,21 @@ void Os::removeKeyObserver(int id) {
     v.erase(std::remove_if(v.begin(), v.end(), [&](const Platform::KeyObserverEntry& o) { return o.id == id; }), v.end());
 }
 
+int Os::addMouseObserver(os::MouseObserver observer, bool injectedToo) {
+    if (p_.hooksRefused || p_.mouseHookRefused || !observer) return 0;
+    const int id = p_.nextObserverId++;
+    p_.mouseObservers.push_back({id, std::move(observer), injectedToo});
+    return id;
+}
+
+void Os::removeMouseObserver(int id) {
+    auto& v = p_.mouseObservers;
+    v.erase(std::remove_if(v.begin(), v.end(), [&](const Platform::MouseObserverEntry& o) { return o.id == id; }),
+            v.end());
+}
+
+os::InputSettings Os::inputSettings() { return p_.inputSettings; }
+
 os::WindowHandle Os::getWindow(os::WindowHandle h, int cmd) {
     auto z = p_.zOrder();
     if (z.empty()) return 0;
@@ -643,6 +714,11 @@ os::WindowHandle Os::windowFromPoint(os::Point) {
 
 os::WindowHandle Os::getForegroundWindow() { return p_.foreground; }
 
+os::WindowHandle Os::topLevelWindow(os::WindowHandle h) {
+    auto it = p_.topLevelOf.find(h);
+    return it == p_.topLevelOf.end() ? h : it->second;
+}
+
 bool Os::setForegroundWindow(os::WindowHandle h) {
     p_.log(fmt("SetForegroundWindow(%lld)", (long long)h));
     if (Window* w = p_.window(h)) {
@@ -656,7 +732,8 @@ bool Os::setForegroundWindow(os::WindowHandle h) {
     }
     for (auto& [f, fh] : p_.formHandles)
         if (fh == h) {
-            p_.foreground = h;
+            // The system activates the form's window: it hears of it.
+            p_.activate(h);
             return true;
         }
     return false;
@@ -694,6 +771,46 @@ void Os::appActivate(const Str& title) {
             setForegroundWindow(h);
             return;
         }
+}
+
+os::Rect Os::windowRect(os::WindowHandle h) {
+    if (Window* w = p_.window(h)) return {w->x, w->y, w->x + w->cx, w->y + w->cy};
+    for (auto& [f, fh] : p_.formHandles)
+        if (fh == h) {
+            const double tpp = p_.toolkit.twipsPerPixelX();
+            const auto px = [&](double twips) { return int32_t(std::lround(twips / tpp)); };
+            return {px(f->left()), px(f->top()), px(f->left() + f->width()), px(f->top() + f->height())};
+        }
+    return {};
+}
+
+void Os::showPointMarker(os::Point pt, uint32_t ms) {
+    p_.log(fmt("PointMarker(%lld,%lld,%lld)", pt.x, pt.y, ms));
+    hideShown();
+    Platform::Marker m;
+    m.point = pt;
+    m.until = p_.nowMs + ms;
+    p_.markers.push_back(m);
+}
+
+void Os::showFrameMarker(const os::Rect& r, uint32_t ms) {
+    p_.log(fmt("FrameMarker(%lld,%lld,%lld,%lld", r.left, r.top, r.right, r.bottom) + fmt(",%lld)", ms));
+    hideShown();
+    Platform::Marker m;
+    m.frame = true;
+    m.rect = r;
+    m.until = p_.nowMs + ms;
+    p_.markers.push_back(m);
+}
+
+void Os::hideMarkers() {
+    if (p_.markerShown()) p_.log("HideMarkers");
+    hideShown();
+}
+
+void Os::hideShown() {
+    for (auto& m : p_.markers)
+        if (m.until > p_.nowMs) m.until = p_.nowMs;
 }
 
 int32_t Os::screenWidth() { return p_.primaryMonitor().width(); }

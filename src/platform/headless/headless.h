@@ -109,18 +109,26 @@ public:
     uint32_t windowProcessId(os::WindowHandle h) override;
     int addKeyObserver(os::KeyObserver observer, bool injectedToo) override;
     void removeKeyObserver(int id) override;
+    int addMouseObserver(os::MouseObserver observer, bool injectedToo) override;
+    void removeMouseObserver(int id) override;
+    os::InputSettings inputSettings() override;
     os::WindowHandle getWindow(os::WindowHandle h, int cmd) override;
     bool isWindow(os::WindowHandle h) override;
     Str getWindowText(os::WindowHandle h) override;
     Str getClassName(os::WindowHandle h) override;
     os::WindowHandle windowFromPoint(os::Point p) override;
     os::WindowHandle getForegroundWindow() override;
+    os::WindowHandle topLevelWindow(os::WindowHandle h) override;
     bool setForegroundWindow(os::WindowHandle h) override;
     os::ThreadId getWindowThreadProcessId(os::WindowHandle h) override;
     os::ThreadId getCurrentThreadId() override { return 1; }
     bool attachThreadInput(os::ThreadId attach, os::ThreadId attachTo, bool on) override;
     bool setWindowPos(os::WindowHandle h, int64_t insertAfter, int x, int y, int cx, int cy, uint32_t flags) override;
     void appActivate(const Str& title) override;
+    os::Rect windowRect(os::WindowHandle h) override;
+    void showPointMarker(os::Point p, uint32_t ms) override;
+    void showFrameMarker(const os::Rect& r, uint32_t ms) override;
+    void hideMarkers() override;
     int32_t screenWidth() override;
     int32_t screenHeight() override;
     os::Rect virtualScreen() override;
@@ -153,6 +161,7 @@ public:
     int versionMinor() override;
 
 private:
+    void hideShown();
     Platform& p_;
 };
 
@@ -200,6 +209,26 @@ public:
     bool hooksRefused = false;   // the system refuses low-level hooks
     int nextObserverId = 1;
 
+    // --- mouse ------------------------------------------------------------------
+    // The mouse as the user works it: each event goes through the mouse
+    // hook's observers (which may swallow it); moves and presses also move
+    // the cursor. The time stamp is the virtual clock's.
+    void mouseEvent(os::RawMouse::Kind kind, os::Point pt, bool injected = false);
+    void moveMouse(os::Point pt) { mouseEvent(os::RawMouse::Move, pt); }
+    // button: 0 left, 1 right, 2 middle.
+    void mouseDown(int button, os::Point pt);
+    void mouseUp(int button, os::Point pt);
+    void click(os::Point pt, int button = 0) { mouseDown(button, pt); mouseUp(button, pt); }
+    struct MouseObserverEntry {
+        int id;
+        os::MouseObserver observer;
+        bool injectedToo;
+    };
+    std::vector<MouseObserverEntry> mouseObservers;
+    bool mouseHookRefused = false;  // the mouse hook alone cannot be installed
+    // The user's double-click, drag and key repeat settings.
+    os::InputSettings inputSettings;
+
     // --- desktop --------------------------------------------------------------
     // Z order, topmost first. The program's own forms take part as windows
     // whose title is their caption (class "ThunderFormDC"-like "TovirakForm").
@@ -218,6 +247,22 @@ public:
     // nearest one's nearest pixel otherwise.
     os::Point onDesktop(os::Point pt) const;
     os::WindowHandle pointWindow = 0;  // what WindowFromPoint answers (0: topmost at point)
+    // Child windows (what WindowFromPoint may answer) and their top-level window.
+    std::map<os::WindowHandle, os::WindowHandle> topLevelOf;
+    // A program's window comes to the front as the user's click brings it
+    // (the program's forms hear of it with the window that had the front).
+    void activate(os::WindowHandle h);
+    // Markers shown by the program, the one on screen last; gone once the
+    // virtual clock has passed their end.
+    struct Marker {
+        bool frame = false;  // a frame around rect, else a cross at point
+        os::Point point;
+        os::Rect rect;
+        int64_t until = 0;   // nowMs at which it goes
+    };
+    std::vector<Marker> markers;
+    // The marker on screen now, if any.
+    const Marker* markerShown() const;
     // Another desktop takes the input (a password or elevation prompt):
     // injected input reaches no window and SendInput refuses it.
     bool blockInput = false;

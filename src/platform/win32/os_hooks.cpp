@@ -10,8 +10,9 @@ namespace win32::hooks {
 namespace {
 
 // A thread message asking the hook thread to install a hook: wParam the
-// hook kind, lParam the request.
+// hook kind, lParam the request; and one asking it to remove the mouse hook.
 constexpr UINT kInstallMessage = WM_APP + 1;
+constexpr UINT kRemoveMouseMessage = WM_APP + 2;
 
 struct InstallRequest {
     HANDLE done = nullptr;
@@ -24,16 +25,25 @@ struct KeyEntry {
     bool injectedToo;
 };
 
+struct MouseEntry {
+    int id;
+    os::MouseObserver observer;
+    bool injectedToo;
+};
+
 // Process-wide: the system calls a hook procedure without a context.
 // Observers are added and removed on the user-interface thread and called
 // on the hook thread, under the lock.
 SRWLOCK g_lock = SRWLOCK_INIT;
 std::vector<KeyEntry> g_keyObservers;
+std::vector<MouseEntry> g_mouseObservers;
 std::atomic<int> g_injectedWanted{0};
+std::atomic<int> g_injectedMouseWanted{0};
 int g_nextId = 1;
 HANDLE g_thread = nullptr;
 DWORD g_threadId = 0;
 HHOOK g_keyboard = nullptr;  // set and read on the hook thread only
+HHOOK g_mouse = nullptr;     // likewise
 
 LRESULT CALLBACK keyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
@@ -66,10 +76,59 @@ LRESULT CALLBACK keyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+os::RawMouse::Kind mouseKind(WPARAM message) {
+    switch (message) {
+        case WM_LBUTTONDOWN: return os::RawMouse::LeftDown;
+        case WM_LBUTTONUP: return os::RawMouse::LeftUp;
+        case WM_RBUTTONDOWN: return os::RawMouse::RightDown;
+        case WM_RBUTTONUP: return os::RawMouse::RightUp;
+        case WM_MBUTTONDOWN: return os::RawMouse::MiddleDown;
+        case WM_MBUTTONUP: return os::RawMouse::MiddleUp;
+        case WM_XBUTTONDOWN: return os::RawMouse::ExtraDown;
+        case WM_XBUTTONUP: return os::RawMouse::ExtraUp;
+        case WM_MOUSEWHEEL: return os::RawMouse::Wheel;
+        case WM_MOUSEHWHEEL: return os::RawMouse::HWheel;
+        default: return os::RawMouse::Move;
+    }
+}
+
+LRESULT CALLBACK mouseProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* m = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+        const bool injected = (m->flags & LLMHF_INJECTED) != 0;
+        if (!injected || g_injectedMouseWanted.load(std::memory_order_relaxed) > 0) {
+            os::RawMouse e;
+            e.kind = mouseKind(wParam);
+            // The program is aware of each monitor's DPI, so these are the
+            // coordinates SetCursorPos takes.
+            e.pt = {m->pt.x, m->pt.y};
+            e.injected = injected;
+            e.time = m->time;
+            bool swallow = false;
+            AcquireSRWLockShared(&g_lock);
+            for (const MouseEntry& o : g_mouseObservers) {
+                if (injected && !o.injectedToo) continue;
+                try {
+                    swallow = o.observer(e) || swallow;
+                } catch (...) {
+                    // Nothing may unwind into the system's call.
+                }
+            }
+            ReleaseSRWLockShared(&g_lock);
+            if (swallow) return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 bool install(int kind) {
     if (kind == WH_KEYBOARD_LL) {
         if (!g_keyboard) g_keyboard = SetWindowsHookExW(WH_KEYBOARD_LL, keyboardProc, GetModuleHandleW(nullptr), 0);
         return g_keyboard != nullptr;
+    }
+    if (kind == WH_MOUSE_LL) {
+        if (!g_mouse) g_mouse = SetWindowsHookExW(WH_MOUSE_LL, mouseProc, GetModuleHandleW(nullptr), 0);
+        return g_mouse != nullptr;
     }
     return false;
 }
@@ -85,6 +144,17 @@ DWORD WINAPI hookThread(void* ready) {
             auto* request = reinterpret_cast<InstallRequest*>(m.lParam);
             request->ok = install(static_cast<int>(m.wParam));
             SetEvent(request->done);
+            continue;
+        }
+        if (!m.hwnd && m.message == kRemoveMouseMessage) {
+            // Only when nobody asked for the mouse again meanwhile.
+            AcquireSRWLockShared(&g_lock);
+            const bool unused = g_mouseObservers.empty();
+            ReleaseSRWLockShared(&g_lock);
+            if (unused && g_mouse) {
+                UnhookWindowsHookEx(g_mouse);
+                g_mouse = nullptr;
+            }
             continue;
         }
         TranslateMessage(&m);
@@ -145,6 +215,36 @@ void removeKeyObserver(int id) {
         break;
     }
     ReleaseSRWLockExclusive(&g_lock);
+}
+
+int addMouseObserver(os::MouseObserver observer, bool injectedToo) {
+    if (!observer || !startThread()) return 0;
+    // Registered before the hook is asked for, so that a removal request
+    // still on its way to the thread leaves the hook in place.
+    AcquireSRWLockExclusive(&g_lock);
+    const int id = g_nextId++;
+    g_mouseObservers.push_back({id, std::move(observer), injectedToo});
+    if (injectedToo) g_injectedMouseWanted.fetch_add(1);
+    ReleaseSRWLockExclusive(&g_lock);
+    if (!installOnThread(WH_MOUSE_LL)) {
+        removeMouseObserver(id);
+        return 0;
+    }
+    return id;
+}
+
+void removeMouseObserver(int id) {
+    AcquireSRWLockExclusive(&g_lock);
+    for (auto it = g_mouseObservers.begin(); it != g_mouseObservers.end(); ++it) {
+        if (it->id != id) continue;
+        if (it->injectedToo) g_injectedMouseWanted.fetch_sub(1);
+        g_mouseObservers.erase(it);
+        break;
+    }
+    const bool last = g_mouseObservers.empty();
+    ReleaseSRWLockExclusive(&g_lock);
+    // The hook belongs to its thread, which removes it.
+    if (last && g_threadId) PostThreadMessageW(g_threadId, kRemoveMouseMessage, 0, 0);
 }
 
 }  // namespace win32::hooks

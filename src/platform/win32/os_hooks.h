@@ -14,5 +14,9 @@ namespace win32::hooks {
 // and stays in place; later hooks (the mouse's) join the same thread.
 int addKeyObserver(os::KeyObserver observer, bool injectedToo);
 void removeKeyObserver(int id);
+// The mouse hook joins the same thread with the first observer and leaves
+// it with the last, so that no mouse move waits for it when nobody listens.
+int addMouseObserver(os::MouseObserver observer, bool injectedToo);
+void removeMouseObserver(int id);
 
 }  // namespace win32::hooks

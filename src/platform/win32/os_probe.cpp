@@ -31,12 +31,14 @@ namespace {
 struct ChildSearch {
     const Str* cls;
     HWND found = nullptr;
+    const Str* text = nullptr;  // the control's text too, when given
 };
 BOOL CALLBACK childSearchProc(HWND h, LPARAM lp) {
     auto* s = reinterpret_cast<ChildSearch*>(lp);
     wchar_t buf[256];
     int n = GetClassNameW(h, buf, 256);
-    if (n > 0 && lcase(fromWide(buf, static_cast<size_t>(n))) == lcase(*s->cls)) {
+    if (n > 0 && lcase(fromWide(buf, static_cast<size_t>(n))) == lcase(*s->cls) &&
+        (!s->text || controlText(fromHwnd(h)) == *s->text)) {
         s->found = h;
         return FALSE;
     }
@@ -46,6 +48,13 @@ BOOL CALLBACK childSearchProc(HWND h, LPARAM lp) {
 
 os::WindowHandle findChild(os::WindowHandle parent, const Str& className) {
     ChildSearch s{&className};
+    EnumChildWindows(toHwnd(parent), childSearchProc, reinterpret_cast<LPARAM>(&s));
+    return fromHwnd(s.found);
+}
+
+os::WindowHandle findChild(os::WindowHandle parent, const Str& className, const Str& text) {
+    ChildSearch s{&className};
+    s.text = &text;
     EnumChildWindows(toHwnd(parent), childSearchProc, reinterpret_cast<LPARAM>(&s));
     return fromHwnd(s.found);
 }

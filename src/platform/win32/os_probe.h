@@ -24,6 +24,8 @@ Rect windowRect(os::WindowHandle h);  // screen coordinates
 uint32_t processIdOf(os::WindowHandle h);
 // First descendant window of the class (any depth), 0 if none.
 os::WindowHandle findChild(os::WindowHandle parent, const Str& className);
+// The same, among the controls whose text is text.
+os::WindowHandle findChild(os::WindowHandle parent, const Str& className, const Str& text);
 // Text of a window or control, also of another process (WM_GETTEXT).
 Str controlText(os::WindowHandle h);
 bool setControlText(os::WindowHandle h, const Str& text);

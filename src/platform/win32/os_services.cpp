@@ -5,6 +5,7 @@
 #include "platform/win32/os_cmdline.h"
 #include "platform/win32/os_files.h"
 #include "platform/win32/os_hooks.h"
+#include "platform/win32/os_markers.h"
 #include "platform/win32/os_wide.h"
 
 #include <windows.h>
@@ -174,6 +175,24 @@ public:
         return hooks::addKeyObserver(std::move(observer), injectedToo);
     }
     void removeKeyObserver(int id) override { hooks::removeKeyObserver(id); }
+    int addMouseObserver(os::MouseObserver observer, bool injectedToo) override {
+        return hooks::addMouseObserver(std::move(observer), injectedToo);
+    }
+    void removeMouseObserver(int id) override { hooks::removeMouseObserver(id); }
+
+    os::InputSettings inputSettings() override {
+        os::InputSettings s;
+        s.doubleClickMs = GetDoubleClickTime();
+        s.doubleClickWidth = GetSystemMetrics(SM_CXDOUBLECLK);
+        s.doubleClickHeight = GetSystemMetrics(SM_CYDOUBLECLK);
+        s.dragWidth = GetSystemMetrics(SM_CXDRAG);
+        s.dragHeight = GetSystemMetrics(SM_CYDRAG);
+        // The setting is a step from 0 (about 250 ms) to 3 (about 1 s).
+        int delay = 1;
+        if (SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0) && delay >= 0 && delay <= 3)
+            s.keyRepeatDelayMs = static_cast<uint32_t>(delay + 1) * 250;
+        return s;
+    }
 
     // --- top-level windows ----------------------------------------------------
     // A walk over the top-level windows with GetWindow breaks off when the
@@ -223,6 +242,9 @@ public:
 
     os::WindowHandle windowFromPoint(os::Point p) override { return fromHwnd(WindowFromPoint(POINT{p.x, p.y})); }
     os::WindowHandle getForegroundWindow() override { return fromHwnd(GetForegroundWindow()); }
+    os::WindowHandle topLevelWindow(os::WindowHandle h) override {
+        return h ? fromHwnd(GetAncestor(toHwnd(h), GA_ROOT)) : 0;
+    }
     bool setForegroundWindow(os::WindowHandle h) override { return SetForegroundWindow(toHwnd(h)) != 0; }
 
     os::ThreadId getWindowThreadProcessId(os::WindowHandle h) override {
@@ -256,6 +278,17 @@ public:
         BringWindowToTop(w);
         if (attached) AttachThreadInput(self, fgThread, FALSE);
     }
+
+    os::Rect windowRect(os::WindowHandle h) override {
+        RECT rc{};
+        if (!h || !GetWindowRect(toHwnd(h), &rc)) return {};
+        return {rc.left, rc.top, rc.right, rc.bottom};
+    }
+
+    // --- markers ----------------------------------------------------------------
+    void showPointMarker(os::Point p, uint32_t ms) override { markers::showPoint(p, ms); }
+    void showFrameMarker(const os::Rect& r, uint32_t ms) override { markers::showFrame(r, ms); }
+    void hideMarkers() override { markers::hide(); }
 
     // --- screen ---------------------------------------------------------------
     int32_t screenWidth() override { return GetSystemMetrics(SM_CXSCREEN); }

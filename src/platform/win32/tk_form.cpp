@@ -59,6 +59,10 @@ LRESULT handle(FormNative& fn, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         f.userEndSession(wp != FALSE, uint32_t(lp));
         return 0;
     case WM_ACTIVATE:
+        // lParam: the window taking the front from us, or the one we take
+        // it from.
+        if (LOWORD(wp) == WA_INACTIVE) tk.frontLeftTo(reinterpret_cast<HWND>(lp));
+        else if (f.isShown()) f.userWindowActivated(reinterpret_cast<uint64_t>(tk.frontBefore(reinterpret_cast<HWND>(lp))));
         if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp)) {
             // Activate belongs to switching between the program's forms,
             // not to coming back from another program.

@@ -270,6 +270,20 @@ public:
     std::deque<std::function<void()>> posted;
     HWND postWindow = nullptr;
 
+    // The other program's window that had the front last (tk_front.cpp):
+    // the system names it with an activation only sometimes, so the
+    // backend follows the front itself.
+    void watchFront();
+    void unwatchFront();
+    // One of the program's forms lost the front to window to (null: the
+    // system did not say).
+    void frontLeftTo(HWND to);
+    // The window a form that is being activated takes the front from; named
+    // is the one the system gave (may be null or one of ours).
+    HWND frontBefore(HWND named) const;
+    HWND foreignFront = nullptr;
+    HWINEVENTHOOK frontHook = nullptr;
+
 private:
     void moveFocus(tk::Form& f, bool forward);
 };

@@ -56,9 +56,11 @@ Toolkit::Toolkit(HINSTANCE inst) : instance(inst) {
     if (d > 0) dpi = d;
     registerFormClass(instance);
     createPostWindow();
+    watchFront();
 }
 
 Toolkit::~Toolkit() {
+    unwatchFront();
     if (postWindow) DestroyWindow(postWindow);
 }
 

@@ -1,0 +1,494 @@
+// The turning of recorded input into steps.
+#include "recording/step_turner.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdlib>
+
+#include "input/keys.h"
+
+namespace recording {
+
+namespace {
+
+constexpr int ShiftBit = 1, CtrlBit = 2, AltBit = 4;
+constexpr uint16_t VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12;
+constexpr uint16_t VK_LWIN = 0x5B, VK_RWIN = 0x5C, VK_PACKET = 0xE7;
+constexpr uint32_t kPauseMs = 1000;  // a gap this long becomes a wait
+
+struct Named {
+    uint16_t vk;
+    StrView name;
+};
+
+// Keys the notation names in braces (F1 to F16 are added by number).
+constexpr Named kNamed[] = {
+    {8, u"BACKSPACE"}, {3, u"BREAK"},    {20, u"CAPSLOCK"},  {46, u"DELETE"},     {40, u"DOWN"},
+    {35, u"END"},      {13, u"ENTER"},   {27, u"ESC"},       {47, u"HELP"},       {36, u"HOME"},
+    {45, u"INSERT"},   {37, u"LEFT"},    {144, u"NUMLOCK"},  {34, u"PGDN"},       {33, u"PGUP"},
+    {44, u"PRTSC"},    {39, u"RIGHT"},   {145, u"SCROLLLOCK"}, {9, u"TAB"},       {38, u"UP"},
+    {107, u"ADD"},     {109, u"SUBTRACT"}, {106, u"MULTIPLY"}, {111, u"DIVIDE"},
+};
+
+int modifierBit(uint16_t vk) {
+    switch (vk) {
+        case VK_SHIFT: case 0xA0: case 0xA1: return ShiftBit;
+        case VK_CONTROL: case 0xA2: case 0xA3: return CtrlBit;
+        case VK_MENU: case 0xA4: case 0xA5: return AltBit;
+        default: return 0;
+    }
+}
+
+uint16_t genericOf(int bit) { return bit == ShiftBit ? VK_SHIFT : bit == CtrlBit ? VK_CONTROL : VK_MENU; }
+
+Str marks(int mods) {
+    Str m;
+    if (mods & ShiftBit) m += u'+';
+    if (mods & CtrlBit) m += u'^';
+    if (mods & AltBit) m += u'%';
+    return m;
+}
+
+// "{c}": the notation's way to type c whatever it means to it.
+Str braced(char16_t c) {
+    Str b(3, u'{');
+    b[1] = c;
+    b[2] = u'}';
+    return b;
+}
+
+// A character as the notation types it: its own special characters in
+// braces, and the double quote too, so that no keystroke text can hold the
+// quote-comma-quote that separates a document line's fields.
+Str literal(char16_t c) {
+    static constexpr StrView special = u"+^%~(){}[]\"";
+    if (special.find(c) != StrView::npos) return braced(c);
+    return Str(1, c);
+}
+
+// The key-list name of each key, empty when the table has none.
+const std::array<Str, 256>& listNames() {
+    static const std::array<Str, 256> names = [] {
+        std::array<Str, 256> n;
+        for (auto& [name, code] : keys::table())
+            if (code > 0 && code < 256 && n[size_t(code)].empty()) n[size_t(code)] = name;
+        return n;
+    }();
+    return names;
+}
+
+// The player trims a key text and takes one that begins with "VK_" (behind
+// modifier marks) for a key list: such a text is written so that it stays
+// keystrokes and keeps its blanks.
+Str playableText(Str t) {
+    const size_t p = t.find_first_not_of(u"+^%");
+    if (p != Str::npos && t.compare(p, 3, u"VK_") == 0) t.replace(p, 1, braced(u'V'));
+    if (!t.empty() && isBlankChar(t.front())) t.replace(0, 1, braced(t.front()));
+    if (!t.empty() && isBlankChar(t.back())) {
+        const char16_t c = t.back();
+        t.pop_back();
+        t += braced(c);
+    }
+    return t;
+}
+
+bool within(os::Point p, os::Point centre, int32_t width, int32_t height) {
+    return int64_t(std::abs(int64_t(p.x) - centre.x)) * 2 <= width && int64_t(std::abs(int64_t(p.y) - centre.y)) * 2 <= height;
+}
+
+// Milliseconds from a to b on the system's wrapping clock; 0 when b is earlier.
+uint32_t elapsed(uint32_t a, uint32_t b) {
+    const int32_t d = int32_t(b - a);
+    return d > 0 ? uint32_t(d) : 0;
+}
+
+Str xy(os::Point p) { return toStr((long long)p.x) + u"," + toStr((long long)p.y); }
+
+StrView buttonChar(int button) { return button == 1 ? u"右" : button == 2 ? u"中" : u"左"; }
+// The button as the comments name it: a left click is just a click.
+StrView buttonWord(int button) { return button == 1 ? u"右" : button == 2 ? u"中" : u""; }
+
+Str clickAction(int button, int mods) {
+    Str prefix = mods == ShiftBit ? u"ｼﾌﾄ" : mods == CtrlBit ? u"Ctrl" : mods == AltBit ? u"Alt" : u"";
+    return prefix + Str(buttonChar(button)) + u"ｸﾘｯｸ";
+}
+
+Str modWord(int mods) { return mods == ShiftBit ? u"Shift+" : mods == CtrlBit ? u"Ctrl+" : mods == AltBit ? u"Alt+" : u""; }
+
+// Seconds with up to three decimals ("1.5").
+Str secondsText(uint32_t ms) { return toStr(double(ms) / 1000); }
+
+}  // namespace
+
+CharTable layoutCharacters(const std::function<int(char16_t)>& vkKeyScan,
+                           const std::function<uint32_t(uint32_t)>& vkToChar) {
+    CharTable t;
+    for (char16_t c = 0x20; c <= 0x7E; ++c) {
+        const int s = vkKeyScan ? vkKeyScan(c) : -1;
+        if (s < 0 || (s & 0xFF) == 0xFF || (s >> 8) > 7) continue;
+        t.emplace(uint16_t(s), c);  // the first character of a key and state wins
+    }
+    if (vkToChar) {
+        for (uint32_t vk = 1; vk < 255; ++vk) {
+            if (t.count(uint16_t(vk)) || (vk >= 'A' && vk <= 'Z')) continue;
+            const uint32_t r = vkToChar(vk);
+            const char16_t c = char16_t(r & 0xFFFF);
+            if ((r & 0x80000000u) || c < 0x21 || c > 0x7E) continue;
+            t.emplace(uint16_t(vk), c);
+        }
+    }
+    return t;
+}
+
+Str notationOf(uint16_t vk, char16_t unit, int mods, const CharTable& chars) {
+    if (vk == VK_PACKET) return unit ? literal(unit) : Str();
+    for (const Named& n : kNamed)
+        if (n.vk == vk) return marks(mods) + u"{" + Str(n.name) + u"}";
+    if (vk >= 112 && vk <= 127) return marks(mods) + u"{F" + toStr((long long)(vk - 111)) + u"}";
+    // Keypad digits type their digit whichever the layout.
+    if (vk >= 0x60 && vk <= 0x69) return marks(mods) + Str(1, char16_t(u'0' + (vk - 0x60)));
+    auto find = [&](int m) -> char16_t {
+        auto it = chars.find(uint16_t(vk | (m << 8)));
+        return it == chars.end() ? 0 : it->second;
+    };
+    // The character of the whole state (Shift gives "A", AltGr its "@"),
+    // else Ctrl and Alt as marks before the character, else every mark.
+    if (char16_t c = find(mods)) return literal(c);
+    if (char16_t c = find(mods & ShiftBit)) return marks(mods & ~ShiftBit) + literal(c);
+    if (char16_t c = find(0)) return marks(mods) + literal(c);
+    return Str();
+}
+
+Str activationText(StrView title) {
+    Str best;
+    size_t from = 0;
+    for (;;) {
+        const size_t comma = title.find(u',', from);
+        Str part = trim(title.substr(from, comma == StrView::npos ? StrView::npos : comma - from));
+        std::erase(part, u'\0');
+        if (part.size() > best.size()) best = part;
+        if (comma == StrView::npos) break;
+        from = comma + 1;
+    }
+    return best;
+}
+
+StepTurner::StepTurner(TurnerSettings settings) : s_(std::move(settings)) {
+    if (s_.shift) down_[VK_SHIFT] = true;
+    if (s_.ctrl) down_[VK_CONTROL] = true;
+    if (s_.alt) down_[VK_MENU] = true;
+}
+
+int StepTurner::mods() const {
+    int m = 0;
+    if (down_[VK_SHIFT] || down_[0xA0] || down_[0xA1]) m |= ShiftBit;
+    if (down_[VK_CONTROL] || down_[0xA2] || down_[0xA3]) m |= CtrlBit;
+    if (down_[VK_MENU] || down_[0xA4] || down_[0xA5]) m |= AltBit;
+    return m;
+}
+
+bool StepTurner::winHeld() const { return down_[VK_LWIN] || down_[VK_RWIN]; }
+
+bool StepTurner::anyHeld() const { return recorded_.any() || press_.has_value(); }
+
+void StepTurner::feed(const InputEvent& e) {
+    if (!e.own && e.window && !e.title.empty()) titles_[e.window] = e.title;
+    switch (e.kind) {
+        case InputEvent::KeyDown: keyDown(e); break;
+        case InputEvent::KeyUp: keyUp(e); break;
+        case InputEvent::ButtonDown: buttonDown(e); break;
+        case InputEvent::ButtonUp: buttonUp(e); break;
+        case InputEvent::Move:
+            if (press_ && !press_->dragging && !within(e.pt, press_->pt, s_.input.dragWidth, s_.input.dragHeight))
+                press_->dragging = true;
+            break;
+        case InputEvent::Wheel:
+        case InputEvent::ExtraButton: leftOut(e); break;
+    }
+}
+
+void StepTurner::leftOut(const InputEvent& e) {
+    if (e.own) return;
+    if (e.kind == InputEvent::Wheel) {
+        // One turn of the wheel is one event of many: a scroll counts once.
+        const bool sameScroll = wheelCounted_ && elapsed(lastWheel_, e.time) < kPauseMs;
+        lastWheel_ = e.time;
+        wheelCounted_ = true;
+        if (sameScroll) return;
+    }
+    ++unrecordable_;
+}
+
+// ---------------------------------------------------------------------------
+// Keys
+
+void StepTurner::keyDown(const InputEvent& e) {
+    const uint16_t vk = uint16_t(e.vk & 0xFF);
+    if (modifierBit(vk)) {
+        down_[vk] = true;
+        return;
+    }
+    const bool repeat = down_[vk];
+    down_[vk] = true;
+    if (repeat) return;  // the key's own repeats: its hold says it all
+    if (e.own) {
+        ownDown_[vk] = true;
+        return;
+    }
+    if (vk == VK_LWIN || vk == VK_RWIN) {
+        ++unrecordable_;
+        return;
+    }
+    // What the Windows key does with a key no action can do.
+    if (winHeld()) {
+        ++unrecordable_;
+        return;
+    }
+    const int m = mods();
+    KeyPress k;
+    k.vk = vk;
+    k.down = e.time;
+    k.mods = m;
+    k.notation = notationOf(vk, e.unit, m, s_.chars);
+    if (const Str& name = listNames()[vk]; !name.empty()) k.item = marks(m) + name;
+    if (k.notation.empty() && k.item.empty()) {
+        ++unrecordable_;
+        return;
+    }
+    resolvePending();
+    if (run_ && run_->keys.size() >= kMaxRunKeys) flushRun(e.time);
+    beginAction(e.time, e.window, true);
+    if (!run_) run_ = Run{e.window, {}};
+    run_->keys.push_back(std::move(k));
+    recorded_[vk] = true;
+}
+
+void StepTurner::keyUp(const InputEvent& e) {
+    const uint16_t vk = uint16_t(e.vk & 0xFF);
+    if (int bit = modifierBit(vk)) {
+        // Either key of the pair, and the pair as one when it was held at the start.
+        down_[vk] = false;
+        down_[genericOf(bit)] = false;
+        return;
+    }
+    down_[vk] = false;
+    ownDown_[vk] = false;
+    if (!recorded_[vk]) return;
+    recorded_[vk] = false;
+    touchEnd(e.time);
+    if (!run_) return;
+    for (auto it = run_->keys.rbegin(); it != run_->keys.rend(); ++it) {
+        if (it->vk != vk || it->released) continue;
+        it->released = true;
+        it->hold = elapsed(it->down, e.time);
+        break;
+    }
+}
+
+void StepTurner::flushRun(uint32_t now) {
+    if (!run_) return;
+    Run r = std::move(*run_);
+    run_.reset();
+    Str text;
+    auto emitText = [&] {
+        if (text.empty()) return;
+        emit(dousa::KeyInput, playableText(std::move(text)), comment(r.window, u"キー入力"));
+        text.clear();
+    };
+    for (KeyPress& k : r.keys) {
+        // A key still down when the run ends has been held this long so far.
+        const uint32_t hold = k.released ? k.hold : elapsed(k.down, now);
+        const bool held = hold > s_.input.keyRepeatDelayMs;
+        if (held && !k.item.empty()) {
+            emitText();
+            emit(dousa::KeyInputKai, k.item + u"(" + toStr((long long)hold) + u")",
+                 comment(r.window, u"キーを押し続ける (" + secondsText(hold) + u"秒)"));
+            continue;
+        }
+        // Held, but only the notation can name it: pressed once, the hold is lost.
+        if (held) ++unrecordable_;
+        if (!k.notation.empty()) {
+            text += k.notation;
+        } else {
+            emitText();
+            emit(dousa::KeyInput, k.item, comment(r.window, u"キー入力"));
+        }
+    }
+    emitText();
+}
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+void StepTurner::buttonDown(const InputEvent& e) {
+    const uint8_t bit = uint8_t(1u << e.button);
+    if (e.own || press_) {
+        // A second button while one is held is a chord no action plays.
+        if (!e.own) ++unrecordable_;
+        ignoreUp_ |= bit;
+        return;
+    }
+    wheelCounted_ = false;
+    Press p;
+    p.button = e.button;
+    p.pt = e.pt;
+    p.down = e.time;
+    p.window = e.window;
+    p.mods = mods();
+    p.win = winHeld();
+    if (pending_ && pending_->button == e.button && pending_->window == e.window &&
+        elapsed(pending_->down, e.time) <= s_.input.doubleClickMs &&
+        within(e.pt, pending_->pt, s_.input.doubleClickWidth, s_.input.doubleClickHeight)) {
+        p.second = true;
+    } else {
+        resolvePending();
+        beginAction(e.time, e.window, false);
+    }
+    press_ = p;
+}
+
+void StepTurner::buttonUp(const InputEvent& e) {
+    const uint8_t bit = uint8_t(1u << e.button);
+    if (ignoreUp_ & bit) {
+        ignoreUp_ = uint8_t(ignoreUp_ & ~bit);
+        return;
+    }
+    // A release whose press came before the recording began is no click.
+    if (!press_ || press_->button != e.button) return;
+    Press p = *press_;
+    press_.reset();
+    if (!within(e.pt, p.pt, s_.input.dragWidth, s_.input.dragHeight)) p.dragging = true;
+    if (p.dragging) {
+        if (p.second) {
+            // The first click stays a click; the drag is an action of its own.
+            resolvePending();
+            beginAction(p.down, p.window, false);
+        }
+        if (p.mods || p.win) {
+            ++unrecordable_;
+        } else {
+            // The executor's drag idiom: press at the start, move, and a
+            // click of the same button at the end, whose release ends it.
+            const Str b(buttonWord(p.button));
+            emit(Str(buttonChar(p.button)) + u"ﾄﾞﾗｯｸﾞ", xy(p.pt), comment(p.window, b + u"ドラッグ開始"));
+            emit(dousa::MouseMove, xy(e.pt), u"記録: ドラッグ先へ移動");
+            emit(clickAction(p.button, 0), xy(e.pt), u"記録: ドラッグ終了 (ボタンを離す)");
+        }
+    } else if (p.second) {
+        const Press first = *pending_;
+        pending_.reset();
+        if (first.mods || first.win || p.mods || p.win) {
+            ++unrecordable_;
+        } else {
+            emit(Str(buttonChar(p.button)) + u"Wｸﾘｯｸ", xy(first.pt),
+                 comment(first.window, Str(buttonWord(p.button)) + u"ダブルクリック"));
+        }
+    } else {
+        pending_ = p;
+    }
+    touchEnd(e.time);
+}
+
+void StepTurner::resolvePending() {
+    if (!pending_) return;
+    const Press c = *pending_;
+    pending_.reset();
+    if (std::popcount(unsigned(c.mods)) > 1 || c.win) {
+        ++unrecordable_;
+        return;
+    }
+    emit(clickAction(c.button, c.mods), xy(c.pt),
+         comment(c.window, modWord(c.mods) + Str(buttonWord(c.button)) + u"クリック"));
+}
+
+// ---------------------------------------------------------------------------
+// Order, pauses and windows
+
+void StepTurner::beginAction(uint32_t t, os::WindowHandle window, bool key) {
+    // A pause counts only while nothing recorded is held down: a key held
+    // for seconds is its own time.
+    if (anyAction_ && !anyHeld()) {
+        const uint32_t gap = elapsed(lastEnd_, t);
+        if (gap >= kPauseMs) {
+            flushRun(t);
+            Out w;
+            // The player waits in whole seconds: the nearest one.
+            w.waitSeconds = std::min<int64_t>((int64_t(gap) + 500) / 1000, 2147483);
+            w.step = MacroStep{Str(dousa::Wait), Str(), u"記録: 次の操作まで" + toStr((long long)w.waitSeconds) + u"秒"};
+            out_.push_back(std::move(w));
+        }
+    }
+    if (!haveWindow_ || window != lastWindow_) {
+        flushRun(t);
+        haveWindow_ = true;
+        lastWindow_ = window;
+        auto it = titles_.find(window);
+        const Str text = it == titles_.end() ? Str() : activationText(it->second);
+        // A window without a title cannot be searched for; its action still counts.
+        if (!text.empty()) emit(dousa::WindowActive, text, u"記録: " + windowName(window) + u" を前面へ");
+    }
+    if (!key) flushRun(t);
+    if (!anyAction_ || elapsed(lastEnd_, t) > 0) lastEnd_ = t;
+    anyAction_ = true;
+}
+
+void StepTurner::touchEnd(uint32_t t) {
+    if (elapsed(lastEnd_, t) > 0) lastEnd_ = t;
+}
+
+void StepTurner::emit(StrView action, Str text, Str comment) {
+    Out o;
+    o.step = MacroStep{Str(action), std::move(text), std::move(comment)};
+    out_.push_back(std::move(o));
+}
+
+Str StepTurner::windowName(os::WindowHandle window) const {
+    auto it = titles_.find(window);
+    if (it == titles_.end()) return Str();
+    Str t = trim(it->second);
+    // "Document - Program": the program's name says enough.
+    const size_t dash = t.rfind(u" - ");
+    if (dash != Str::npos && !trim(StrView(t).substr(dash + 3)).empty()) t = trim(StrView(t).substr(dash + 3));
+    if (t.size() > 40) t = t.substr(0, 40) + u"…";
+    return t;
+}
+
+Str StepTurner::comment(os::WindowHandle window, StrView what) const {
+    const Str name = windowName(window);
+    return u"記録: " + (name.empty() ? Str(what) : name + u" で" + Str(what));
+}
+
+std::vector<MacroStep> StepTurner::finish(bool minutes) {
+    resolvePending();
+    // A button still held at the end is no finished action.
+    if (press_) {
+        ++unrecordable_;
+        press_.reset();
+    }
+    uint32_t now = lastEnd_;
+    if (run_)
+        for (const KeyPress& k : run_->keys)
+            if (elapsed(now, k.down) > 0) now = k.down;
+    flushRun(now);
+    std::vector<MacroStep> steps;
+    steps.reserve(out_.size());
+    for (Out& o : out_) {
+        if (o.waitSeconds >= 0) {
+            if (minutes) {
+                // Thousandths of a minute, rounded down: the player rounds
+                // the wait up to whole seconds, so it waits the same time.
+                const int64_t th = o.waitSeconds * 1000 / 60;
+                Str frac = toStr((long long)(th % 1000));
+                o.step.ZahyoCmd = toStr((long long)(th / 1000)) + u"." + Str(3 - frac.size(), u'0') + frac;
+            } else {
+                o.step.ZahyoCmd = toStr((long long)o.waitSeconds);
+            }
+        }
+        steps.push_back(std::move(o.step));
+    }
+    out_.clear();
+    return steps;
+}
+
+}  // namespace recording

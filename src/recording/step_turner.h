@@ -1,0 +1,162 @@
+// The turning of recorded input into steps: raw key and mouse events in, in
+// the order they happened, ordinary steps out, written with the actions and
+// texts the player already plays (clicks, double clicks, the drag idiom,
+// keystroke text, held keys as key lists, window activation, waits). Pure:
+// what the hooks knew of each event's window comes with the event.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "core/model.h"
+#include "platform/os.h"
+#include "platform/text.h"
+
+namespace recording {
+
+// One input event as the recorder hands it over.
+struct InputEvent {
+    enum Kind : uint8_t {
+        KeyDown, KeyUp,
+        ButtonDown, ButtonUp,  // left, right or middle
+        Move,                  // only while a button is held
+        Wheel,                 // a turn of either wheel
+        ExtraButton,           // a press of a side button
+    };
+    Kind kind = KeyDown;
+    uint32_t time = 0;            // system milliseconds
+    uint16_t vk = 0;              // keys: the virtual key (left and right modifiers as themselves)
+    char16_t unit = 0;            // a key that carries a character (VK_PACKET): the character
+    int button = 0;               // 0 left, 1 right, 2 middle
+    os::Point pt;                 // mouse: screen pixels
+    // Presses: the top-level window they go to (the foreground window for
+    // keys, the window under the point for the mouse), whether it is one of
+    // the program's own, and its title when the recorder read it (it reads
+    // it when the window differs from the previous event's).
+    os::WindowHandle window = 0;
+    bool own = false;
+    Str title;
+};
+
+// The characters the keyboard layout types: key (low byte) and shift state
+// (bits 8..10: Shift, Ctrl, Alt) -> character.
+using CharTable = std::map<uint16_t, char16_t>;
+
+// The table of a layout, from its answers for each printable ASCII
+// character (as VkKeyScan gives them), completed by the unshifted character
+// of keys that none of those answers named (as MapVirtualKey gives it; bit
+// 31 marks a dead key). Playback types a character with the key VkKeyScan
+// names, so a key recorded as its character is the key played.
+CharTable layoutCharacters(const std::function<int(char16_t)>& vkKeyScan,
+                           const std::function<uint32_t(uint32_t)>& vkToChar);
+
+struct TurnerSettings {
+    os::InputSettings input;
+    CharTable chars;
+    bool shift = false, ctrl = false, alt = false;  // held when recording starts
+};
+
+class StepTurner {
+public:
+    explicit StepTurner(TurnerSettings settings);
+
+    void feed(const InputEvent& e);
+
+    // Ends what is still open (a click that could have become a double
+    // click, a run of keys) and gives the steps. Waits are written in
+    // minutes when minutes, else in seconds.
+    std::vector<MacroStep> finish(bool minutes);
+
+    // Operations that no action can hold, left out (wheel turns, side
+    // buttons, clicks with two modifiers, double clicks and drags with one,
+    // keys nothing can name...).
+    int unrecordable() const { return unrecordable_; }
+
+    // A run of keys becomes a new step after this many presses, which keeps
+    // each keystroke text well inside what the sender takes.
+    static constexpr size_t kMaxRunKeys = 5000;
+
+private:
+    struct KeyPress {
+        uint16_t vk = 0;
+        uint32_t down = 0;
+        bool released = false;
+        uint32_t hold = 0;
+        Str notation;  // in the keystroke notation; empty when it cannot write it
+        Str item;      // as a key-list item with its marks; empty without a name
+        int mods = 0;
+    };
+    struct Run {
+        os::WindowHandle window = 0;
+        std::vector<KeyPress> keys;
+    };
+    struct Press {
+        int button = 0;
+        os::Point pt;
+        uint32_t down = 0;
+        os::WindowHandle window = 0;
+        int mods = 0;
+        bool win = false;        // a Windows key was held
+        bool dragging = false;
+        bool second = false;     // the second press of a double click
+    };
+    struct Out {
+        MacroStep step;
+        int64_t waitSeconds = -1;  // a "待機" step: its length
+    };
+
+    void keyDown(const InputEvent& e);
+    void keyUp(const InputEvent& e);
+    void buttonDown(const InputEvent& e);
+    void buttonUp(const InputEvent& e);
+    void leftOut(const InputEvent& e);
+
+    int mods() const;
+    bool winHeld() const;
+    bool anyHeld() const;
+    // Before a new action: the click waiting for its second, a pause, a
+    // change of window; a mouse action also ends the run of keys.
+    void beginAction(uint32_t t, os::WindowHandle window, bool key);
+    void touchEnd(uint32_t t);
+    void resolvePending();
+    void flushRun(uint32_t now);
+
+    void emit(StrView action, Str text, Str comment);
+    Str comment(os::WindowHandle window, StrView what) const;
+    Str windowName(os::WindowHandle window) const;
+
+    TurnerSettings s_;
+    std::vector<Out> out_;
+    int unrecordable_ = 0;
+    std::bitset<256> down_;       // keys held now
+    std::bitset<256> recorded_;   // held keys whose press was recorded
+    std::bitset<256> ownDown_;    // held keys pressed in the program's own windows
+    std::map<os::WindowHandle, Str> titles_;
+    bool anyAction_ = false;
+    uint32_t lastEnd_ = 0;        // when the latest action ended
+    bool haveWindow_ = false;
+    os::WindowHandle lastWindow_ = 0;
+    std::optional<Run> run_;
+    std::optional<Press> press_;
+    std::optional<Press> pending_;  // a click that may get its second
+    uint8_t ignoreUp_ = 0;          // buttons whose release is not recorded
+    bool wheelCounted_ = false;
+    uint32_t lastWheel_ = 0;
+};
+
+// The text an "ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ" step gets for a window title. The search takes
+// the text before the first comma as a part of the title, so a title with
+// commas is written as its longest part between them (blanks at its ends
+// left off): that part still finds the window. Empty when nothing is left.
+Str activationText(StrView title);
+
+// A key press in the keystroke notation ("a", "A", "{+}", "^c", "+{TAB}",
+// "%{F4}"), empty when the notation cannot write it. mods: bits 1 Shift,
+// 2 Ctrl, 4 Alt.
+Str notationOf(uint16_t vk, char16_t unit, int mods, const CharTable& chars);
+
+}  // namespace recording

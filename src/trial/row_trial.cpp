@@ -1,0 +1,270 @@
+// Trying one row: run it once, or show where it acts.
+#include "trial/row_trial.h"
+
+#include "core/frm_TOVIRAK.h"
+#include "playback/step_preview.h"
+#include "playback/validation.h"
+
+namespace {
+
+// Rows whose step types keys or presses a mouse button: these must reach
+// another program's window. A cursor move, a wait or a window check acts
+// wherever the program stands.
+bool clicks(StrView action) {
+    if (action == dousa::MouseMove || action == dousa::Wait || dousa::isKeyInput(action) ||
+        dousa::isWindowAction(action) || action == dousa::Exe || action == dousa::PlaySound || action == dousa::End)
+        return false;
+    StrView name = action;
+    for (StrView prefix : {StrView(u"ｼﾌﾄ"), StrView(u"Ctrl"), StrView(u"Alt")})
+        if (name.substr(0, prefix.size()) == prefix) name.remove_prefix(prefix.size());
+    const StrView button = name.substr(0, 1);
+    return button == u"左" || button == u"中" || button == u"右";
+}
+
+bool injects(StrView action) { return dousa::isKeyInput(action) || clicks(action); }
+
+Str rowText(int32_t step) { return toStr((long long)step) + u"行目"; }
+
+}  // namespace
+
+void RowTrial::build(tk::MenuItem& toolMenu) {
+    runItem_ = &toolMenu.add("mnu_RunRow", u"この行を実行(&T)", {'T', tk::CtrlMask});
+    showItem_ = &toolMenu.add("mnu_ShowRow", u"位置を表示(&P)", {'P', tk::CtrlMask});
+    runItem_->onClick = [this] { runRow(); };
+    showItem_->onClick = [this] { showRow(); };
+    m_.form->onActiveControlChange = [this] { refresh(); };
+    m_.form->onWindowActivated = [this](uint64_t previous) { windowActivated(previous); };
+    refresh();
+}
+
+int32_t RowTrial::focusedStep() const {
+    const tk::Control* c = m_.form->activeControl();
+    if (!c || c->index() < 1 || c->index() > m_.Mlng_DispGyo || !c->visible()) return 0;
+    const std::string& n = c->name();
+    if (n != "cmb_Cmd" && n != "txt_ZahyoCmd" && n != "txt_Comment" && n != "cmd_Set") return 0;
+    const int64_t s = int64_t(c->index()) + m_.scr_Detail->value() - 1;
+    return s >= 1 && s <= m_.Mlng_RowCount() ? int32_t(s) : 0;
+}
+
+void RowTrial::refresh() {
+    // The tool menu as a whole is locked while a macro runs or a row is tried.
+    const bool can = focusedStep() != 0 && !m_.recorder.recording();
+    if (runItem_) runItem_->setEnabled(can);
+    if (showItem_) showItem_->setEnabled(can);
+}
+
+void RowTrial::windowActivated(uint64_t previous) {
+    // The program's own windows (a dialog, a message box) do not count: the
+    // front goes back to the program the user came from.
+    if (previous == 0) return;
+    const uint32_t pid = m_.os.windowProcessId(previous);
+    if (pid == 0 || pid == m_.os.windowProcessId(m_.form->nativeHandle())) return;
+    previous_ = previous;
+}
+
+bool RowTrial::handOver(os::WindowHandle h) {
+    os::Services& os = m_.os;
+    if (os.getForegroundWindow() != h) m_.MF_ActiveForm(h);
+    // Activation reaches the other program through its own message queue.
+    const int64_t start = os.monotonicMs();
+    while (os.getForegroundWindow() != h && os.monotonicMs() - start < kFrontWaitMs) {
+        os.sleep(10);
+        m_.tk.doEvents();
+    }
+    const os::WindowHandle front = os.getForegroundWindow();
+    return front != 0 && os.windowProcessId(front) != os.windowProcessId(m_.form->nativeHandle());
+}
+
+void RowTrial::lock(bool on) {
+    // What a run locks, and the start button, which would start a run.
+    m_.MS_Enabled(!on);
+    m_.cmd_Kaisi->setEnabled(!on);
+    if (on)
+        m_.pauseHotKeyWatch();
+    else
+        m_.resumeHotKeyWatch();
+}
+
+void RowTrial::runRow() {
+    if (running_ || m_.Mlng_RunRow != 0 || m_.recorder.recording()) return;
+    m_.guarded(u"mnu_RunRow_Click", [&] {
+        tk::Control* focused = m_.form->activeControl();
+        const int32_t step = focusedStep();
+        if (step == 0) return;
+        const Str action = trim(m_.steps.at(step).Dousa);
+        if (action.empty()) {
+            m_.MS_DispStatus(8, u"処理が設定されていません");
+            return;
+        }
+        // The check of a run, with its messages and its error exit.
+        Str X, Y;
+        bool valid = false;
+        m_.guarded(u"MF_InputChk", [&] { valid = m_.MF_RowChk(step, X, Y); });
+        if (!valid) return;
+        if (action == dousa::End) {
+            m_.MS_DispStatus(2, rowText(step) + u"の終了は実行しません");
+            return;
+        }
+
+        // Where keys and clicks go: the target window, as a run would, or
+        // the window the user came from.
+        os::Services& os = m_.os;
+        os::WindowHandle front = 0;
+        if (!m_.Mstr_WindowTitle.empty()) {
+            Str full;
+            front = m_.MF_WindowActive(m_.Mstr_WindowTitle, false, full);
+            if (front == 0) {
+                m_.msgBox(u"対象ウィンドウが存在しません。", tk::mb::OK);
+                m_.cmd_Setting_Click();
+                return;
+            }
+            m_.Mlng_WindowHandle = front;
+        } else if (previous_ != 0 && os.windowProcessId(previous_) != 0) {
+            front = previous_;
+        }
+        const bool input = injects(action);
+        if (input && front == 0) {
+            m_.MS_DispStatus(8, u"入力先のウィンドウが見つかりません");
+            return;
+        }
+
+        running_ = true;
+        os.hideMarkers();
+        lock(true);
+        // As at a run's start: windows may have changed since.
+        m_.inputGate.forget();
+        m_.MS_GetDispWidth();
+        // A wait ends on the stop flag; a key list that stops sets it.
+        const bool stopFlag = m_.Mbln_StopFlg;
+        m_.Mbln_StopFlg = false;
+
+        enum class Outcome { Done, Stayed, Stopped, Refused, Failed } outcome = Outcome::Done;
+        try {
+            if (input && !handOver(front)) {
+                m_.MS_DispStatus(8, u"入力先のウィンドウを前面にできませんでした");
+                outcome = Outcome::Refused;
+            }
+            if (outcome != Outcome::Refused && clicks(action)) {
+                // A click on the program's own window would land in the editor.
+                os::Point at = os.getCursorPos();
+                bool known = true;
+                if (!(X == u"-1" && Y == u"-1")) {
+                    try {
+                        at = {clng(X), clng(Y)};
+                    } catch (const std::exception&) {
+                        known = false;  // the step reports the coordinate
+                    }
+                }
+                if (known && os.windowProcessId(os.windowFromPoint(at)) == os.windowProcessId(m_.form->nativeHandle())) {
+                    m_.msgBox(u"TOVIRAKのウィンドウ上はクリックできません。", tk::mb::OK);
+                    outcome = Outcome::Refused;
+                }
+            }
+            if (outcome != Outcome::Refused) {
+                const auto result = m_.executeStep(action, X, Y);
+                outcome = result == frm_TOVIRAK::StepResult::Stop   ? Outcome::Stopped
+                          : result == frm_TOVIRAK::StepResult::Stay ? Outcome::Stayed
+                                                                     : Outcome::Done;
+                if (input) os.sleep(kSettleMs);
+            }
+        } catch (const std::exception&) {
+            // As a run shows a failing step.
+            m_.MS_DispStatus(9, u"[tim_Timer_Timer]" + describeCurrentException() + u" ステップ：" + action);
+            outcome = Outcome::Failed;
+        }
+
+        // Afterwards, as a stop: a button a drag holds is released, the
+        // program comes back to the front, the key presses of the row count
+        // for nothing.
+        try {
+            if (m_.Mlng_MouseUpFlg != 0) {
+                os.mouseEvent(m_.Mlng_MouseUpFlg, 0, 0, 0, 0);
+                m_.Mlng_MouseUpFlg = 0;
+            }
+            const os::WindowHandle self = m_.form->nativeHandle();
+            if (os.getForegroundWindow() != self) {
+                m_.MF_ActiveForm(self);
+                const int64_t start = os.monotonicMs();
+                while (os.getForegroundWindow() != self && os.monotonicMs() - start < kFrontWaitMs) {
+                    os.sleep(10);
+                    m_.tk.doEvents();
+                }
+            }
+        } catch (const std::exception&) {
+            m_.errorExit(u"mnu_RunRow_Click");
+        }
+        m_.Mbln_StopFlg = stopFlag;
+        lock(false);
+        m_.MS_HotKeyClear();
+        running_ = false;
+        if (focused && focused->canFocus()) {
+            try {
+                focused->setFocus();
+            } catch (const std::exception&) {
+            }
+        }
+        refresh();
+        switch (outcome) {
+            case Outcome::Done:
+                m_.MS_DispStatus(2, rowText(step) + u"を実行しました");
+                break;
+            case Outcome::Stayed:
+                m_.MS_DispStatus(2, rowText(step) + u"を実行しました(実行中はこの行で待ちます)");
+                break;
+            case Outcome::Stopped:
+                m_.MS_DispStatus(2, u"待機中");
+                break;
+            case Outcome::Refused:
+            case Outcome::Failed:
+                break;  // already told
+        }
+    });
+    // Whatever failed, nothing stays locked.
+    if (running_) {
+        running_ = false;
+        m_.guarded(u"mnu_RunRow_Click", [&] { lock(false); });
+    }
+}
+
+void RowTrial::showRow() {
+    if (running_ || m_.Mlng_RunRow != 0 || m_.recorder.recording()) return;
+    m_.guarded(u"mnu_ShowRow_Click", [&] {
+        const int32_t step = focusedStep();
+        if (step == 0) return;
+        const Str action = trim(m_.steps.at(step).Dousa);
+        if (action.empty()) {
+            m_.MS_DispStatus(8, u"処理が設定されていません");
+            return;
+        }
+        RowCheckContext ctx;
+        ctx.minutes = m_.cmb_Tani->text() == u"分";
+        ctx.targetWindowSet = !m_.Mstr_WindowTitle.empty();
+        Str X, Y;
+        const Str message = checkRow(action, m_.steps.at(step).ZahyoCmd, ctx, X, Y);
+        if (!message.empty()) {
+            m_.MS_DispStatus(8, message);
+            return;
+        }
+        os::Services& os = m_.os;
+        preview::Context pc;
+        pc.layout = [&os](char16_t c) { return os.vkKeyScan(c); };
+        pc.powerOff = m_.Mbln_PCPowerOff;
+        const preview::StepPreview p = preview::previewStep(action, X, Y, pc);
+        using Kind = preview::StepPreview::Kind;
+        if (p.kind == Kind::Point) {
+            os.showPointMarker(p.point, kMarkerMs);
+            m_.MS_DispStatus(2, p.text);
+        } else if (p.kind == Kind::Window) {
+            Str full;
+            const os::WindowHandle h = m_.MF_WindowActive(p.search, false, full);
+            if (h == 0) {
+                m_.MS_DispStatus(8, u"対象ウィンドウが見つかりません");
+                return;
+            }
+            os.showFrameMarker(os.windowRect(h), kMarkerMs);
+            m_.MS_DispStatus(2, full);
+        } else {
+            m_.MS_DispStatus(p.failure ? 8 : 2, p.text);
+        }
+    });
+}

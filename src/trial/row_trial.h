@@ -1,0 +1,65 @@
+// Trying one row before a run: the row holding the focus is run once on its
+// own ("この行を実行", Ctrl+T), or where it acts is shown without running it
+// ("位置を表示", Ctrl+P). Both go through the check, the executor and the
+// window search a run uses, so what the user tries is what the run will do.
+//
+// Keys and clicks must not land in the program itself: the trial gives the
+// front to the window that was in front before the program was last
+// activated (or to the document's target window), runs the row there and
+// comes back. That window is learnt from the main window's activations.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/os.h"
+#include "platform/text.h"
+#include "platform/toolkit.h"
+
+class frm_TOVIRAK;
+
+class RowTrial {
+public:
+    explicit RowTrial(frm_TOVIRAK& main) : m_(main) {}
+    RowTrial(const RowTrial&) = delete;
+    RowTrial& operator=(const RowTrial&) = delete;
+
+    // Adds the two items to the tool menu (at its end) and starts following
+    // the main window's focus and activations.
+    void build(tk::MenuItem& toolMenu);
+
+    void runRow();   // the menu item "この行を実行(&T)"
+    void showRow();  // the menu item "位置を表示(&P)"
+
+    // Enables the two items where they can act: the focus in a grid row,
+    // no recording (a run locks the whole menu). Called as those change.
+    void refresh();
+
+    // A row is being tried now.
+    bool running() const { return running_; }
+    // The window keys and clicks go to when no target window is set (0: none known).
+    os::WindowHandle previousWindow() const { return previous_; }
+
+    // How long a marker stays, and how long the trial waits for a window
+    // to come to the front.
+    static constexpr uint32_t kMarkerMs = 2000;
+    static constexpr int64_t kFrontWaitMs = 500;
+    // Injected input is placed in the queue of the window in front; a
+    // moment passes before the front goes back, so none of it follows.
+    static constexpr uint32_t kSettleMs = 100;
+
+private:
+    // The step of the grid row holding the focus, 0 when the focus is not
+    // in a grid row.
+    int32_t focusedStep() const;
+    void windowActivated(uint64_t previous);
+    // Gives the front to window h and waits for it (bounded); false when the
+    // program's own window stays in front.
+    bool handOver(os::WindowHandle h);
+    void lock(bool on);
+
+    frm_TOVIRAK& m_;
+    tk::MenuItem* runItem_ = nullptr;
+    tk::MenuItem* showItem_ = nullptr;
+    os::WindowHandle previous_ = 0;
+    bool running_ = false;
+};

@@ -1,0 +1,323 @@
+// Recording through the main window: the menu item and Ctrl+K, the hooks
+// fed by the headless keyboard and mouse, the steps put into the document,
+// the status line, and what recording shuts out meanwhile.
+#include "editor_fixture.h"
+
+namespace {
+constexpr int VK_CONTROL = 0x11, VK_SHIFT = 0x10, VK_PAUSE = 0x13, VK_F11 = 0x7A, VK_RETURN = 13;
+}
+
+class RecordingTest : public EditorTest {
+protected:
+    os::WindowHandle notepad = 0;
+
+    void SetUp() override {
+        EditorTest::SetUp();
+        notepad = p.addWindow(u"無題 - メモ帳", u"Notepad");
+        p.foreground = notepad;
+        p.pointWindow = notepad;
+    }
+    bool recording() const { return app->recorder.recording(); }
+    void startByShortcut() { ASSERT_TRUE(ctrl('K')); }
+    // Ctrl+K pressed on the keyboard in whatever program has the front; the
+    // message loop then runs what the hooks handed over.
+    void endByKeyboard() {
+        p.press(VK_CONTROL);
+        p.tap('K');
+        p.release(VK_CONTROL);
+        p.advance(10);
+    }
+    void type(const char* s) {
+        for (; *s; ++s) {
+            p.tap(*s >= 'a' && *s <= 'z' ? *s - 'a' + 'A' : *s);
+            p.advance(50);
+        }
+    }
+    std::vector<std::string> stepRows() {
+        std::vector<std::string> r;
+        for (int32_t i = 1; i < app->Mlng_RowCount(); ++i)
+            r.push_back(toUtf8(app->steps.at(i).Dousa) + "|" + toUtf8(app->steps.at(i).ZahyoCmd));
+        return r;
+    }
+    bool rowVisible(const Str& number) {
+        for (int r = 1; r <= app->Mlng_DispGyo; ++r)
+            if (rowShown(r) && no(r) == number) return true;
+        return false;
+    }
+};
+
+TEST_F(RecordingTest, CtrlKRecordsClicksAndKeysUntilCtrlKInAnyProgram) {
+    app->Mbln_EditFlg = false;
+    const size_t keyObservers = p.keyObservers.size();
+    startByShortcut();
+    EXPECT_TRUE(recording());
+    EXPECT_EQ(status(), u"記録中 (Ctrl+Kで終了)");
+    EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(255, 255, 0));  // the running colours
+    EXPECT_EQ(p.keyObservers.size(), keyObservers + 1);
+    EXPECT_EQ(p.mouseObservers.size(), 1u);
+    // The guidance of a control the user clicks in does not replace it.
+    app->txt_Kankaku->userFocus();
+    EXPECT_EQ(status(), u"記録中 (Ctrl+Kで終了)");
+
+    p.click({50, 60});
+    p.advance(100);
+    p.press(VK_SHIFT);
+    type("h");
+    p.release(VK_SHIFT);
+    type("i");
+    p.tap(VK_RETURN);
+    p.advance(100);
+    endByKeyboard();
+
+    EXPECT_FALSE(recording());
+    // The ending Ctrl+K reached no program; nothing else was taken away.
+    EXPECT_EQ(p.pressedSinceQuery.count('K'), 0u);
+    EXPECT_EQ(p.pressedSinceQuery.count('H'), 1u);
+    EXPECT_EQ(p.keyObservers.size(), keyObservers);
+    EXPECT_TRUE(p.mouseObservers.empty());
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|50,60", "ｷｰ入力|Hi{ENTER}"}));
+    EXPECT_EQ(app->steps.at(2).Comment, u"記録: メモ帳 でクリック");
+    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    EXPECT_EQ(status(), u"3ステップを記録しました");
+    EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(255, 255, 0));
+    EXPECT_TRUE(app->Mbln_EditFlg);
+    // The grid shows them.
+    EXPECT_EQ(action(1), u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ");
+    EXPECT_EQ(command(3), u"Hi{ENTER}");
+    // Nothing was injected meanwhile.
+    for (auto& line : p.trace) {
+        EXPECT_NE(line.rfind("keybd_event", 0), 0u) << line;
+        EXPECT_NE(line.rfind("mouse_event", 0), 0u) << line;
+        EXPECT_NE(line.rfind("SendInput", 0), 0u) << line;
+    }
+}
+
+TEST_F(RecordingTest, StepsGoAfterTheLastPlayableRowAndLaterRowsMoveDown) {
+    load(4);
+    app->steps.at(3).Dousa.clear();  // row 3 ends the playable rows; row 4 is kept
+    size(6000, heightFor(4));
+    app->scr_Detail_Scroll();
+    startByShortcut();
+    p.click({7, 8});
+    p.advance(1600);
+    p.click({300, 8});
+    p.advance(100);
+    endByKeyboard();
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"左ｸﾘｯｸ|1,2", "左ｸﾘｯｸ|2,4", "ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳",
+                                                    "左ｸﾘｯｸ|7,8", "待機|2", "左ｸﾘｯｸ|300,8", "|3,6", "左ｸﾘｯｸ|4,8"}));
+    EXPECT_EQ(app->steps.at(7).Comment, u"c3");
+    EXPECT_EQ(app->Mlng_RowCount(), 9);
+    EXPECT_TRUE(app->steps.at(9).blank());
+    EXPECT_TRUE(rowVisible(u"3"));
+    EXPECT_EQ(status(), u"4ステップを記録しました");
+}
+
+TEST_F(RecordingTest, AFarDownInsertionScrollsToItsFirstRowAndMinutesWriteWaitsInMinutes) {
+    load(60);
+    size(6000, heightFor(4));
+    app->scr_Detail->setValue(1);
+    app->cmb_Tani->setText(u"分");
+    startByShortcut();
+    p.click({1, 1});
+    p.advance(2000);
+    p.click({200, 1});
+    p.advance(100);
+    endByKeyboard();
+    EXPECT_EQ(toUtf8(app->steps.at(63).Dousa) + "|" + toUtf8(app->steps.at(63).ZahyoCmd), "待機|0.033");
+    EXPECT_TRUE(rowVisible(u"61"));
+    EXPECT_EQ(app->Mlng_RowCount(), 61 + 4);
+}
+
+TEST_F(RecordingTest, NothingRecordedChangesNothingAndLeftOutOperationsAreCounted) {
+    load(2);
+    app->Mbln_EditFlg = false;
+    startByShortcut();
+    endByKeyboard();
+    EXPECT_EQ(status(), u"記録されたステップはありません");
+    EXPECT_EQ(app->Mlng_RowCount(), 3);
+    EXPECT_FALSE(app->Mbln_EditFlg);
+
+    startByShortcut();
+    p.mouseEvent(os::RawMouse::Wheel, {5, 5});
+    endByKeyboard();
+    EXPECT_EQ(status(), u"記録されたステップはありません（記録できない操作 1件）");
+
+    startByShortcut();
+    p.click({5, 5});
+    p.mouseEvent(os::RawMouse::Wheel, {5, 5});
+    p.press(0x5B);  // the Windows key
+    p.release(0x5B);
+    endByKeyboard();
+    EXPECT_EQ(status(), u"2ステップを記録しました（記録できない操作 2件）");
+}
+
+TEST_F(RecordingTest, TheMenuItemAndThePauseKeyEndItToo) {
+    app->mnu_Kiroku->userClick();
+    ASSERT_TRUE(recording());
+    p.click({5, 5});
+    p.advance(10);
+    app->mnu_Kiroku->userClick();
+    EXPECT_FALSE(recording());
+    EXPECT_EQ(app->Mlng_RowCount(), 3);
+
+    startByShortcut();
+    p.click({9, 9});
+    p.press(VK_PAUSE);
+    p.advance(10);
+    EXPECT_FALSE(recording());
+    EXPECT_EQ(app->Mlng_RowCount(), 5);
+    // Pause is not taken from the programs.
+    EXPECT_EQ(p.down.count(VK_PAUSE), 1u);
+    p.release(VK_PAUSE);
+}
+
+TEST_F(RecordingTest, InputToTheProgramsOwnWindowsIsNeitherRecordedNorBlocked) {
+    startByShortcut();
+    const os::WindowHandle own = app->form->nativeHandle();
+    p.pointWindow = own;
+    p.foreground = own;
+    p.click({3, 3});
+    type("ab");
+    p.advance(100);
+    EXPECT_EQ(p.pressedSinceQuery.count('A'), 1u);
+    p.pointWindow = notepad;
+    p.foreground = notepad;
+    p.click({4, 4});
+    endByKeyboard();
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|4,4"}));
+}
+
+TEST_F(RecordingTest, AClickOnAChildWindowGoesToItsTopLevelWindow) {
+    const os::WindowHandle edit = 0x9999;
+    p.topLevelOf[edit] = notepad;
+    p.pointWindow = edit;
+    startByShortcut();
+    p.click({4, 4});
+    endByKeyboard();
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|4,4"}));
+}
+
+TEST_F(RecordingTest, HooksThatCannotBeInstalledStopItWithAMessage) {
+    const Str before = status();
+    p.hooksRefused = true;
+    startByShortcut();
+    EXPECT_FALSE(recording());
+    ASSERT_FALSE(p.shown.empty());
+    EXPECT_EQ(p.shown.back().text, u"キーボードとマウスの操作を監視できないため、記録を開始できません。");
+    EXPECT_EQ(status(), before);
+
+    // Keyboard yes, mouse no: the keyboard observer goes again.
+    p.hooksRefused = false;
+    p.mouseHookRefused = true;
+    const size_t keyObservers = p.keyObservers.size();
+    startByShortcut();
+    EXPECT_FALSE(recording());
+    EXPECT_EQ(p.shown.size(), 2u);
+    EXPECT_EQ(p.keyObservers.size(), keyObservers);
+}
+
+TEST_F(RecordingTest, NothingStartsARunWhileRecordingNorAfterItFromAKeyPressedMeanwhile) {
+    load(1);
+    app->txt_Kankaku->setText(u"1");
+    app->bas.Gint_StartKey = {0, VK_F11};
+    app->MS_HotKeyClear();
+    startByShortcut();
+    EXPECT_TRUE(app->form->userShortcut(tk::key::F5, 0));
+    app->cmd_Kaisi->press();
+    p.tap(VK_F11);
+    p.advance(100);
+    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_TRUE(recording());
+    endByKeyboard();
+    p.advance(100);
+    EXPECT_EQ(app->Mlng_RunRow, 0);
+    // The key recorded as a key: F11 has a name in braces.
+    EXPECT_EQ(toUtf8(app->steps.at(3).ZahyoCmd), "{F11}");
+}
+
+TEST_F(RecordingTest, RowsCannotBeTriedOrShownWhileRecording) {
+    load(1);
+    app->txt_ZahyoCmd[1]->userFocus();
+    ASSERT_TRUE(app->form->findMenu("mnu_RunRow")->effectivelyEnabled());
+    startByShortcut();
+    EXPECT_FALSE(app->form->findMenu("mnu_RunRow")->effectivelyEnabled());
+    EXPECT_FALSE(app->form->findMenu("mnu_ShowRow")->effectivelyEnabled());
+    const size_t before = p.trace.size();
+    app->rowTrial.runRow();  // even when called directly, nothing is tried
+    EXPECT_TRUE(recording());
+    EXPECT_EQ(p.traceText(before).find("SetCursorPos"), std::string::npos);
+    endByKeyboard();
+    EXPECT_TRUE(app->form->findMenu("mnu_RunRow")->effectivelyEnabled());
+    EXPECT_TRUE(app->form->findMenu("mnu_ShowRow")->effectivelyEnabled());
+}
+
+TEST_F(RecordingTest, TheItemIsDisabledWhileAMacroRuns) {
+    load(1);
+    app->txt_Kankaku->setText(u"1");
+    app->cmd_Kaisi->press();
+    ASSERT_NE(app->Mlng_RunRow, 0);
+    EXPECT_FALSE(app->mnu_Kiroku->effectivelyEnabled());
+    EXPECT_FALSE(ctrl('K'));
+    app->mnu_Kiroku->userClick();
+    EXPECT_FALSE(recording());
+    app->cmd_Kaisi->press();
+    EXPECT_TRUE(app->mnu_Kiroku->effectivelyEnabled());
+}
+
+TEST_F(RecordingTest, ClosingWhileRecordingKeepsTheStepsThenClosesAsUsual) {
+    app->Mbln_EditFlg = false;
+    startByShortcut();
+    p.click({11, 12});
+    p.advance(10);
+    p.answers.push_back(tk::mb::IdNo);  // do not save the document itself
+    EXPECT_TRUE(app->form->close());
+    EXPECT_FALSE(recording());
+    // The save question came, and the working state holds the steps.
+    ASSERT_FALSE(p.shown.empty());
+    EXPECT_NE(p.shown.back().text.find(u"変更されています"), Str::npos);
+    EXPECT_NE(fromCp932(fileBytes(u"C:\\work\\TOVIRAK.TVK")).find(u"\"左ｸﾘｯｸ\",\"11,12\""), Str::npos);
+}
+
+TEST_F(RecordingTest, ASessionEndWhileRecordingKeepsTheSteps) {
+    app->Mbln_EditFlg = false;
+    startByShortcut();
+    p.click({11, 12});
+    p.advance(10);
+    EXPECT_FALSE(app->form->userQueryEndSession(0));  // changed now: held for the question
+    EXPECT_FALSE(recording());
+    EXPECT_NE(fromCp932(fileBytes(u"C:\\work\\TOVIRAK.TVK")).find(u"\"左ｸﾘｯｸ\",\"11,12\""), Str::npos);
+}
+
+// Tens of thousands of events: handed over one by one as posted calls, they
+// are turned into steps as they come, and the insertion is linear.
+TEST_F(RecordingTest, ALongRecordingOfManyThousandEvents) {
+    startByShortcut();
+    const int clicks = 10000;
+    for (int i = 0; i < clicks; ++i) {
+        p.click({i % 2 ? 100 : 500, 200});
+        p.nowMs += 1200;  // no timer needs to tick
+    }
+    for (int i = 0; i < 20000; ++i) p.moveMouse({i % 800, 300});  // moves with no button held
+    EXPECT_LE(p.posted.size(), size_t(2 * clicks));
+    endByKeyboard();
+    // The activation, the clicks and a wait of a second between each two.
+    EXPECT_EQ(app->Mlng_RowCount(), 1 + clicks + (clicks - 1) + 1);
+    EXPECT_EQ(toUtf8(app->steps.at(2 * clicks).ZahyoCmd), "100,200");
+    EXPECT_EQ(status(), toStr((long long)(2 * clicks)) + u"ステップを記録しました");
+}
+
+// The system's double-click and repeat settings reach the turning of events.
+TEST_F(RecordingTest, TheUsersDoubleClickTimeAndRepeatDelayCount) {
+    p.inputSettings.doubleClickMs = 900;
+    p.inputSettings.keyRepeatDelayMs = 1000;
+    startByShortcut();
+    p.click({40, 40});
+    p.advance(700);
+    p.click({40, 40});
+    p.advance(100);
+    p.press('W');
+    p.advance(700);
+    p.release('W');
+    endByKeyboard();
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左Wｸﾘｯｸ|40,40", "ｷｰ入力|w"}));
+}
