@@ -7,7 +7,7 @@
 #           10 ms (bench/win/e2e_bench.cpp);
 #   idle    CPU of the idle program (start and stop hot keys set), read from
 #           /proc for the program and for the Wine server, which answers its
-#           system calls;
+#           system calls; an empty window program beside it as the floor;
 #   cost    what each part of a tick costs.
 # Not part of scripts/test: it takes a few minutes and its figures depend on
 # the machine's load, which it prints before and after.
@@ -59,37 +59,50 @@ fi
 # CPU seconds (user + system) of a process so far.
 cpu_of() { awk -v t="$(getconf CLK_TCK)" '{ print ($14 + $15) / t }' "/proc/$1/stat" 2>/dev/null; }
 
-if want idle; then
-    seconds="${E2E_BENCH_IDLE_SECONDS:-20}"
-    idle_dir=$(mktemp -d)
-    printf 'Ver=1.0\r\nTop=0\r\nHeight=4275\r\nLeft=0\r\nWidth=3690\r\nKankakuTime=1\r\nKankakuTimeTani=1\r\nWindowTitle=\r\nStartHotKey=VK_F11\r\nStopHotKey=VK_F12\r\nTimerHH=0\r\nTimerMM=0\r\nTimerEnabled=False\r\nTimerPCOff=False\r\nTopMost=False\r\nNotActive=False\r\n"","",""\r\n' >"$idle_dir/idle.TVK"
-    (cd "$idle_dir" && exec "$WINE" "$build/TOVIRAK.exe" /NOMSG idle.TVK >/dev/null 2>&1) &
+# Starts a program in folder $1 (the rest: the program and its arguments),
+# waits, and prints its CPU and the Wine server's over E2E_BENCH_IDLE_SECONDS
+# as "<program %> <server %> <seconds>"; the program is ended afterwards.
+idle_of() {
+    local dir="$1" name; shift
+    name=$(basename "$1")
+    (cd "$dir" && exec "$WINE" "$@" >/dev/null 2>&1) &
+    idle_pid=""
     # The program's process is the one working in that folder.
     for _ in $(seq 100); do
-        for p in $(pgrep -f 'TOVIRAK\.exe'); do
-            [ "$(readlink "/proc/$p/cwd")" = "$idle_dir" ] && idle_pid=$p
+        for p in $(pgrep -f "$name"); do
+            [ "$(readlink "/proc/$p/cwd")" = "$dir" ] && [ "$(cat "/proc/$p/comm")" != wine ] && idle_pid=$p
         done
         [ -n "$idle_pid" ] && break
         sleep 0.1
     done
-    server=""
+    local server="" a0 a1 s0 s1 t0 t1
     for p in $(pgrep -f wineserver); do
         tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server=$p
     done
     if [ -z "$idle_pid" ]; then
-        echo "idle: the program did not start"
-    else
-        sleep 3  # start-up settles
-        a0=$(cpu_of "$idle_pid"); s0=$(cpu_of "${server:-0}"); t0=$(date +%s.%N)
-        sleep "$seconds"
-        a1=$(cpu_of "$idle_pid"); s1=$(cpu_of "${server:-0}"); t1=$(date +%s.%N)
-        awk -v a0="$a0" -v a1="$a1" -v s0="${s0:-0}" -v s1="${s1:-0}" -v t0="$t0" -v t1="$t1" 'BEGIN {
-            w = t1 - t0
-            printf "idle, start and stop hot keys set, %.1f s: program %.2f %% of one core, Wine server %.2f %%\n",
-                   w, (a1 - a0) * 100 / w, (s1 - s0) * 100 / w }'
-        kill "$idle_pid" 2>/dev/null
-        idle_pid=""
+        echo "- - -"
+        return
     fi
+    sleep 3  # start-up settles
+    a0=$(cpu_of "$idle_pid"); s0=$(cpu_of "${server:-0}"); t0=$(date +%s.%N)
+    sleep "$seconds"
+    a1=$(cpu_of "$idle_pid"); s1=$(cpu_of "${server:-0}"); t1=$(date +%s.%N)
+    kill "$idle_pid" 2>/dev/null
+    wait 2>/dev/null
+    idle_pid=""
+    awk -v a0="$a0" -v a1="$a1" -v s0="${s0:-0}" -v s1="${s1:-0}" -v t0="$t0" -v t1="$t1" 'BEGIN {
+        w = t1 - t0; printf "%.2f %.2f %.1f\n", (a1 - a0) * 100 / w, (s1 - s0) * 100 / w, w }'
+}
+
+if want idle; then
+    seconds="${E2E_BENCH_IDLE_SECONDS:-20}"
+    idle_dir=$(mktemp -d)
+    printf 'Ver=1.0\r\nTop=0\r\nHeight=4275\r\nLeft=0\r\nWidth=3690\r\nKankakuTime=1\r\nKankakuTimeTani=1\r\nWindowTitle=\r\nStartHotKey=VK_F11\r\nStopHotKey=VK_F12\r\nTimerHH=0\r\nTimerMM=0\r\nTimerEnabled=False\r\nTimerPCOff=False\r\nTopMost=False\r\nNotActive=False\r\n"","",""\r\n' >"$idle_dir/idle.TVK"
+    echo "idle CPU over ${seconds} s, in % of one core (the program / the Wine server while it runs):"
+    read -r a s w < <(idle_of "$idle_dir" "$build/TOVIRAK.exe" /NOMSG idle.TVK)
+    printf '  %-44s %6s %6s\n' "TOVIRAK, start and stop hot keys set" "$a" "$s"
+    read -r a s w < <(idle_of "$idle_dir" "$build/e2e_bench.exe" window)
+    printf '  %-44s %6s %6s\n' "empty window (floor)" "$a" "$s"
 fi
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 exit $status

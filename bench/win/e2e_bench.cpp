@@ -1,7 +1,9 @@
 // End-to-end benchmark: TOVIRAK.exe (beside this program) started as a user
 // starts it, measured from outside.
 //   start   process start to the main window shown: with no document, with a
-//           100,000-step TOVIRAK.TVK, and Notepad for comparison;
+//           100,000-step TOVIRAK.TVK, and for comparison Notepad and this
+//           program showing one empty window (the floor: a program of the
+//           same size that does nothing else);
 //   rate    a one-step macro "ｷｰ入力_改" «VK_Z» played with "/RUN" into a
 //           window of this program that counts its key presses, the window
 //           named as the document's target (so every tick checks it), in
@@ -16,7 +18,8 @@
 // (The idle program's CPU is measured from outside Wine by
 // scripts/e2e-bench.sh, with the Wine server's share.)
 //
-// Arguments choose the parts (default: all, in the order above).
+// Arguments choose the parts (default: all, in the order above); "window"
+// alone makes this program the empty one.
 // E2E_BENCH_PASSES (default 3000) and E2E_BENCH_STARTS (start-ups of each
 // kind, default 5) set the lengths.
 #include <algorithm>
@@ -118,10 +121,12 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-Str exePath(os::Services& os) {
+Str exePath(os::Services& os, StrView name = u"TOVIRAK.exe") {
     Str p = u"\"";
     p += os.programFolder();
-    p += u"\\TOVIRAK.exe\"";
+    p += u"\\";
+    p += name;
+    p += u"\"";
     return p;
 }
 
@@ -140,6 +145,7 @@ void startUp(os::Services& os) {
         {"no document", exePath(os) + u" /NOMSG", {}},
         {"100,000-step TOVIRAK.TVK", exePath(os) + u" /NOMSG", {{u"TOVIRAK.TVK", big}}},
         {"Notepad", u"notepad.exe", {}},
+        {"empty window (floor)", exePath(os, u"e2e_bench.exe") + u" window", {}},
     };
     std::printf("start-up, process start to the main window shown (%d runs each, after one unmeasured):\n", runs);
     for (const Kind& k : kinds) {
@@ -317,6 +323,7 @@ int wmain(int argc, wchar_t** argv) {
     std::set<std::string> parts;
     for (int i = 1; i < argc; ++i) parts.insert(toUtf8(Str(reinterpret_cast<const char16_t*>(argv[i]))));
     auto want = [&](const char* p) { return parts.empty() || parts.count(p) > 0; };
+    if (parts.count("window")) return bench::runEmptyWindow();
 
     auto services = win32::makeServices(TOVIRAK_VERSION_MAJOR, TOVIRAK_VERSION_MINOR);
     if (!services->fileExists(services->programFolder() + u"\\TOVIRAK.exe")) {

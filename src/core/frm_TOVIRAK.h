@@ -215,7 +215,7 @@ public:
     void resumeHotKeyWatch();
     // Stops it (a run, the settings dialog, a tried row).
     void pauseHotKeyWatch();
-    static constexpr uint32_t HotKeyPollMs = 10, HotKeySlowPollMs = 100;
+    static constexpr uint32_t HotKeyPollMs = 10, HotKeySlowPollMs = 250;
     // A watched key was latched (posted from the hook's thread).
     void hotKeyWake();
     // The latch watches Pause and the start and stop keys from now on (a

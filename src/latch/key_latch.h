@@ -4,8 +4,9 @@
 // same key consumes it: a tap between two ticks or two wait slices was then
 // invisible. The latch observes the keyboard through the services' low-level
 // hook (it never swallows a key) and keeps one flag per watched key until
-// the program asks or clears it. The key state is still read, so either
-// counts; where the hook cannot be installed the key state alone answers.
+// the program asks or clears it. Keys other programs inject count as the
+// key state counts them. The key state is still read, so either counts;
+// where the hook cannot be installed the key state alone answers.
 #pragma once
 
 #include <array>

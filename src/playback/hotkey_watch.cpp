@@ -2,9 +2,9 @@
 #include "core/frm_TOVIRAK.h"
 
 void frm_TOVIRAK::resumeHotKeyWatch() {
-    // With the hook, the poll only catches what the hook does not see (keys
-    // other programs inject, a hook the system has dropped): a slow poll
-    // keeps the idle program quiet.
+    // With the hook every press of a watched key, typed or injected, wakes
+    // the watch; the poll only catches what the hook no longer sees (a hook
+    // the system has dropped), and a slow one keeps the idle program quiet.
     tim_Start->setInterval(keyLatch.active() ? HotKeySlowPollMs : HotKeyPollMs);
     tim_Start->setEnabled(true);
 }

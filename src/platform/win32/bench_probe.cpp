@@ -97,6 +97,38 @@ double counterMs() {
     return double(c.QuadPart) * 1000.0 / freq;
 }
 
+namespace {
+LRESULT CALLBACK emptyProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+}
+}  // namespace
+
+int runEmptyWindow() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = emptyProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = L"TovirakEmptyWindow";
+    if (!RegisterClassExW(&wc)) return 1;
+    HWND h = CreateWindowExW(0, wc.lpszClassName, L"Empty window (bench)", WS_OVERLAPPEDWINDOW, 200, 130, 250, 300,
+                             nullptr, nullptr, wc.hInstance, nullptr);
+    if (!h) return 1;
+    ShowWindow(h, SW_SHOW);
+    UpdateWindow(h);
+    MSG m;
+    while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+    return 0;
+}
+
 struct KeyCounterAccess {
     static std::vector<double>& stamps(KeyCounter& k) { return k.stamps_; }
 };

@@ -36,6 +36,11 @@ os::WindowHandle shownWindowOf(uint32_t pid);
 // Milliseconds on the performance counter (the clock of the stamps below).
 double counterMs();
 
+// Does what an empty Win32 program does: shows one window and dispatches
+// its messages until it is closed. The floor of start-up time and idle CPU
+// that any program pays under the same system.
+int runEmptyWindow();
+
 // A top-level window of this thread that stamps every key press it is
 // given (WM_KEYDOWN, WM_SYSKEYDOWN) on the performance counter. Its title
 // never changes, so a program watching it by title keeps finding it.
