@@ -139,6 +139,30 @@ TEST_F(RunDisplayTest, TheLastStepIsShownWhenTheButtonStopsTheRun) {
     EXPECT_EQ(app->scr_Detail->value(), 5);
 }
 
+TEST_F(RunDisplayTest, TheLastStepIsShownWhenAStopKeyPauseOrTheTargetWindowEndsTheRun) {
+    const os::WindowHandle target = p.addWindow(u"Untitled - Notepad", u"Notepad");
+    app->Mstr_WindowTitle = u"Notepad";
+    app->bas.Gint_StopKey = {0, VK_F12};
+    for (int how = 0; how < 3; ++how) {
+        clicks(40);
+        interval(u"0.001");
+        run();
+        ASSERT_TRUE(running()) << how;
+        p.advance(5);
+        ASSERT_EQ(status(), progress(1)) << how;
+        pictures.clear();
+        if (how == 0) p.tap(VK_F12);
+        if (how == 1) p.tap(VK_PAUSE);
+        if (how == 2) p.window(target)->title = u"Closed";
+        p.advance(1);  // the tick that stops, before its step
+        EXPECT_FALSE(running()) << how;
+        EXPECT_TRUE(shown(progress(5), 5)) << how;
+        EXPECT_EQ(status(), u"待機中") << how;
+        EXPECT_EQ(app->scr_Detail->value(), 5) << how;
+        EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 5) << how;
+    }
+}
+
 TEST_F(RunDisplayTest, TheLastStepIsShownWhenTheCountEndsTheRun) {
     clicks(5);
     app->scr_Detail->setRange(1, 10);
