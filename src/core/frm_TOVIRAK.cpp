@@ -128,6 +128,14 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     scr_Detail->onScroll = [this] { scr_Detail_Scroll(); };
     tim_Timer->onTick = [this] { tim_Timer_Timer(); };
     tim_Start->onTick = [this] { tim_Start_Timer(); };
+    // A latched hot key wakes the watch at once instead of at its next poll.
+    keyLatch.setNotify([this] {
+        try {
+            tk.post([this] { hotKeyWake(); });
+        } catch (...) {
+            // The next poll sees the press.
+        }
+    });
     wireRow(1);
 }
 
@@ -214,7 +222,8 @@ Str frm_TOVIRAK::noticeText() {
 void frm_TOVIRAK::MS_DousaListSet(int32_t lng_Gyo) {
     guarded(u"MS_DousaListSet", [&] {
         if (lng_Gyo < 1 || lng_Gyo >= int32_t(cmb_Cmd.size())) err::raise(err::Subscript);
-        for (StrView a : dousa::catalogue) cmb_Cmd[size_t(lng_Gyo)]->addItem(Str(a));
+        // In one change: a native list filled entry by entry is slow.
+        cmb_Cmd[size_t(lng_Gyo)]->addItems(std::vector<Str>(dousa::catalogue.begin(), dousa::catalogue.end()));
     });
 }
 
@@ -269,8 +278,7 @@ void frm_TOVIRAK::Form_Activate() {
     keyLatch.start();
     MS_HotKeyClear();
     if (Mbln_RunFlg) cmd_Kaisi_Click();
-    tim_Start->setInterval(10);
-    tim_Start->setEnabled(true);
+    resumeHotKeyWatch();
 }
 
 // ---------------------------------------------------------------------------

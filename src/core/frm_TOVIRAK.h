@@ -12,9 +12,11 @@
 
 #include "core/model.h"
 #include "input/input_gate.h"
+#include "input/window_cache.h"
 #include "latch/key_latch.h"
 #include "platform/os.h"
 #include "platform/toolkit.h"
+#include "playback/display_throttle.h"
 #include "recording/recorder.h"
 #include "trial/row_trial.h"
 
@@ -198,10 +200,27 @@ public:
     // alone outside a run (Mlng_RunRow 0, Mbln_StopFlg cleared for it).
     StepResult executeStep(const Str& action, const Str& X, const Str& Y);
     bool MF_Sleep(int32_t lng_SleepTime);
+    // The display of a run follows fast steps once a frame; what a tick
+    // did not show is shown when the run stops or waits.
+    DisplayThrottle runDisplay;
+    void showKeptProgress();
+    // The target window found at the last tick, asked first at the next.
+    WindowCache targetWindow{os};
 
     // ---- hot-key watch (playback/hotkey_watch.cpp) ----
     void tim_Start_Timer();
     void MS_HotKeyClear();
+    // Starts the watch's poll: slow when the key latch's hook wakes the
+    // watch at each press of a watched key, every 10 ms without the hook.
+    void resumeHotKeyWatch();
+    // Stops it (a run, the settings dialog, a tried row).
+    void pauseHotKeyWatch();
+    static constexpr uint32_t HotKeyPollMs = 10, HotKeySlowPollMs = 250;
+    // A watched key was latched (posted from the hook's thread).
+    void hotKeyWake();
+    // The latch watches Pause and the start and stop keys from now on (a
+    // document or the settings changed them).
+    void watchHotKeys();
     // Presses of the watched keys caught by the keyboard hook (latch/).
     KeyLatch keyLatch{os};
 

@@ -126,11 +126,13 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
                 KeyArrays a;
                 MS_HotKey_StrToArry(v, a);
                 bas.Gint_StartKey = a.code;
+                watchHotKeys();
             } else if (n == u"StopHotKey") {
                 Mstr_StopKey = v;
                 KeyArrays a;
                 MS_HotKey_StrToArry(v, a);
                 bas.Gint_StopKey = a.code;
+                watchHotKeys();
             } else if (n == u"TimerHH") {
                 Mint_TimerHH = docfmt::readInt16(v);
             } else if (n == u"TimerMM") {

@@ -75,11 +75,15 @@ void frm_TOVIRAK::Form_Resize() {
         const double screenRows = p > 0 ? std::ceil(screenHeight * tk.twipsPerPixelY() / p) : 1;
         const int32_t n = rowsFit > 0 ? int32_t(std::min(rowsFit, std::max(1.0, screenRows))) : 1;
 
+        // New rows get their windows at the end, where the layout below puts
+        // them and showing what they hold: each row costs a few window
+        // creations instead of creations and then a move, a resize and a
+        // change for every property.
+        tk::Form::Batch newRows(*form);
         for (int32_t r = Mlng_LoadGyo + 1; r <= n; ++r) {
             createRow(r);
             Mlng_LoadGyo = r;
         }
-        form->moveToEndOfTabOrder(*scr_Detail);
 
         for (int32_t r = 1; r <= n; ++r) {
             const size_t i = size_t(r);
@@ -154,5 +158,8 @@ void frm_TOVIRAK::Form_Resize() {
         }
 
         scr_Detail_Scroll();
+        newRows.end();
+        // Last in the tab order, and so below the rows.
+        form->moveToEndOfTabOrder(*scr_Detail);
     });
 }

@@ -43,21 +43,16 @@ void frm_TOVIRAK::cmd_Setting_Click() {
         // The dialog must not hide behind an always-on-top main window, and
         // the hot keys are not watched while it is open.
         MS_TopMost(false);
-        tim_Start->setInterval(0);
-        tim_Start->setEnabled(false);
+        pauseHotKeyWatch();
         watchStopped = true;
         showSettings();
-        tim_Start->setInterval(10);
-        tim_Start->setEnabled(true);
+        resumeHotKeyWatch();
         watchStopped = false;
         MS_TopMost(true);
     } catch (const std::exception&) {
         errorExit(u"cmd_Setting_Click");
         // Whatever failed, the hot-key watch comes back.
-        if (watchStopped) {
-            tim_Start->setInterval(10);
-            tim_Start->setEnabled(true);
-        }
+        if (watchStopped) resumeHotKeyWatch();
     }
 }
 

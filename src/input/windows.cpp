@@ -1,5 +1,6 @@
 // Window search, activation, always-on-top and the screen measure.
 #include "core/frm_TOVIRAK.h"
+#include "input/window_cache.h"
 #include "input/window_search.h"
 
 namespace {
@@ -20,9 +21,8 @@ uint64_t frm_TOVIRAK::MF_WindowActive(const Str& str_SearchTitle, bool bln_ActFl
                 h = 0;
                 break;
             }
-            Str title = trim(MF_NullDel(os.getWindowText(h)));
-            Str cls = trim(MF_NullDel(os.getClassName(h)));
-            if (windowMatches(title, cls, titlePart, classPart)) {
+            Str title;
+            if (windowPassesSearch(os, h, titlePart, classPart, &title)) {
                 str_SearchTitleFull = title;
                 break;
             }

@@ -20,21 +20,30 @@ KeyLatch::~KeyLatch() {
 
 bool KeyLatch::start() {
     if (observer_) return true;
-    // Injected keys (the program's own, a macro typing the stop key) are
-    // left to the key state, as before: the hook lets them pass at once.
+    // Injected keys too: the key state counts them (another program typing
+    // the start key starts a run), and so they wake the idle watch at once.
+    // The program's own keys pass the hook either way; they latch only what
+    // the key state would show for them as well.
     observer_ = os_.addKeyObserver([this](const os::RawKey& k) {
         observe(k);
         return false;
-    }, false);
+    }, true);
     return observer_ != 0;
 }
 
 void KeyLatch::observe(const os::RawKey& k) {
     if (k.up) return;
     const int vk = k.vk & 0xFF;
-    if (watched_[size_t(vk)].load(std::memory_order_relaxed)) latched_[size_t(vk)].store(true, std::memory_order_relaxed);
-    if (int g = genericOf(vk); g && watched_[size_t(g)].load(std::memory_order_relaxed))
+    bool latched = false;
+    if (watched_[size_t(vk)].load(std::memory_order_relaxed)) {
+        latched_[size_t(vk)].store(true, std::memory_order_relaxed);
+        latched = true;
+    }
+    if (int g = genericOf(vk); g && watched_[size_t(g)].load(std::memory_order_relaxed)) {
         latched_[size_t(g)].store(true, std::memory_order_relaxed);
+        latched = true;
+    }
+    if (latched && notify_) notify_();
 }
 
 void KeyLatch::watch(const std::vector<int>& keys) {

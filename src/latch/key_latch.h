@@ -4,13 +4,15 @@
 // same key consumes it: a tap between two ticks or two wait slices was then
 // invisible. The latch observes the keyboard through the services' low-level
 // hook (it never swallows a key) and keeps one flag per watched key until
-// the program asks or clears it. The key state is still read, so either
-// counts; where the hook cannot be installed the key state alone answers.
+// the program asks or clears it. Keys other programs inject count as the
+// key state counts them. The key state is still read, so either counts;
+// where the hook cannot be installed the key state alone answers.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/os.h"
@@ -40,6 +42,11 @@ public:
     // Forgets every latched press.
     void clear();
 
+    // Called on the hook thread each time a press of a watched key is
+    // latched (so a waiting program can wake at once); it must return
+    // within microseconds. Set it before start().
+    void setNotify(std::function<void()> notify) { notify_ = std::move(notify); }
+
 private:
     // Called on the hook thread for every typed key: two atomic operations.
     void observe(const os::RawKey& k);
@@ -48,4 +55,5 @@ private:
     int observer_ = 0;
     std::array<std::atomic<bool>, 256> watched_{};
     std::array<std::atomic<bool>, 256> latched_{};
+    std::function<void()> notify_;
 };

@@ -182,6 +182,8 @@ public:
 
     // --- top-level windows --------------------------------------------------
     virtual WindowHandle getWindow(WindowHandle h, int cmd) = 0;  // GW_HWNDFIRST/GW_HWNDNEXT
+    // Whether h names a window that exists now.
+    virtual bool isWindow(WindowHandle h) = 0;
     virtual Str getWindowText(WindowHandle h) = 0;   // at most 255 units
     virtual Str getClassName(WindowHandle h) = 0;    // at most 255 units
     virtual WindowHandle windowFromPoint(Point p) = 0;

@@ -145,6 +145,12 @@ void ListControl::addItem(const Str& s) {
     notify(Prop::Items);
 }
 
+void ListControl::addItems(const std::vector<Str>& items) {
+    if (items.empty()) return;
+    items_.insert(items_.end(), items.begin(), items.end());
+    notify(Prop::Items);
+}
+
 void ListControl::clear() {
     items_.clear();
     listIndex_ = -1;
@@ -348,7 +354,36 @@ void Form::adopt(std::unique_ptr<Control> c) {
     Control* raw = c.get();
     owned_.push_back(std::move(c));
     tabOrder_.push_back(raw);
-    if (loaded_) backend_.createControl(*raw);
+    if (!loaded_) return;
+    unmade_.push_back(raw);
+    if (batches_ == 0) createUnmade();
+}
+
+Form::Batch::Batch(Form& f) : form_(f) { ++form_.batches_; }
+
+Form::Batch::~Batch() {
+    if (!open_) return;
+    try {
+        end();
+    } catch (...) {
+        // Already on the way out of an error: what cannot be made stays
+        // without a window, as a failed creation leaves it.
+    }
+}
+
+void Form::Batch::end() {
+    if (!open_) return;
+    open_ = false;
+    if (--form_.batches_ == 0) form_.createUnmade();
+}
+
+void Form::createUnmade() {
+    // One at a time off the front, so that a failure leaves the rest listed.
+    while (!unmade_.empty()) {
+        Control* c = unmade_.front();
+        unmade_.erase(unmade_.begin());
+        backend_.createControl(*c);
+    }
 }
 
 Timer& Form::addTimer(std::string name) {

@@ -201,6 +201,8 @@ public:
     const std::vector<Str>& items() const { return items_; }
     int listCount() const { return int(items_.size()); }
     void addItem(const Str& s);
+    // Appends several items at once: one change for the backend to apply.
+    void addItems(const std::vector<Str>& items);
     void clear();
     void setItems(std::vector<Str> items);  // replaces all, selection -1
     int listIndex() const { return listIndex_; }
@@ -349,6 +351,23 @@ public:
     const std::vector<Control*>& controls() const { return tabOrder_; }
     std::vector<std::unique_ptr<MenuItem>>& menus() { return menus_; }
     MenuItem* findMenu(const std::string& name);
+    // Controls added to a loaded form while a batch is open get their native
+    // windows when it ends, with every property given meanwhile: each is made
+    // once, where and as it is meant to be, instead of being made and then
+    // changed property by property (each change a round of window messages).
+    // Batches nest; the outermost end creates. The destructor ends a batch
+    // left open by an exception.
+    class Batch {
+    public:
+        explicit Batch(Form& f);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        void end();  // creates what is due; may throw as creating does
+    private:
+        Form& form_;
+        bool open_ = true;
+    };
     // Tab order: controls in creation order; moveToEnd puts one last.
     void moveToEndOfTabOrder(Control& c);
     Control* nextInTabOrder(Control* from, bool forward = true) const;
@@ -433,6 +452,9 @@ private:
     MousePointer pointer_ = MousePointer::Default;
     double clientW_ = 0, clientH_ = 0;
     bool loaded_ = false;
+    int batches_ = 0;
+    std::vector<Control*> unmade_;  // added during a batch, in order
+    void createUnmade();
     bool shown_ = false;
     bool modal_ = false;
     bool closing_ = false;

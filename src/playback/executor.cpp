@@ -11,6 +11,13 @@ namespace {
 
 constexpr uint8_t VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12;
 
+// Steps that hold the tick for a while: a wait, and key lists with hold
+// times. The display shows where the run stands before them.
+bool stepWaits(const Str& action, const Str& X) {
+    if (action == dousa::Wait) return true;
+    return dousa::isKeyInput(action) && keys::isKeyList(X) && X.find(u'(') != Str::npos;
+}
+
 // Entry r of a run array; a row outside the run is an index error.
 const Str& runEntry(const std::vector<Str>& v, int32_t r) {
     if (r < 0 || size_t(r) >= v.size()) err::raise(err::Subscript);
@@ -43,8 +50,14 @@ void frm_TOVIRAK::tim_Timer_Timer() {
 
         label = u"ウインドウチェック";
         if (!Mstr_WindowTitleFull.empty()) {
-            Str ignored;
-            Mlng_WindowHandle = MF_WindowActive(Mstr_WindowTitleFull, false, ignored);
+            // The window found at the last tick is asked first; all windows
+            // are walked only when it no longer passes.
+            Mlng_WindowHandle = targetWindow.recheck(Mstr_WindowTitleFull);
+            if (Mlng_WindowHandle == 0) {
+                Str ignored;
+                Mlng_WindowHandle = MF_WindowActive(Mstr_WindowTitleFull, false, ignored);
+                targetWindow.keep(Mstr_WindowTitleFull, Mlng_WindowHandle);
+            }
             if (Mlng_WindowHandle == 0) return stop();
         }
 
@@ -101,20 +114,25 @@ void frm_TOVIRAK::tim_Timer_Timer() {
         pin.stopTime = Mdat_StopTime;
         pin.powerOff = Mbln_PCPowerOff;
         const Str progress = progressText(pin);
+        // Steps faster than a display frame are shown once a frame; a tick
+        // not shown keeps its state for a stop or a wait.
+        const bool show = runDisplay.showNow(os.monotonicMs());
+        if (!show) runDisplay.keep({progress, Mlng_RunRow});
 
         label = u"現在実行中の行を選択";
-        if (Mlng_RunRow <= scr_Detail->max() - 1) scr_Detail->setValue(Mlng_RunRow);
+        if (show && Mlng_RunRow <= scr_Detail->max() - 1) scr_Detail->setValue(Mlng_RunRow);
 
         label = u"現在実行中の行番号をステータスに表示";
-        MS_DispStatus(2, progress);
+        if (show) MS_DispStatus(2, progress);
 
         label = u"画面を再表示";
-        form->repaint();
+        if (show) form->repaint();
 
         label = u"リストシート情報取得";
         const Str action = steps.at(Mlng_RunRow).Dousa;
         const Str X = runEntry(Mstr_X_jiku, Mlng_RunRow);
         const Str Y = runEntry(Mstr_Y_jiku, Mlng_RunRow);
+        if (stepWaits(action, X)) showKeptProgress();
 
         label = action;
         const StepResult result = executeStep(action, X, Y);
@@ -131,9 +149,22 @@ void frm_TOVIRAK::tim_Timer_Timer() {
             }
         }
     } catch (const std::exception&) {
-        MS_DispStatus(9, u"[tim_Timer_Timer]" + describeCurrentException() + u" ステップ：" + label);
+        // The row that failed is shown under its error text.
+        const Str text = u"[tim_Timer_Timer]" + describeCurrentException() + u" ステップ：" + label;
+        showKeptProgress();
+        MS_DispStatus(9, text);
         if (generation == Mlng_RunGeneration) MS_Stop(true);
     }
+}
+
+void frm_TOVIRAK::showKeptProgress() {
+    guarded(u"tim_Timer_Timer", [&] {
+        auto kept = runDisplay.take();
+        if (!kept) return;
+        if (kept->row <= scr_Detail->max() - 1) scr_Detail->setValue(kept->row);
+        MS_DispStatus(2, kept->progress);
+        form->repaint();
+    });
 }
 
 frm_TOVIRAK::StepResult frm_TOVIRAK::executeStep(const Str& action, const Str& X, const Str& Y) {

@@ -49,8 +49,7 @@ void frm_TOVIRAK::MS_Start() {
         Mlng_SecCount = 9999999;
 
         // No start-key watch while running.
-        tim_Start->setInterval(0);
-        tim_Start->setEnabled(false);
+        pauseHotKeyWatch();
 
         Mint_RestCount = -1;
         if (Mint_TimerHH == 0 && Mint_TimerMM == 0) {
@@ -63,6 +62,8 @@ void frm_TOVIRAK::MS_Start() {
 
         // Windows and their processes may have changed since the last run.
         inputGate.forget();
+        targetWindow.clear();
+        runDisplay.begin(tim_Timer->interval());
         Mlng_RunRow = 1;
         ++Mlng_RunGeneration;
         MS_DispStatus(2, u"実行中");
@@ -75,14 +76,15 @@ void frm_TOVIRAK::MS_Start() {
 
 void frm_TOVIRAK::MS_Stop(bool bln_ErrStop) {
     guarded(u"MS_Stop", [&] {
+        // The last step's row and progress, when a fast run had not shown them.
+        showKeptProgress();
         MS_Enabled(true);
         tim_Timer->setInterval(0);
         // After an error the error text stays on the status line.
         if (!bln_ErrStop) MS_DispStatus(2, u"待機中");
         cmd_Kaisi->setText(u"実行");
         Mlng_RunRow = 0;
-        tim_Start->setInterval(10);
-        tim_Start->setEnabled(true);
+        resumeHotKeyWatch();
         // A drag step may have left a button down.
         if (Mlng_MouseUpFlg != 0) {
             os.mouseEvent(Mlng_MouseUpFlg, 0, 0, 0, 0);

@@ -79,8 +79,10 @@ void RowTrial::lock(bool on) {
     // What a run locks, and the start button, which would start a run.
     m_.MS_Enabled(!on);
     m_.cmd_Kaisi->setEnabled(!on);
-    m_.tim_Start->setInterval(on ? 0 : 10);
-    m_.tim_Start->setEnabled(!on);
+    if (on)
+        m_.pauseHotKeyWatch();
+    else
+        m_.resumeHotKeyWatch();
 }
 
 void RowTrial::runRow() {

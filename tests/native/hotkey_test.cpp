@@ -14,7 +14,7 @@ TEST_F(HotKeyTest, AnyKeyOfTheStartListStartsWithinOnePoll) {
     app->bas.Gint_StartKey = {0, VK_F11, VK_F12};
     for (int key : {VK_F11, VK_F12}) {
         p.tap(key);
-        p.advance(10);
+        p.advance(frm_TOVIRAK::HotKeySlowPollMs);
         EXPECT_TRUE(running()) << key;
         app->cmd_Kaisi->press();
         EXPECT_FALSE(running());
@@ -52,7 +52,7 @@ TEST_F(HotKeyTest, SameStartAndStopKeyReleasedBeforeTheFirstTickDoesNotStop) {
     app->bas.Gint_StartKey = {0, VK_F11};
     app->bas.Gint_StopKey = {0, VK_F11};
     p.tap(VK_F11);
-    p.advance(10);
+    p.advance(frm_TOVIRAK::HotKeySlowPollMs);
     ASSERT_TRUE(running());
     p.advance(1000);
     EXPECT_TRUE(running());
@@ -94,5 +94,84 @@ TEST_F(HotKeyTest, StartKeyWhileTheSettingsDialogIsOpenDoesNothing) {
     app->cmd_Setting->press();
     ASSERT_EQ(p.modalsShown, std::vector<std::string>{"frm_Setting"});
     EXPECT_FALSE(ranInside);
+    EXPECT_TRUE(p.timerRunning("tim_Start"));
+}
+
+// ---------------------------------------------------------------------------
+// The watch wakes when the keyboard hook latches a watched key and otherwise
+// polls slowly; without the hook it polls every 10 ms as before.
+
+TEST_F(HotKeyTest, ALatchedStartKeyStartsAtOnceAndTheWatchOtherwisePollsSlowly) {
+    ASSERT_TRUE(app->keyLatch.active());
+    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeySlowPollMs);
+    // Keys as the settings dialog stores them (it clears the key states).
+    app->bas.Gint_StartKey = {0, VK_F11};
+    app->MS_HotKeyClear();
+    const int64_t due = p.timers.at(app->tim_Start);
+    p.tap(VK_F11);
+    p.advance(0);  // the message loop's next turn, long before the next poll
+    EXPECT_LT(p.nowMs, due);
+    EXPECT_TRUE(running());
+    // Every way back to idle polls slowly again.
+    app->cmd_Kaisi->press();
+    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeySlowPollMs);
+    app->cmd_Setting->press();
+    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeySlowPollMs);
+    EXPECT_TRUE(p.timerRunning("tim_Start"));
+    // Other keys, and watched keys during a run, wake nothing.
+    p.runPosted();
+    p.tap('A');
+    EXPECT_TRUE(p.posted.empty());
+    run();
+    p.tap(VK_F11);
+    p.advance(0);
+    EXPECT_TRUE(running());
+    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+}
+
+TEST_F(HotKeyTest, AStartKeyAnotherProgramInjectsStartsAtOnce) {
+    app->bas.Gint_StartKey = {0, VK_F11};
+    app->MS_HotKeyClear();
+    const int64_t due = p.timers.at(app->tim_Start);
+    p.keyEvent(VK_F11, false, true);
+    p.keyEvent(VK_F11, true, true);
+    p.advance(0);
+    EXPECT_LT(p.nowMs, due);
+    EXPECT_TRUE(running());
+}
+
+TEST_F(HotKeyTest, TheSlowPollStillSeesAStartKeyTheHookDoesNot) {
+    app->bas.Gint_StartKey = {0, VK_F11};
+    app->MS_HotKeyClear();
+    // The key state has a press the hook never reported (a hook the
+    // system dropped): the next poll sees it.
+    p.pressedSinceQuery.insert(VK_F11);
+    const int64_t due = p.timers.at(app->tim_Start);
+    p.advance(due - p.nowMs - 1);
+    EXPECT_FALSE(running());
+    p.advance(1);
+    EXPECT_TRUE(running());
+}
+
+class HotKeyWithoutHookTest : public HotKeyTest {
+protected:
+    void SetUp() override {
+        p.hooksRefused = true;
+        HotKeyTest::SetUp();
+    }
+};
+
+TEST_F(HotKeyWithoutHookTest, TheWatchKeepsItsTenMillisecondPoll) {
+    ASSERT_FALSE(app->keyLatch.active());
+    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeyPollMs);
+    app->bas.Gint_StartKey = {0, VK_F11};
+    app->MS_HotKeyClear();
+    p.tap(VK_F11);
+    p.advance(frm_TOVIRAK::HotKeyPollMs);
+    EXPECT_TRUE(running());
+    app->cmd_Kaisi->press();
+    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeyPollMs);
+    app->cmd_Setting->press();
+    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeyPollMs);
     EXPECT_TRUE(p.timerRunning("tim_Start"));
 }

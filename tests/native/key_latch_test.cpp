@@ -58,11 +58,11 @@ TEST_F(KeyLatchTest, TapsReadByAnotherProgramInsideAWaitStillStopTheRun) {
 }
 
 TEST_F(KeyLatchTest, StartKeyReadByAnotherProgramStillStarts) {
-    // Keys of a document opened later are watched from the watch's next poll.
+    // Keys set by no document or dialog are watched from the watch's next poll.
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
     app->bas.Gint_StartKey = {0, VK_F11};
-    p.advance(10);
+    p.advance(frm_TOVIRAK::HotKeySlowPollMs);
     ASSERT_FALSE(running());
     tapSeenElsewhere(VK_F11);
     p.advance(10);
@@ -108,7 +108,7 @@ TEST_F(KeyLatchTest, WithoutTheHookTheKeyStateAloneAnswersAsBefore) {
     EXPECT_EQ(countEvent(kClick), 2);
 }
 
-TEST_F(KeyLatchTest, TheLatchObservesWithoutSwallowingAndIgnoresInjectedKeys) {
+TEST_F(KeyLatchTest, TheLatchObservesWithoutSwallowingAndCountsInjectedKeysAsTheKeyStateDoes) {
     KeyLatch latch(p.os);
     ASSERT_TRUE(latch.start());
     latch.watch({VK_SHIFT, VK_F12});
@@ -122,11 +122,16 @@ TEST_F(KeyLatchTest, TheLatchObservesWithoutSwallowingAndIgnoresInjectedKeys) {
     // The hook names the left Shift; the generic key is latched.
     tapSeenElsewhere(VK_SHIFT);
     EXPECT_TRUE(latch.pressed(VK_SHIFT));
-    // Keys the program injects pass the hook without being looked at.
+    // Injected keys count as the key state counts them, even when another
+    // program has read it first.
     p.os.keybdEvent(VK_F12, 0x58, 0, 0);
     p.os.keybdEvent(VK_F12, 0x58, 2, 0);
     p.queryByOtherProgram(VK_F12);
-    EXPECT_FALSE(latch.pressed(VK_F12));
+    EXPECT_TRUE(latch.pressed(VK_F12));
+    p.os.keybdEvent('A', 0x1E, 0, 0);  // not watched: not latched
+    p.os.keybdEvent('A', 0x1E, 2, 0);
+    p.queryByOtherProgram('A');
+    EXPECT_FALSE(latch.pressed('A'));
     // A key first asked about is watched from then on; before, it was not.
     tapSeenElsewhere(VK_F5);
     EXPECT_FALSE(latch.pressed(VK_F5));
@@ -151,4 +156,25 @@ TEST_F(KeyLatchTest, GoneWithItsOwnerTheObserverIsRemoved) {
     }
     EXPECT_EQ(p.keyObservers.size(), before);
     p.tap(VK_F12);  // nothing left to call
+}
+
+TEST(KeyLatchNotify, ComesForEachLatchedPressOfAWatchedKeyOnly) {
+    headless::Platform p;
+    KeyLatch latch(p.os);
+    int notified = 0;
+    latch.setNotify([&] { ++notified; });
+    latch.watch({0x7A, 0x10});  // F11, the generic Shift
+    ASSERT_TRUE(latch.start());
+    p.tap(0x7B);               // not watched
+    EXPECT_EQ(notified, 0);
+    p.press(0x7A);
+    p.press(0x7A);             // the keyboard repeats a held key
+    p.release(0x7A);
+    EXPECT_EQ(notified, 2);
+    p.tap(0xA1);               // right Shift presses the generic one
+    EXPECT_EQ(notified, 3);
+    p.keyEvent(0x7A, false, true);  // injected by a program, as the key state counts it
+    EXPECT_EQ(notified, 4);
+    EXPECT_TRUE(latch.pressed(0x7A));
+    EXPECT_TRUE(latch.pressed(0x10));
 }

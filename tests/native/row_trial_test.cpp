@@ -232,6 +232,34 @@ TEST_F(RowTrialTest, TheTargetWindowWinsAndIsRequiredWhenSet) {
     expectIdle();
 }
 
+TEST_F(RowTrialTest, AfterAFastRunATriedRowLooksForTheTargetAfreshAndShowsItsStatusAtOnce) {
+    const os::WindowHandle first = p.addWindow(u"Target window", u"T");
+    p.activate(self());
+    app->Mstr_WindowTitle = u"Target";
+    row(u"ｷｰ入力_真", u"VK_A");
+    interval(u"0.001");
+    // A run at 1 ms, whose display follows once a frame, keeps the window
+    // it found.
+    run();
+    p.advance(20);
+    ASSERT_EQ(app->Mlng_WindowHandle, first);
+    app->cmd_Kaisi->press();
+    ASSERT_FALSE(running());
+    // That window no longer matches; another one does.
+    p.window(first)->title = u"Closed";
+    const os::WindowHandle second = p.addWindow(u"Target window 2", u"T");
+    p.activate(self());
+    app->txt_ZahyoCmd[1]->userFocus();
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_EQ(injected(), (Lines{"SendMessage(" + std::to_string(second) + ",646,65,0x1E0001)"}));
+    EXPECT_EQ(status(), u"1行目を実行しました");
+    // Nothing of the run's display comes back later.
+    p.advance(100);
+    EXPECT_EQ(status(), u"1行目を実行しました");
+    EXPECT_FALSE(running());
+    EXPECT_TRUE(p.timerRunning("tim_Start"));
+}
+
 TEST_F(RowTrialTest, KeysAreRefusedWhenNoOtherWindowIsKnown) {
     row(u"ｷｰ入力", u"abc");
     p.removeWindow(notepad);

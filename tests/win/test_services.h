@@ -37,6 +37,7 @@ public:
     void removeMouseObserver(int id) override { r.removeMouseObserver(id); }
     os::InputSettings inputSettings() override { return r.inputSettings(); }
     os::WindowHandle getWindow(os::WindowHandle h, int cmd) override { return r.getWindow(h, cmd); }
+    bool isWindow(os::WindowHandle h) override { return r.isWindow(h); }
     Str getWindowText(os::WindowHandle h) override { return r.getWindowText(h); }
     Str getClassName(os::WindowHandle h) override { return r.getClassName(h); }
     os::WindowHandle windowFromPoint(os::Point p) override { return r.windowFromPoint(p); }

@@ -128,6 +128,73 @@ TEST(TkComboBox, DroppedListShowsRequestedRowsAndPicksRaiseClick) {
     EXPECT_TRUE(s.failures.empty());
 }
 
+TEST(TkForm, ControlsMadeInABatchShowWhatWasSetMeanwhile) {
+    ShownForm s;
+    s.form.move(0, 0, 9000, 4800);
+    s.show();
+    std::vector<Str> items;
+    for (int i = 0; i < 31; ++i) items.push_back(u"動作" + Str(1, char16_t(u'A' + i % 26)));
+    // The same properties set on twins: one made at once and then changed,
+    // one made at the end of a batch. The native windows must agree.
+    struct Row {
+        tk::ComboBox* cbo;
+        tk::TextBox* txt;
+        tk::Button* cmd;
+    };
+    auto makeRow = [&](int index, double top) {
+        Row r;
+        r.cbo = &s.form.add<tk::ComboBox>("cboRow", index, tk::ComboBox::DropDownList);
+        r.txt = &s.form.add<tk::TextBox>("txtRow", index);
+        r.cmd = &s.form.add<tk::Button>("cmdRow", index);
+        r.cbo->move(120, top, 2400, 300);
+        r.cbo->setFont(tk::Font{u"ＭＳ ゴシック", 12});
+        r.cbo->addItems(items);
+        r.cbo->setListIndex(4);
+        r.cbo->setDropSize(140, 31);
+        r.txt->move(2700, top, 3000, 330);
+        r.txt->setFont(tk::Font{u"ＭＳ Ｐゴシック", 9, false, true});
+        r.txt->setText(u"VK_A,+VK_B");
+        r.txt->setEnabled(false);
+        r.cmd->move(6000, top, 900, 330);
+        r.cmd->setText(u"set");
+        r.cmd->setVisible(false);
+        return r;
+    };
+    const Row direct = makeRow(1, 600);
+    tk::Form::Batch batch(s.form);
+    const Row batched = makeRow(2, 1800);
+    EXPECT_EQ(batched.cbo->native, nullptr);
+    batch.end();
+    backend().doEvents();
+
+    const tk::Control* pairs[][2] = {{direct.cbo, batched.cbo}, {direct.txt, batched.txt}, {direct.cmd, batched.cmd}};
+    for (auto& pair : pairs) {
+        wt::note("comparing " + pair[0]->name());
+        int w0, h0, w1, h1, x0, y0, x1, y1;
+        controlPixels(*pair[0], w0, h0);
+        controlPixels(*pair[1], w1, h1);
+        controlOrigin(*pair[0], x0, y0);
+        controlOrigin(*pair[1], x1, y1);
+        EXPECT_EQ(w1, w0);
+        EXPECT_EQ(h1, h0);
+        EXPECT_EQ(x1, x0);
+        EXPECT_EQ(y1 - y0, int(1200 / backend().twipsPerPixelY() + 0.5));
+        EXPECT_EQ(nativeText(*pair[1]), nativeText(*pair[0]));
+        EXPECT_EQ(nativeVisible(*pair[1]), nativeVisible(*pair[0]));
+        EXPECT_EQ(nativeEnabled(*pair[1]), nativeEnabled(*pair[0]));
+    }
+    EXPECT_EQ(nativeText(*batched.cbo), items[4]);
+    EXPECT_FALSE(nativeVisible(*batched.cmd));
+    EXPECT_FALSE(nativeEnabled(*batched.txt));
+    EXPECT_EQ(textLine(*batched.txt, u"VK").cellHeight, textLine(*direct.txt, u"VK").cellHeight);
+    EXPECT_EQ(textLine(*batched.cbo, u"動作").cellHeight, textLine(*direct.cbo, u"動作").cellHeight);
+    const DropInfo d0 = measureDrop(*direct.cbo), d1 = measureDrop(*batched.cbo);
+    EXPECT_TRUE(d1.opened);
+    EXPECT_EQ(d1.listHeight, d0.listHeight);
+    EXPECT_EQ(d1.droppedWidth, d0.droppedWidth);
+    EXPECT_TRUE(s.failures.empty());
+}
+
 TEST(TkComboBox, EditableComboReportsTypingOnly) {
     ShownForm s;
     auto& cbo = s.form.add<tk::ComboBox>("cboEdit", 0, tk::ComboBox::DropDownCombo);

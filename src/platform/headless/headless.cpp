@@ -409,7 +409,10 @@ void Toolkit::runModal(tk::Form& f) {
 
 void Toolkit::endModal(tk::Form&) {}
 
-void Toolkit::repaint(tk::Form&) { ++repaints; }
+void Toolkit::repaint(tk::Form& f) {
+    ++repaints;
+    if (onRepaint) onRepaint(f);
+}
 
 uint64_t Toolkit::nativeHandle(const tk::Form& f) const {
     auto it = p_.formHandles.find(&f);
@@ -679,6 +682,14 @@ os::WindowHandle Os::getWindow(os::WindowHandle h, int cmd) {
     auto it = std::find(z.begin(), z.end(), h);
     if (it == z.end() || ++it == z.end()) return 0;
     return *it;
+}
+
+bool Os::isWindow(os::WindowHandle h) {
+    if (h == 0) return false;
+    if (p_.window(h)) return true;
+    for (auto& [f, fh] : p_.formHandles)
+        if (fh == h) return true;
+    return false;
 }
 
 Str Os::getWindowText(os::WindowHandle h) {

@@ -84,6 +84,8 @@ public:
 
     bool quitRequested = false;
     int repaints = 0;
+    // Called at every repaint: what the screen shows now.
+    std::function<void(tk::Form&)> onRepaint;
     tk::Form* captureForm = nullptr;
 
 private:
@@ -111,6 +113,7 @@ public:
     void removeMouseObserver(int id) override;
     os::InputSettings inputSettings() override;
     os::WindowHandle getWindow(os::WindowHandle h, int cmd) override;
+    bool isWindow(os::WindowHandle h) override;
     Str getWindowText(os::WindowHandle h) override;
     Str getClassName(os::WindowHandle h) override;
     os::WindowHandle windowFromPoint(os::Point p) override;

@@ -1,6 +1,8 @@
 // Measuring aids for the timer benchmark.
 #include "platform/win32/bench_probe.h"
 
+#include "platform/win32/os_wide.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -53,5 +55,133 @@ void flushPaint(uint64_t hwnd) {
 }
 
 void* moduleHandle() { return GetModuleHandleW(nullptr); }
+
+double processCpuMs(uint32_t pid) {
+    Handle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    FILETIME created, exited, kernel, user;
+    if (!p.valid() || !GetProcessTimes(p.get(), &created, &exited, &kernel, &user)) return -1;
+    return fileTimeMs(kernel) + fileTimeMs(user);
+}
+
+namespace {
+struct ShownSearch {
+    DWORD pid;
+    HWND found = nullptr;
+};
+BOOL CALLBACK shownSearchProc(HWND h, LPARAM lp) {
+    auto* s = reinterpret_cast<ShownSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == s->pid && IsWindowVisible(h)) {
+        s->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+os::WindowHandle shownWindowOf(uint32_t pid) {
+    ShownSearch s{pid};
+    EnumWindows(shownSearchProc, reinterpret_cast<LPARAM>(&s));
+    return fromHwnd(s.found);
+}
+
+double counterMs() {
+    static const double freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return double(f.QuadPart);
+    }();
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return double(c.QuadPart) * 1000.0 / freq;
+}
+
+namespace {
+LRESULT CALLBACK emptyProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+}
+}  // namespace
+
+int runEmptyWindow() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = emptyProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = L"TovirakEmptyWindow";
+    if (!RegisterClassExW(&wc)) return 1;
+    HWND h = CreateWindowExW(0, wc.lpszClassName, L"Empty window (bench)", WS_OVERLAPPEDWINDOW, 200, 130, 250, 300,
+                             nullptr, nullptr, wc.hInstance, nullptr);
+    if (!h) return 1;
+    ShowWindow(h, SW_SHOW);
+    UpdateWindow(h);
+    MSG m;
+    while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+    return 0;
+}
+
+struct KeyCounterAccess {
+    static std::vector<double>& stamps(KeyCounter& k) { return k.stamps_; }
+};
+
+namespace {
+const wchar_t kCounterClass[] = L"TovirakKeyCounter";
+
+LRESULT CALLBACK counterProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<KeyCounter*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    switch (msg) {
+    case WM_KEYDOWN: case WM_SYSKEYDOWN:
+        if (self) KeyCounterAccess::stamps(*self).push_back(counterMs());
+        return 0;
+    case WM_KEYUP: case WM_SYSKEYUP:
+        return 0;
+    default:
+        return DefWindowProcW(h, msg, wp, lp);
+    }
+}
+}  // namespace
+
+KeyCounter::KeyCounter(const Str& title) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = counterProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kCounterClass;
+    RegisterClassExW(&wc);  // fails harmlessly when already registered
+    HWND h = CreateWindowExW(0, kCounterClass, wide(title), WS_OVERLAPPEDWINDOW, 400, 40, 300, 200, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    if (h) {
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        ShowWindow(h, SW_SHOW);
+    }
+    hwnd_ = fromHwnd(h);
+    stamps_.reserve(100000);
+}
+
+KeyCounter::~KeyCounter() {
+    if (HWND h = toHwnd(hwnd_); h && IsWindow(h)) {
+        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+        DestroyWindow(h);
+    }
+}
+
+bool KeyCounter::bringToFront() {
+    HWND h = toHwnd(hwnd_);
+    SetForegroundWindow(h);
+    SetActiveWindow(h);
+    SetFocus(h);
+    return GetForegroundWindow() == h && GetFocus() == h;
+}
 
 }  // namespace win32::bench

@@ -226,6 +226,8 @@ public:
         return fromHwnd(GetWindow(w, static_cast<UINT>(cmd)));
     }
 
+    bool isWindow(os::WindowHandle h) override { return h && IsWindow(toHwnd(h)); }
+
     Str getWindowText(os::WindowHandle h) override {
         wchar_t buf[256];
         int n = GetWindowTextW(toHwnd(h), buf, 256);

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace win32::tkw {
 namespace {
 
@@ -48,6 +50,8 @@ struct ComboNative final : CtlNative {
     }
 
     void applyDropSize() {
+        appliedDropWidth = combo().dropWidthPx;
+        appliedDropRows = combo().dropRows;
         SendMessageW(hwnd, CB_SETDROPPEDWIDTH, WPARAM(combo().dropWidthPx > 0 ? combo().dropWidthPx : 0), 0);
         SendMessageW(hwnd, CB_SETMINVISIBLE, WPARAM(combo().dropRows > 0 ? combo().dropRows : 1), 0);
         RECT r = pixelRect();
@@ -68,16 +72,43 @@ struct ComboNative final : CtlNative {
         for (const Str& s : combo().items()) SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wz(s)));
         SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
         quiet = false;
+        listed = combo().items();
         selectNative();
         applyDropSize();
         InvalidateRect(hwnd, nullptr, TRUE);
     }
 
+    // Items added one by one (a list filled entry by entry) join the native
+    // list without refilling it: refilling at each entry made filling a
+    // list of n entries cost n * n / 2 additions.
+    void itemsChanged() {
+        const auto& items = combo().items();
+        if (items.size() < listed.size() || !std::equal(listed.begin(), listed.end(), items.begin())) {
+            fill();
+            return;
+        }
+        if (items.size() > listed.size()) {
+            quiet = true;
+            SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
+            for (size_t i = listed.size(); i < items.size(); ++i)
+                SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wz(items[i])));
+            SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
+            quiet = false;
+            listed = items;
+        }
+        // A list set again to the same items may have lost its selection.
+        selectNative();
+        // The drop size travels with the items (ComboBox::setDropSize).
+        if (combo().dropWidthPx != appliedDropWidth || combo().dropRows != appliedDropRows) applyDropSize();
+    }
+    std::vector<Str> listed;  // what the native list holds
+    int appliedDropWidth = -1, appliedDropRows = -1;
+
     void update(tk::Prop p) override {
         if (!hwnd) return;
         switch (p) {
         case tk::Prop::Items:
-            fill();
+            itemsChanged();
             return;
         case tk::Prop::ListIndex:
             quiet = true;

@@ -165,7 +165,7 @@ bool nativeFocus(const tk::Control& c) {
 
 void nativeSetFocus(tk::Control& c) { SetFocus(hwndOf(c)); }
 
-bool nativeEnabled(const tk::Form& f) { return IsWindowEnabled(hwndOf(f)); }
+bool nativeEnabled(const tk::Control& c) { return IsWindowEnabled(hwndOf(c)); }
 bool nativeVisible(const tk::Control& c) { return IsWindowVisible(hwndOf(c)); }
 
 void formPixels(const tk::Form& f, int& outerW, int& outerH, int& clientW, int& clientH) {
@@ -183,6 +183,15 @@ void controlPixels(const tk::Control& c, int& w, int& h) {
     GetWindowRect(hwndOf(c), &r);
     w = r.right - r.left;
     h = r.bottom - r.top;
+}
+
+void controlOrigin(const tk::Control& c, int& x, int& y) {
+    RECT r;
+    GetWindowRect(hwndOf(c), &r);
+    POINT pt{r.left, r.top};
+    ScreenToClient(GetParent(hwndOf(c)), &pt);
+    x = pt.x;
+    y = pt.y;
 }
 
 TextLine textLine(const tk::Control& c, const Str& sample) {

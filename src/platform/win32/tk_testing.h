@@ -44,12 +44,14 @@ void pressKey(tk::Control& focus, int vk, int shift, tk::Backend& backend);
 bool nativeFocus(const tk::Control& c);
 // The native focus moves to the control (as a mouse click would move it).
 void nativeSetFocus(tk::Control& c);
-bool nativeEnabled(const tk::Form& f);
+bool nativeEnabled(const tk::Control& c);
 bool nativeVisible(const tk::Control& c);
 // Outer and client size of a form in pixels.
 void formPixels(const tk::Form& f, int& outerW, int& outerH, int& clientW, int& clientH);
 // Size of a control's window in pixels.
 void controlPixels(const tk::Control& c, int& w, int& h);
+// Its top left corner in the form's client pixels.
+void controlOrigin(const tk::Control& c, int& x, int& y);
 // The form is told that its monitor's DPI is now dpi (WM_DPICHANGED), with
 // the window rectangle scaled as the system suggests.
 void dpiChanged(tk::Form& f, int dpi);

@@ -1,0 +1,105 @@
+// The target window check of every tick: the window found at the last tick
+// is asked first and kept while it still passes the search rule; the run
+// still stops at the first tick after no window's title holds the search
+// text, or the window closes. A new run looks for the topmost window again.
+#include "input/window_cache.h"
+#include "playback_fixture.h"
+
+class TargetWindowTest : public PlaybackTest {
+protected:
+    os::WindowHandle target = 0;
+
+    // A run at 1 ms that sends one key message per step to the target.
+    void SetUp() override {
+        PlaybackTest::SetUp();
+        p.addWindow(u"Calculator", u"Calc");
+        target = p.addWindow(u"Untitled - Notepad", u"Notepad");
+        p.addWindow(u"Mail", u"Outlook");
+        app->Mstr_WindowTitle = u"Notepad";
+        rows({{u"ｷｰ入力_真", u"VK_A"}});
+        interval(u"0.001");
+    }
+    int sentTo(os::WindowHandle h) { return countEvent("SendMessage(" + std::to_string(h) + ",646,65,0x1E0001)"); }
+};
+
+TEST_F(TargetWindowTest, StopsAtTheFirstTickAfterNoTitleHoldsTheSearchText) {
+    run();
+    ASSERT_EQ(app->Mstr_WindowTitleFull, u"Untitled - Notepad");
+    p.advance(10);
+    EXPECT_EQ(sentTo(target), 10);
+    // A title that still holds the whole search text keeps the run going.
+    p.window(target)->title = u"*Untitled - Notepad (modified)";
+    p.advance(5);
+    EXPECT_TRUE(running());
+    EXPECT_EQ(sentTo(target), 15);
+    // A title without it: the next tick stops before its step, even though
+    // another window's title holds part of the text.
+    p.window(target)->title = u"Untitled - Note";
+    p.addWindow(u"Notepad Help", u"Help");
+    p.advance(1);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(status(), u"待機中");
+    EXPECT_EQ(sentTo(target), 15);
+}
+
+TEST_F(TargetWindowTest, StopsAtTheFirstTickAfterTheWindowCloses) {
+    run();
+    p.advance(7);
+    EXPECT_EQ(sentTo(target), 7);
+    p.removeWindow(target);
+    p.advance(1);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(sentTo(target), 7);
+}
+
+TEST_F(TargetWindowTest, KeepsTheWindowFoundFirstAndFindsAnotherWhenItFails) {
+    run();
+    p.advance(3);
+    // A second window with the same title comes on top: the run stays with
+    // the window it found.
+    const auto second = p.addWindow(u"Untitled - Notepad", u"Notepad");
+    p.advance(3);
+    EXPECT_EQ(sentTo(target), 6);
+    EXPECT_EQ(sentTo(second), 0);
+    EXPECT_EQ(app->Mlng_WindowHandle, target);
+    // When it closes the walk finds the other one and the run goes on.
+    p.removeWindow(target);
+    p.advance(2);
+    EXPECT_TRUE(running());
+    EXPECT_EQ(sentTo(second), 2);
+    EXPECT_EQ(app->Mlng_WindowHandle, second);
+}
+
+TEST_F(TargetWindowTest, ANewRunLooksForTheTopmostWindowAgain) {
+    run();
+    p.advance(2);
+    app->cmd_Kaisi->press();
+    const auto second = p.addWindow(u"Untitled - Notepad", u"Notepad");
+    run();
+    p.advance(2);
+    EXPECT_EQ(sentTo(second), 2);
+    EXPECT_EQ(sentTo(target), 0);
+}
+
+TEST_F(TargetWindowTest, TheKeptWindowPassesTheSameRuleAsTheWalk) {
+    WindowCache cache(p.os);
+    // A search text with a class part: the class must stay equal.
+    const Str search = u" Untitled - Notepad,Notepad ";
+    cache.keep(search, target);
+    EXPECT_EQ(cache.recheck(search), target);
+    EXPECT_EQ(cache.recheck(u"Untitled - Notepad"), 0u);  // another text is not asked for
+    cache.keep(search, target);
+    p.window(target)->className = u"Notepad2";
+    EXPECT_EQ(cache.recheck(search), 0u);
+    p.window(target)->className = u"Notepad";
+    EXPECT_EQ(cache.recheck(search), 0u);  // forgotten once it failed
+    // NULs in the title are no part of it; an empty title never passes.
+    cache.keep(search, target);
+    p.window(target)->title = Str(u"Untitled - ") + u'\0' + u"Notepad";
+    EXPECT_EQ(cache.recheck(search), target);
+    EXPECT_TRUE(windowPassesSearch(p.os, target, u"", u""));
+    p.window(target)->title = u"  ";
+    EXPECT_FALSE(windowPassesSearch(p.os, target, u"", u""));
+    cache.clear();
+    EXPECT_EQ(cache.recheck(search), 0u);
+}
