@@ -3,6 +3,12 @@
 
 #include "input/window_search.h"
 
+namespace {
+// A walk that meets more windows than any desktop holds has been sent round
+// in a circle by windows moving in the Z order under it: it stops there.
+constexpr int kMaxWalk = 100000;
+}  // namespace
+
 bool windowPassesSearch(os::Services& os, os::WindowHandle h, StrView titlePart, StrView classPart, Str* title) {
     Str t = trim(MF_NullDel(os.getWindowText(h)));
     // The class matters only when the search names one.
@@ -12,24 +18,25 @@ bool windowPassesSearch(os::Services& os, os::WindowHandle h, StrView titlePart,
     return true;
 }
 
-void WindowCache::clear() {
-    search_.clear();
-    titlePart_.clear();
-    classPart_.clear();
-    kept_ = 0;
-}
-
-os::WindowHandle WindowCache::recheck(const Str& search) {
-    if (kept_ == 0 || search != search_) return 0;
-    if (os_.isWindow(kept_) && windowPassesSearch(os_, kept_, titlePart_, classPart_)) return kept_;
-    kept_ = 0;
+os::WindowHandle findWindow(os::Services& os, os::WindowHandle first, StrView titlePart, StrView classPart,
+                            Str* title) {
+    os::WindowHandle h = first;
+    for (int n = 0; h != 0 && n < kMaxWalk; ++n) {
+        if (windowPassesSearch(os, h, titlePart, classPart, title)) return h;
+        h = os.getWindow(h, os::k::GW_HWNDNEXT);
+    }
     return 0;
 }
 
-void WindowCache::keep(const Str& search, os::WindowHandle h) {
-    if (search != search_) {
-        search_ = search;
-        MS_Kanma_Bunkatu(trim(MF_NullDel(search)), titlePart_, classPart_);
-    }
-    kept_ = h;
+void WindowCache::clear() {
+    title_.clear();
+    kept_ = 0;
+}
+
+os::WindowHandle WindowCache::find(const Str& title, os::WindowHandle first) {
+    const Str text = trim(MF_NullDel(title));
+    if (kept_ != 0 && text == title_ && os_.isWindow(kept_) && windowPassesSearch(os_, kept_, text, u"")) return kept_;
+    title_ = text;
+    kept_ = findWindow(os_, first, text, u"");
+    return kept_;
 }

@@ -1,9 +1,9 @@
 // The target window of a run, as every tick checks it. A walk over all
 // top-level windows at every tick costs more than a short step; the window
 // found last is asked first instead, and kept as long as it is still a
-// window and still passes the walk's matching rule for the same search
-// text. Only when it fails does the caller walk again. When several windows
-// match, the one found first is kept rather than the topmost at each tick.
+// window whose title holds the text. Only when it fails are the windows
+// walked again. When several windows match, the one found first is kept
+// rather than the topmost at each tick.
 #pragma once
 
 #include "platform/os.h"
@@ -16,21 +16,26 @@
 bool windowPassesSearch(os::Services& os, os::WindowHandle h, StrView titlePart, StrView classPart,
                         Str* title = nullptr);
 
+// The first window that passes the rule, walking the Z order from first
+// (0: none). The cleaned title of the one found goes to *title when given.
+os::WindowHandle findWindow(os::Services& os, os::WindowHandle first, StrView titlePart, StrView classPart,
+                            Str* title = nullptr);
+
 class WindowCache {
 public:
     explicit WindowCache(os::Services& services) : os_(services) {}
 
     // Forgets the window kept (a new run).
     void clear();
-    // The window kept for this search text when it still passes; 0 when
-    // none is kept for it or it fails (then it is forgotten).
-    os::WindowHandle recheck(const Str& search);
-    // Keeps h (0: nothing) as the window found for the search text.
-    void keep(const Str& search, os::WindowHandle h);
+    // The window whose title holds the whole of title, the one kept from
+    // the last call while it still does, else the first found walking from
+    // first, which is then kept; 0 when none. The text is a title found at
+    // the start of the run: a comma in it is part of the title and names no
+    // class.
+    os::WindowHandle find(const Str& title, os::WindowHandle first);
 
 private:
     os::Services& os_;
-    Str search_;
-    Str titlePart_, classPart_;
+    Str title_;
     os::WindowHandle kept_ = 0;
 };

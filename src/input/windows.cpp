@@ -3,31 +3,15 @@
 #include "input/window_cache.h"
 #include "input/window_search.h"
 
-namespace {
-// A walk that meets more windows than any desktop holds has been sent round
-// in a circle by windows moving in the Z order under it: it stops there.
-constexpr int kMaxWalk = 100000;
-}  // namespace
-
 uint64_t frm_TOVIRAK::MF_WindowActive(const Str& str_SearchTitle, bool bln_ActFlg, Str& str_SearchTitleFull) {
     uint64_t h = 0;
     bool ok = guarded(u"MF_WindowActive", [&] {
-        h = os.getWindow(form->nativeHandle(), os::k::GW_HWNDFIRST);
         Str search = trim(MF_NullDel(str_SearchTitle));
         Str titlePart, classPart;
         MS_Kanma_Bunkatu(search, titlePart, classPart);
-        for (int n = 0; h != 0; ++n) {
-            if (n >= kMaxWalk) {
-                h = 0;
-                break;
-            }
-            Str title;
-            if (windowPassesSearch(os, h, titlePart, classPart, &title)) {
-                str_SearchTitleFull = title;
-                break;
-            }
-            h = os.getWindow(h, os::k::GW_HWNDNEXT);
-        }
+        Str title;
+        h = findWindow(os, os.getWindow(form->nativeHandle(), os::k::GW_HWNDFIRST), titlePart, classPart, &title);
+        if (h != 0) str_SearchTitleFull = title;
         if (bln_ActFlg) {
             if (!search.empty() && h != 0) {
                 MF_ActiveForm(h);

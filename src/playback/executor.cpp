@@ -51,13 +51,11 @@ void frm_TOVIRAK::tim_Timer_Timer() {
         label = u"ウインドウチェック";
         if (!Mstr_WindowTitleFull.empty()) {
             // The window found at the last tick is asked first; all windows
-            // are walked only when it no longer passes.
-            Mlng_WindowHandle = targetWindow.recheck(Mstr_WindowTitleFull);
-            if (Mlng_WindowHandle == 0) {
-                Str ignored;
-                Mlng_WindowHandle = MF_WindowActive(Mstr_WindowTitleFull, false, ignored);
-                targetWindow.keep(Mstr_WindowTitleFull, Mlng_WindowHandle);
-            }
+            // are walked only when it no longer passes. The whole title found
+            // at the start is looked for: read as a search text, a comma in
+            // it would name a class and stop the run at once.
+            Mlng_WindowHandle =
+                targetWindow.find(Mstr_WindowTitleFull, os.getWindow(form->nativeHandle(), os::k::GW_HWNDFIRST));
             if (Mlng_WindowHandle == 0) return stop();
         }
 

@@ -221,7 +221,9 @@ TEST(HelpFile, IsCp932WithCrLfAndNamesEveryKey) {
     ASSERT_FALSE(bytes.empty());
     ASSERT_FALSE(source.empty());
     for (size_t i = 0; i < bytes.size(); ++i)
-        if (bytes[i] == '\n') ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "bare LF at byte " << i;
+        if (bytes[i] == '\n') {
+            ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "bare LF at byte " << i;
+        }
     const Str text = fromCp932(bytes);
     EXPECT_EQ(replaceAll(text, u"\r\n", u"\n"), fromUtf8(source));
     EXPECT_EQ(toCp932(text), bytes);

@@ -81,25 +81,37 @@ TEST_F(TargetWindowTest, ANewRunLooksForTheTopmostWindowAgain) {
     EXPECT_EQ(sentTo(target), 0);
 }
 
-TEST_F(TargetWindowTest, TheKeptWindowPassesTheSameRuleAsTheWalk) {
+TEST_F(TargetWindowTest, ATitleWithACommaIsLookedForWhole) {
+    // Found by a part without its comma; every tick then looks for the whole
+    // title, whose comma names no class.
+    p.window(target)->title = u"memo.txt, page 1 - Notepad";
+    run();
+    ASSERT_EQ(app->Mstr_WindowTitleFull, u"memo.txt, page 1 - Notepad");
+    p.advance(5);
+    EXPECT_TRUE(running());
+    EXPECT_EQ(sentTo(target), 5);
+    // Only the text before the comma left: that is not the title found.
+    p.window(target)->title = u"memo.txt";
+    p.advance(1);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(sentTo(target), 5);
+}
+
+TEST_F(TargetWindowTest, TheKeptWindowIsAskedFirstWhileItsTitleHoldsTheText) {
     WindowCache cache(p.os);
-    // A search text with a class part: the class must stay equal.
-    const Str search = u" Untitled - Notepad,Notepad ";
-    cache.keep(search, target);
-    EXPECT_EQ(cache.recheck(search), target);
-    EXPECT_EQ(cache.recheck(u"Untitled - Notepad"), 0u);  // another text is not asked for
-    cache.keep(search, target);
-    p.window(target)->className = u"Notepad2";
-    EXPECT_EQ(cache.recheck(search), 0u);
-    p.window(target)->className = u"Notepad";
-    EXPECT_EQ(cache.recheck(search), 0u);  // forgotten once it failed
-    // NULs in the title are no part of it; an empty title never passes.
-    cache.keep(search, target);
+    auto top = [&] { return p.os.getWindow(app->form->nativeHandle(), os::k::GW_HWNDFIRST); };
+    EXPECT_EQ(cache.find(u" Untitled - Notepad ", top()), target);
+    const auto second = p.addWindow(u"Untitled - Notepad", u"Notepad");
+    EXPECT_EQ(cache.find(u"Untitled - Notepad", top()), target);
+    // NULs in the title are no part of it, and the class is not asked.
     p.window(target)->title = Str(u"Untitled - ") + u'\0' + u"Notepad";
-    EXPECT_EQ(cache.recheck(search), target);
-    EXPECT_TRUE(windowPassesSearch(p.os, target, u"", u""));
+    p.window(target)->className = u"Other";
+    EXPECT_EQ(cache.find(u"Untitled - Notepad", top()), target);
+    // An empty title never passes: the walk finds the other window.
     p.window(target)->title = u"  ";
-    EXPECT_FALSE(windowPassesSearch(p.os, target, u"", u""));
+    EXPECT_EQ(cache.find(u"Untitled - Notepad", top()), second);
+    EXPECT_EQ(cache.find(u"Calculator Pro", top()), 0u);
     cache.clear();
-    EXPECT_EQ(cache.recheck(search), 0u);
+    p.window(target)->title = u"Untitled - Notepad";
+    EXPECT_EQ(cache.find(u"Untitled - Notepad", top()), second);  // the topmost, afresh
 }
