@@ -151,14 +151,7 @@ LRESULT CALLBACK counterProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 KeyCounter::KeyCounter(const Str& title) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = counterProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kCounterClass;
-    RegisterClassExW(&wc);  // fails harmlessly when already registered
+    registerPlainClass(kCounterClass, counterProc);
     HWND h = CreateWindowExW(0, kCounterClass, wide(title), WS_OVERLAPPEDWINDOW, 400, 40, 300, 200, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
     if (h) {
