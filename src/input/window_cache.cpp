@@ -33,10 +33,11 @@ void WindowCache::clear() {
     kept_ = 0;
 }
 
-os::WindowHandle WindowCache::find(const Str& title, os::WindowHandle first) {
+os::WindowHandle WindowCache::find(const Str& title, os::WindowHandle own) {
     const Str text = trim(MF_NullDel(title));
     if (kept_ != 0 && text == title_ && os_.isWindow(kept_) && windowPassesSearch(os_, kept_, text, u"")) return kept_;
+    // Every call to the system counts here: the top is asked only for a walk.
     title_ = text;
-    kept_ = findWindow(os_, first, text, u"");
+    kept_ = findWindow(os_, os_.getWindow(own, os::k::GW_HWNDFIRST), text, u"");
     return kept_;
 }

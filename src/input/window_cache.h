@@ -27,12 +27,12 @@ public:
 
     // Forgets the window kept (a new run).
     void clear();
-    // The window whose title holds the whole of title, the one kept from
-    // the last call while it still does, else the first found walking from
-    // first, which is then kept; 0 when none. The text is a title found at
-    // the start of the run: a comma in it is part of the title and names no
-    // class.
-    os::WindowHandle find(const Str& title, os::WindowHandle first);
+    // The window whose title holds the whole of title: the one kept from
+    // the last call while it still does, else the first found walking the
+    // Z order of the top-level window own from the top, which is then kept;
+    // 0 when none. The text is a title found at the start of the run: a
+    // comma in it is part of the title and names no class.
+    os::WindowHandle find(const Str& title, os::WindowHandle own);
 
 private:
     os::Services& os_;

@@ -54,8 +54,7 @@ void frm_TOVIRAK::tim_Timer_Timer() {
             // are walked only when it no longer passes. The whole title found
             // at the start is looked for: read as a search text, a comma in
             // it would name a class and stop the run at once.
-            Mlng_WindowHandle =
-                targetWindow.find(Mstr_WindowTitleFull, os.getWindow(form->nativeHandle(), os::k::GW_HWNDFIRST));
+            Mlng_WindowHandle = targetWindow.find(Mstr_WindowTitleFull, form->nativeHandle());
             if (Mlng_WindowHandle == 0) return stop();
         }
 

@@ -99,19 +99,19 @@ TEST_F(TargetWindowTest, ATitleWithACommaIsLookedForWhole) {
 
 TEST_F(TargetWindowTest, TheKeptWindowIsAskedFirstWhileItsTitleHoldsTheText) {
     WindowCache cache(p.os);
-    auto top = [&] { return p.os.getWindow(app->form->nativeHandle(), os::k::GW_HWNDFIRST); };
-    EXPECT_EQ(cache.find(u" Untitled - Notepad ", top()), target);
+    const os::WindowHandle own = app->form->nativeHandle();
+    EXPECT_EQ(cache.find(u" Untitled - Notepad ", own), target);
     const auto second = p.addWindow(u"Untitled - Notepad", u"Notepad");
-    EXPECT_EQ(cache.find(u"Untitled - Notepad", top()), target);
+    EXPECT_EQ(cache.find(u"Untitled - Notepad", own), target);
     // NULs in the title are no part of it, and the class is not asked.
     p.window(target)->title = Str(u"Untitled - ") + u'\0' + u"Notepad";
     p.window(target)->className = u"Other";
-    EXPECT_EQ(cache.find(u"Untitled - Notepad", top()), target);
+    EXPECT_EQ(cache.find(u"Untitled - Notepad", own), target);
     // An empty title never passes: the walk finds the other window.
     p.window(target)->title = u"  ";
-    EXPECT_EQ(cache.find(u"Untitled - Notepad", top()), second);
-    EXPECT_EQ(cache.find(u"Calculator Pro", top()), 0u);
+    EXPECT_EQ(cache.find(u"Untitled - Notepad", own), second);
+    EXPECT_EQ(cache.find(u"Calculator Pro", own), 0u);
     cache.clear();
     p.window(target)->title = u"Untitled - Notepad";
-    EXPECT_EQ(cache.find(u"Untitled - Notepad", top()), second);  // the topmost, afresh
+    EXPECT_EQ(cache.find(u"Untitled - Notepad", own), second);  // the topmost, afresh
 }
