@@ -108,18 +108,9 @@ LRESULT CALLBACK emptyProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int runEmptyWindow() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = emptyProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = L"TovirakEmptyWindow";
-    if (!RegisterClassExW(&wc)) return 1;
-    HWND h = CreateWindowExW(0, wc.lpszClassName, L"Empty window (bench)", WS_OVERLAPPEDWINDOW, 200, 130, 250, 300,
-                             nullptr, nullptr, wc.hInstance, nullptr);
+    registerPlainClass(L"TovirakEmptyWindow", emptyProc);
+    HWND h = createOwnedWindow(L"TovirakEmptyWindow", L"Empty window (bench)", 200, 130, 250, 300, nullptr);
     if (!h) return 1;
-    ShowWindow(h, SW_SHOW);
     UpdateWindow(h);
     MSG m;
     while (GetMessageW(&m, nullptr, 0, 0) > 0) {
@@ -152,13 +143,7 @@ LRESULT CALLBACK counterProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 KeyCounter::KeyCounter(const Str& title) {
     registerPlainClass(kCounterClass, counterProc);
-    HWND h = CreateWindowExW(0, kCounterClass, wide(title), WS_OVERLAPPEDWINDOW, 400, 40, 300, 200, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-    if (h) {
-        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        ShowWindow(h, SW_SHOW);
-    }
-    hwnd_ = fromHwnd(h);
+    hwnd_ = fromHwnd(createOwnedWindow(kCounterClass, wide(title), 400, 40, 300, 200, this));
     stamps_.reserve(100000);
 }
 

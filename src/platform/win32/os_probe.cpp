@@ -156,13 +156,7 @@ LRESULT CALLBACK keyLogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 KeyLogWindow::KeyLogWindow(const Str& title) {
     registerPlainClass(kKeyLogClass, keyLogProc);
-    HWND h = CreateWindowExW(0, kKeyLogClass, wide(title), WS_OVERLAPPEDWINDOW, 40, 40, 300, 200, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-    if (h) {
-        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        ShowWindow(h, SW_SHOW);
-    }
-    hwnd_ = fromHwnd(h);
+    hwnd_ = fromHwnd(createOwnedWindow(kKeyLogClass, wide(title), 40, 40, 300, 200, this));
     pump(50);
 }
 

@@ -35,6 +35,18 @@ inline void registerPlainClass(const wchar_t* name, WNDPROC proc) {
     RegisterClassExW(&wc);  // fails harmlessly when already registered
 }
 
+// A shown overlapping window of a plain class whose procedure finds owner
+// in GWLP_USERDATA (null when it could not be made).
+inline HWND createOwnedWindow(const wchar_t* cls, const wchar_t* title, int x, int y, int w, int h, void* owner) {
+    HWND wnd = CreateWindowExW(0, cls, title, WS_OVERLAPPEDWINDOW, x, y, w, h, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (wnd) {
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+        ShowWindow(wnd, SW_SHOW);
+    }
+    return wnd;
+}
+
 // Owns a kernel handle; INVALID_HANDLE_VALUE and null both mean "none".
 class Handle {
 public:
