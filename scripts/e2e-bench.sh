@@ -2,7 +2,8 @@
 # Builds TOVIRAK.exe and the end-to-end benchmark and runs them under Wine (a
 # private Xvfb when there is no display):
 #   start   process start to the main window shown (no document, a
-#           100,000-step TOVIRAK.TVK, Wine's Notepad for comparison);
+#           100,000-step TOVIRAK.TVK, Wine's Notepad and an empty window
+#           program for comparison, one start of each in turn per round);
 #   rate    keys arrived per second into a counting window at 1, 2, 5 and
 #           10 ms (bench/win/e2e_bench.cpp);
 #   idle    CPU of the idle program (start and stop hot keys set), read from

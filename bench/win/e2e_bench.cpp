@@ -4,7 +4,8 @@
 //           100,000-step TOVIRAK.TVK, with a TOVIRAK.TVK whose window shows
 //           twenty grid rows, and for comparison Notepad and this
 //           program showing one empty window (the floor: a program of the
-//           same size that does nothing else);
+//           same size that does nothing else), one start of each in turn
+//           per round;
 //   rate    a one-step macro "ｷｰ入力_改" «VK_Z» played with "/RUN" into a
 //           window of this program that counts its key presses, the window
 //           named as the document's target (so every tick checks it), in
@@ -158,19 +159,33 @@ void startUp(os::Services& os) {
         {"Notepad", u"notepad.exe", {}},
         {"empty window (floor)", exePath(os, u"e2e_bench.exe") + u" window", {}},
     };
-    std::printf("start-up, process start to the main window shown (%d runs each, after one unmeasured):\n", runs);
-    for (const Kind& k : kinds) {
-        std::vector<double> t;
-        for (int i = 0; i <= runs; ++i) {
-            Started s(os, k.commandLine, k.files);
-            double secs = s.secondsToWindow();
-            if (i > 0 && secs >= 0) t.push_back(secs);
+    std::printf("start-up, process start to the main window shown (%d rounds after one unmeasured; load %.2f):\n", runs,
+                bench::loadAverage());
+    // The kinds in turn, one start of each per round, so that every kind
+    // meets the same moments of the machine: the first starts after Wine
+    // has booted share it with Wine's own processes still starting.
+    std::vector<std::vector<double>> t(kinds.size());
+    for (int round = 0; round <= runs; ++round) {
+        for (size_t k = 0; k < kinds.size(); ++k) {
+            Started s(os, kinds[k].commandLine, kinds[k].files);
+            const double secs = s.secondsToWindow();
+            t[k].push_back(round > 0 ? secs : -1);
         }
-        std::sort(t.begin(), t.end());
-        std::printf("  %-28s median %.3f s, min %.3f s, max %.3f s\n", k.name, median(t), t.empty() ? -1 : t.front(),
-                    t.empty() ? -1 : t.back());
-        std::fflush(stdout);
     }
+    for (size_t k = 0; k < kinds.size(); ++k) {
+        std::vector<double> v;
+        for (double secs : t[k])
+            if (secs >= 0) v.push_back(secs);
+        std::sort(v.begin(), v.end());
+        std::printf("  %-28s median %.3f s, min %.3f s, max %.3f s\n", kinds[k].name, median(v), v.empty() ? -1 : v.front(),
+                    v.empty() ? -1 : v.back());
+    }
+    // Each round's no-document start against its empty window.
+    std::vector<double> above;
+    for (size_t r = 0; r < t.front().size(); ++r)
+        if (t.front()[r] >= 0 && t.back()[r] >= 0) above.push_back(t.front()[r] - t.back()[r]);
+    std::printf("  no document above the empty window, median of the rounds: %+.3f s\n", median(above));
+    std::fflush(stdout);
 }
 
 // ---------------------------------------------------------------------------
