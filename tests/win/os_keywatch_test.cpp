@@ -45,10 +45,14 @@ void xdotool(const Str& args, const Str& dir) { probe::Process p(u"Z:\\usr\\bin\
 
 TEST(OsKeyWatch, OwnKeysAtOnceAndOnceOthersAfterTheFactWithTheirSide) {
     auto os = win32::makeServices(1, 0);
-    // Keys from the X server reach Wine through the window under the pointer.
+    // Keys from the X server reach Wine through the window under the pointer;
+    // injected ones are reported only while some window is in front (an
+    // earlier test may have left none).
     const os::WindowHandle w = probe::createWindow(u"TOVIRAK key watch", 200, 200, 300, 200);
     ASSERT_TRUE(w != 0);
+    os->setForegroundWindow(w);
     probe::pump(200);
+    ASSERT_TRUE(os->getForegroundWindow() == w);
     ASSERT_TRUE(os->setCursorPos(350, 300));
 
     Seen seen;
