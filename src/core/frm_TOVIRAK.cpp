@@ -24,7 +24,6 @@ Str documentPath(const Str& args) {
 }  // namespace
 
 frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(toolkit), os(services) {
-    form = std::make_unique<tk::Form>(tk, "frm_TOVIRAK");
     tk::Form& f = *form;
     f.setText(u"TOVIRAK");
     f.keyPreview = true;
@@ -32,11 +31,6 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     // Design size: a client area of 3570 x 3585 twips plus the frame, the
     // caption and the menu bar.
     f.move(3000, 2000, 3690, 4275);
-
-    lbl_Stat = &f.add<tk::Label>("lbl_Stat");
-    lbl_Stat->move(0, 0, 3468, 612);
-    lbl_Stat->setFont(font(u"ＭＳ Ｐ明朝", 19.5));
-    lbl_Stat->setText(u"待機中");
 
     lbl_Kankaku = &f.add<tk::Label>("Label1");
     lbl_Kankaku->move(36, 636, 936, 168);
@@ -114,15 +108,18 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     f.onResize = [this] { Form_Resize(); };
     f.onMouseUp = [this](int, int, double, double) { Form_MouseUp(); };
     f.onKeyPress = [this](int& k) { Form_KeyPress(k); };
-    txt_Kankaku->onGotFocus = [this] { MS_DispStatus(1, u"実行間隔を入力します。(小数点入力も可能)"); };
+    // While recording, the line keeps saying so: the guidance of a control
+    // that gets the focus does not replace it.
+    statusLine.holdGuidanceWhile([this] { return recorder.recording(); });
+    txt_Kankaku->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"実行間隔を入力します。(小数点入力も可能)"); };
     txt_Kankaku->onChange = [this] { Mbln_EditFlg = true; };
-    cmb_Tani->onGotFocus = [this] { MS_DispStatus(1, u"実行間隔の単位を選択します。(秒または分)"); };
+    cmb_Tani->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"実行間隔の単位を選択します。(秒または分)"); };
     cmb_Tani->onClick = [this] { Mbln_EditFlg = true; };
-    cmd_Kaisi->onGotFocus = [this] { MS_DispStatus(1, u"開始します。"); };
+    cmd_Kaisi->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"開始します。"); };
     cmd_Kaisi->onClick = [this] { cmd_Kaisi_Click(); };
-    cmd_End->onGotFocus = [this] { MS_DispStatus(1, u"終了します。"); };
+    cmd_End->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"終了します。"); };
     cmd_End->onClick = [this] { cmd_End_Click(); };
-    cmd_Setting->onGotFocus = [this] { MS_DispStatus(1, u"TOVIRAKの設定画面を表示します。"); };
+    cmd_Setting->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"TOVIRAKの設定画面を表示します。"); };
     cmd_Setting->onClick = [this] { cmd_Setting_Click(); };
     scr_Detail->onChange = [this] { scr_Detail_Scroll(); };
     scr_Detail->onScroll = [this] { scr_Detail_Scroll(); };
@@ -145,61 +142,36 @@ Str frm_TOVIRAK::versionText() const { return toStr((long long)os.versionMajor()
 
 int frm_TOVIRAK::msgBox(const Str& text, int style, const Str& title) { return tk.messageBox(text, style, title); }
 
-// ---------------------------------------------------------------------------
-// Error convention and status line
-
-void frm_TOVIRAK::errorExit(StrView procName) {
-    Str msg(u"[");
-    msg += procName;
-    msg += u']';
-    msg += describeCurrentException();
-    MS_DispStatus(9, msg);
-}
-
 void frm_TOVIRAK::MS_DispStatus(int16_t int_Mode, const Str& str_Msg) {
-    // While recording, the line keeps saying so: the guidance of a control
-    // that gets the focus does not replace it.
-    if (int_Mode == 1 && recorder.recording()) return;
-    try {
-        switch (int_Mode) {
-            case 1:
-                lbl_Stat->setFontSize(9);
-                lbl_Stat->setForeColor(tk::rgb(0, 0, 255));
-                break;
-            case 2:
-                lbl_Stat->setFontSize(12);
-                lbl_Stat->setForeColor(tk::rgb(255, 255, 0));
-                break;
-            case 8:
-                lbl_Stat->setFontSize(9);
-                lbl_Stat->setForeColor(tk::rgb(255, 0, 0));
-                os.beep();
-                break;
-            case 9:
-                lbl_Stat->setFontSize(9);
-                lbl_Stat->setForeColor(tk::rgb(255, 0, 0));
-                MS_WriteErrLog(str_Msg);
-                os.beep();
-                break;
-            default:
-                break;
-        }
-        lbl_Stat->setText(str_Msg);
-        form->repaint();
-    } catch (const std::exception&) {
-        msgBox(u"MS_DispStatus " + describeCurrentException(), tk::mb::OK, Str(AppTitle));
-    }
+    const StatusMode mode = int_Mode == 1   ? StatusMode::Guidance
+                            : int_Mode == 2 ? StatusMode::Status
+                            : int_Mode == 8 ? StatusMode::Warning
+                            : int_Mode == 9 ? StatusMode::Error
+                                            : StatusMode::Plain;
+    statusLine.show(mode, str_Msg);
 }
 
-void frm_TOVIRAK::MS_WriteErrLog(const Str& str_Msg) {
-    Str folder = os.programFolder();
-    // A program in a drive's root folder has a folder text ending in "\".
-    if (!endsWith(folder, u"\\")) folder += u'\\';
-    Str path = folder + u"TOVIRAK_ERROR.LOG";
-    Str line = formatDateTime(os.now()) + u" " + str_Msg + u"\r\n";
-    auto f = os.appendFile(path);
-    f->write(toCp932(line));
-    f->close();
+uint64_t frm_TOVIRAK::MF_WindowActive(const Str& str_SearchTitle, bool bln_ActFlg, Str& str_SearchTitleFull) {
+    const os::WindowHandle own = form->nativeHandle();
+    if (!bln_ActFlg) return findTargetWindow(statusLine, os, own, str_SearchTitle, &str_SearchTitleFull);
+    const std::optional<os::WindowHandle> h = activateTargetWindow(statusLine, os, own, str_SearchTitle, &str_SearchTitleFull);
+    // The warning mode sounds the beep itself.
+    if (h && *h == 0) statusLine.show(StatusMode::Warning, u"対象ウィンドウが見つかりません。");
+    return h.value_or(0);
+}
+
+bool frm_TOVIRAK::MF_ActiveForm(uint64_t hWnd) {
+    bringToFront(statusLine, os, form->nativeHandle(), hWnd);
+    return true;
+}
+
+void frm_TOVIRAK::MS_TopMost(bool bln_Kbn) { setTopMost(statusLine, os, form->nativeHandle(), bln_Kbn && Mbln_TopMost); }
+
+void frm_TOVIRAK::MS_GetDispWidth() {
+    ScreenMeasure screen{Mlng_DispMaxX, Mlng_DispMaxY};
+    measureScreen(statusLine, os, screen);
+    Mlng_DispMaxX = screen.maxX;
+    Mlng_DispMaxY = screen.maxY;
 }
 
 // ---------------------------------------------------------------------------
@@ -220,7 +192,7 @@ Str frm_TOVIRAK::noticeText() {
 }
 
 void frm_TOVIRAK::MS_DousaListSet(int32_t lng_Gyo) {
-    guarded(u"MS_DousaListSet", [&] {
+    guarded(statusLine, u"MS_DousaListSet", [&] {
         if (lng_Gyo < 1 || lng_Gyo >= int32_t(cmb_Cmd.size())) err::raise(err::Subscript);
         // In one change: a native list filled entry by entry is slow.
         cmb_Cmd[size_t(lng_Gyo)]->addItems(std::vector<Str>(dousa::catalogue.begin(), dousa::catalogue.end()));
@@ -233,9 +205,9 @@ void frm_TOVIRAK::resetSteps() {
 }
 
 void frm_TOVIRAK::Form_Load() {
-    guarded(u"Form_Load", [&] {
+    guarded(statusLine, u"Form_Load", [&] {
         Str args = os.commandLine();
-        MS_DispStatus(2, Str());
+        statusLine.show(StatusMode::Status, Str());
         Mbln_StopTimerEnabled = false;
         Mbln_PCPowerOff = false;
         Mbln_TopMost = false;
@@ -285,7 +257,7 @@ void frm_TOVIRAK::Form_Activate() {
 // Close
 
 void frm_TOVIRAK::Form_QueryUnload(bool& cancel, int) {
-    guarded(u"Form_QueryUnload", [&] {
+    guarded(statusLine, u"Form_QueryUnload", [&] {
         // A recording in progress ends first; its steps are kept.
         if (recorder.recording()) MS_KirokuEnd();
         if (form->windowState() == tk::WindowState::Minimized) form->setWindowState(tk::WindowState::Normal);

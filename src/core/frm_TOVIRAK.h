@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "core/model.h"
+#include "core/status_line.h"
 #include "input/input_gate.h"
+#include "input/keys.h"
 #include "input/window_cache.h"
+#include "input/windows.h"
 #include "latch/key_latch.h"
 #include "platform/os.h"
 #include "platform/toolkit.h"
@@ -31,16 +34,6 @@ struct bas_TOVIRAK {
     Str Gstr_FileSelectPath;
 };
 
-// Result arrays of the key-list parser, entries 1..n (entry 0 unused).
-struct KeyArrays {
-    std::vector<int16_t> code{0};
-    std::vector<int32_t> wait{0};
-    std::vector<bool> shift{false};
-    std::vector<bool> ctrl{false};
-    std::vector<bool> alt{false};
-    int32_t last() const { return int32_t(code.size()) - 1; }
-};
-
 class frm_TOVIRAK {
 public:
     frm_TOVIRAK(tk::Backend& toolkit, os::Services& services);
@@ -56,8 +49,11 @@ public:
     Str versionText() const;
 
     // ---- the window and its controls (core/frm_TOVIRAK.cpp builds them) ----
-    std::unique_ptr<tk::Form> form;
-    tk::Label* lbl_Stat = nullptr;
+    std::unique_ptr<tk::Form> form = std::make_unique<tk::Form>(tk, "frm_TOVIRAK");
+    // The status line and the error convention's exit (its label is the
+    // window's first control).
+    StatusLine statusLine{*form, os};
+    tk::Label* lbl_Stat = &statusLine.label();
     tk::Label* lbl_Kankaku = nullptr;  // "実行間隔"
     tk::TextBox* txt_Kankaku = nullptr;
     tk::ComboBox* cmb_Tani = nullptr;
@@ -98,21 +94,6 @@ public:
     void Form_QueryUnload(bool& cancel, int reason);
     void mnu_Quit_Click();
     void MS_DispStatus(int16_t int_Mode, const Str& str_Msg);
-    void MS_WriteErrLog(const Str& str_Msg);
-    // The single error exit of a procedure: call inside a catch block; shows
-    // and logs "[" + name + "]" + the description (mode 9).
-    void errorExit(StrView procName);
-    // Runs body under the error convention; returns false when it failed.
-    template <class F>
-    bool guarded(StrView procName, F&& body) {
-        try {
-            body();
-            return true;
-        } catch (const std::exception&) {
-            errorExit(procName);
-            return false;
-        }
-    }
     // Log-off and shutdown (session/session_end.cpp).
     std::unique_ptr<SessionEnd> sessionEnd;
     // First-run notice texts.

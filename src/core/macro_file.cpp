@@ -64,7 +64,7 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
         if (!os.fileExists(path)) return;
         busy = true;
         form->setMousePointer(tk::MousePointer::Hourglass);
-        MS_DispStatus(2, u"読み込み中！！！");
+        statusLine.show(StatusMode::Status, u"読み込み中！！！");
         // The whole file before anything changes: one that cannot be read
         // (locked, no access) leaves the current macro as it was.
         const Str text = docfmt::decode(os.readFile(path));
@@ -167,9 +167,9 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
         showFromTop();
         Mbln_EditFlg = false;
         form->setMousePointer(tk::MousePointer::Default);
-        MS_DispStatus(2, u"読み込み完了！！！");
+        statusLine.show(StatusMode::Status, u"読み込み完了！！！");
     } catch (const std::exception&) {
-        MS_DispStatus(9, toStr(lineNo) + u"行目 " + describeCurrentException());
+        statusLine.show(StatusMode::Error, toStr(lineNo) + u"行目 " + describeCurrentException());
         if (!started) {
             if (busy) form->setMousePointer(tk::MousePointer::Default);
             return;
@@ -202,7 +202,7 @@ void frm_TOVIRAK::MS_WriteFile(const Str& path, int16_t noQuestion) {
         }
         busy = true;
         form->setMousePointer(tk::MousePointer::Hourglass);
-        MS_DispStatus(2, u"書き込み中！！！");
+        statusLine.show(StatusMode::Status, u"書き込み中！！！");
 
         docfmt::Header h;
         h.ver = versionText();
@@ -241,9 +241,9 @@ void frm_TOVIRAK::MS_WriteFile(const Str& path, int16_t noQuestion) {
         MS_SetWindowTitle();
         Mbln_EditFlg = false;
         form->setMousePointer(tk::MousePointer::Default);
-        MS_DispStatus(2, u"書き込み完了！！！");
+        statusLine.show(StatusMode::Status, u"書き込み完了！！！");
     } catch (const std::exception&) {
-        errorExit(u"MS_WriteFile");
+        statusLine.reportError(u"MS_WriteFile");
         // The name, the title and the changed mark stay as they were.
         out.reset();  // closes silently
         if (!temp.empty()) {

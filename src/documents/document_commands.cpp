@@ -17,7 +17,7 @@ bool frm_TOVIRAK::askSaveChanges() {
 }
 
 void frm_TOVIRAK::mnu_New_Click() {
-    guarded(u"mnu_New_Click", [&] {
+    guarded(statusLine, u"mnu_New_Click", [&] {
         if (!askSaveChanges()) return;
         form->setText(u"TOVIRAK");
         bas.Gstr_FileSelectPath.clear();
@@ -29,7 +29,7 @@ void frm_TOVIRAK::mnu_New_Click() {
 }
 
 void frm_TOVIRAK::mnu_Open_Click() {
-    guarded(u"mnu_Open_Click", [&] {
+    guarded(statusLine, u"mnu_Open_Click", [&] {
         if (!askSaveChanges()) return;
         MS_TopMost(false);  // the dialog must come in front
         showFileSelect(1);
@@ -39,7 +39,7 @@ void frm_TOVIRAK::mnu_Open_Click() {
 }
 
 void frm_TOVIRAK::mnu_Save_Click() {
-    guarded(u"mnu_Save_Click", [&] {
+    guarded(statusLine, u"mnu_Save_Click", [&] {
         MS_TopMost(false);
         showFileSelect(2);
         MS_TopMost(true);
@@ -48,14 +48,14 @@ void frm_TOVIRAK::mnu_Save_Click() {
 }
 
 void frm_TOVIRAK::mnu_SaveUwa_Click() {
-    guarded(u"mnu_SaveUwa_Click", [&] {
+    guarded(statusLine, u"mnu_SaveUwa_Click", [&] {
         if (!Mstr_FileName.empty()) MS_WriteFile(Mstr_FileName, 0);
         else mnu_Save_Click();
     });
 }
 
 void frm_TOVIRAK::MS_SetWindowTitle() {
-    guarded(u"MS_SetWindowTitle", [&] {
+    guarded(statusLine, u"MS_SetWindowTitle", [&] {
         const Str name = MS_GetFileName(Mstr_FileName);
         Str caption = u"TOVIRAK";
         if (!Mstr_FileName.empty() && name != u"TOVIRAK.TVK") caption += u" - " + name;

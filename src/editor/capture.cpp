@@ -110,7 +110,7 @@ void frm_TOVIRAK::Form_MouseUp() {
             scr_Detail_Scroll();
         }
     } catch (const std::exception&) {
-        errorExit(u"Form_MouseUp");
+        statusLine.reportError(u"Form_MouseUp");
     }
     // The capture ends whatever happened.
     try {

@@ -66,12 +66,12 @@ void frm_TOVIRAK::scr_Detail_Scroll() {
         // The locks only guard the grid's own writes: never leave them set.
         Mbln_CmbLock = false;
         Mbln_TxtLock = false;
-        errorExit(u"scr_Detail_Scroll");
+        statusLine.reportError(u"scr_Detail_Scroll");
     }
 }
 
 bool frm_TOVIRAK::MF_ArryAdd(int32_t int_Add, bool bln_Resize) {
-    return guarded(u"MF_ArryAdd", [&] {
+    return guarded(statusLine, u"MF_ArryAdd", [&] {
         const int64_t n = int64_t(Mlng_RowCount()) + int_Add;
         // The trailing input row always exists.
         if (n < 1 || n > INT32_MAX - 1) err::raise(err::Subscript);
@@ -85,7 +85,7 @@ bool frm_TOVIRAK::MF_ArryAdd(int32_t int_Add, bool bln_Resize) {
 
 bool frm_TOVIRAK::MF_LastScrollChk() {
     bool result = false;
-    guarded(u"MF_LastScrollChk", [&] {
+    guarded(statusLine, u"MF_LastScrollChk", [&] {
         tk::Control* c = form->activeControl();
         if (!c || c->name() != "txt_Comment" || c->index() != Mlng_DispGyo) return;
         const int32_t P = scr_Detail->value();
@@ -98,7 +98,7 @@ bool frm_TOVIRAK::MF_LastScrollChk() {
 }
 
 void frm_TOVIRAK::MS_Gyo_InsDel(int16_t int_Kbn) {
-    guarded(u"MS_Gyo_InsDel", [&] {
+    guarded(statusLine, u"MS_Gyo_InsDel", [&] {
         tk::Control* c = form->activeControl();
         if (!isRowControl(c)) return;
         const int64_t r = int64_t(c->index()) + scr_Detail->value() - 1;

@@ -58,7 +58,7 @@ void frm_TOVIRAK::createRow(int r) {
 }
 
 void frm_TOVIRAK::Form_Resize() {
-    guarded(u"Form_Resize", [&] {
+    guarded(statusLine, u"Form_Resize", [&] {
         const double W = form->width();
         // A minimised window keeps one row.
         const double H = form->windowState() == tk::WindowState::Minimized ? 0 : form->height();

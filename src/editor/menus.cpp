@@ -50,7 +50,7 @@ void frm_TOVIRAK::cmd_Setting_Click() {
         watchStopped = false;
         MS_TopMost(true);
     } catch (const std::exception&) {
-        errorExit(u"cmd_Setting_Click");
+        statusLine.reportError(u"cmd_Setting_Click");
         // Whatever failed, the hot-key watch comes back.
         if (watchStopped) resumeHotKeyWatch();
     }
@@ -64,18 +64,18 @@ void frm_TOVIRAK::mnu_Help_Click() {
     try {
         const Str path = os.programFolder() + u"\\README.TXT";
         if (!os.fileExists(path)) {
-            MS_DispStatus(8, u"Readme.txtが見つかりません。");
+            statusLine.show(StatusMode::Warning, u"Readme.txtが見つかりません。");
             return;
         }
         // The viewer takes the rest of its command line as the file name,
         // so the path needs no quotes even with blanks in it.
         os.startProgram(u"Notepad.exe " + path, os::k::SW_SHOWNORMAL);
     } catch (const std::exception&) {
-        MS_DispStatus(8, u"Notepad.exeが見つかりません。");
+        statusLine.show(StatusMode::Warning, u"Notepad.exeが見つかりません。");
     }
 }
 
 void frm_TOVIRAK::mnu_Ver_Click() {
-    guarded(u"mnu_Ver_Click", [&] { msgBox(u"TOVIRAK " + versionText(), tk::mb::OK, u"ﾊﾞｰｼﾞｮﾝ情報"); });
+    guarded(statusLine, u"mnu_Ver_Click", [&] { msgBox(u"TOVIRAK " + versionText(), tk::mb::OK, u"ﾊﾞｰｼﾞｮﾝ情報"); });
 }
 void frm_TOVIRAK::showSettings() { runSettingsDialog(*this); }

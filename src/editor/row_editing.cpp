@@ -12,23 +12,23 @@ void frm_TOVIRAK::wireRow(int r) {
     cmb_Cmd.at(i)->onClick = [this, r] { cmb_Cmd_Click(r); };
     cmb_Cmd.at(i)->onKeyPress = [this, r](int& k) { cmb_Cmd_KeyPress(r, k); };
     txt_ZahyoCmd.at(i)->onGotFocus = [this, r] {
-        guarded(u"txt_ZahyoCmd_GotFocus", [&] {
-            MS_DispStatus(1, guidance::forCommand(cmb_Cmd.at(size_t(r))->text(), cmb_Tani->text()));
+        guarded(statusLine, u"txt_ZahyoCmd_GotFocus", [&] {
+            statusLine.show(StatusMode::Guidance, guidance::forCommand(cmb_Cmd.at(size_t(r))->text(), cmb_Tani->text()));
         });
     };
     txt_ZahyoCmd.at(i)->onChange = [this, r] { txt_ZahyoCmd_Change(r); };
-    txt_Comment.at(i)->onGotFocus = [this] { MS_DispStatus(1, guidance::forComment()); };
+    txt_Comment.at(i)->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, guidance::forComment()); };
     txt_Comment.at(i)->onChange = [this, r] { txt_Comment_Change(r); };
     cmd_Set.at(i)->onClick = [this, r] { cmd_Set_Click(r); };
 }
 
 void frm_TOVIRAK::MS_DousaGuide(int r) {
-    guarded(u"MS_DousaGuide", [&] { MS_DispStatus(1, guidance::forAction(cmb_Cmd.at(size_t(r))->text())); });
+    guarded(statusLine, u"MS_DousaGuide", [&] { statusLine.show(StatusMode::Guidance, guidance::forAction(cmb_Cmd.at(size_t(r))->text())); });
 }
 
 void frm_TOVIRAK::cmb_Cmd_Click(int r) {
     if (Mbln_CmbLock) return;
-    guarded(u"cmb_Cmd_Click", [&] {
+    guarded(statusLine, u"cmb_Cmd_Click", [&] {
         MS_DousaGuide(r);
         tk::ComboBox* cmb = cmb_Cmd.at(size_t(r));
         const Str a = cmb->text();
@@ -62,7 +62,7 @@ Str storedText(tk::TextBox& box, bool& lock) {
 
 void frm_TOVIRAK::txt_ZahyoCmd_Change(int r) {
     if (Mbln_TxtLock) return;
-    guarded(u"txt_ZahyoCmd_Change", [&] {
+    guarded(statusLine, u"txt_ZahyoCmd_Change", [&] {
         const int32_t s = scr_Detail->value() + r - 1;
         steps.at(s).ZahyoCmd = storedText(*txt_ZahyoCmd.at(size_t(r)), Mbln_TxtLock);
         if (s >= Mlng_RowCount()) MF_ArryAdd(1, true);
@@ -72,7 +72,7 @@ void frm_TOVIRAK::txt_ZahyoCmd_Change(int r) {
 
 void frm_TOVIRAK::txt_Comment_Change(int r) {
     if (Mbln_TxtLock) return;
-    guarded(u"txt_Comment_Change", [&] {
+    guarded(statusLine, u"txt_Comment_Change", [&] {
         const int32_t s = scr_Detail->value() + r - 1;
         steps.at(s).Comment = storedText(*txt_Comment.at(size_t(r)), Mbln_TxtLock);
         if (s >= Mlng_RowCount()) MF_ArryAdd(1, true);
@@ -81,7 +81,7 @@ void frm_TOVIRAK::txt_Comment_Change(int r) {
 }
 
 void frm_TOVIRAK::cmb_Cmd_KeyPress(int r, int& keyAscii) {
-    guarded(u"cmb_Cmd_KeyPress", [&] {
+    guarded(statusLine, u"cmb_Cmd_KeyPress", [&] {
         if (keyAscii != 32) return;
         if (guidance::ignoresSpace(cmb_Cmd.at(size_t(r))->text())) return;
         os::Point pt = os.getCursorPos();
@@ -94,7 +94,7 @@ void frm_TOVIRAK::cmb_Cmd_KeyPress(int r, int& keyAscii) {
 
 void frm_TOVIRAK::Form_KeyPress(int& keyAscii) {
     if (keyAscii != 13) return;
-    guarded(u"Form_KeyPress", [&] {
+    guarded(statusLine, u"Form_KeyPress", [&] {
         if (MF_LastScrollChk()) {
             keyAscii = 0;
             return;

@@ -1,9 +1,7 @@
 // Keyboard delivery routes and sound.
 #include "input/delivery.h"
 
-#include "core/frm_TOVIRAK.h"
 #include "input/physical_keys.h"
-#include "input/sendkeys.h"
 
 bool MF_SendInputKey(os::Services& os, int16_t int_Key, StrView str_Mode) {
     std::vector<int16_t> keys{int_Key};
@@ -70,30 +68,5 @@ bool MF_PlaySound(os::Services& os, const Str& str_File) {
         return os.playSound(str_File, os::k::SND_ASYNC);
     } catch (const std::exception&) {
         return false;
-    }
-}
-
-void frm_TOVIRAK::MS_SendKeys(const Str& str_Keys, bool bln_Wait, bool& bln_Ret) {
-    try {
-        sendkeys::send(os, str_Keys, bln_Wait);
-        bln_Ret = true;
-        return;
-    } catch (const std::exception&) {
-        bln_Ret = false;
-        int number = currentErrorNumber();
-        Str description = describeCurrentException();
-        try {
-            // The message must be seen even when the target had the front.
-            MF_ActiveForm(form->nativeHandle());
-            if (number == err::PermissionDenied) {
-                msgBox(u"SendKeysでエラーが発生しました。(" + description + u")\r\n" +
-                           u"TOVIRAK.exeフォルダにあるMSVBVM60.DLLとVB6JP.DLLを削除して実行してみてください。",
-                       tk::mb::OK | tk::mb::Information);
-            } else {
-                msgBox(sendKeysErrorMessage(number, description), tk::mb::OK);
-            }
-        } catch (const std::exception&) {
-            errorExit(u"MS_SendKeys");
-        }
     }
 }

@@ -5,6 +5,7 @@
 #include "input/delivery.h"
 #include "input/keys.h"
 #include "input/mouse.h"
+#include "input/sendkeys.h"
 #include "playback/progress.h"
 
 namespace {
@@ -120,7 +121,7 @@ void frm_TOVIRAK::tim_Timer_Timer() {
         if (show && Mlng_RunRow <= scr_Detail->max() - 1) scr_Detail->setValue(Mlng_RunRow);
 
         label = u"現在実行中の行番号をステータスに表示";
-        if (show) MS_DispStatus(2, progress);
+        if (show) statusLine.show(StatusMode::Status, progress);
 
         label = u"画面を再表示";
         if (show) form->repaint();
@@ -149,17 +150,17 @@ void frm_TOVIRAK::tim_Timer_Timer() {
         // The row that failed is shown under its error text.
         const Str text = u"[tim_Timer_Timer]" + describeCurrentException() + u" ステップ：" + label;
         showKeptProgress();
-        MS_DispStatus(9, text);
+        statusLine.show(StatusMode::Error, text);
         if (generation == Mlng_RunGeneration) MS_Stop(true);
     }
 }
 
 void frm_TOVIRAK::showKeptProgress() {
-    guarded(u"tim_Timer_Timer", [&] {
+    guarded(statusLine, u"tim_Timer_Timer", [&] {
         auto kept = runDisplay.take();
         if (!kept) return;
         if (kept->row <= scr_Detail->max() - 1) scr_Detail->setValue(kept->row);
-        MS_DispStatus(2, kept->progress);
+        statusLine.show(StatusMode::Status, kept->progress);
         form->repaint();
     });
 }
@@ -334,4 +335,29 @@ bool frm_TOVIRAK::MF_Sleep(int32_t lng_SleepTime) {
             if (keyLatch.pressed(bas.Gint_StopKey[i])) return false;
     }
     return true;
+}
+
+void frm_TOVIRAK::MS_SendKeys(const Str& str_Keys, bool bln_Wait, bool& bln_Ret) {
+    try {
+        sendkeys::send(os, str_Keys, bln_Wait);
+        bln_Ret = true;
+        return;
+    } catch (const std::exception&) {
+        bln_Ret = false;
+        int number = currentErrorNumber();
+        Str description = describeCurrentException();
+        try {
+            // The message must be seen even when the target had the front.
+            MF_ActiveForm(form->nativeHandle());
+            if (number == err::PermissionDenied) {
+                msgBox(u"SendKeysでエラーが発生しました。(" + description + u")\r\n" +
+                           u"TOVIRAK.exeフォルダにあるMSVBVM60.DLLとVB6JP.DLLを削除して実行してみてください。",
+                       tk::mb::OK | tk::mb::Information);
+            } else {
+                msgBox(sendKeysErrorMessage(number, description), tk::mb::OK);
+            }
+        } catch (const std::exception&) {
+            statusLine.reportError(u"MS_SendKeys");
+        }
+    }
 }

@@ -21,7 +21,7 @@ void frm_TOVIRAK::hotKeyWake() {
 }
 
 void frm_TOVIRAK::tim_Start_Timer() {
-    guarded(u"tim_Start_Timer", [&] {
+    guarded(statusLine, u"tim_Start_Timer", [&] {
         if (Mlng_RunRow != 0 || recorder.recording()) return;
         // Any one key of the list starts; modifier marks play no part.
         const auto& keys = bas.Gint_StartKey;
@@ -35,7 +35,7 @@ void frm_TOVIRAK::tim_Start_Timer() {
 }
 
 void frm_TOVIRAK::MS_HotKeyClear() {
-    guarded(u"MS_HotKeyClear", [&] {
+    guarded(statusLine, u"MS_HotKeyClear", [&] {
         // Each query consumes the key's pressed-since-last-query bit.
         os.getAsyncKeyState(os::k::VK_PAUSE);
         for (size_t i = 1; i < bas.Gint_StartKey.size(); ++i) os.getAsyncKeyState(bas.Gint_StartKey[i]);
@@ -51,4 +51,13 @@ void frm_TOVIRAK::watchHotKeys() {
     for (size_t i = 1; i < bas.Gint_StartKey.size(); ++i) watched.push_back(bas.Gint_StartKey[i]);
     for (size_t i = 1; i < bas.Gint_StopKey.size(); ++i) watched.push_back(bas.Gint_StopKey[i]);
     keyLatch.watch(watched);
+}
+
+void frm_TOVIRAK::MS_HotKey_StrToArry(const Str& str_In, KeyArrays& out) {
+    Str bad;
+    if (keys::readKeyList(statusLine, str_In, out, bad)) return;
+    guarded(statusLine, u"MS_HotKey_StrToArry", [&] {
+        msgBox(keys::unsupportedKeyMessage(bad), tk::mb::OK, Str(AppTitle));
+        MS_Stop(false);
+    });
 }

@@ -4,7 +4,7 @@
 #include "core/frm_TOVIRAK.h"
 
 void frm_TOVIRAK::cmd_Kaisi_Click() {
-    guarded(u"cmd_Kaisi_Click", [&] {
+    guarded(statusLine, u"cmd_Kaisi_Click", [&] {
         // Nothing plays while a recording is in progress.
         if (recorder.recording()) return;
         // One button for both: its caption says which a click does.
@@ -31,7 +31,7 @@ void frm_TOVIRAK::cmd_Kaisi_Click() {
 }
 
 void frm_TOVIRAK::MS_Start() {
-    guarded(u"MS_Start", [&] {
+    guarded(statusLine, u"MS_Start", [&] {
         MS_GetDispWidth();
 
         const double v = val(txt_Kankaku->text());
@@ -66,7 +66,7 @@ void frm_TOVIRAK::MS_Start() {
         runDisplay.begin(tim_Timer->interval());
         Mlng_RunRow = 1;
         ++Mlng_RunGeneration;
-        MS_DispStatus(2, u"実行中");
+        statusLine.show(StatusMode::Status, u"実行中");
         cmd_Kaisi->setText(u"停止");
         Mbln_StopFlg = false;
         MS_Enabled(false);  // also starts tim_Timer
@@ -75,13 +75,13 @@ void frm_TOVIRAK::MS_Start() {
 }
 
 void frm_TOVIRAK::MS_Stop(bool bln_ErrStop) {
-    guarded(u"MS_Stop", [&] {
+    guarded(statusLine, u"MS_Stop", [&] {
         // The last step's row and progress, when a fast run had not shown them.
         showKeptProgress();
         MS_Enabled(true);
         tim_Timer->setInterval(0);
         // After an error the error text stays on the status line.
-        if (!bln_ErrStop) MS_DispStatus(2, u"待機中");
+        if (!bln_ErrStop) statusLine.show(StatusMode::Status, u"待機中");
         cmd_Kaisi->setText(u"実行");
         Mlng_RunRow = 0;
         resumeHotKeyWatch();
@@ -97,7 +97,7 @@ void frm_TOVIRAK::MS_Stop(bool bln_ErrStop) {
 }
 
 void frm_TOVIRAK::MS_Enabled(bool bln_Enabled) {
-    guarded(u"MS_Enabled", [&] {
+    guarded(statusLine, u"MS_Enabled", [&] {
         txt_Kankaku->setEnabled(bln_Enabled);
         cmb_Tani->setEnabled(bln_Enabled);
         cmd_End->setEnabled(bln_Enabled);

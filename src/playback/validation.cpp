@@ -118,7 +118,7 @@ bool frm_TOVIRAK::MF_InputChk() {
     };
     auto message = [&](StrView text) { msgBox(Str(text), tk::mb::OK, Str(AppTitle)); };
 
-    guarded(u"MF_InputChk", [&] {
+    guarded(statusLine, u"MF_InputChk", [&] {
         Str kankaku = txt_Kankaku->text();
         auto intervalError = [&](StrView text) {
             message(text);

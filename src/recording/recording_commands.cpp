@@ -9,7 +9,7 @@ void frm_TOVIRAK::mnu_Kiroku_Click() {
         MS_KirokuEnd();
         return;
     }
-    guarded(u"mnu_Kiroku_Click", [&] {
+    guarded(statusLine, u"mnu_Kiroku_Click", [&] {
         if (Mlng_RunRow != 0) return;
         const uint32_t own = os.windowProcessId(form->nativeHandle());
         if (!recorder.start(own, [this] { MS_KirokuEnd(); })) {
@@ -17,12 +17,12 @@ void frm_TOVIRAK::mnu_Kiroku_Click() {
             return;
         }
         rowTrial.refresh();
-        MS_DispStatus(2, u"記録中 (Ctrl+Kで終了)");
+        statusLine.show(StatusMode::Status, u"記録中 (Ctrl+Kで終了)");
     });
 }
 
 void frm_TOVIRAK::MS_KirokuEnd() {
-    guarded(u"MS_KirokuEnd", [&] {
+    guarded(statusLine, u"MS_KirokuEnd", [&] {
         if (!recorder.recording()) return;
         recorder.stop();
         rowTrial.refresh();
@@ -32,7 +32,7 @@ void frm_TOVIRAK::MS_KirokuEnd() {
         const int m = recorder.unrecordable();
         const Str leftOut = m > 0 ? u"（記録できない操作 " + toStr((long long)m) + u"件）" : Str();
         if (recorded.empty()) {
-            MS_DispStatus(2, u"記録されたステップはありません" + leftOut);
+            statusLine.show(StatusMode::Status, u"記録されたステップはありません" + leftOut);
             return;
         }
         // After the last playable row, that is at the first row without an
@@ -47,6 +47,6 @@ void frm_TOVIRAK::MS_KirokuEnd() {
         Mbln_EditFlg = true;
         scr_Detail->setValue(std::min(at, scr_Detail->max()));
         scr_Detail_Scroll();
-        MS_DispStatus(2, toStr((long long)n) + u"ステップを記録しました" + leftOut);
+        statusLine.show(StatusMode::Status, toStr((long long)n) + u"ステップを記録しました" + leftOut);
     });
 }

@@ -8,7 +8,7 @@ constexpr StrView kBlockReason = u"変更が保存されていません";
 
 bool SessionEnd::query(uint32_t reasons) {
     bool letEnd = true;
-    m_.guarded(u"Form_QueryEndSession", [&] {
+    guarded(m_.statusLine, u"Form_QueryEndSession", [&] {
         stopRun();
         const bool changed = m_.Mbln_EditFlg;
         saveWorkingState();
@@ -28,7 +28,7 @@ bool SessionEnd::query(uint32_t reasons) {
 }
 
 void SessionEnd::end(bool ending, uint32_t) {
-    m_.guarded(u"Form_EndSession", [&] {
+    guarded(m_.statusLine, u"Form_EndSession", [&] {
         if (!ending) {
             if (blocked_) m_.tk.unblockSessionEnd(*m_.form);
             blocked_ = false;

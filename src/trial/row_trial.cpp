@@ -87,22 +87,22 @@ void RowTrial::lock(bool on) {
 
 void RowTrial::runRow() {
     if (running_ || m_.Mlng_RunRow != 0 || m_.recorder.recording()) return;
-    m_.guarded(u"mnu_RunRow_Click", [&] {
+    guarded(m_.statusLine, u"mnu_RunRow_Click", [&] {
         tk::Control* focused = m_.form->activeControl();
         const int32_t step = focusedStep();
         if (step == 0) return;
         const Str action = trim(m_.steps.at(step).Dousa);
         if (action.empty()) {
-            m_.MS_DispStatus(8, u"処理が設定されていません");
+            m_.statusLine.show(StatusMode::Warning, u"処理が設定されていません");
             return;
         }
         // The check of a run, with its messages and its error exit.
         Str X, Y;
         bool valid = false;
-        m_.guarded(u"MF_InputChk", [&] { valid = m_.MF_RowChk(step, X, Y); });
+        guarded(m_.statusLine, u"MF_InputChk", [&] { valid = m_.MF_RowChk(step, X, Y); });
         if (!valid) return;
         if (action == dousa::End) {
-            m_.MS_DispStatus(2, rowText(step) + u"の終了は実行しません");
+            m_.statusLine.show(StatusMode::Status, rowText(step) + u"の終了は実行しません");
             return;
         }
 
@@ -124,7 +124,7 @@ void RowTrial::runRow() {
         }
         const bool input = injects(action);
         if (input && front == 0) {
-            m_.MS_DispStatus(8, u"入力先のウィンドウが見つかりません");
+            m_.statusLine.show(StatusMode::Warning, u"入力先のウィンドウが見つかりません");
             return;
         }
 
@@ -141,7 +141,7 @@ void RowTrial::runRow() {
         enum class Outcome { Done, Stayed, Stopped, Refused, Failed } outcome = Outcome::Done;
         try {
             if (input && !handOver(front)) {
-                m_.MS_DispStatus(8, u"入力先のウィンドウを前面にできませんでした");
+                m_.statusLine.show(StatusMode::Warning, u"入力先のウィンドウを前面にできませんでした");
                 outcome = Outcome::Refused;
             }
             if (outcome != Outcome::Refused && clicks(action)) {
@@ -169,7 +169,7 @@ void RowTrial::runRow() {
             }
         } catch (const std::exception&) {
             // As a run shows a failing step.
-            m_.MS_DispStatus(9, u"[tim_Timer_Timer]" + describeCurrentException() + u" ステップ：" + action);
+            m_.statusLine.show(StatusMode::Error, u"[tim_Timer_Timer]" + describeCurrentException() + u" ステップ：" + action);
             outcome = Outcome::Failed;
         }
 
@@ -191,7 +191,7 @@ void RowTrial::runRow() {
                 }
             }
         } catch (const std::exception&) {
-            m_.errorExit(u"mnu_RunRow_Click");
+            m_.statusLine.reportError(u"mnu_RunRow_Click");
         }
         m_.Mbln_StopFlg = stopFlag;
         lock(false);
@@ -206,13 +206,13 @@ void RowTrial::runRow() {
         refresh();
         switch (outcome) {
             case Outcome::Done:
-                m_.MS_DispStatus(2, rowText(step) + u"を実行しました");
+                m_.statusLine.show(StatusMode::Status, rowText(step) + u"を実行しました");
                 break;
             case Outcome::Stayed:
-                m_.MS_DispStatus(2, rowText(step) + u"を実行しました(実行中はこの行で待ちます)");
+                m_.statusLine.show(StatusMode::Status, rowText(step) + u"を実行しました(実行中はこの行で待ちます)");
                 break;
             case Outcome::Stopped:
-                m_.MS_DispStatus(2, u"待機中");
+                m_.statusLine.show(StatusMode::Status, u"待機中");
                 break;
             case Outcome::Refused:
             case Outcome::Failed:
@@ -222,18 +222,18 @@ void RowTrial::runRow() {
     // Whatever failed, nothing stays locked.
     if (running_) {
         running_ = false;
-        m_.guarded(u"mnu_RunRow_Click", [&] { lock(false); });
+        guarded(m_.statusLine, u"mnu_RunRow_Click", [&] { lock(false); });
     }
 }
 
 void RowTrial::showRow() {
     if (running_ || m_.Mlng_RunRow != 0 || m_.recorder.recording()) return;
-    m_.guarded(u"mnu_ShowRow_Click", [&] {
+    guarded(m_.statusLine, u"mnu_ShowRow_Click", [&] {
         const int32_t step = focusedStep();
         if (step == 0) return;
         const Str action = trim(m_.steps.at(step).Dousa);
         if (action.empty()) {
-            m_.MS_DispStatus(8, u"処理が設定されていません");
+            m_.statusLine.show(StatusMode::Warning, u"処理が設定されていません");
             return;
         }
         RowCheckContext ctx;
@@ -242,7 +242,7 @@ void RowTrial::showRow() {
         Str X, Y;
         const Str message = checkRow(action, m_.steps.at(step).ZahyoCmd, ctx, X, Y);
         if (!message.empty()) {
-            m_.MS_DispStatus(8, message);
+            m_.statusLine.show(StatusMode::Warning, message);
             return;
         }
         os::Services& os = m_.os;
@@ -253,18 +253,18 @@ void RowTrial::showRow() {
         using Kind = preview::StepPreview::Kind;
         if (p.kind == Kind::Point) {
             os.showPointMarker(p.point, kMarkerMs);
-            m_.MS_DispStatus(2, p.text);
+            m_.statusLine.show(StatusMode::Status, p.text);
         } else if (p.kind == Kind::Window) {
             Str full;
             const os::WindowHandle h = m_.MF_WindowActive(p.search, false, full);
             if (h == 0) {
-                m_.MS_DispStatus(8, u"対象ウィンドウが見つかりません");
+                m_.statusLine.show(StatusMode::Warning, u"対象ウィンドウが見つかりません");
                 return;
             }
             os.showFrameMarker(os.windowRect(h), kMarkerMs);
-            m_.MS_DispStatus(2, full);
+            m_.statusLine.show(StatusMode::Status, full);
         } else {
-            m_.MS_DispStatus(p.failure ? 8 : 2, p.text);
+            m_.statusLine.show(p.failure ? StatusMode::Warning : StatusMode::Status, p.text);
         }
     });
 }
