@@ -27,7 +27,7 @@ struct App {
         p.modalsShown.clear();
         p.started.clear();
     }
-    Str status() const { return app->lbl_Stat->text(); }
+    Str status() const { return app->statusLine.text(); }
 };
 
 inline App& app() {

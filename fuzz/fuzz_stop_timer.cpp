@@ -63,8 +63,8 @@ void checkParse(const Str& s) {
 void checkDialog(const Str& s) {
     auto& a = fuzz::app();
     frm_TOVIRAK& m = *a.app;
-    m.Mint_TimerHH = 7;
-    m.Mint_TimerMM = 8;
+    m.document.settings.timerHours = 7;
+    m.document.settings.timerMinutes = 8;
     frm_Setting dialog(m);
     dialog.Form_Load();
     dialog.txt_StopTimer->setText(s);
@@ -72,9 +72,9 @@ void checkDialog(const Str& s) {
     const auto p = stoptimer::parse(s);
     const bool fits = p && p->hours >= -32768 && p->hours <= 32767 && p->minutes <= 32767;
     if (fits) {
-        FUZZ_CHECK(m.Mint_TimerHH == p->hours && m.Mint_TimerMM == p->minutes, s);
+        FUZZ_CHECK(m.document.settings.timerHours == p->hours && m.document.settings.timerMinutes == p->minutes, s);
     } else {
-        FUZZ_CHECK(m.Mint_TimerHH == 7 && m.Mint_TimerMM == 8, s);
+        FUZZ_CHECK(m.document.settings.timerHours == 7 && m.document.settings.timerMinutes == 8, s);
         FUZZ_CHECK(!a.p.shown.empty(), s);  // "入力エラー" or the overflow
     }
     a.forget();

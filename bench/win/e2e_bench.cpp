@@ -254,18 +254,18 @@ void costs(tk::Backend& toolkit, os::Services& os) {
     frm_TOVIRAK app(toolkit, os);
     app.form->onLoad = nullptr;  // no document, no command line
     app.form->show();            // the first activation starts the latch
-    app.Mbln_NotActive = true;
+    app.document.settings.stayBehind = true;
     probe::pump(200);
-    app.steps.resize(2);
-    app.steps.at(1) = MacroStep{u"ｷｰ入力_改", u"VK_Z", Str()};
+    app.document.steps.resize(2);
+    app.document.steps.at(1) = MacroStep{u"ｷｰ入力_改", u"VK_Z", Str()};
     app.txt_Kankaku->setText(u"0.001");
-    app.Mstr_WindowTitle = kCounterTitle;
-    app.Mbln_StopTimerEnabled = true;
-    app.Mint_TimerHH = -1;
-    app.Mint_TimerMM = 30000;
+    app.document.settings.targetWindowSearch = kCounterTitle;
+    app.document.settings.stopTimerEnabled = true;
+    app.document.settings.timerHours = -1;
+    app.document.settings.timerMinutes = 30000;
     app.cmd_Kaisi_Click();
     if (app.Mlng_RunRow != 1) {
-        std::printf("cost: the run did not start: %s\n", toUtf8(app.lbl_Stat->text()).c_str());
+        std::printf("cost: the run did not start: %s\n", toUtf8(app.statusLine.text()).c_str());
         return;
     }
     app.tim_Timer->setEnabled(false);  // the ticks are called below
@@ -278,7 +278,7 @@ void costs(tk::Backend& toolkit, os::Services& os) {
     // The tick's own check, where it asks the window found last first.
     const double kept = perCall(n, [&](int) { app.targetWindow.find(app.Mstr_WindowTitleFull, app.form->nativeHandle()); });
     const double status = perCall(n, [&](int i) {
-        app.MS_DispStatus(2, u"実行中 1　残り" + toStr((long long)(30000 - i)) + u"回");
+        app.statusLine.show(StatusMode::Status, u"実行中 1　残り" + toStr((long long)(30000 - i)) + u"回");
     });
     const double gridStill = perCall(n, [&](int) {
         if (app.Mlng_RunRow <= app.scr_Detail->max() - 1) app.scr_Detail->setValue(app.Mlng_RunRow);
@@ -302,8 +302,8 @@ void costs(tk::Backend& toolkit, os::Services& os) {
     // The grid following the run through a longer macro: each step scrolls
     // it by one row, which rewrites and repaints every visible row.
     app.MS_Stop(false);
-    app.steps.resize(61);
-    for (int r = 1; r <= 60; ++r) app.steps.at(r) = MacroStep{u"ｷｰ入力_改", u"VK_Z", u"row"};
+    app.document.steps.resize(61);
+    for (int r = 1; r <= 60; ++r) app.document.steps.at(r) = MacroStep{u"ｷｰ入力_改", u"VK_Z", u"row"};
     app.scr_Detail->setRange(1, 60 - app.Mlng_DispGyo + 1);
     app.MS_Enabled(false);
     app.tim_Timer->setEnabled(false);

@@ -81,10 +81,10 @@ int wmain() {
     // Five steps that only move the cursor "where it stands": no input is
     // injected, the tick does everything else (checks, progress text,
     // status line, repaint).
-    app.steps.resize(6);
+    app.document.steps.resize(6);
     for (int r = 1; r <= 5; ++r) {
-        app.steps.at(r).Dousa = Str(dousa::MouseMove);
-        app.steps.at(r).ZahyoCmd = u"-1,-1";
+        app.document.steps.at(r).Dousa = Str(dousa::MouseMove);
+        app.document.steps.at(r).ZahyoCmd = u"-1,-1";
     }
     app.cmb_Tani->setText(u"秒");
 
@@ -113,10 +113,10 @@ int wmain() {
             return msSince(t) / n;
         };
         double tickMs = perCall([&] { app.tim_Timer_Timer(); });
-        double statusMs = perCall([&] { app.MS_DispStatus(2, u"実行中 1"); });
+        double statusMs = perCall([&] { app.statusLine.show(StatusMode::Status, u"実行中 1"); });
         double repaintMs = perCall([&] { app.form->repaint(); });
         double flushMs = perCall([&] {
-            app.lbl_Stat->setText(app.lbl_Stat->text() == u"a" ? u"b" : u"a");
+            app.statusLine.label().setText(app.statusLine.text() == u"a" ? u"b" : u"a");
             win32::bench::flushPaint(app.form->nativeHandle());
         });
         app.MS_Stop(false);
@@ -163,7 +163,7 @@ int wmain() {
         t0 = Clock::now();
         app.cmd_Kaisi_Click();
         if (app.Mlng_RunRow == 0) {
-            std::printf("the run did not start: %s\n", toUtf8(app.lbl_Stat->text()).c_str());
+            std::printf("the run did not start: %s\n", toUtf8(app.statusLine.text()).c_str());
             return 2;
         }
         stopper.onTick = [&] {

@@ -40,14 +40,14 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     txt_Kankaku = &f.add<tk::TextBox>("txt_Kankaku");
     txt_Kankaku->move(12, 828, 765, 360);
     txt_Kankaku->setFont(font(u"ＭＳ ゴシック", 12));
-    txt_Kankaku->setText(u"115.5");
+    txt_Kankaku->setText(document.interval);
 
     cmb_Tani = &f.add<tk::ComboBox>("cmb_Tani", 0, tk::ComboBox::DropDownCombo);
     cmb_Tani->move(792, 828, 585, 360);
     cmb_Tani->setFont(font(u"ＭＳ ゴシック", 12));
     cmb_Tani->addItem(u"秒");
     cmb_Tani->addItem(u"分");
-    cmb_Tani->setText(u"秒");
+    cmb_Tani->setText(document.intervalUnit);
 
     cmd_Kaisi = &f.add<tk::Button>("cmd_Kaisi");
     cmd_Kaisi->move(1404, 630, 405, 600);
@@ -112,9 +112,13 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     // that gets the focus does not replace it.
     statusLine.holdGuidanceWhile([this] { return recorder.recording(); });
     txt_Kankaku->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"実行間隔を入力します。(小数点入力も可能)"); };
-    txt_Kankaku->onChange = [this] { Mbln_EditFlg = true; };
+    txt_Kankaku->onChange = [this] {
+        document.interval = txt_Kankaku->text();
+        document.markChanged();
+    };
     cmb_Tani->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"実行間隔の単位を選択します。(秒または分)"); };
-    cmb_Tani->onClick = [this] { Mbln_EditFlg = true; };
+    cmb_Tani->onChange = [this] { document.intervalUnit = cmb_Tani->text(); };
+    cmb_Tani->onClick = [this] { document.markChanged(); };
     cmd_Kaisi->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"開始します。"); };
     cmd_Kaisi->onClick = [this] { cmd_Kaisi_Click(); };
     cmd_End->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"終了します。"); };
@@ -134,22 +138,13 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
         }
     });
     wireRow(1);
+    document.onStateChange = [this] { MS_SetWindowTitle(); };
 }
 
 frm_TOVIRAK::~frm_TOVIRAK() = default;
 
-Str frm_TOVIRAK::versionText() const { return toStr((long long)os.versionMajor()) + u"." + toStr((long long)os.versionMinor()); }
 
 int frm_TOVIRAK::msgBox(const Str& text, int style, const Str& title) { return tk.messageBox(text, style, title); }
-
-void frm_TOVIRAK::MS_DispStatus(int16_t int_Mode, const Str& str_Msg) {
-    const StatusMode mode = int_Mode == 1   ? StatusMode::Guidance
-                            : int_Mode == 2 ? StatusMode::Status
-                            : int_Mode == 8 ? StatusMode::Warning
-                            : int_Mode == 9 ? StatusMode::Error
-                                            : StatusMode::Plain;
-    statusLine.show(mode, str_Msg);
-}
 
 uint64_t frm_TOVIRAK::MF_WindowActive(const Str& str_SearchTitle, bool bln_ActFlg, Str& str_SearchTitleFull) {
     const os::WindowHandle own = form->nativeHandle();
@@ -165,7 +160,7 @@ bool frm_TOVIRAK::MF_ActiveForm(uint64_t hWnd) {
     return true;
 }
 
-void frm_TOVIRAK::MS_TopMost(bool bln_Kbn) { setTopMost(statusLine, os, form->nativeHandle(), bln_Kbn && Mbln_TopMost); }
+void frm_TOVIRAK::MS_TopMost(bool bln_Kbn) { setTopMost(statusLine, os, form->nativeHandle(), bln_Kbn && document.settings.topMost); }
 
 void frm_TOVIRAK::MS_GetDispWidth() {
     ScreenMeasure screen{Mlng_DispMaxX, Mlng_DispMaxY};
@@ -200,17 +195,57 @@ void frm_TOVIRAK::MS_DousaListSet(int32_t lng_Gyo) {
 }
 
 void frm_TOVIRAK::resetSteps() {
-    steps.reset();
+    document.steps.reset();
     scr_Detail->setRange(1, 1);
+}
+
+void frm_TOVIRAK::stepsCleared() { scr_Detail->setRange(1, 1); }
+
+void frm_TOVIRAK::settingRead(DocumentSetting setting) {
+    switch (setting) {
+        case DocumentSetting::Interval:
+            txt_Kankaku->setText(document.interval);
+            break;
+        case DocumentSetting::IntervalUnit:
+            cmb_Tani->setListIndex(cmb_Tani->findExact(document.intervalUnit));
+            // The box keeps what it shows (a typed text may stay beside the
+            // selected entry), and the document keeps what the box shows.
+            document.intervalUnit = cmb_Tani->text();
+            break;
+        case DocumentSetting::StartKeys: {
+            KeyArrays a;
+            MS_HotKey_StrToArry(document.settings.startKeys, a);
+            bas.Gint_StartKey = a.code;
+            watchHotKeys();
+            break;
+        }
+        case DocumentSetting::StopKeys: {
+            KeyArrays a;
+            MS_HotKey_StrToArry(document.settings.stopKeys, a);
+            bas.Gint_StopKey = a.code;
+            watchHotKeys();
+            break;
+        }
+        case DocumentSetting::TopMost:
+            MS_TopMost(true);
+            break;
+    }
+}
+
+void frm_TOVIRAK::stepsRead() {
+    // The grid's scroll range follows the rows read; they show from row 1.
+    MF_ArryAdd(0, false);
+    scr_Detail->setValue(1);
+    scr_Detail_Scroll();
 }
 
 void frm_TOVIRAK::Form_Load() {
     guarded(statusLine, u"Form_Load", [&] {
         Str args = os.commandLine();
         statusLine.show(StatusMode::Status, Str());
-        Mbln_StopTimerEnabled = false;
-        Mbln_PCPowerOff = false;
-        Mbln_TopMost = false;
+        document.settings.stopTimerEnabled = false;
+        document.settings.powerOff = false;
+        document.settings.topMost = false;
         MS_DousaListSet(1);
         Mdbl_ColRatio[1] = 0.15;
         Mdbl_ColRatio[2] = 0.40;
@@ -218,17 +253,17 @@ void frm_TOVIRAK::Form_Load() {
         Mlng_DispGyo = 1;
         Mlng_LoadGyo = 1;
         scr_Detail->setRange(1, 1);
-        steps.reset();
+        document.steps.reset();
         bas.Gint_StartKey.assign(1, 0);
         bas.Gint_StopKey.assign(1, 0);
-        MS_ReadFile(u"TOVIRAK.TVK");
+        macroFile.read(u"TOVIRAK.TVK");
 
         bool noMsg = false;
         if (instr(ucase(args), u"/NOMSG") > 0) {
             noMsg = true;
             args = trim(replaceAll(ucase(args), u"/NOMSG", u""));
         }
-        if (versionText() != Mstr_FileVer && !noMsg) {
+        if (programVersion(os) != document.version && !noMsg) {
             int answer = msgBox(noticeText(), tk::mb::YesNo | tk::mb::DefaultButton2, noticeTitle());
             if (answer == tk::mb::IdNo) os.endProcess();
         }
@@ -237,7 +272,7 @@ void frm_TOVIRAK::Form_Load() {
             args = trim(replaceAll(ucase(args), u"/RUN", u""));
             Mbln_RunFlg = true;
         }
-        if (!args.empty()) MS_ReadFile(documentPath(args));
+        if (!args.empty()) macroFile.read(documentPath(args));
         Mbln_ActiveFlg = false;
     });
 }
@@ -261,26 +296,26 @@ void frm_TOVIRAK::Form_QueryUnload(bool& cancel, int) {
         // A recording in progress ends first; its steps are kept.
         if (recorder.recording()) MS_KirokuEnd();
         if (form->windowState() == tk::WindowState::Minimized) form->setWindowState(tk::WindowState::Normal);
-        if (Mbln_EditFlg) {
-            int answer = msgBox(u"変更されています。保存しますか？\r\n\r\n" + Mstr_FileName, tk::mb::YesNoCancel, u"確認");
+        if (document.changed()) {
+            int answer = msgBox(u"変更されています。保存しますか？\r\n\r\n" + document.path(), tk::mb::YesNoCancel, u"確認");
             if (answer == tk::mb::IdCancel) {
                 cancel = true;
                 return;
             }
             if (answer == tk::mb::IdYes) {
-                if (!Mstr_FileName.empty())
-                    MS_WriteFile(Mstr_FileName, 1);
+                if (!document.path().empty())
+                    macroFile.write(document.path(), MacroFile::Overwrite::Silently);
                 else
                     mnu_Save_Click();
                 // Still changed: the save dialog was cancelled or the save
                 // failed (already reported); the window stays open.
-                if (Mbln_EditFlg) {
+                if (document.changed()) {
                     cancel = true;
                     return;
                 }
             }
         }
-        MS_WriteFile(u"TOVIRAK.TVK", 1);
+        macroFile.write(u"TOVIRAK.TVK", MacroFile::Overwrite::Silently);
     });
 }
 

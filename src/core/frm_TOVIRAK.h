@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/document.h"
+#include "core/macro_file.h"
 #include "core/model.h"
 #include "core/status_line.h"
 #include "input/input_gate.h"
@@ -34,7 +36,7 @@ struct bas_TOVIRAK {
     Str Gstr_FileSelectPath;
 };
 
-class frm_TOVIRAK {
+class frm_TOVIRAK : private MacroFileView {
 public:
     frm_TOVIRAK(tk::Backend& toolkit, os::Services& services);
     ~frm_TOVIRAK();
@@ -45,15 +47,14 @@ public:
     os::Services& os;
     bas_TOVIRAK bas;
 
-    // The program's version text "major.minor".
-    Str versionText() const;
-
     // ---- the window and its controls (core/frm_TOVIRAK.cpp builds them) ----
     std::unique_ptr<tk::Form> form = std::make_unique<tk::Form>(tk, "frm_TOVIRAK");
     // The status line and the error convention's exit (its label is the
     // window's first control).
     StatusLine statusLine{*form, os};
-    tk::Label* lbl_Stat = &statusLine.label();
+    // The macro, its settings and interval, its name and changed mark.
+    Document document;
+    MacroFile macroFile{*form, os, statusLine, document, *this};
     tk::Label* lbl_Kankaku = nullptr;  // "実行間隔"
     tk::TextBox* txt_Kankaku = nullptr;
     tk::ComboBox* cmb_Tani = nullptr;
@@ -93,39 +94,17 @@ public:
     void Form_Activate();
     void Form_QueryUnload(bool& cancel, int reason);
     void mnu_Quit_Click();
-    void MS_DispStatus(int16_t int_Mode, const Str& str_Msg);
     // Log-off and shutdown (session/session_end.cpp).
     std::unique_ptr<SessionEnd> sessionEnd;
     // First-run notice texts.
     static Str noticeTitle();
     static Str noticeText();
 
-    // ---- macro model (core/model.h) and document state ----
-    StepList steps;  // Mstr_Dousa / Mstr_ZahyoCmd / Mstr_Comment as records
-    int32_t Mlng_RowCount() const { return steps.count(); }
-    bool Mbln_EditFlg = false;
-    Str Mstr_FileName;
-    Str Mstr_FileVer;
+    // ---- the grid's model ----
     double Mdbl_ColRatio[4] = {0, 0.15, 0.40, 0.45};
     void MS_DousaListSet(int32_t lng_Gyo);
     // Reset to one empty row, scroll range 1..1.
     void resetSteps();
-
-    // ---- settings record ----
-    Str Mstr_WindowTitle;
-    Str Mstr_StartKey;
-    Str Mstr_StopKey;
-    bool Mbln_StopTimerEnabled = false;
-    int16_t Mint_TimerHH = 0;
-    int16_t Mint_TimerMM = 0;
-    bool Mbln_PCPowerOff = false;
-    bool Mbln_TopMost = false;
-    bool Mbln_NotActive = false;
-
-    // ---- document format (core/macro_file.cpp) ----
-    void MS_ReadFile(const Str& path);
-    void MS_WriteFile(const Str& path, int16_t noQuestion);
-    static Str MS_GetFileName(StrView path);
 
     // ---- document commands (documents/document_commands.cpp) ----
     void mnu_New_Click();
@@ -276,4 +255,10 @@ public:
     // The application title used for message boxes.
     static constexpr StrView AppTitle = u"TOVIRAK";
     int msgBox(const Str& text, int style, const Str& title = Str(AppTitle));
+
+private:
+    // What a document read does to the window.
+    void stepsCleared() override;
+    void settingRead(DocumentSetting setting) override;
+    void stepsRead() override;
 };

@@ -3,15 +3,15 @@
 #include "documents/frm_FileSelect.h"
 
 bool frm_TOVIRAK::askSaveChanges() {
-    if (!Mbln_EditFlg) return true;
-    int answer = msgBox(u"変更されています。保存しますか？\r\n\r\n" + Mstr_FileName, tk::mb::YesNoCancel, u"確認");
+    if (!document.changed()) return true;
+    int answer = msgBox(u"変更されています。保存しますか？\r\n\r\n" + document.path(), tk::mb::YesNoCancel, u"確認");
     if (answer == tk::mb::IdCancel) return false;
     if (answer == tk::mb::IdYes) {
-        if (!Mstr_FileName.empty()) MS_WriteFile(Mstr_FileName, 1);
+        if (!document.path().empty()) macroFile.write(document.path(), MacroFile::Overwrite::Silently);
         else mnu_Save_Click();
         // Still changed: the name was not given or the write failed. Going
         // on would throw the unsaved changes away.
-        if (Mbln_EditFlg) return false;
+        if (document.changed()) return false;
     }
     return true;
 }
@@ -19,12 +19,11 @@ bool frm_TOVIRAK::askSaveChanges() {
 void frm_TOVIRAK::mnu_New_Click() {
     guarded(statusLine, u"mnu_New_Click", [&] {
         if (!askSaveChanges()) return;
-        form->setText(u"TOVIRAK");
         bas.Gstr_FileSelectPath.clear();
-        Mstr_FileName.clear();
+        document.setPath(Str());
         resetSteps();
         scr_Detail_Scroll();
-        Mbln_EditFlg = false;
+        document.setChanged(false);
     });
 }
 
@@ -34,7 +33,7 @@ void frm_TOVIRAK::mnu_Open_Click() {
         MS_TopMost(false);  // the dialog must come in front
         showFileSelect(1);
         MS_TopMost(true);
-        if (!bas.Gstr_FileSelectPath.empty()) MS_ReadFile(bas.Gstr_FileSelectPath);
+        if (!bas.Gstr_FileSelectPath.empty()) macroFile.read(bas.Gstr_FileSelectPath);
     });
 }
 
@@ -43,22 +42,22 @@ void frm_TOVIRAK::mnu_Save_Click() {
         MS_TopMost(false);
         showFileSelect(2);
         MS_TopMost(true);
-        if (!bas.Gstr_FileSelectPath.empty()) MS_WriteFile(bas.Gstr_FileSelectPath, 0);
+        if (!bas.Gstr_FileSelectPath.empty()) macroFile.write(bas.Gstr_FileSelectPath, MacroFile::Overwrite::Ask);
     });
 }
 
 void frm_TOVIRAK::mnu_SaveUwa_Click() {
     guarded(statusLine, u"mnu_SaveUwa_Click", [&] {
-        if (!Mstr_FileName.empty()) MS_WriteFile(Mstr_FileName, 0);
+        if (!document.path().empty()) macroFile.write(document.path(), MacroFile::Overwrite::Ask);
         else mnu_Save_Click();
     });
 }
 
 void frm_TOVIRAK::MS_SetWindowTitle() {
     guarded(statusLine, u"MS_SetWindowTitle", [&] {
-        const Str name = MS_GetFileName(Mstr_FileName);
+        const Str name = MacroFile::fileName(document.path());
         Str caption = u"TOVIRAK";
-        if (!Mstr_FileName.empty() && name != u"TOVIRAK.TVK") caption += u" - " + name;
+        if (!document.path().empty() && name != u"TOVIRAK.TVK") caption += u" - " + name;
         form->setText(caption);
     });
 }

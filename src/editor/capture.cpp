@@ -86,7 +86,7 @@ void frm_TOVIRAK::Form_MouseUp() {
     if (!Mbln_SetMode) return;
     try {
         const os::Point pt = os.getCursorPos();
-        const Str a = steps.at(Mlng_SetGyo).Dousa;
+        const Str a = document.steps.at(Mlng_SetGyo).Dousa;
         // What the capture writes into the step; nothing when it has nothing.
         std::optional<Str> captured;
         if (!guidance::isNotCapturable(a)) {
@@ -100,12 +100,12 @@ void frm_TOVIRAK::Form_MouseUp() {
             }
         }
         if (captured) {
-            Str& cmd = steps.at(Mlng_SetGyo).ZahyoCmd;
+            Str& cmd = document.steps.at(Mlng_SetGyo).ZahyoCmd;
             // A new value is an edit like typing it: the document must not
             // close without asking and keep its old coordinates.
             if (cmd != *captured) {
                 cmd = *captured;
-                Mbln_EditFlg = true;
+                document.markChanged();
             }
             scr_Detail_Scroll();
         }

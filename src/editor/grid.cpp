@@ -20,7 +20,7 @@ bool isRowControl(const tk::Control* c) {
 void frm_TOVIRAK::scr_Detail_Scroll() {
     try {
         const int32_t P = scr_Detail->value();
-        const int32_t rows = Mlng_RowCount();
+        const int32_t rows = document.steps.count();
         for (int32_t r = 1; r <= Mlng_DispGyo; ++r) {
             const size_t i = size_t(r);
             const int64_t s = int64_t(P) + r - 1;
@@ -47,7 +47,7 @@ void frm_TOVIRAK::scr_Detail_Scroll() {
             below->setVisible(true);
             no->setText(toStr((long long)s));
 
-            const MacroStep& step = steps.at(int32_t(s));
+            const MacroStep& step = document.steps.at(int32_t(s));
             // One selection per row (entry 0 is the empty action); an
             // action the list does not hold leaves the row empty and fails.
             Mbln_CmbLock = true;
@@ -72,12 +72,12 @@ void frm_TOVIRAK::scr_Detail_Scroll() {
 
 bool frm_TOVIRAK::MF_ArryAdd(int32_t int_Add, bool bln_Resize) {
     return guarded(statusLine, u"MF_ArryAdd", [&] {
-        const int64_t n = int64_t(Mlng_RowCount()) + int_Add;
+        const int64_t n = int64_t(document.steps.count()) + int_Add;
         // The trailing input row always exists.
         if (n < 1 || n > INT32_MAX - 1) err::raise(err::Subscript);
         // The arrays first, so that a redraw raised by the scroll bar below
         // never sees a step count larger than the arrays.
-        steps.resize(int32_t(n));
+        document.steps.resize(int32_t(n));
         scr_Detail->setMax(std::max<int32_t>(1, int32_t(n) - Mlng_DispGyo + 1));
         if (bln_Resize) Form_Resize();
     });
@@ -89,7 +89,7 @@ bool frm_TOVIRAK::MF_LastScrollChk() {
         tk::Control* c = form->activeControl();
         if (!c || c->name() != "txt_Comment" || c->index() != Mlng_DispGyo) return;
         const int32_t P = scr_Detail->value();
-        if (int64_t(P) + Mlng_DispGyo - 1 >= Mlng_RowCount()) return;
+        if (int64_t(P) + Mlng_DispGyo - 1 >= document.steps.count()) return;
         scr_Detail->setValue(P + 1);  // Change redraws
         cmb_Cmd.at(size_t(Mlng_DispGyo))->setFocus();
         result = true;
@@ -102,8 +102,8 @@ void frm_TOVIRAK::MS_Gyo_InsDel(int16_t int_Kbn) {
         tk::Control* c = form->activeControl();
         if (!isRowControl(c)) return;
         const int64_t r = int64_t(c->index()) + scr_Detail->value() - 1;
-        if (r < 1 || r > Mlng_RowCount()) return;
-        if (int_Kbn == 2 && r == Mlng_RowCount()) return;  // the input row stays
+        if (r < 1 || r > document.steps.count()) return;
+        if (int_Kbn == 2 && r == document.steps.count()) return;  // the input row stays
         if (int_Kbn != 1 && int_Kbn != 2) return;
 
         Str question = toStr((long long)r) + u"行目を" + (int_Kbn == 1 ? u"挿入します。" : u"削除します。");
@@ -112,13 +112,13 @@ void frm_TOVIRAK::MS_Gyo_InsDel(int16_t int_Kbn) {
         const int32_t row = int32_t(r);
         if (int_Kbn == 1) {
             if (!MF_ArryAdd(1, false)) return;
-            for (int32_t i = Mlng_RowCount() - 1; i >= row; --i) steps.at(i + 1) = std::move(steps.at(i));
-            steps.at(row) = MacroStep{};
+            for (int32_t i = document.steps.count() - 1; i >= row; --i) document.steps.at(i + 1) = std::move(document.steps.at(i));
+            document.steps.at(row) = MacroStep{};
         } else {
-            for (int32_t i = row; i <= Mlng_RowCount() - 1; ++i) steps.at(i) = std::move(steps.at(i + 1));
+            for (int32_t i = row; i <= document.steps.count() - 1; ++i) document.steps.at(i) = std::move(document.steps.at(i + 1));
             if (!MF_ArryAdd(-1, false)) return;
         }
-        Mbln_EditFlg = true;
+        document.markChanged();
         scr_Detail_Scroll();
     });
 }

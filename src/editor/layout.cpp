@@ -63,7 +63,7 @@ void frm_TOVIRAK::Form_Resize() {
         // A minimised window keeps one row.
         const double H = form->windowState() == tk::WindowState::Minimized ? 0 : form->height();
 
-        lbl_Stat->setWidth(atLeast1(W - lbl_Stat->left() - 150));
+        statusLine.label().setWidth(atLeast1(W - statusLine.label().left() - 150));
 
         const double top = lin_Line[1]->y1;
         const double p = lin_Line[2]->y1 - top;
@@ -113,7 +113,7 @@ void frm_TOVIRAK::Form_Resize() {
             lin_Line[i + 1]->setVisible(false);
         }
         Mlng_DispGyo = n;
-        scr_Detail->setMax(std::max<int32_t>(1, Mlng_RowCount() - n + 1));
+        scr_Detail->setMax(std::max<int32_t>(1, document.steps.count() - n + 1));
         // A click in the trough turns one page of the grid.
         scr_Detail->setLargeChange(n);
 

@@ -76,6 +76,6 @@ void frm_TOVIRAK::mnu_Help_Click() {
 }
 
 void frm_TOVIRAK::mnu_Ver_Click() {
-    guarded(statusLine, u"mnu_Ver_Click", [&] { msgBox(u"TOVIRAK " + versionText(), tk::mb::OK, u"ﾊﾞｰｼﾞｮﾝ情報"); });
+    guarded(statusLine, u"mnu_Ver_Click", [&] { msgBox(u"TOVIRAK " + programVersion(os), tk::mb::OK, u"ﾊﾞｰｼﾞｮﾝ情報"); });
 }
 void frm_TOVIRAK::showSettings() { runSettingsDialog(*this); }

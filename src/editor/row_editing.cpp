@@ -13,7 +13,7 @@ void frm_TOVIRAK::wireRow(int r) {
     cmb_Cmd.at(i)->onKeyPress = [this, r](int& k) { cmb_Cmd_KeyPress(r, k); };
     txt_ZahyoCmd.at(i)->onGotFocus = [this, r] {
         guarded(statusLine, u"txt_ZahyoCmd_GotFocus", [&] {
-            statusLine.show(StatusMode::Guidance, guidance::forCommand(cmb_Cmd.at(size_t(r))->text(), cmb_Tani->text()));
+            statusLine.show(StatusMode::Guidance, guidance::forCommand(cmb_Cmd.at(size_t(r))->text(), document.intervalUnit));
         });
     };
     txt_ZahyoCmd.at(i)->onChange = [this, r] { txt_ZahyoCmd_Change(r); };
@@ -33,10 +33,10 @@ void frm_TOVIRAK::cmb_Cmd_Click(int r) {
         tk::ComboBox* cmb = cmb_Cmd.at(size_t(r));
         const Str a = cmb->text();
         const int32_t s = scr_Detail->value() + r - 1;
-        steps.at(s).Dousa = a;
-        if (s >= Mlng_RowCount()) MF_ArryAdd(1, true);
+        document.steps.at(s).Dousa = a;
+        if (s >= document.steps.count()) MF_ArryAdd(1, true);
         // The empty action alone does not count as a change.
-        if (!a.empty()) Mbln_EditFlg = true;
+        if (!a.empty()) document.markChanged();
         txt_ZahyoCmd.at(size_t(r))->setPasswordChar(a == dousa::Password ? u'*' : 0);
     });
 }
@@ -64,9 +64,9 @@ void frm_TOVIRAK::txt_ZahyoCmd_Change(int r) {
     if (Mbln_TxtLock) return;
     guarded(statusLine, u"txt_ZahyoCmd_Change", [&] {
         const int32_t s = scr_Detail->value() + r - 1;
-        steps.at(s).ZahyoCmd = storedText(*txt_ZahyoCmd.at(size_t(r)), Mbln_TxtLock);
-        if (s >= Mlng_RowCount()) MF_ArryAdd(1, true);
-        Mbln_EditFlg = true;
+        document.steps.at(s).ZahyoCmd = storedText(*txt_ZahyoCmd.at(size_t(r)), Mbln_TxtLock);
+        if (s >= document.steps.count()) MF_ArryAdd(1, true);
+        document.markChanged();
     });
 }
 
@@ -74,9 +74,9 @@ void frm_TOVIRAK::txt_Comment_Change(int r) {
     if (Mbln_TxtLock) return;
     guarded(statusLine, u"txt_Comment_Change", [&] {
         const int32_t s = scr_Detail->value() + r - 1;
-        steps.at(s).Comment = storedText(*txt_Comment.at(size_t(r)), Mbln_TxtLock);
-        if (s >= Mlng_RowCount()) MF_ArryAdd(1, true);
-        Mbln_EditFlg = true;
+        document.steps.at(s).Comment = storedText(*txt_Comment.at(size_t(r)), Mbln_TxtLock);
+        if (s >= document.steps.count()) MF_ArryAdd(1, true);
+        document.markChanged();
     });
 }
 
@@ -87,7 +87,7 @@ void frm_TOVIRAK::cmb_Cmd_KeyPress(int r, int& keyAscii) {
         os::Point pt = os.getCursorPos();
         // Setting the text stores it through the change handler.
         txt_ZahyoCmd.at(size_t(r))->setText(toStr((long long)pt.x) + u"," + toStr((long long)pt.y));
-        Mbln_EditFlg = true;
+        document.markChanged();
         // The key itself goes on to the list.
     });
 }

@@ -69,21 +69,21 @@ void frm_TOVIRAK::tim_Timer_Timer() {
             if (keyLatch.pressed(bas.Gint_StopKey[i])) return stop();
 
         label = u"停止予定時間を過ぎたら停止する";
-        if (Mbln_StopTimerEnabled && !(Mint_TimerHH == 0 && Mint_TimerMM == 0)) {
-            if (Mint_TimerHH == -1) {
+        if (document.settings.stopTimerEnabled && !(document.settings.timerHours == 0 && document.settings.timerMinutes == 0)) {
+            if (document.settings.timerHours == -1) {
                 if (Mint_RestCount == 0) {
                     MS_Stop(false);
                     // The program stays open after a counted run.
-                    if (Mbln_PCPowerOff) {
-                        MS_WriteFile(u"TOVIRAK.TVK", 1);
+                    if (document.settings.powerOff) {
+                        macroFile.write(u"TOVIRAK.TVK", MacroFile::Overwrite::Silently);
                         MS_PCPowerOff();
                     }
                     return;
                 }
             } else if (os.now().serial() >= stopTime().serial()) {
                 MS_Stop(false);
-                if (Mbln_PCPowerOff) {
-                    MS_WriteFile(u"TOVIRAK.TVK", 1);
+                if (document.settings.powerOff) {
+                    macroFile.write(u"TOVIRAK.TVK", MacroFile::Overwrite::Silently);
                     MS_PCPowerOff();
                     os.endProcess();
                 }
@@ -95,8 +95,8 @@ void frm_TOVIRAK::tim_Timer_Timer() {
         if (Mbln_LongInterval) {
             if (Mlng_SecCount == std::numeric_limits<int32_t>::max()) err::raise(err::Overflow);
             ++Mlng_SecCount;
-            double v = val(txt_Kankaku->text());
-            if (cmb_Tani->text() == u"分") v *= 60;
+            double v = val(document.interval);
+            if (document.inMinutes()) v *= 60;
             if (v > double(Mlng_SecCount)) return;
             Mlng_SecCount = 0;
         }
@@ -104,13 +104,13 @@ void frm_TOVIRAK::tim_Timer_Timer() {
         label = u"ステータスの表示";
         ProgressInput pin;
         pin.runRow = Mlng_RunRow;
-        pin.stopTimerEnabled = Mbln_StopTimerEnabled;
-        pin.timerHH = Mint_TimerHH;
-        pin.timerMM = Mint_TimerMM;
+        pin.stopTimerEnabled = document.settings.stopTimerEnabled;
+        pin.timerHH = document.settings.timerHours;
+        pin.timerMM = document.settings.timerMinutes;
         pin.restCount = Mint_RestCount;
         pin.now = os.now();
         pin.stopTime = Mdat_StopTime;
-        pin.powerOff = Mbln_PCPowerOff;
+        pin.powerOff = document.settings.powerOff;
         const Str progress = progressText(pin);
         // Steps faster than a display frame are shown once a frame; a tick
         // not shown keeps its state for a stop or a wait.
@@ -127,7 +127,7 @@ void frm_TOVIRAK::tim_Timer_Timer() {
         if (show) form->repaint();
 
         label = u"リストシート情報取得";
-        const Str action = steps.at(Mlng_RunRow).Dousa;
+        const Str action = document.steps.at(Mlng_RunRow).Dousa;
         const Str X = runEntry(Mstr_X_jiku, Mlng_RunRow);
         const Str Y = runEntry(Mstr_Y_jiku, Mlng_RunRow);
         if (stepWaits(action, X)) showKeptProgress();
@@ -236,8 +236,8 @@ frm_TOVIRAK::StepResult frm_TOVIRAK::executeStep(const Str& action, const Str& X
             os.mouseEvent(Mlng_MouseUpFlg, 0, 0, 0, 0);
             Mlng_MouseUpFlg = 0;
         }
-        MS_WriteFile(u"TOVIRAK.TVK", 1);
-        if (Mbln_PCPowerOff) MS_PCPowerOff();
+        macroFile.write(u"TOVIRAK.TVK", MacroFile::Overwrite::Silently);
+        if (document.settings.powerOff) MS_PCPowerOff();
         os.endProcess();
     } else {
         // Mouse action: optional modifier prefix, then the button.

@@ -15,9 +15,9 @@ void frm_TOVIRAK::cmd_Kaisi_Click() {
         if (!MF_InputChk()) return;
         // The focus leaves the editor so typing during the run edits nothing.
         // A window that cannot take the focus now (minimised, hidden) still runs.
-        if (!Mbln_NotActive && scr_Detail->canFocus()) scr_Detail->setFocus();
-        if (!Mstr_WindowTitle.empty()) {
-            if (MF_WindowActive(Mstr_WindowTitle, true, Mstr_WindowTitleFull) != 0) {
+        if (!document.settings.stayBehind && scr_Detail->canFocus()) scr_Detail->setFocus();
+        if (!document.settings.targetWindowSearch.empty()) {
+            if (MF_WindowActive(document.settings.targetWindowSearch, true, Mstr_WindowTitleFull) != 0) {
                 MS_Start();
             } else {
                 msgBox(u"対象ウィンドウが存在しません。", tk::mb::OK);
@@ -34,8 +34,8 @@ void frm_TOVIRAK::MS_Start() {
     guarded(statusLine, u"MS_Start", [&] {
         MS_GetDispWidth();
 
-        const double v = val(txt_Kankaku->text());
-        if (v > 1 || cmb_Tani->text() == u"分") {
+        const double v = val(document.interval);
+        if (v > 1 || document.inMinutes()) {
             // Long intervals are counted in seconds by the executor.
             tim_Timer->setInterval(1000);
             Mbln_LongInterval = true;
@@ -52,12 +52,12 @@ void frm_TOVIRAK::MS_Start() {
         pauseHotKeyWatch();
 
         Mint_RestCount = -1;
-        if (Mint_TimerHH == 0 && Mint_TimerMM == 0) {
+        if (document.settings.timerHours == 0 && document.settings.timerMinutes == 0) {
             Mdat_StopTime.reset();
-        } else if (Mint_TimerHH == -1) {
-            Mint_RestCount = Mint_TimerMM;
+        } else if (document.settings.timerHours == -1) {
+            Mint_RestCount = document.settings.timerMinutes;
         } else {
-            Mdat_StopTime = os.now().addSeconds(int64_t(Mint_TimerHH) * 3600).addSeconds(int64_t(Mint_TimerMM) * 60);
+            Mdat_StopTime = os.now().addSeconds(int64_t(document.settings.timerHours) * 3600).addSeconds(int64_t(document.settings.timerMinutes) * 60);
         }
 
         // Windows and their processes may have changed since the last run.
@@ -90,7 +90,7 @@ void frm_TOVIRAK::MS_Stop(bool bln_ErrStop) {
             os.mouseEvent(Mlng_MouseUpFlg, 0, 0, 0, 0);
             Mlng_MouseUpFlg = 0;
         }
-        if (!Mbln_NotActive) os.appActivate(form->text());
+        if (!document.settings.stayBehind) os.appActivate(form->text());
         Mbln_StopFlg = true;  // a running wait ends at its next slice
         MS_HotKeyClear();
     });

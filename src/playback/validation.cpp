@@ -88,9 +88,9 @@ Str checkRow(StrView action, const Str& zahyoCmd, const RowCheckContext& ctx, St
 
 bool frm_TOVIRAK::MF_RowChk(int32_t i, Str& x, Str& y) {
     RowCheckContext ctx;
-    ctx.minutes = cmb_Tani->text() == u"分";
-    ctx.targetWindowSet = !Mstr_WindowTitle.empty();
-    const Str message = checkRow(steps.at(i).Dousa, steps.at(i).ZahyoCmd, ctx, x, y);
+    ctx.minutes = document.inMinutes();
+    ctx.targetWindowSet = !document.settings.targetWindowSearch.empty();
+    const Str message = checkRow(document.steps.at(i).Dousa, document.steps.at(i).ZahyoCmd, ctx, x, y);
     if (message.empty()) return true;
     // Row i becomes the first visible row where the grid can scroll that
     // far; the caret goes to the first visible command box.
@@ -119,7 +119,7 @@ bool frm_TOVIRAK::MF_InputChk() {
     auto message = [&](StrView text) { msgBox(Str(text), tk::mb::OK, Str(AppTitle)); };
 
     guarded(statusLine, u"MF_InputChk", [&] {
-        Str kankaku = txt_Kankaku->text();
+        Str kankaku = document.interval;
         auto intervalError = [&](StrView text) {
             message(text);
             focus(txt_Kankaku);
@@ -131,10 +131,10 @@ bool frm_TOVIRAK::MF_InputChk() {
         if (!v->wholeAfterShift(3)) return intervalError(u"実行間隔入力エラー 小数点以下は、３桁までで入力してください。");
 
         Mlng_RunRowCount = 0;
-        for (int32_t i = 1; i <= Mlng_RowCount() - 1; ++i) {
+        for (int32_t i = 1; i <= document.steps.count() - 1; ++i) {
             // The walk ends before the text of a row without action is
             // looked at: left-over text there must not fail the run.
-            if (trim(steps.at(i).Dousa).empty()) break;
+            if (trim(document.steps.at(i).Dousa).empty()) break;
             Str x, y;
             if (!MF_RowChk(i, x, y)) return;
             Mlng_RunRowCount = i;
@@ -150,12 +150,12 @@ bool frm_TOVIRAK::MF_InputChk() {
             focus(cmb_Cmd.size() > 1 ? cmb_Cmd[1] : nullptr);
             return;
         }
-        if (Mbln_StopTimerEnabled && Mint_TimerHH == 0 && Mint_TimerMM == 0) {
+        if (document.settings.stopTimerEnabled && document.settings.timerHours == 0 && document.settings.timerMinutes == 0) {
             message(u"停止タイマーが設定されていません");
             cmd_Setting_Click();
             return;
         }
-        if (Mbln_StopTimerEnabled && Mint_TimerHH == -1 && Mint_TimerMM == 0) {
+        if (document.settings.stopTimerEnabled && document.settings.timerHours == -1 && document.settings.timerMinutes == 0) {
             message(u"実行回数が設定されていません");
             cmd_Setting_Click();
             return;

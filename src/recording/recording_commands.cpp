@@ -28,7 +28,7 @@ void frm_TOVIRAK::MS_KirokuEnd() {
         rowTrial.refresh();
         // Start keys pressed while recording must not start a run now.
         MS_HotKeyClear();
-        std::vector<MacroStep> recorded = recorder.takeSteps(cmb_Tani->text() == u"分");
+        std::vector<MacroStep> recorded = recorder.takeSteps(document.inMinutes());
         const int m = recorder.unrecordable();
         const Str leftOut = m > 0 ? u"（記録できない操作 " + toStr((long long)m) + u"件）" : Str();
         if (recorded.empty()) {
@@ -38,13 +38,13 @@ void frm_TOVIRAK::MS_KirokuEnd() {
         // After the last playable row, that is at the first row without an
         // action (the empty input row at the latest); later rows move down.
         int32_t at = 1;
-        while (at < Mlng_RowCount() && !trim(steps.at(at).Dousa).empty()) ++at;
+        while (at < document.steps.count() && !trim(document.steps.at(at).Dousa).empty()) ++at;
         const int32_t n = int32_t(recorded.size());
-        const int32_t old = Mlng_RowCount();
+        const int32_t old = document.steps.count();
         if (!MF_ArryAdd(n, false)) return;
-        for (int32_t i = old; i >= at; --i) steps.at(i + n) = std::move(steps.at(i));
-        for (int32_t k = 0; k < n; ++k) steps.at(at + k) = std::move(recorded[size_t(k)]);
-        Mbln_EditFlg = true;
+        for (int32_t i = old; i >= at; --i) document.steps.at(i + n) = std::move(document.steps.at(i));
+        for (int32_t k = 0; k < n; ++k) document.steps.at(at + k) = std::move(recorded[size_t(k)]);
+        document.markChanged();
         scr_Detail->setValue(std::min(at, scr_Detail->max()));
         scr_Detail_Scroll();
         statusLine.show(StatusMode::Status, toStr((long long)n) + u"ステップを記録しました" + leftOut);

@@ -10,7 +10,7 @@ bool SessionEnd::query(uint32_t reasons) {
     bool letEnd = true;
     guarded(m_.statusLine, u"Form_QueryEndSession", [&] {
         stopRun();
-        const bool changed = m_.Mbln_EditFlg;
+        const bool changed = m_.document.changed();
         saveWorkingState();
         // A critical end does not wait for anyone: what "TOVIRAK.TVK" holds
         // is all that can be kept.
@@ -50,20 +50,14 @@ void SessionEnd::stopRun() {
 }
 
 void SessionEnd::saveWorkingState() {
-    // Writing the default document would make it the current one: the
-    // user's document keeps its name, title and changed mark.
-    const Str name = m_.Mstr_FileName;
-    const bool changed = m_.Mbln_EditFlg;
-    m_.MS_WriteFile(u"TOVIRAK.TVK", 1);
-    m_.Mstr_FileName = name;
-    m_.Mbln_EditFlg = changed;
-    m_.MS_SetWindowTitle();
+    // A copy: the user's document keeps its name, title and changed mark.
+    m_.macroFile.writeCopy(Str(MacroFile::WorkingState));
 }
 
 void SessionEnd::askToSave() {
     questionPending_ = false;
     // Saved or closed meanwhile: nothing left to ask.
-    if (!m_.Mbln_EditFlg || !m_.form->isShown()) return;
+    if (!m_.document.changed() || !m_.form->isShown()) return;
     // The question of an ordinary close: Yes or No end the program as a
     // close does, Cancel keeps it open with its changes.
     m_.form->close();

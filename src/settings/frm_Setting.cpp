@@ -165,16 +165,16 @@ void frm_Setting::Form_Load() {
                    form->height());
 
         Mbln_SetFlg = false;
-        txt_WindowTitle->setText(m.Mstr_WindowTitle);
+        txt_WindowTitle->setText(m.document.settings.targetWindowSearch);
         txt_WindowTitle_Change();
-        txt_StartHotKey->setText(m.Mstr_StartKey);
-        txt_StopHotKey->setText(m.Mstr_StopKey);
-        if (m.Mbln_StopTimerEnabled) optStopTimer[1]->setValue(true);
+        txt_StartHotKey->setText(m.document.settings.startKeys);
+        txt_StopHotKey->setText(m.document.settings.stopKeys);
+        if (m.document.settings.stopTimerEnabled) optStopTimer[1]->setValue(true);
         else optStopTimer[2]->setValue(true);
-        txt_StopTimer->setText(stoptimer::format(m.Mint_TimerHH, m.Mint_TimerMM));
-        chk_PCPowerOff->setChecked(m.Mbln_PCPowerOff);
-        if (m.Mbln_TopMost) optWindowSetting[2]->setValue(true);
-        else if (m.Mbln_NotActive) optWindowSetting[3]->setValue(true);
+        txt_StopTimer->setText(stoptimer::format(m.document.settings.timerHours, m.document.settings.timerMinutes));
+        chk_PCPowerOff->setChecked(m.document.settings.powerOff);
+        if (m.document.settings.topMost) optWindowSetting[2]->setValue(true);
+        else if (m.document.settings.stayBehind) optWindowSetting[3]->setValue(true);
         else optWindowSetting[1]->setValue(true);
     } catch (const std::exception&) {
         report();
@@ -276,36 +276,36 @@ void frm_Setting::cmd_Ok_Click() {
         // pair as it was.
         const int16_t hh = cint(parsed->hours);
         const int16_t mm = cint(parsed->minutes);
-        m.Mint_TimerHH = hh;
-        m.Mint_TimerMM = mm;
-        m.Mstr_WindowTitle = docfmt::singleLine(txt_WindowTitle->text());
-        m.Mstr_StartKey = txt_StartHotKey->text();
+        m.document.settings.timerHours = hh;
+        m.document.settings.timerMinutes = mm;
+        m.document.settings.targetWindowSearch = docfmt::singleLine(txt_WindowTitle->text());
+        m.document.settings.startKeys = txt_StartHotKey->text();
         {
             KeyArrays keys;
-            m.MS_HotKey_StrToArry(m.Mstr_StartKey, keys);
+            m.MS_HotKey_StrToArry(m.document.settings.startKeys, keys);
             m.bas.Gint_StartKey = keys.code;
         }
-        m.Mstr_StopKey = txt_StopHotKey->text();
+        m.document.settings.stopKeys = txt_StopHotKey->text();
         {
             KeyArrays keys;
-            m.MS_HotKey_StrToArry(m.Mstr_StopKey, keys);
+            m.MS_HotKey_StrToArry(m.document.settings.stopKeys, keys);
             m.bas.Gint_StopKey = keys.code;
         }
         m.MS_HotKeyClear();
-        m.Mbln_StopTimerEnabled = optStopTimer[1]->value();
-        m.Mbln_PCPowerOff = chk_PCPowerOff->checked();
+        m.document.settings.stopTimerEnabled = optStopTimer[1]->value();
+        m.document.settings.powerOff = chk_PCPowerOff->checked();
         if (optWindowSetting[1]->value()) {
-            m.Mbln_TopMost = false;
-            m.Mbln_NotActive = false;
+            m.document.settings.topMost = false;
+            m.document.settings.stayBehind = false;
         } else if (optWindowSetting[2]->value()) {
-            m.Mbln_TopMost = true;
-            m.Mbln_NotActive = false;
+            m.document.settings.topMost = true;
+            m.document.settings.stayBehind = false;
         } else if (optWindowSetting[3]->value()) {
-            m.Mbln_TopMost = false;
-            m.Mbln_NotActive = true;
+            m.document.settings.topMost = false;
+            m.document.settings.stayBehind = true;
         }
-        m.MS_TopMost(m.Mbln_TopMost);
-        m.Mbln_EditFlg = true;
+        m.MS_TopMost(m.document.settings.topMost);
+        m.document.markChanged();
         form->close();
     } catch (const std::exception&) {
         report();

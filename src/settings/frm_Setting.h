@@ -11,8 +11,8 @@
 
 class frm_TOVIRAK;
 
-// Stop-timer text «h:mm», «count» or empty, as stored in Mint_TimerHH and
-// Mint_TimerMM (hours -1: a run count in the minutes member).
+// Stop-timer text «h:mm», «count» or empty, as stored in the settings' hours and
+// minutes (hours -1: a run count in the minutes).
 namespace stoptimer {
 Str format(int16_t hh, int16_t mm);
 struct Parsed {

@@ -43,7 +43,7 @@ int32_t RowTrial::focusedStep() const {
     const std::string& n = c->name();
     if (n != "cmb_Cmd" && n != "txt_ZahyoCmd" && n != "txt_Comment" && n != "cmd_Set") return 0;
     const int64_t s = int64_t(c->index()) + m_.scr_Detail->value() - 1;
-    return s >= 1 && s <= m_.Mlng_RowCount() ? int32_t(s) : 0;
+    return s >= 1 && s <= m_.document.steps.count() ? int32_t(s) : 0;
 }
 
 void RowTrial::refresh() {
@@ -91,7 +91,7 @@ void RowTrial::runRow() {
         tk::Control* focused = m_.form->activeControl();
         const int32_t step = focusedStep();
         if (step == 0) return;
-        const Str action = trim(m_.steps.at(step).Dousa);
+        const Str action = trim(m_.document.steps.at(step).Dousa);
         if (action.empty()) {
             m_.statusLine.show(StatusMode::Warning, u"処理が設定されていません");
             return;
@@ -110,9 +110,9 @@ void RowTrial::runRow() {
         // the window the user came from.
         os::Services& os = m_.os;
         os::WindowHandle front = 0;
-        if (!m_.Mstr_WindowTitle.empty()) {
+        if (!m_.document.settings.targetWindowSearch.empty()) {
             Str full;
-            front = m_.MF_WindowActive(m_.Mstr_WindowTitle, false, full);
+            front = m_.MF_WindowActive(m_.document.settings.targetWindowSearch, false, full);
             if (front == 0) {
                 m_.msgBox(u"対象ウィンドウが存在しません。", tk::mb::OK);
                 m_.cmd_Setting_Click();
@@ -231,16 +231,16 @@ void RowTrial::showRow() {
     guarded(m_.statusLine, u"mnu_ShowRow_Click", [&] {
         const int32_t step = focusedStep();
         if (step == 0) return;
-        const Str action = trim(m_.steps.at(step).Dousa);
+        const Str action = trim(m_.document.steps.at(step).Dousa);
         if (action.empty()) {
             m_.statusLine.show(StatusMode::Warning, u"処理が設定されていません");
             return;
         }
         RowCheckContext ctx;
-        ctx.minutes = m_.cmb_Tani->text() == u"分";
-        ctx.targetWindowSet = !m_.Mstr_WindowTitle.empty();
+        ctx.minutes = m_.document.inMinutes();
+        ctx.targetWindowSet = !m_.document.settings.targetWindowSearch.empty();
         Str X, Y;
-        const Str message = checkRow(action, m_.steps.at(step).ZahyoCmd, ctx, X, Y);
+        const Str message = checkRow(action, m_.document.steps.at(step).ZahyoCmd, ctx, X, Y);
         if (!message.empty()) {
             m_.statusLine.show(StatusMode::Warning, message);
             return;
@@ -248,7 +248,7 @@ void RowTrial::showRow() {
         os::Services& os = m_.os;
         preview::Context pc;
         pc.layout = [&os](char16_t c) { return os.vkKeyScan(c); };
-        pc.powerOff = m_.Mbln_PCPowerOff;
+        pc.powerOff = m_.document.settings.powerOff;
         const preview::StepPreview p = preview::previewStep(action, X, Y, pc);
         using Kind = preview::StepPreview::Kind;
         if (p.kind == Kind::Point) {

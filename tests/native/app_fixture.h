@@ -30,5 +30,5 @@ protected:
         auto* f = p.file(path);
         return f ? *f : std::string();
     }
-    Str status() const { return app->lbl_Stat->text(); }
+    Str status() const { return app->statusLine.text(); }
 };

@@ -9,8 +9,8 @@ protected:
         load(3);
     }
     void row(int s, const Str& a, const Str& cmd) {
-        app->steps.at(s).Dousa = a;
-        app->steps.at(s).ZahyoCmd = cmd;
+        app->document.steps.at(s).Dousa = a;
+        app->document.steps.at(s).ZahyoCmd = cmd;
         app->scr_Detail_Scroll();
     }
     void releaseAt(int x, int y) {
@@ -41,17 +41,17 @@ TEST_F(CaptureTest, PointCaptureStartsFromTheRowsPointAndStoresTheClick) {
     EXPECT_EQ(status(), u"");
 
     releaseAt(300, 400);
-    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"300,400");
+    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd, u"300,400");
     EXPECT_EQ(command(2), u"300,400");
-    EXPECT_TRUE(app->Mbln_EditFlg);  // new coordinates are a change
-    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    EXPECT_TRUE(app->document.changed());  // new coordinates are a change
+    EXPECT_EQ(app->document.steps.count(), 4);
     EXPECT_TRUE(traced("ReleaseCapture"));
     EXPECT_FALSE(app->Mbln_SetMode);
     EXPECT_EQ(p.toolkit.captureForm, nullptr);
 
     // An ordinary click afterwards changes nothing.
     releaseAt(1, 1);
-    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"300,400");
+    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd, u"300,400");
 }
 
 TEST_F(CaptureTest, EmptyCommandArmsWithoutMovingTheCursor) {
@@ -60,7 +60,7 @@ TEST_F(CaptureTest, EmptyCommandArmsWithoutMovingTheCursor) {
     EXPECT_EQ(mouseEvents(), 0);
     EXPECT_TRUE(app->Mbln_SetMode);
     releaseAt(7, 9);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"7,9");
+    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"7,9");
 }
 
 TEST_F(CaptureTest, LoneNumberMovesToThatXOnTheTopEdge) {
@@ -82,7 +82,7 @@ TEST_F(CaptureTest, UnusableCoordinatesStillArmTheCapture) {
     EXPECT_TRUE(app->Mbln_SetMode);
     EXPECT_EQ(status(), u"");
     releaseAt(10, 20);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"10,20");
+    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"10,20");
 }
 
 TEST_F(CaptureTest, ScreenSizeIsTakenAtTheMomentOfTheClick) {
@@ -102,9 +102,9 @@ TEST_F(CaptureTest, WindowCaptureStoresTitleAndClassOfTheInnermostWindow) {
     app->cmd_Set[3]->press();
     EXPECT_EQ(mouseEvents(), 0);  // a window capture does not move the cursor
     releaseAt(50, 60);
-    EXPECT_EQ(app->steps.at(3).ZahyoCmd, u"OK,Button");
+    EXPECT_EQ(app->document.steps.at(3).ZahyoCmd, u"OK,Button");
     EXPECT_EQ(command(3), u"OK,Button");
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_TRUE(app->document.changed());
 }
 
 TEST_F(CaptureTest, ChangedCaptureIsAskedAboutAtCloseAndAnUnchangedOneIsNot) {
@@ -112,25 +112,25 @@ TEST_F(CaptureTest, ChangedCaptureIsAskedAboutAtCloseAndAnUnchangedOneIsNot) {
     // with the same title.
     p.folders.insert(u"C:\\m");
     row(2, u"左ｸﾘｯｸ", u"100,200");
-    app->MS_WriteFile(u"C:\\m\\朝.TVK", 1);
-    ASSERT_FALSE(app->Mbln_EditFlg);
+    app->macroFile.write(u"C:\\m\\朝.TVK", MacroFile::Overwrite::Silently);
+    ASSERT_FALSE(app->document.changed());
     const Str title = app->form->text();
 
     // The same point again: nothing changed, nothing to ask.
     app->cmd_Set[2]->press();
     releaseAt(100, 200);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
     // The same window text again.
     row(3, u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"OK,Button");
-    app->MS_WriteFile(u"C:\\m\\朝.TVK", 1);
+    app->macroFile.write(u"C:\\m\\朝.TVK", MacroFile::Overwrite::Silently);
     p.pointWindow = p.addWindow(u"OK", u"Button");
     app->cmd_Set[3]->press();
     releaseAt(5, 5);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
 
     app->cmd_Set[2]->press();
     releaseAt(300, 400);
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_TRUE(app->document.changed());
     EXPECT_EQ(app->form->text(), title);
     // Closing asks; Yes saves the new point into the document.
     p.answers.push_back(tk::mb::IdYes);
@@ -145,7 +145,7 @@ TEST_F(CaptureTest, LineBreakInACapturedTitleBecomesASpace) {
     p.pointWindow = p.addWindow(u"二行の\r\nタイトル\n", u"Static");
     app->cmd_Set[1]->press();
     releaseAt(5, 5);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"二行の タイトル ,Static");
+    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"二行の タイトル ,Static");
     EXPECT_EQ(command(1), u"二行の タイトル ,Static");
 }
 
@@ -154,7 +154,7 @@ TEST_F(CaptureTest, WindowWithoutTitleLeavesTheCommandAndEndsTheCapture) {
     p.pointWindow = p.addWindow(u"", u"Edit");
     app->cmd_Set[2]->press();
     releaseAt(50, 60);
-    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"keep");
+    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd, u"keep");
     EXPECT_FALSE(app->Mbln_SetMode);
     EXPECT_TRUE(traced("ReleaseCapture"));
 }
@@ -165,7 +165,7 @@ TEST_F(CaptureTest, NonPointActionsIgnoreTheSetButton) {
         app->cmd_Set[1]->press();
         EXPECT_FALSE(app->Mbln_SetMode) << toUtf8(a);
         releaseAt(300, 400);
-        EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"10,10") << toUtf8(a);
+        EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"10,10") << toUtf8(a);
     }
     EXPECT_EQ(mouseEvents(), 0);
     EXPECT_FALSE(traced("SetCapture"));
@@ -176,20 +176,20 @@ TEST_F(CaptureTest, EndActionTakesAPointLikeAMouseAction) {
     app->cmd_Set[1]->press();
     EXPECT_TRUE(app->Mbln_SetMode);
     releaseAt(640, 480);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"640,480");
+    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"640,480");
 }
 
 TEST_F(CaptureTest, CaptureWritesTheStepArmedEvenAfterScrolling) {
     load(20);
     app->scr_Detail->setValue(6);
-    app->steps.at(7).Dousa = u"中ｸﾘｯｸ";
+    app->document.steps.at(7).Dousa = u"中ｸﾘｯｸ";
     app->scr_Detail_Scroll();
     app->cmd_Set[2]->press();
     EXPECT_EQ(app->Mlng_SetGyo, 7);
     app->scr_Detail->setValue(1);
     releaseAt(11, 22);
-    EXPECT_EQ(app->steps.at(7).ZahyoCmd, u"11,22");
-    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"2,4");
+    EXPECT_EQ(app->document.steps.at(7).ZahyoCmd, u"11,22");
+    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd, u"2,4");
 }
 
 TEST_F(CaptureTest, ArmedStepDeletedMeanwhileReportsAndEndsTheCapture) {
@@ -202,7 +202,7 @@ TEST_F(CaptureTest, ArmedStepDeletedMeanwhileReportsAndEndsTheCapture) {
     p.answers = {tk::mb::IdYes, tk::mb::IdYes};
     app->MS_Gyo_InsDel(2);
     app->MS_Gyo_InsDel(2);
-    ASSERT_EQ(app->Mlng_RowCount(), 2);
+    ASSERT_EQ(app->document.steps.count(), 2);
     releaseAt(1, 2);
     EXPECT_EQ(status().substr(0, 14), u"[Form_MouseUp]");
     EXPECT_FALSE(app->Mbln_SetMode);

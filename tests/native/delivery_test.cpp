@@ -127,8 +127,8 @@ protected:
     // One step, run for exactly one tick; returns the injected input.
     std::string runOneStep(StrView action, StrView text) {
         start();
-        app->steps.resize(2);
-        app->steps.at(1) = MacroStep{Str(action), Str(text), Str()};
+        app->document.steps.resize(2);
+        app->document.steps.at(1) = MacroStep{Str(action), Str(text), Str()};
         app->txt_Kankaku->setText(u"1");
         app->cmd_Kaisi_Click();
         if (app->Mlng_RunRow != 1) return "not started";
@@ -167,10 +167,10 @@ TEST_F(KeyStepTest, MessageRouteToTheTargetWindow) {
     auto h = p.addWindow(u"Target - App", u"AppClass");
     std::string hs = std::to_string(h);
     start();
-    app->Mstr_WindowTitle = u"Target";
-    app->steps.resize(3);
-    app->steps.at(1) = MacroStep{Str(dousa::KeyInputShin), u"VK_A,VK_RETURN", Str()};
-    app->steps.at(2) = MacroStep{Str(dousa::KeyInputShin), u"VK_A+", Str()};
+    app->document.settings.targetWindowSearch = u"Target";
+    app->document.steps.resize(3);
+    app->document.steps.at(1) = MacroStep{Str(dousa::KeyInputShin), u"VK_A,VK_RETURN", Str()};
+    app->document.steps.at(2) = MacroStep{Str(dousa::KeyInputShin), u"VK_A+", Str()};
     app->txt_Kankaku->setText(u"1");
     app->cmd_Kaisi_Click();
     ASSERT_EQ(app->Mlng_RunRow, 1);

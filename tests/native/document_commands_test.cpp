@@ -19,14 +19,14 @@ protected:
     }
     // One step in the model, marked as changed.
     void edit(const Str& dousa = u"左ｸﾘｯｸ", const Str& xy = u"10,20") {
-        app->steps.grow(1);
-        app->steps.at(app->Mlng_RowCount() - 1) = MacroStep{dousa, xy, u"memo"};
-        app->Mbln_EditFlg = true;
+        app->document.steps.grow(1);
+        app->document.steps.at(app->document.steps.count() - 1) = MacroStep{dousa, xy, u"memo"};
+        app->document.markChanged();
     }
     // The document has its own file on disk.
     void withFile(const Str& path = kDoc) {
         p.putFile(path, "old");
-        app->Mstr_FileName = path;
+        app->document.setPath(path);
     }
     // Queues a script for the next file dialog.
     void dialog(std::function<void(tk::Form&)> script) { p.modalScripts.push_back(std::move(script)); }
@@ -50,7 +50,7 @@ protected:
 TEST_F(DocumentCommandsTest, NewOnAChangedDocumentWithAFileSavesItWithoutTheOverwriteQuestion) {
     withFile();
     app->txt_Kankaku->setText(u"3");
-    app->Mstr_WindowTitle = u"メモ帳";
+    app->document.settings.targetWindowSearch = u"メモ帳";
     edit();
     p.answers = {tk::mb::IdYes};
     app->mnu_New_Click();
@@ -61,13 +61,13 @@ TEST_F(DocumentCommandsTest, NewOnAChangedDocumentWithAFileSavesItWithoutTheOver
     EXPECT_EQ(p.shown[0].style, tk::mb::YesNoCancel);
     EXPECT_TRUE(fileHolds(kDoc, u"\"左ｸﾘｯｸ\",\"10,20\",\"memo\""));
     // Then the grid empties and the document has no file any more.
-    EXPECT_EQ(app->Mlng_RowCount(), 1);
+    EXPECT_EQ(app->document.steps.count(), 1);
     EXPECT_EQ(app->form->text(), u"TOVIRAK");
-    EXPECT_EQ(app->Mstr_FileName, u"");
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.path(), u"");
+    EXPECT_FALSE(app->document.changed());
     // Interval and settings stay.
     EXPECT_EQ(app->txt_Kankaku->text(), u"3");
-    EXPECT_EQ(app->Mstr_WindowTitle, u"メモ帳");
+    EXPECT_EQ(app->document.settings.targetWindowSearch, u"メモ帳");
 }
 
 TEST_F(DocumentCommandsTest, SaveQuestionCancelKeepsEverythingAndNoDiscards) {
@@ -75,9 +75,9 @@ TEST_F(DocumentCommandsTest, SaveQuestionCancelKeepsEverythingAndNoDiscards) {
     edit();
     p.answers = {tk::mb::IdCancel};
     app->mnu_New_Click();
-    EXPECT_EQ(app->Mlng_RowCount(), 2);
-    EXPECT_TRUE(app->Mbln_EditFlg);
-    EXPECT_EQ(app->Mstr_FileName, kDoc);
+    EXPECT_EQ(app->document.steps.count(), 2);
+    EXPECT_TRUE(app->document.changed());
+    EXPECT_EQ(app->document.path(), kDoc);
     p.answers = {tk::mb::IdCancel};
     app->mnu_Open_Click();
     EXPECT_TRUE(p.modalsShown.empty());
@@ -86,13 +86,13 @@ TEST_F(DocumentCommandsTest, SaveQuestionCancelKeepsEverythingAndNoDiscards) {
     p.answers = {tk::mb::IdNo};
     app->mnu_New_Click();
     EXPECT_EQ(*p.file(kDoc), "old");  // No does not save
-    EXPECT_EQ(app->Mlng_RowCount(), 1);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.count(), 1);
+    EXPECT_FALSE(app->document.changed());
     EXPECT_TRUE(p.modalsShown.empty());
 }
 
 TEST_F(DocumentCommandsTest, CleanDocumentIsNotAsked) {
-    app->Mbln_EditFlg = false;
+    app->document.setChanged(false);
     app->mnu_New_Click();
     app->mnu_Open_Click();  // dialog dismissed
     EXPECT_TRUE(p.shown.empty());
@@ -125,9 +125,9 @@ TEST_F(DocumentCommandsTest, OpenWithACancelledSaveAsOpensNothingAndStaysChanged
     app->mnu_Open_Click();
     EXPECT_EQ(p.modalsShown.size(), 1u);
     EXPECT_EQ(app->bas.Gint_FileSelectMode, 2);
-    EXPECT_TRUE(app->Mbln_EditFlg);
-    EXPECT_EQ(app->steps.at(1).Dousa, u"左ｸﾘｯｸ");
-    EXPECT_EQ(app->Mstr_FileName, u"");
+    EXPECT_TRUE(app->document.changed());
+    EXPECT_EQ(app->document.steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->document.path(), u"");
 }
 
 TEST_F(DocumentCommandsTest, SaveAsksBeforeOverwritingAndNoLeavesFileAndMark) {
@@ -138,13 +138,13 @@ TEST_F(DocumentCommandsTest, SaveAsksBeforeOverwritingAndNoLeavesFileAndMark) {
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"上書きしてよろしいですか？\r\n\r\n" + kDoc);
     EXPECT_EQ(*p.file(kDoc), "old");
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_TRUE(app->document.changed());
     EXPECT_TRUE(p.modalsShown.empty());
 
     p.answers = {tk::mb::IdYes};
     app->mnu_SaveUwa_Click();
     EXPECT_TRUE(fileHolds(kDoc, u"左ｸﾘｯｸ"));
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
     EXPECT_EQ(app->form->text(), u"TOVIRAK - doc.tvk");
 }
 
@@ -154,8 +154,8 @@ TEST_F(DocumentCommandsTest, SavedAsTheDefaultNameKeepsTheBareTitleAndNoFileName
     app->mnu_Save_Click();
     EXPECT_NE(p.file(u"C:\\work\\sub\\TOVIRAK.TVK"), nullptr);
     EXPECT_EQ(app->form->text(), u"TOVIRAK");
-    EXPECT_EQ(app->Mstr_FileName, u"");
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.path(), u"");
+    EXPECT_FALSE(app->document.changed());
     // So a later Save asks for a name.
     app->mnu_SaveUwa_Click();
     EXPECT_EQ(p.modalsShown.size(), 2u);
@@ -167,27 +167,27 @@ TEST_F(DocumentCommandsTest, SaveAsThenOpenRoundTripsThroughTheDialog) {
     app->mnu_Save_Click();
     const Str path = u"C:\\work\\朝の巡回.tvk";
     ASSERT_NE(p.file(path), nullptr);
-    EXPECT_EQ(app->Mstr_FileName, path);
+    EXPECT_EQ(app->document.path(), path);
     EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝の巡回.tvk");
 
     app->mnu_New_Click();
-    EXPECT_EQ(app->Mlng_RowCount(), 1);
+    EXPECT_EQ(app->document.steps.count(), 1);
     dialog([](tk::Form& f) {
         auto* fil = control<tk::ListBox>(f, "fil_File");
         fil->userSelect(fil->findExact(u"朝の巡回.tvk"));
         fil->userDblClick();
     });
     app->mnu_Open_Click();
-    EXPECT_EQ(app->Mlng_RowCount(), 2);
-    EXPECT_EQ(app->steps.at(1).Dousa, u"待機");
-    EXPECT_EQ(app->Mstr_FileName, path);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.count(), 2);
+    EXPECT_EQ(app->document.steps.at(1).Dousa, u"待機");
+    EXPECT_EQ(app->document.path(), path);
+    EXPECT_FALSE(app->document.changed());
 
     // Opening a name that does not exist changes nothing.
     dialogAccepts(u"missing");
     app->mnu_Open_Click();
-    EXPECT_EQ(app->Mstr_FileName, path);
-    EXPECT_EQ(app->steps.at(1).Dousa, u"待機");
+    EXPECT_EQ(app->document.path(), path);
+    EXPECT_EQ(app->document.steps.at(1).Dousa, u"待機");
 }
 
 TEST_F(DocumentCommandsTest, WindowTitleShowsTheFileNameExceptTheDefaultDocument) {
@@ -201,14 +201,14 @@ TEST_F(DocumentCommandsTest, WindowTitleShowsTheFileNameExceptTheDefaultDocument
         {u"C:\\\\r.tvk", u"TOVIRAK - r.tvk"},
     };
     for (const auto& c : cases) {
-        app->Mstr_FileName = c.file;
+        app->document.setPath(c.file);
         app->MS_SetWindowTitle();
         EXPECT_EQ(app->form->text(), c.title);
     }
 }
 
 TEST_F(DocumentCommandsTest, OnTopStateIsDroppedForTheDialogAndRestored) {
-    app->Mbln_TopMost = true;
+    app->document.settings.topMost = true;
     const std::string h = std::to_string(app->form->nativeHandle());
     size_t atDialog = 0;
     dialog([&](tk::Form&) { atDialog = p.trace.size(); });
@@ -227,9 +227,9 @@ TEST_F(DocumentCommandsTest, FailedSaveStopsNewAndKeepsTheChanges) {
     p.failures.push_back({headless::FileFailure::Write, 1, err::DiskFull});
     p.answers = {tk::mb::IdYes};
     app->mnu_New_Click();
-    EXPECT_TRUE(app->Mbln_EditFlg);
-    EXPECT_EQ(app->Mlng_RowCount(), 2);
-    EXPECT_EQ(app->Mstr_FileName, kDoc);
+    EXPECT_TRUE(app->document.changed());
+    EXPECT_EQ(app->document.steps.count(), 2);
+    EXPECT_EQ(app->document.path(), kDoc);
     EXPECT_EQ(*p.file(kDoc), "old");
     EXPECT_EQ(status().rfind(u"[MS_WriteFile]", 0), 0u);
 }

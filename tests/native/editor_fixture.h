@@ -14,9 +14,9 @@ protected:
     // Steps 1..n with distinct texts (action left empty unless given), plus
     // the empty input row; shown from step 1.
     void load(int32_t n, const Str& action = u"左ｸﾘｯｸ") {
-        app->steps.resize(n + 1);
+        app->document.steps.resize(n + 1);
         for (int32_t s = 1; s <= n; ++s) {
-            MacroStep& st = app->steps.at(s);
+            MacroStep& st = app->document.steps.at(s);
             st.Dousa = action;
             st.ZahyoCmd = toStr((long long)s) + u"," + toStr((long long)(s * 2));
             st.Comment = u"c" + toStr((long long)s);

@@ -74,9 +74,9 @@ TEST_F(ExecutorTest, LongIntervalsCountSecondsOnAOneSecondTimer) {
 TEST_F(ExecutorTest, CountModeRunsTheRowsTwiceShowingThePassesLeft) {
     rows({{u"ｷｰ入力", u"VK_A"}, {u"ｷｰ入力", u"VK_B"}, {u"ｷｰ入力", u"VK_C"}});
     interval(u"0.1");
-    app->Mbln_StopTimerEnabled = true;
-    app->Mint_TimerHH = -1;
-    app->Mint_TimerMM = 2;
+    app->document.settings.stopTimerEnabled = true;
+    app->document.settings.timerHours = -1;
+    app->document.settings.timerMinutes = 2;
     run();
     std::vector<Str> statuses;
     for (int i = 0; i < 6; ++i) {
@@ -103,10 +103,10 @@ TEST_F(ExecutorTest, CountModeRunsTheRowsTwiceShowingThePassesLeft) {
 TEST_F(ExecutorTest, CountModeWithPowerOffSavesAndRequestsPowerOffButStaysOpen) {
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
-    app->Mbln_StopTimerEnabled = true;
-    app->Mint_TimerHH = -1;
-    app->Mint_TimerMM = 1;
-    app->Mbln_PCPowerOff = true;
+    app->document.settings.stopTimerEnabled = true;
+    app->document.settings.timerHours = -1;
+    app->document.settings.timerMinutes = 1;
+    app->document.settings.powerOff = true;
     run();
     p.advance(1000);
     EXPECT_EQ(status(), u"実行中 1　残り1回(電源Off有効)");
@@ -131,9 +131,9 @@ TEST_F(ExecutorTest, WithoutALimitPassesGoOnAndTheCountStaysMinusOne) {
 TEST_F(ExecutorTest, TimeLimitStopsAtTheFirstTickAtOrAfterTheStopTime) {
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
-    app->Mbln_StopTimerEnabled = true;
-    app->Mint_TimerHH = 0;
-    app->Mint_TimerMM = 1;
+    app->document.settings.stopTimerEnabled = true;
+    app->document.settings.timerHours = 0;
+    app->document.settings.timerMinutes = 1;
     run();
     p.advance(1000);
     EXPECT_EQ(status(), u"実行中 1　残り59");
@@ -150,10 +150,10 @@ TEST_F(ExecutorTest, TimeLimitStopsAtTheFirstTickAtOrAfterTheStopTime) {
 TEST_F(ExecutorTest, TimeLimitWithPowerOffSavesRequestsPowerOffAndEnds) {
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
-    app->Mbln_StopTimerEnabled = true;
-    app->Mint_TimerHH = 0;
-    app->Mint_TimerMM = 1;
-    app->Mbln_PCPowerOff = true;
+    app->document.settings.stopTimerEnabled = true;
+    app->document.settings.timerHours = 0;
+    app->document.settings.timerMinutes = 1;
+    app->document.settings.powerOff = true;
     run();
     p.advance(1000);
     EXPECT_EQ(status(), u"実行中 1　残り59(電源Off有効)");
@@ -227,7 +227,7 @@ TEST_F(ExecutorTest, PauseOrAnyStopKeyStopsAtTheNextTickWithoutAStep) {
 
 TEST_F(ExecutorTest, VanishedTargetWindowStopsTheRun) {
     auto h = p.addWindow(u"Untitled - Notepad", u"Notepad");
-    app->Mstr_WindowTitle = u"Notepad";
+    app->document.settings.targetWindowSearch = u"Notepad";
     rows({{u"ｷｰ入力_真", u"VK_A"}});
     interval(u"1");
     run();
@@ -369,7 +369,7 @@ TEST_F(ExecutorTest, KeyListsByKeybdEventWithModifiersAndHolds) {
 
 TEST_F(ExecutorTest, KeyListsBySendInputAndByMessagesToTheTarget) {
     auto h = p.addWindow(u"Game", u"GameClass");
-    app->Mstr_WindowTitle = u"Game";
+    app->document.settings.targetWindowSearch = u"Game";
     // The modifier marks may stand anywhere in an item, after the name too.
     rows({{u"ｷｰ入力_改", u"VK_B+(20)"}, {u"ｷｰ入力_真", u"VK_A^,VK_RETURN"}});
     interval(u"1");
@@ -389,7 +389,7 @@ TEST_F(ExecutorTest, ShiftedHeldKeyGoesAsTheKeyboardWouldSendIt) {
     // call, each with the key's scan code and no extended flag; by messages
     // an upper-case A between Shift's press and release.
     auto h = p.addWindow(u"Game", u"GameClass");
-    app->Mstr_WindowTitle = u"Game";
+    app->document.settings.targetWindowSearch = u"Game";
     rows({{u"ｷｰ入力_改", u"+VK_A(300)"}, {u"ｷｰ入力_真", u"+VK_A"}});
     interval(u"1");
     run();
@@ -590,7 +590,7 @@ TEST_F(ExecutorTest, EndStepSavesAndEndsWithOrWithoutPowerOff) {
     EXPECT_TRUE(p.exitRequests.empty());
 
     // Again with power-off on: the request comes before the end.
-    app->Mbln_PCPowerOff = true;
+    app->document.settings.powerOff = true;
     app->MS_Stop(false);
     run();
     p.advance(1000);

@@ -9,7 +9,7 @@ using GridTest = EditorTest;
 TEST_F(GridTest, FreshModelShowsOneEmptyRowAndCannotScroll) {
     size(6000, heightFor(5));
     ASSERT_EQ(app->Mlng_DispGyo, 5);
-    EXPECT_EQ(app->Mlng_RowCount(), 1);
+    EXPECT_EQ(app->document.steps.count(), 1);
     EXPECT_TRUE(rowShown(1));
     EXPECT_EQ(no(1), u"1");
     EXPECT_EQ(action(1), u"");
@@ -19,7 +19,7 @@ TEST_F(GridTest, FreshModelShowsOneEmptyRowAndCannotScroll) {
     for (int r = 2; r <= 5; ++r) EXPECT_TRUE(rowHidden(r)) << r;
     EXPECT_EQ(app->scr_Detail->min(), 1);
     EXPECT_EQ(app->scr_Detail->max(), 1);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
 }
 
 TEST_F(GridTest, ShortMacroHidesRowsBelowTheLastStepWithTheirLines) {
@@ -35,7 +35,7 @@ TEST_F(GridTest, ShortMacroHidesRowsBelowTheLastStepWithTheirLines) {
     EXPECT_EQ(comment(2), u"c2");
     EXPECT_EQ(action(3), u"");
     // Filling the grid does not count as an edit.
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
     EXPECT_FALSE(app->Mbln_CmbLock);
     EXPECT_FALSE(app->Mbln_TxtLock);
 }
@@ -52,7 +52,7 @@ TEST_F(GridTest, ScrollingShowsStepPPlusRowMinusOne) {
     app->scr_Detail->userScroll(28, false);
     EXPECT_EQ(no(4), u"31");
     EXPECT_EQ(action(4), u"");
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
 }
 
 TEST_F(GridTest, AClickInTheTroughTurnsOnePageOfVisibleRows) {
@@ -77,14 +77,14 @@ TEST_F(GridTest, AClickInTheTroughTurnsOnePageOfVisibleRows) {
     app->scr_Detail->userScroll(3, true);
     app->scr_Detail->userPage(false);
     EXPECT_EQ(P(), 1);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
 }
 
 TEST_F(GridTest, InsertAtAScrolledRowAsksForTheStepAndShiftsTheRest) {
     size(6000, heightFor(4));
     load(20);
     app->scr_Detail->setValue(5);
-    const int32_t before = app->Mlng_RowCount();
+    const int32_t before = app->document.steps.count();
     app->cmb_Cmd[2]->userFocus();
     p.answers = {tk::mb::IdYes};
     EXPECT_TRUE(ctrl('I'));
@@ -92,12 +92,12 @@ TEST_F(GridTest, InsertAtAScrolledRowAsksForTheStepAndShiftsTheRest) {
     EXPECT_EQ(p.shown[0].text, u"6行目を挿入します。");
     EXPECT_EQ(p.shown[0].title, u"TOVIRAK");
     EXPECT_EQ(p.shown[0].style & 7, tk::mb::YesNo);
-    EXPECT_EQ(app->Mlng_RowCount(), before + 1);
-    EXPECT_EQ(app->steps.at(6), MacroStep{});
-    EXPECT_EQ(app->steps.at(7).ZahyoCmd, u"6,12");
-    EXPECT_EQ(app->steps.at(21).ZahyoCmd, u"20,40");
-    EXPECT_EQ(app->steps.at(5).ZahyoCmd, u"5,10");
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.count(), before + 1);
+    EXPECT_EQ(app->document.steps.at(6), MacroStep{});
+    EXPECT_EQ(app->document.steps.at(7).ZahyoCmd, u"6,12");
+    EXPECT_EQ(app->document.steps.at(21).ZahyoCmd, u"20,40");
+    EXPECT_EQ(app->document.steps.at(5).ZahyoCmd, u"5,10");
+    EXPECT_TRUE(app->document.changed());
     // The grid shows it at once and the focus stays.
     EXPECT_EQ(no(2), u"6");
     EXPECT_EQ(action(2), u"");
@@ -115,9 +115,9 @@ TEST_F(GridTest, InsertOrDeleteAnsweredNoChangesNothing) {
     ASSERT_EQ(p.shown.size(), 2u);
     EXPECT_EQ(p.shown[0].text, u"3行目を挿入します。");
     EXPECT_EQ(p.shown[1].text, u"3行目を削除します。");
-    EXPECT_EQ(app->Mlng_RowCount(), 6);
-    EXPECT_EQ(app->steps.at(3).ZahyoCmd, u"3,6");
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.count(), 6);
+    EXPECT_EQ(app->document.steps.at(3).ZahyoCmd, u"3,6");
+    EXPECT_FALSE(app->document.changed());
 }
 
 TEST_F(GridTest, DeleteOfTheInputRowDoesNothingOtherRowsAreRemoved) {
@@ -126,17 +126,17 @@ TEST_F(GridTest, DeleteOfTheInputRowDoesNothingOtherRowsAreRemoved) {
     app->cmb_Cmd[4]->userFocus();  // step 4, the input row
     EXPECT_TRUE(ctrl('D'));
     EXPECT_TRUE(p.shown.empty());
-    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    EXPECT_EQ(app->document.steps.count(), 4);
 
     app->txt_ZahyoCmd[2]->userFocus();
     p.answers = {tk::mb::IdYes};
     EXPECT_TRUE(ctrl('D'));
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"2行目を削除します。");
-    EXPECT_EQ(app->Mlng_RowCount(), 3);
-    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"3,6");
-    EXPECT_EQ(app->steps.at(3), MacroStep{});
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.count(), 3);
+    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd, u"3,6");
+    EXPECT_EQ(app->document.steps.at(3), MacroStep{});
+    EXPECT_TRUE(app->document.changed());
     EXPECT_EQ(command(2), u"3,6");
     EXPECT_TRUE(rowHidden(4));
 }
@@ -148,7 +148,7 @@ TEST_F(GridTest, DeleteNearTheEndPullsTheScrollPositionBack) {
     app->cmb_Cmd[1]->userFocus();
     p.answers = {tk::mb::IdYes};
     app->MS_Gyo_InsDel(2);
-    EXPECT_EQ(app->Mlng_RowCount(), 10);
+    EXPECT_EQ(app->document.steps.count(), 10);
     EXPECT_EQ(app->scr_Detail->max(), 8);
     EXPECT_EQ(P(), 8);
     EXPECT_EQ(no(1), u"8");
@@ -161,7 +161,7 @@ TEST_F(GridTest, InsertOrDeleteOutsideTheRowsDoesNothing) {
     load(5);
     for (tk::Control* c : std::initializer_list<tk::Control*>{app->txt_Kankaku, app->cmd_Kaisi, app->scr_Detail}) {
         c->userFocus();
-        app->MS_DispStatus(2, u"x");
+        app->statusLine.show(StatusMode::Status, u"x");
         app->MS_Gyo_InsDel(1);
         app->MS_Gyo_InsDel(2);
         EXPECT_EQ(status(), u"x");
@@ -169,8 +169,8 @@ TEST_F(GridTest, InsertOrDeleteOutsideTheRowsDoesNothing) {
     app->form->setActiveControl(nullptr);
     app->MS_Gyo_InsDel(1);
     EXPECT_TRUE(p.shown.empty());
-    EXPECT_EQ(app->Mlng_RowCount(), 6);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.count(), 6);
+    EXPECT_FALSE(app->document.changed());
 }
 
 TEST_F(GridTest, EnterOnTheLastVisibleCommentScrollsWhileStepsFollow) {
@@ -190,7 +190,7 @@ TEST_F(GridTest, EnterOnTheLastVisibleCommentScrollsWhileStepsFollow) {
     EXPECT_TRUE(keyPress(13));
     EXPECT_EQ(P(), 3);
     EXPECT_EQ(focused(), app->scr_Detail);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
 }
 
 TEST_F(GridTest, EnterOnAnUpperCommentNeverScrolls) {
@@ -207,8 +207,8 @@ TEST_F(GridTest, EnterOnAnUpperCommentNeverScrolls) {
 TEST_F(GridTest, PasswordMaskFollowsTheStepShown) {
     size(6000, heightFor(2));
     load(4);
-    app->steps.at(2).Dousa = u"ﾊﾟｽﾜｰﾄﾞ入力";
-    app->steps.at(2).ZahyoCmd = u"secret";
+    app->document.steps.at(2).Dousa = u"ﾊﾟｽﾜｰﾄﾞ入力";
+    app->document.steps.at(2).ZahyoCmd = u"secret";
     app->scr_Detail_Scroll();
     EXPECT_EQ(app->txt_ZahyoCmd[1]->passwordChar(), 0);
     EXPECT_EQ(app->txt_ZahyoCmd[2]->passwordChar(), u'*');
@@ -223,8 +223,8 @@ TEST_F(GridTest, PasswordMaskFollowsTheStepShown) {
 TEST_F(GridTest, UnknownActionStopsTheRedrawAndReleasesTheLocks) {
     size(6000, heightFor(3));
     load(5);
-    app->steps.at(2).Dousa = u"ダンス";
-    app->steps.at(3).ZahyoCmd = u"changed";
+    app->document.steps.at(2).Dousa = u"ダンス";
+    app->document.steps.at(3).ZahyoCmd = u"changed";
     app->scr_Detail_Scroll();
     EXPECT_EQ(status().substr(0, 19), u"[scr_Detail_Scroll]");
     EXPECT_FALSE(app->Mbln_CmbLock);
@@ -232,24 +232,24 @@ TEST_F(GridTest, UnknownActionStopsTheRedrawAndReleasesTheLocks) {
     EXPECT_EQ(action(2), u"");
     EXPECT_EQ(command(3), u"3,6");  // rows below keep what they showed
     // The model is not written back by the failed fill.
-    EXPECT_EQ(app->steps.at(2).Dousa, u"ダンス");
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.at(2).Dousa, u"ダンス");
+    EXPECT_FALSE(app->document.changed());
 }
 
 TEST_F(GridTest, GrowthKeepsStepsAndTheScrollRange) {
     size(6000, heightFor(3));
     load(3);
     EXPECT_TRUE(app->MF_ArryAdd(1, false));
-    EXPECT_EQ(app->Mlng_RowCount(), 5);
+    EXPECT_EQ(app->document.steps.count(), 5);
     EXPECT_EQ(app->scr_Detail->max(), 3);
-    EXPECT_EQ(app->steps.at(3).ZahyoCmd, u"3,6");
-    EXPECT_EQ(app->steps.at(5), MacroStep{});
+    EXPECT_EQ(app->document.steps.at(3).ZahyoCmd, u"3,6");
+    EXPECT_EQ(app->document.steps.at(5), MacroStep{});
     EXPECT_TRUE(app->MF_ArryAdd(-2, false));
-    EXPECT_EQ(app->Mlng_RowCount(), 3);
+    EXPECT_EQ(app->document.steps.count(), 3);
     EXPECT_EQ(app->scr_Detail->max(), 1);
     // Never below one row.
     EXPECT_FALSE(app->MF_ArryAdd(-3, false));
-    EXPECT_EQ(app->Mlng_RowCount(), 3);
+    EXPECT_EQ(app->document.steps.count(), 3);
     EXPECT_EQ(status().substr(0, 12), u"[MF_ArryAdd]");
 }
 
@@ -267,18 +267,18 @@ TEST_F(GridTest, HundredThousandStepsScrollAndEditAtTheEnd) {
 
     app->txt_Comment[6]->userFocus();
     app->txt_Comment[6]->userTyped(u"last");
-    EXPECT_EQ(app->steps.at(100001).Comment, u"last");
-    EXPECT_EQ(app->Mlng_RowCount(), 100002);
+    EXPECT_EQ(app->document.steps.at(100001).Comment, u"last");
+    EXPECT_EQ(app->document.steps.count(), 100002);
 
     app->cmb_Cmd[1]->userFocus();
     p.answers = {tk::mb::IdYes, tk::mb::IdYes};
     app->MS_Gyo_InsDel(1);
     EXPECT_EQ(p.shown.back().text, u"99996行目を挿入します。");
-    EXPECT_EQ(app->steps.at(99997).ZahyoCmd, u"99996,199992");
+    EXPECT_EQ(app->document.steps.at(99997).ZahyoCmd, u"99996,199992");
     app->MS_Gyo_InsDel(2);
     EXPECT_EQ(p.shown.back().text, u"99996行目を削除します。");
-    EXPECT_EQ(app->steps.at(99996).ZahyoCmd, u"99996,199992");
-    EXPECT_EQ(app->Mlng_RowCount(), 100002);
+    EXPECT_EQ(app->document.steps.at(99996).ZahyoCmd, u"99996,199992");
+    EXPECT_EQ(app->document.steps.count(), 100002);
 
     // A redraw touches only the visible rows, wherever the grid stands.
     const auto t0 = std::chrono::steady_clock::now();

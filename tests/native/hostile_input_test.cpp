@@ -41,7 +41,7 @@ class Hostile : public AppTest {
 protected:
     void SetUp() override { start(); }
     void putText(StrView text) { p.putFile(kDoc, toCp932(text)); }
-    void read() { app->MS_ReadFile(kDoc); }
+    void read() { app->macroFile.read(kDoc); }
 };
 
 // ---------------------------------------------------------------------------
@@ -54,21 +54,21 @@ TEST_F(Hostile, ASingleLineOfTenMegabytes) {
     p.putFile(kDoc, head + "\"\x83\x4c\x81\x5b\",\"" + big + "\",\"end\"\r\n");
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    ASSERT_EQ(app->Mlng_RowCount(), 2);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd.size(), big.size());
-    EXPECT_EQ(app->steps.at(1).Comment, u"end");
+    ASSERT_EQ(app->document.steps.count(), 2);
+    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd.size(), big.size());
+    EXPECT_EQ(app->document.steps.at(1).Comment, u"end");
 
     // As a header value.
     p.putFile(kDoc, "WindowTitle=" + big + "\r\n");
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    EXPECT_EQ(app->Mstr_WindowTitle.size(), big.size());
+    EXPECT_EQ(app->document.settings.targetWindowSearch.size(), big.size());
 
     // As a line that is neither: refused at line 1.
     p.putFile(kDoc, big + "\r\n\"1\",\"2\",\"3\"\r\n");
     read();
     EXPECT_EQ(status(), u"1行目 " + err::describeNumber(err::InvalidCall));
-    EXPECT_TRUE(app->Mstr_FileName.empty());
+    EXPECT_TRUE(app->document.path().empty());
 
     // A step line that never closes its fields.
     p.putFile(kDoc, "\"" + big + "\r\n");
@@ -89,13 +89,13 @@ TEST_F(Hostile, ADocumentOfOneMillionSteps) {
     read();
     const double readSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    ASSERT_EQ(app->Mlng_RowCount(), n + 1);
-    EXPECT_EQ(app->steps.at(n).Comment, u"千");
-    EXPECT_EQ(app->steps.at(n - 1).ZahyoCmd, u"1");
-    EXPECT_TRUE(app->steps.at(n + 1).blank());
+    ASSERT_EQ(app->document.steps.count(), n + 1);
+    EXPECT_EQ(app->document.steps.at(n).Comment, u"千");
+    EXPECT_EQ(app->document.steps.at(n - 1).ZahyoCmd, u"1");
+    EXPECT_TRUE(app->document.steps.at(n + 1).blank());
 
     // Written back: the same million step lines.
-    app->MS_WriteFile(u"C:\\work\\million.TVK", 1);
+    app->macroFile.write(u"C:\\work\\million.TVK", MacroFile::Overwrite::Silently);
     EXPECT_EQ(status(), u"書き込み完了！！！");
     const std::string& out = *p.file(u"C:\\work\\million.TVK");
     ASSERT_GE(out.size(), steps.size());
@@ -115,8 +115,8 @@ TEST_F(Hostile, AMillionLineBreaksAreRowsNotACrash) {
     p.putFile(kDoc, breaks);
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    EXPECT_EQ(app->Mlng_RowCount(), 1000001);
-    app->MS_WriteFile(u"C:\\work\\breaks.TVK", 1);
+    EXPECT_EQ(app->document.steps.count(), 1000001);
+    app->macroFile.write(u"C:\\work\\breaks.TVK", MacroFile::Overwrite::Silently);
     const Str written = docfmt::decode(*p.file(u"C:\\work\\breaks.TVK"));
     EXPECT_TRUE(endsWith(written, u"NotActive=False\r\n"));
 }
@@ -142,42 +142,42 @@ TEST_F(Hostile, ACp932FileWithInvalidByteSequencesKeepsItsLines) {
     // the unknown actions; the log keeps the line.)
     const Str log = fromCp932(*p.file(u"C:\\Program Files\\TOVIRAK\\TOVIRAK_ERROR.LOG"));
     EXPECT_NE(log.find(u" 20行目 " + err::describeNumber(err::InvalidCall)), Str::npos) << toUtf8(log);
-    ASSERT_GE(app->Mlng_RowCount(), 6);
+    ASSERT_GE(app->document.steps.count(), 6);
     const Str bad(1, char16_t(0x30FB));
-    EXPECT_EQ(app->steps.at(1).Dousa, toHalfWidth(bad));
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"a" + bad);
-    EXPECT_EQ(app->steps.at(1).Comment, u"b" + bad);
-    EXPECT_EQ(app->steps.at(2).ZahyoCmd.size(), 5u);
-    EXPECT_EQ(app->steps.at(3).Dousa, toHalfWidth(u"c" + bad + u",\"d"));
-    EXPECT_EQ(app->steps.at(3).ZahyoCmd, u"e");
-    EXPECT_EQ(app->steps.at(3).Comment, u"f");
-    EXPECT_EQ(app->Mstr_WindowTitle, u"abc" + bad);
-    EXPECT_EQ(app->steps.at(4).Dousa, u"亜");
-    EXPECT_EQ(app->steps.at(4).ZahyoCmd, u"\\");
-    EXPECT_EQ(app->steps.at(4).Comment, u"ソ");
-    EXPECT_EQ(app->steps.at(5).Comment, u"i");  // the dot stands where the closing quote was
-    EXPECT_EQ(app->steps.at(6).Dousa, u"j");
+    EXPECT_EQ(app->document.steps.at(1).Dousa, toHalfWidth(bad));
+    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"a" + bad);
+    EXPECT_EQ(app->document.steps.at(1).Comment, u"b" + bad);
+    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd.size(), 5u);
+    EXPECT_EQ(app->document.steps.at(3).Dousa, toHalfWidth(u"c" + bad + u",\"d"));
+    EXPECT_EQ(app->document.steps.at(3).ZahyoCmd, u"e");
+    EXPECT_EQ(app->document.steps.at(3).Comment, u"f");
+    EXPECT_EQ(app->document.settings.targetWindowSearch, u"abc" + bad);
+    EXPECT_EQ(app->document.steps.at(4).Dousa, u"亜");
+    EXPECT_EQ(app->document.steps.at(4).ZahyoCmd, u"\\");
+    EXPECT_EQ(app->document.steps.at(4).Comment, u"ソ");
+    EXPECT_EQ(app->document.steps.at(5).Comment, u"i");  // the dot stands where the closing quote was
+    EXPECT_EQ(app->document.steps.at(6).Dousa, u"j");
 
     // Without the cut last line the document loads completely.
     bytes.resize(bytes.size() - 2);
     p.putFile(kDoc, bytes);
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    EXPECT_EQ(app->Mlng_RowCount(), 7);
+    EXPECT_EQ(app->document.steps.count(), 7);
 }
 
 TEST_F(Hostile, NulAndLoneSurrogatesInEveryTextFieldSurviveASave) {
     const Str nul(1, u'\0');
     const Str lone = Str(1, char16_t(0xD800)) + u"x" + Str(1, char16_t(0xDC01));
     const Str odd = u"a" + nul + lone + u"b";
-    app->steps.resize(3);
-    app->steps.at(1) = MacroStep{u"待機" + nul, odd, odd};
-    app->steps.at(2) = MacroStep{odd, u"1", nul};
-    app->Mstr_WindowTitle = odd;
-    app->Mstr_StartKey = u"VK_A" + nul;
-    app->Mstr_StopKey = lone;
+    app->document.steps.resize(3);
+    app->document.steps.at(1) = MacroStep{u"待機" + nul, odd, odd};
+    app->document.steps.at(2) = MacroStep{odd, u"1", nul};
+    app->document.settings.targetWindowSearch = odd;
+    app->document.settings.startKeys = u"VK_A" + nul;
+    app->document.settings.stopKeys = lone;
     app->txt_Kankaku->setText(odd);
-    app->MS_WriteFile(kDoc, 1);
+    app->macroFile.write(kDoc, MacroFile::Overwrite::Silently);
     EXPECT_EQ(status(), u"書き込み完了！！！");
     // Not all of it fits CP932: written as UTF-8, lone surrogates as U+FFFD.
     ASSERT_EQ(p.file(kDoc)->substr(0, 3), docfmt::Utf8Bom);
@@ -186,12 +186,12 @@ TEST_F(Hostile, NulAndLoneSurrogatesInEveryTextFieldSurviveASave) {
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
     const Str fixed = u"a" + nul + u"\uFFFDx\uFFFD" + u"b";
-    EXPECT_EQ(app->steps.at(1).Dousa, u"待機" + nul);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, fixed);
-    EXPECT_EQ(app->steps.at(1).Comment, fixed);
-    EXPECT_EQ(app->steps.at(2).Dousa, toHalfWidth(fixed));
-    EXPECT_EQ(app->steps.at(2).Comment, nul);
-    EXPECT_EQ(app->Mstr_WindowTitle, fixed);
+    EXPECT_EQ(app->document.steps.at(1).Dousa, u"待機" + nul);
+    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, fixed);
+    EXPECT_EQ(app->document.steps.at(1).Comment, fixed);
+    EXPECT_EQ(app->document.steps.at(2).Dousa, toHalfWidth(fixed));
+    EXPECT_EQ(app->document.steps.at(2).Comment, nul);
+    EXPECT_EQ(app->document.settings.targetWindowSearch, fixed);
     EXPECT_EQ(app->txt_Kankaku->text(), fixed);
     // Both hot keys are refused by name, one message each.
     ASSERT_EQ(p.shown.size(), 2u);
@@ -302,8 +302,8 @@ TEST_F(Hostile, HoldTimesAtAndPastTheThirtyTwoBitLimit) {
     putText(header() + u"StartHotKey=VK_F5(4294967296)\r\n\"待機\",\"1\",\"\"\r\n");
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    EXPECT_EQ(app->Mstr_StartKey, u"VK_F5(4294967296)");
-    EXPECT_EQ(app->Mlng_RowCount(), 2);
+    EXPECT_EQ(app->document.settings.startKeys, u"VK_F5(4294967296)");
+    EXPECT_EQ(app->document.steps.count(), 2);
     const Str log = fromCp932(*p.file(u"C:\\Program Files\\TOVIRAK\\TOVIRAK_ERROR.LOG"));
     EXPECT_NE(log.find(u"[MS_HotKey_StrToArry]" + err::describeNumber(err::Overflow)), Str::npos);
 }
@@ -325,8 +325,8 @@ TEST_F(Hostile, WaitsAtTheThirtyTwoBitLimitEndOnAStopWithinASecond) {
 
     // A wait step past the limit passes the checks (its text is a number)
     // and ends the run through the error exit when it comes to run.
-    app->steps.resize(2);
-    app->steps.at(1) = MacroStep{u"待機", u"2147483.648", u""};
+    app->document.steps.resize(2);
+    app->document.steps.at(1) = MacroStep{u"待機", u"2147483.648", u""};
     app->txt_Kankaku->setText(u"1");
     app->cmb_Tani->setText(u"秒");
     app->cmd_Kaisi->press();
@@ -365,15 +365,15 @@ TEST_F(Hostile, StopTimerTextsOfAnySize) {
     // Through the dialog: the overflow description, nothing stored.
     frm_Setting dialog(*app);
     dialog.Form_Load();
-    app->Mint_TimerHH = 1;
-    app->Mint_TimerMM = 2;
+    app->document.settings.timerHours = 1;
+    app->document.settings.timerMinutes = 2;
     dialog.txt_StopTimer->setText(Str(100000, u'7'));
     p.shown.clear();
     dialog.cmd_Ok_Click();
     ASSERT_FALSE(p.shown.empty());
     EXPECT_EQ(p.shown.back().text, err::describeNumber(err::Overflow));
-    EXPECT_EQ(app->Mint_TimerHH, 1);
-    EXPECT_EQ(app->Mint_TimerMM, 2);
+    EXPECT_EQ(app->document.settings.timerHours, 1);
+    EXPECT_EQ(app->document.settings.timerMinutes, 2);
     dialog.txt_StopTimer->setText(Str(1, u'\0'));
     dialog.cmd_Ok_Click();
     EXPECT_EQ(p.shown.back().text, u"入力エラー");

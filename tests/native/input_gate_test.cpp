@@ -58,7 +58,7 @@ TEST_F(InputGateTest, KeyListsAndKeystrokeTextToAnElevatedForegroundWindowFailTh
 
 TEST_F(InputGateTest, KeyMessagesCheckTheTargetWindowNotTheForeground) {
     auto target = other(u"Game", kMedium, 8);
-    app->Mstr_WindowTitle = u"Game";
+    app->document.settings.targetWindowSearch = u"Game";
     p.foreground = other(u"Admin Console", kHigh);
     EXPECT_EQ(oneTick(u"ｷｰ入力_真", u"VK_RETURN").size(), 2u);
     EXPECT_TRUE(running());

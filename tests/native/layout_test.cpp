@@ -60,7 +60,7 @@ TEST_F(LayoutTest, WidthSixThousandPlacesTheColumns) {
     EXPECT_EQ(app->scr_Detail->left(), 5652);
     EXPECT_EQ(app->scr_Detail->top(), 1224);
     EXPECT_EQ(app->scr_Detail->width(), 228);
-    EXPECT_EQ(app->lbl_Stat->width(), 5850);
+    EXPECT_EQ(app->statusLine.label().width(), 5850);
     for (int r = 1; r <= 5; ++r) {
         EXPECT_EQ(app->lin_Line[size_t(r)]->x1, 0);
         EXPECT_EQ(app->lin_Line[size_t(r)]->x2, 5652);
@@ -78,7 +78,7 @@ TEST_F(LayoutTest, NarrowAndWideWindowsKeepSaneColumns) {
                 EXPECT_GE(c->width(), 1) << c->name() << " at W=" << w;
             }
         }
-        EXPECT_GE(app->lbl_Stat->width(), 1);
+        EXPECT_GE(app->statusLine.label().width(), 1);
         EXPECT_EQ(status().find(u"[Form_Resize]"), Str::npos);
     }
     size(40000, 4800);
@@ -150,7 +150,7 @@ TEST_F(LayoutTest, CreatedRowsCopyRowOne) {
     // New rows answer their own events.
     load(5);
     pick(3, u"待機");
-    EXPECT_EQ(app->steps.at(3).Dousa, u"待機");
+    EXPECT_EQ(app->document.steps.at(3).Dousa, u"待機");
 }
 
 TEST_F(LayoutTest, TabOrderRunsRowByRowWithTheScrollBarLast) {

@@ -36,7 +36,7 @@ TEST_F(MenusTest, TreeCaptionsAndShortcuts) {
 // (the window-wide shortcut handling that runs before the focused control).
 TEST_F(MenusTest, EveryShortcutDoesItsOwnCommand) {
     load(3);
-    app->Mbln_EditFlg = false;
+    app->document.setChanged(false);
     app->txt_ZahyoCmd[2]->userFocus();
 
     p.answers = {tk::mb::IdNo, tk::mb::IdNo};
@@ -64,7 +64,7 @@ TEST_F(MenusTest, EveryShortcutDoesItsOwnCommand) {
     EXPECT_EQ(app->bas.Gint_FileSelectMode, 2);
 
     // Ctrl+S writes the named document without a dialog.
-    app->Mstr_FileName = u"C:\\work\\s.TVK";
+    app->document.setPath(u"C:\\work\\s.TVK");
     EXPECT_TRUE(ctrl('S'));
     EXPECT_NE(p.file(u"C:\\work\\s.TVK"), nullptr);
     EXPECT_EQ(p.modalsShown.size(), 3u);
@@ -75,9 +75,9 @@ TEST_F(MenusTest, EveryShortcutDoesItsOwnCommand) {
 
     // Ctrl+N empties the document.
     EXPECT_TRUE(ctrl('N'));
-    EXPECT_EQ(app->Mlng_RowCount(), 1);
-    EXPECT_EQ(app->steps.at(1).Dousa, u"");
-    EXPECT_EQ(app->Mstr_FileName, u"");
+    EXPECT_EQ(app->document.steps.count(), 1);
+    EXPECT_EQ(app->document.steps.at(1).Dousa, u"");
+    EXPECT_EQ(app->document.path(), u"");
 
     EXPECT_TRUE(ctrl('Q'));
     EXPECT_FALSE(app->form->isShown());
@@ -144,7 +144,7 @@ TEST_F(MenusTest, RowsShownAfterARunAreUnlockedLikeTheRest) {
 }
 
 TEST_F(MenusTest, SettingsDialogPausesTheHotKeyWatchAndTheOnTopState) {
-    app->Mbln_TopMost = true;
+    app->document.settings.topMost = true;
     bool watchRunning = true;
     std::string traceAtOpen;
     p.modalScripts.push_back([&](tk::Form&) {
@@ -178,7 +178,7 @@ TEST_F(MenusTest, HelpWarnsWhenTheFileOrTheViewerIsMissing) {
     const int beeps = p.beeps;
     app->mnu_Help_Click();
     EXPECT_EQ(status(), u"Readme.txtが見つかりません。");
-    EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(255, 0, 0));
+    EXPECT_EQ(app->statusLine.label().foreColor(), tk::rgb(255, 0, 0));
     EXPECT_EQ(p.beeps, beeps + 1);
     EXPECT_TRUE(p.started.empty());
 

@@ -102,14 +102,14 @@ TEST_F(MonitorsTest, MinusOneMinusOneStillClicksWhereTheCursorStands) {
 }
 
 TEST_F(MonitorsTest, SetButtonMovesToAPointOnAnotherMonitor) {
-    app->steps.at(1).Dousa = u"左ｸﾘｯｸ";
-    app->steps.at(1).ZahyoCmd = u"-1280,1079";
+    app->document.steps.at(1).Dousa = u"左ｸﾘｯｸ";
+    app->document.steps.at(1).ZahyoCmd = u"-1280,1079";
     app->scr_Detail_Scroll();
     app->cmd_Set[1]->press();
     EXPECT_EQ(p.cursor, (os::Point{-1280, 1079}));
     p.cursor = {-300, -1200};
     app->form->userMouseUp(1, 0, 0, 0);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"-300,-1200");
+    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"-300,-1200");
     app->cmd_Set[1]->press();
     EXPECT_EQ(p.cursor, (os::Point{-300, -1200}));
 }
@@ -133,9 +133,9 @@ protected:
 TEST_F(MonitorsWindowTest, AWindowSavedOnAnotherMonitorComesBackThere) {
     for (os::Point at : {os::Point{-1200, 300}, os::Point{-300, -1400}, os::Point{2000, -100}}) {
         place(at.x, at.y, 400, 300);
-        app->MS_WriteFile(u"C:\\work\\m.TVK", 1);
+        app->macroFile.write(u"C:\\work\\m.TVK", MacroFile::Overwrite::Silently);
         place(10, 10, 400, 300);
-        app->MS_ReadFile(u"C:\\work\\m.TVK");
+        app->macroFile.read(u"C:\\work\\m.TVK");
         EXPECT_EQ(app->form->left(), at.x * 15.0) << at.x;
         EXPECT_EQ(app->form->top(), at.y * 15.0) << at.y;
     }
@@ -146,19 +146,19 @@ TEST_F(MonitorsWindowTest, AWindowSavedOnAnotherMonitorComesBackThere) {
     // in, the pixel past its last one goes to 0.
     place(10, 10, 400, 300);
     put(u"C:\\work\\t.TVK", u"Top=-21600\r\nLeft=-19200\r\n");
-    app->MS_ReadFile(u"C:\\work\\t.TVK");
+    app->macroFile.read(u"C:\\work\\t.TVK");
     EXPECT_EQ(app->form->top(), -21600);
     EXPECT_EQ(app->form->left(), -19200);
     put(u"C:\\work\\t.TVK", u"Top=16199\r\nLeft=33599\r\n");
-    app->MS_ReadFile(u"C:\\work\\t.TVK");
+    app->macroFile.read(u"C:\\work\\t.TVK");
     EXPECT_EQ(app->form->top(), 16199);
     EXPECT_EQ(app->form->left(), 33599);
     put(u"C:\\work\\t.TVK", u"Top=-21601\r\nLeft=-19201\r\n");
-    app->MS_ReadFile(u"C:\\work\\t.TVK");
+    app->macroFile.read(u"C:\\work\\t.TVK");
     EXPECT_EQ(app->form->top(), 0);
     EXPECT_EQ(app->form->left(), 0);
     put(u"C:\\work\\t.TVK", u"Top=16200\r\nLeft=33600\r\n");
-    app->MS_ReadFile(u"C:\\work\\t.TVK");
+    app->macroFile.read(u"C:\\work\\t.TVK");
     EXPECT_EQ(app->form->top(), 0);
     EXPECT_EQ(app->form->left(), 0);
 }

@@ -16,10 +16,10 @@ protected:
 
     // Rows 1..n of the macro (action, command text), then the empty row.
     void rows(const std::vector<std::pair<Str, Str>>& r) {
-        app->steps.resize(int32_t(r.size()) + 1);
+        app->document.steps.resize(int32_t(r.size()) + 1);
         for (size_t i = 0; i < r.size(); ++i) {
-            app->steps.at(int32_t(i) + 1).Dousa = r[i].first;
-            app->steps.at(int32_t(i) + 1).ZahyoCmd = r[i].second;
+            app->document.steps.at(int32_t(i) + 1).Dousa = r[i].first;
+            app->document.steps.at(int32_t(i) + 1).ZahyoCmd = r[i].second;
         }
     }
     void interval(const Str& v, const Str& unit = u"秒") {

@@ -217,7 +217,7 @@ TEST_F(RowTrialTest, AFailingStepIsReportedAsARunReportsIt) {
 TEST_F(RowTrialTest, TheTargetWindowWinsAndIsRequiredWhenSet) {
     const os::WindowHandle target = p.addWindow(u"Target window", u"T");
     p.activate(self());
-    app->Mstr_WindowTitle = u"Target";
+    app->document.settings.targetWindowSearch = u"Target";
     row(u"ｷｰ入力_真", u"VK_A");
     ASSERT_TRUE(ctrl('T'));
     EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{target, self()}));
@@ -235,7 +235,7 @@ TEST_F(RowTrialTest, TheTargetWindowWinsAndIsRequiredWhenSet) {
 TEST_F(RowTrialTest, AfterAFastRunATriedRowLooksForTheTargetAfreshAndShowsItsStatusAtOnce) {
     const os::WindowHandle first = p.addWindow(u"Target window", u"T");
     p.activate(self());
-    app->Mstr_WindowTitle = u"Target";
+    app->document.settings.targetWindowSearch = u"Target";
     row(u"ｷｰ入力_真", u"VK_A");
     interval(u"0.001");
     // A run at 1 ms, whose display follows once a frame, keeps the window

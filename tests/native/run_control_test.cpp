@@ -87,7 +87,7 @@ TEST_F(RunControlTest, FailedValidationLeavesEverythingIdle) {
 }
 
 TEST_F(RunControlTest, MissingTargetWindowShowsTheMessageAndOpensTheSettings) {
-    app->Mstr_WindowTitle = u"No Such Window";
+    app->document.settings.targetWindowSearch = u"No Such Window";
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
     run();
@@ -103,7 +103,7 @@ TEST_F(RunControlTest, MissingTargetWindowShowsTheMessageAndOpensTheSettings) {
 TEST_F(RunControlTest, TargetWindowIsBroughtToTheFrontAndItsFullTitleKept) {
     auto h = p.addWindow(u"Sample Game v1.2", u"GameWnd");
     p.addWindow(u"Editor", u"Edit");
-    app->Mstr_WindowTitle = u"Sample Game";
+    app->document.settings.targetWindowSearch = u"Sample Game";
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
     run();
@@ -113,7 +113,7 @@ TEST_F(RunControlTest, TargetWindowIsBroughtToTheFrontAndItsFullTitleKept) {
 }
 
 TEST_F(RunControlTest, DoNotActivateOptionLeavesFocusAndForegroundAlone) {
-    app->Mbln_NotActive = true;
+    app->document.settings.stayBehind = true;
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
     app->txt_Kankaku->setFocus();
@@ -146,8 +146,8 @@ TEST_F(RunControlTest, NegativeIntervalInSecondsCannotBeGivenToTheTimer) {
 TEST_F(RunControlTest, StopLimitIsSetUpAtTheStart) {
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
-    app->Mint_TimerHH = 1;
-    app->Mint_TimerMM = 30;
+    app->document.settings.timerHours = 1;
+    app->document.settings.timerMinutes = 30;
     p.nowMs = 5000;
     run();
     ASSERT_TRUE(app->Mdat_StopTime.has_value());
@@ -155,14 +155,14 @@ TEST_F(RunControlTest, StopLimitIsSetUpAtTheStart) {
     EXPECT_EQ(app->Mint_RestCount, -1);
     app->cmd_Kaisi->press();
 
-    app->Mint_TimerHH = -1;
-    app->Mint_TimerMM = 7;
+    app->document.settings.timerHours = -1;
+    app->document.settings.timerMinutes = 7;
     run();
     EXPECT_EQ(app->Mint_RestCount, 7);
     app->cmd_Kaisi->press();
 
-    app->Mint_TimerHH = 0;
-    app->Mint_TimerMM = 0;
+    app->document.settings.timerHours = 0;
+    app->document.settings.timerMinutes = 0;
     run();
     EXPECT_FALSE(app->Mdat_StopTime.has_value());
     EXPECT_EQ(app->Mint_RestCount, -1);
@@ -177,7 +177,7 @@ TEST_F(RunControlTest, FocusGuidanceOfTheButtons) {
 
 TEST_F(RunControlTest, EndButtonClosesTheWindowAfterSavingTheWorkingState) {
     p.files.erase(p.resolve(u"TOVIRAK.TVK"));
-    app->Mbln_EditFlg = false;
+    app->document.setChanged(false);
     app->cmd_End->press();
     EXPECT_FALSE(app->form->isShown());
     EXPECT_NE(p.file(u"TOVIRAK.TVK"), nullptr);
@@ -187,7 +187,7 @@ TEST_F(RunControlTest, RunSwitchStartsAtTheFirstActivation) {
     // The working state of a previous session, saved the ordinary way.
     rows({{u"ｷｰ入力", u"VK_X"}});
     interval(u"0.2");
-    app->MS_WriteFile(u"TOVIRAK.TVK", 1);
+    app->macroFile.write(u"TOVIRAK.TVK", MacroFile::Overwrite::Silently);
     app.reset();
     start(u"/run /NOMSG");
     EXPECT_TRUE(running());
@@ -202,7 +202,7 @@ TEST_F(RunControlTest, RunSwitchStartsAtTheFirstActivation) {
 TEST_F(RunControlTest, RunSwitchPlaysTheDocumentNamedOnTheCommandLine) {
     rows({{u"ｷｰ入力", u"VK_Y"}});
     interval(u"0.2");
-    app->MS_WriteFile(u"play.TVK", 1);
+    app->macroFile.write(u"play.TVK", MacroFile::Overwrite::Silently);
     app.reset();
     p.files.erase(p.resolve(u"TOVIRAK.TVK"));
     start(u"/RUN /NOMSG play.TVK");

@@ -141,7 +141,7 @@ TEST_F(RunDisplayTest, TheLastStepIsShownWhenTheButtonStopsTheRun) {
 
 TEST_F(RunDisplayTest, TheLastStepIsShownWhenAStopKeyPauseOrTheTargetWindowEndsTheRun) {
     const os::WindowHandle target = p.addWindow(u"Untitled - Notepad", u"Notepad");
-    app->Mstr_WindowTitle = u"Notepad";
+    app->document.settings.targetWindowSearch = u"Notepad";
     app->bas.Gint_StopKey = {0, VK_F12};
     for (int how = 0; how < 3; ++how) {
         clicks(40);
@@ -167,9 +167,9 @@ TEST_F(RunDisplayTest, TheLastStepIsShownWhenTheCountEndsTheRun) {
     clicks(5);
     app->scr_Detail->setRange(1, 10);
     interval(u"0.001");
-    app->Mbln_StopTimerEnabled = true;
-    app->Mint_TimerHH = -1;
-    app->Mint_TimerMM = 1;
+    app->document.settings.stopTimerEnabled = true;
+    app->document.settings.timerHours = -1;
+    app->document.settings.timerMinutes = 1;
     run();
     pictures.clear();
     p.advance(10);

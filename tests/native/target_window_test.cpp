@@ -15,7 +15,7 @@ protected:
         p.addWindow(u"Calculator", u"Calc");
         target = p.addWindow(u"Untitled - Notepad", u"Notepad");
         p.addWindow(u"Mail", u"Outlook");
-        app->Mstr_WindowTitle = u"Notepad";
+        app->document.settings.targetWindowSearch = u"Notepad";
         rows({{u"ｷｰ入力_真", u"VK_A"}});
         interval(u"0.001");
     }

@@ -34,10 +34,10 @@ protected:
         p.shown.clear();
     }
     void rows(std::initializer_list<std::pair<StrView, StrView>> r) {
-        app->steps.reset();
-        app->steps.resize(int32_t(r.size()) + 1);
+        app->document.steps.reset();
+        app->document.steps.resize(int32_t(r.size()) + 1);
         int32_t i = 1;
-        for (auto& [a, c] : r) app->steps.at(i++) = MacroStep{Str(a), Str(c), Str()};
+        for (auto& [a, c] : r) app->document.steps.at(i++) = MacroStep{Str(a), Str(c), Str()};
     }
     // Runs the check; returns the one message shown ("" when none).
     Str check(bool expected) {
@@ -76,7 +76,7 @@ TEST_F(CheckTest, IntervalMessagesInOrder) {
 }
 
 TEST_F(CheckTest, RunArraysByAction) {
-    app->Mstr_WindowTitle = u"Target";
+    app->document.settings.targetWindowSearch = u"Target";
     rows({{dousa::KeyInput, u"  abc{ENTER} "},
           {dousa::KeyInputShin, u" VK_A,VK_B "},
           {dousa::Wait, u" 2 ,x"},
@@ -100,7 +100,7 @@ TEST_F(CheckTest, RunArraysByAction) {
 TEST_F(CheckTest, KeyListsMayBeginWithModifierMarks) {
     // "+VK_A(300)" and "^VK_C" are key lists: the marks may stand anywhere in
     // an item, its front included.
-    app->Mstr_WindowTitle = u"Target";
+    app->document.settings.targetWindowSearch = u"Target";
     rows({{dousa::KeyInputKai, u"+VK_A(300)"}, {dousa::KeyInputShin, u"^%VK_C"}});
     app->txt_Kankaku->setText(u"1");
     EXPECT_EQ(check(true), u"");
@@ -204,18 +204,18 @@ TEST_F(CheckTest, ThreeCommaPartsEndInTheErrorExit) {
 TEST_F(CheckTest, StopLimitMustBeComplete) {
     rows({{dousa::LeftClick, u"1,1"}});
     app->txt_Kankaku->setText(u"1");
-    app->Mbln_StopTimerEnabled = true;
-    app->Mint_TimerHH = 0;
-    app->Mint_TimerMM = 0;
+    app->document.settings.stopTimerEnabled = true;
+    app->document.settings.timerHours = 0;
+    app->document.settings.timerMinutes = 0;
     EXPECT_EQ(check(false), u"停止タイマーが設定されていません");
-    app->Mint_TimerHH = -1;
+    app->document.settings.timerHours = -1;
     EXPECT_EQ(check(false), u"実行回数が設定されていません");
-    app->Mint_TimerMM = 5;
+    app->document.settings.timerMinutes = 5;
     EXPECT_EQ(check(true), u"");
-    app->Mint_TimerHH = 0;
+    app->document.settings.timerHours = 0;
     EXPECT_EQ(check(true), u"");
-    app->Mbln_StopTimerEnabled = false;
-    app->Mint_TimerHH = 0;
-    app->Mint_TimerMM = 0;
+    app->document.settings.stopTimerEnabled = false;
+    app->document.settings.timerHours = 0;
+    app->document.settings.timerMinutes = 0;
     EXPECT_EQ(check(true), u"");
 }

@@ -1,5 +1,6 @@
 // Window search, activation, always-on-top and the screen measure.
 #include "app_fixture.h"
+#include "input/windows.h"
 #include "input/window_search.h"
 
 TEST(WindowSearchText, NulRemovalAndCommaSplit) {
@@ -129,17 +130,17 @@ TEST_F(WindowTest, ActivationAttachesToTheForegroundThread) {
     // The program in front: only the second attachment.
     p.foreground = own;
     p.clearTrace();
-    EXPECT_TRUE(app->MF_ActiveForm(help));
+    bringToFront(app->statusLine, p.os, own, help);
     EXPECT_EQ(p.traceText(), "AttachThreadInput(1,1,1)\nSetForegroundWindow(" + std::to_string(help) +
                                  ")\nAttachThreadInput(1,1,0)");
 }
 
 TEST_F(WindowTest, TopMostFollowsTheSettingOnlyWhenAsked) {
     std::string self = std::to_string(app->form->nativeHandle());
-    app->Mbln_TopMost = true;
+    app->document.settings.topMost = true;
     app->MS_TopMost(true);
     app->MS_TopMost(false);
-    app->Mbln_TopMost = false;
+    app->document.settings.topMost = false;
     app->MS_TopMost(true);
     EXPECT_EQ(p.traceText(), "SetWindowPos(" + self + ",-1,0,0,0,0,3)\nSetWindowPos(" + self +
                                  ",-2,0,0,0,0,3)\nSetWindowPos(" + self + ",-2,0,0,0,0,3)");

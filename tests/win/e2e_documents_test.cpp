@@ -141,18 +141,18 @@ struct Sink {
 };
 
 void fillModel(frm_TOVIRAK& app) {
-    app.steps.grow(3);
-    app.steps.at(1) = MacroStep{u"左ｸﾘｯｸ", u"100,200", u"朝の巡回"};
-    app.steps.at(2) = MacroStep{u"ｷｰ入力", u"VK_RETURN,^VK_S(300)", u"保存"};
-    app.steps.at(3) = MacroStep{u"待機", u"1.5", u""};
+    app.document.steps.grow(3);
+    app.document.steps.at(1) = MacroStep{u"左ｸﾘｯｸ", u"100,200", u"朝の巡回"};
+    app.document.steps.at(2) = MacroStep{u"ｷｰ入力", u"VK_RETURN,^VK_S(300)", u"保存"};
+    app.document.steps.at(3) = MacroStep{u"待機", u"1.5", u""};
     app.txt_Kankaku->setText(u"2.5");
     app.cmb_Tani->setText(u"分");
-    app.Mstr_WindowTitle = u"メモ帳,Notepad";
-    app.Mstr_StopKey = u"VK_F12";
-    app.Mint_TimerHH = 1;
-    app.Mint_TimerMM = 30;
-    app.Mbln_StopTimerEnabled = true;
-    app.Mbln_EditFlg = true;
+    app.document.settings.targetWindowSearch = u"メモ帳,Notepad";
+    app.document.settings.stopKeys = u"VK_F12";
+    app.document.settings.timerHours = 1;
+    app.document.settings.timerMinutes = 30;
+    app.document.settings.stopTimerEnabled = true;
+    app.document.markChanged();
 }
 
 }  // namespace
@@ -176,9 +176,9 @@ TEST(EndToEndDocuments, SavedThroughTheOwnDialogAndReopenedInAFreshStartGivesThe
         EXPECT_TRUE(s.finished());
         ASSERT_TRUE(os.fileExists(first));
         saved = os.readFile(first);
-        EXPECT_TRUE(sameNoCase(app.Mstr_FileName, first));
+        EXPECT_TRUE(sameNoCase(app.document.path(), first));
         EXPECT_EQ(app.form->text(), Str(u"TOVIRAK - 朝の巡回.tvk"));
-        EXPECT_FALSE(app.Mbln_EditFlg);
+        EXPECT_FALSE(app.document.changed());
         // The process's own folder stayed where it was.
         EXPECT_FALSE(sameNoCase(os.currentFolder(), dir.path));
     }
@@ -193,11 +193,11 @@ TEST(EndToEndDocuments, SavedThroughTheOwnDialogAndReopenedInAFreshStartGivesThe
             app.mnu_Open_Click();
             EXPECT_TRUE(s.finished());
         }
-        EXPECT_EQ(app.Mlng_RowCount(), 4);
-        EXPECT_EQ(app.steps.at(2).ZahyoCmd, Str(u"VK_RETURN,^VK_S(300)"));
+        EXPECT_EQ(app.document.steps.count(), 4);
+        EXPECT_EQ(app.document.steps.at(2).ZahyoCmd, Str(u"VK_RETURN,^VK_S(300)"));
         EXPECT_EQ(app.txt_Kankaku->text(), Str(u"2.5"));
         EXPECT_EQ(app.cmb_Tani->text(), Str(u"分"));
-        EXPECT_FALSE(app.Mbln_EditFlg);
+        EXPECT_FALSE(app.document.changed());
         {
             Script s(*app.form, useFileDialog(dir.path, u"copy", false));
             app.mnu_Save_Click();
@@ -282,7 +282,7 @@ TEST(EndToEndDocuments, SettingsDialogPicksTheWindowUnderAClickAndMovesItToTheCo
     EXPECT_EQ(after.right - after.left, before.right - before.left);
     EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
     // Cancel: nothing stored.
-    EXPECT_EQ(app.Mstr_WindowTitle, Str());
+    EXPECT_EQ(app.document.settings.targetWindowSearch, Str());
     for (auto& f : sink.failures) wt::note("failure: " + wt::utf8(f));
     EXPECT_TRUE(sink.failures.empty());
 }
@@ -321,7 +321,7 @@ TEST(EndToEndDocuments, SettingsDialogEnterWalksTheFieldsAndEscapeCancels) {
     EXPECT_TRUE(stayedOpen);
     EXPECT_TRUE(intoGroup);
     EXPECT_TRUE(frm_Setting::shown() == nullptr);
-    EXPECT_EQ(app.Mstr_StartKey, Str());  // Escape stored nothing
+    EXPECT_EQ(app.document.settings.startKeys, Str());  // Escape stored nothing
     for (auto& f : sink.failures) wt::note("failure: " + wt::utf8(f));
     EXPECT_TRUE(sink.failures.empty());
 }

@@ -71,20 +71,20 @@ struct Editor {
         app = std::make_unique<frm_TOVIRAK>(backend(), os);
         app->form->show();
         backend().doEvents();
-        statusAfterShow = app->lbl_Stat->text();
-        app->steps.resize(n + 1);
+        statusAfterShow = app->statusLine.text();
+        app->document.steps.resize(n + 1);
         for (int32_t s = 1; s <= n; ++s) {
             const StrView a = dousa::catalogue[size_t(1 + (s - 1) % 30)];
             Str cmd = toStr((long long)(s * 3 % 1280)) + u"," + toStr((long long)(s * 7 % 1024));
             if (a == dousa::Wait) cmd = u"2";
             if (dousa::isKeyInput(a)) cmd = u"VK_RETURN";
             if (dousa::isWindowAction(a)) cmd = u"メモ帳,Notepad";
-            app->steps.at(s) = MacroStep{Str(a), cmd, u"手順" + toStr((long long)s)};
+            app->document.steps.at(s) = MacroStep{Str(a), cmd, u"手順" + toStr((long long)s)};
         }
         app->MF_ArryAdd(0, false);
         app->scr_Detail->setValue(1);
         app->scr_Detail_Scroll();
-        app->Mbln_EditFlg = false;
+        app->document.setChanged(false);
         backend().doEvents();
     }
     ~Editor() {
@@ -178,9 +178,9 @@ TEST(EditorOnWindows, EnterMovesOnAndCtrlAIsSaveAsInsideATextBox) {
 TEST(EditorOnWindows, PointAndWindowCaptureOnTheRealScreen) {
     Editor e(3);
     e.size(9000, 1224 + 750 + 624 * 3 + 100);
-    e.app->steps.at(2).Dousa = u"左ｸﾘｯｸ";
-    e.app->steps.at(2).ZahyoCmd = u"";
-    e.app->steps.at(3).Dousa = u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ";
+    e.app->document.steps.at(2).Dousa = u"左ｸﾘｯｸ";
+    e.app->document.steps.at(2).ZahyoCmd = u"";
+    e.app->document.steps.at(3).Dousa = u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ";
     e.app->scr_Detail_Scroll();
 
     tkt::click(*e.app->cmd_Set[2]);
@@ -189,9 +189,9 @@ TEST(EditorOnWindows, PointAndWindowCaptureOnTheRealScreen) {
     tkt::mouseUp(*e.app->form, 1, 5, 5);
     backend().doEvents();
     EXPECT_FALSE(e.app->Mbln_SetMode);
-    EXPECT_EQ(e.app->steps.at(2).ZahyoCmd, Str(u"123,234"));
+    EXPECT_EQ(e.app->document.steps.at(2).ZahyoCmd, Str(u"123,234"));
     EXPECT_EQ(tkt::nativeText(*e.app->txt_ZahyoCmd[2]), Str(u"123,234"));
-    EXPECT_TRUE(e.app->Mbln_EditFlg);  // a new point is a change
+    EXPECT_TRUE(e.app->document.changed());  // a new point is a change
 
     // Set moves the cursor to the row's point first.
     e.os.setCursorPos(10, 10);
@@ -210,7 +210,7 @@ TEST(EditorOnWindows, PointAndWindowCaptureOnTheRealScreen) {
     backend().doEvents();
     const Str cls = e.os.getClassName(w);
     probe::destroyWindow(w);
-    EXPECT_EQ(e.app->steps.at(3).ZahyoCmd, u"捕捉テスト," + cls);
+    EXPECT_EQ(e.app->document.steps.at(3).ZahyoCmd, u"捕捉テスト," + cls);
     EXPECT_TRUE(e.sink.failures.empty());
 }
 
@@ -272,7 +272,7 @@ TEST(EditorOnWindows, HelpMenuOpensReadmeInNotepad) {
     if (edit) EXPECT_TRUE(instr(probe::controlText(edit), u"TOVIRAK") > 0);
     probe::postClose(pad);
     probe::pump(300);
-    EXPECT_EQ(e.app->lbl_Stat->text().find(u"見つかりません"), Str::npos);
+    EXPECT_EQ(e.app->statusLine.text().find(u"見つかりません"), Str::npos);
 }
 
 // Positions beyond 16 bits through the native scroll bar: the thumb at the

@@ -3,6 +3,7 @@
 // into by each delivery route and moved; the main window's always-on-top
 // switch is read back from the system.
 #include "harness.h"
+#include "input/windows.h"
 #include "main_window.h"
 #include "notepad.h"
 
@@ -38,7 +39,7 @@ TEST(InputWindows, FindActivateAndMoveNotepad) {
     EXPECT_EQ(a.app->MF_WindowActive(title + u",notepad", false, full), os::WindowHandle(0));
 
     // Activation: from our own window to Notepad and back.
-    a.app->MF_ActiveForm(a.app->form->nativeHandle());
+    bringToFront(a.app->statusLine, *a.os, a.app->form->nativeHandle(), a.app->form->nativeHandle());
     probe::pump(200);
     EXPECT_EQ(a.app->MF_WindowActive(title + u",Notepad", true, full), np.window);
     EXPECT_TRUE(np.waitForeground());
@@ -61,7 +62,7 @@ TEST(InputWindows, AlwaysOnTopOnAndOff) {
     App a;
     os::WindowHandle self = a.app->form->nativeHandle();
     ASSERT_TRUE(self != 0);
-    a.app->Mbln_TopMost = true;
+    a.app->document.settings.topMost = true;
     a.app->MS_TopMost(true);
     probe::pump(50);
     EXPECT_TRUE(probe::isTopmost(self));
@@ -71,7 +72,7 @@ TEST(InputWindows, AlwaysOnTopOnAndOff) {
     a.app->MS_TopMost(true);
     probe::pump(50);
     EXPECT_TRUE(probe::isTopmost(self));
-    a.app->Mbln_TopMost = false;
+    a.app->document.settings.topMost = false;
     a.app->MS_TopMost(true);
     probe::pump(50);
     EXPECT_FALSE(probe::isTopmost(self));
@@ -92,7 +93,7 @@ TEST(InputDelivery, TypeIntoNotepadByEveryRoute) {
     Notepad np(*a.os);
     ASSERT_TRUE(np.window != 0 && np.edit != 0);
     auto front = [&] {
-        a.app->MF_ActiveForm(np.window);
+        bringToFront(a.app->statusLine, *a.os, a.app->form->nativeHandle(), np.window);
         return np.waitForeground();
     };
 

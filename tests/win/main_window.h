@@ -25,7 +25,7 @@ struct MainWindow {
         app->form->onLoad = nullptr;
         app->form->onActivate = nullptr;
         app->form->show();
-        app->Mbln_NotActive = !keepFront;
+        app->document.settings.stayBehind = !keepFront;
         win32::probe::pump(200);
     }
     ~MainWindow() { app->form->onQueryUnload = nullptr; }
@@ -36,13 +36,13 @@ struct MainWindow {
     // handler execute it once, then stops. Empty when the step ran; else
     // why not (the run did not start, or the step failed: the status line).
     std::string playRow(const Str& action, const Str& text) {
-        app->steps.resize(2);
-        app->steps.at(1) = MacroStep{action, text, Str()};
+        app->document.steps.resize(2);
+        app->document.steps.at(1) = MacroStep{action, text, Str()};
         app->txt_Kankaku->setText(u"1");
         app->cmd_Kaisi_Click();
-        if (app->Mlng_RunRow != 1) return "not started: " + utf8(app->lbl_Stat->text());
+        if (app->Mlng_RunRow != 1) return "not started: " + utf8(app->statusLine.text());
         app->tim_Timer_Timer();
-        const Str status = app->lbl_Stat->text();
+        const Str status = app->statusLine.text();
         if (app->Mlng_RunRow != 0) app->MS_Stop(false);
         if (startsWith(status, u"[")) return "failed: " + utf8(status);
         return std::string();

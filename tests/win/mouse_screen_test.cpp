@@ -42,9 +42,9 @@ TEST(MouseOnScreen, MoveStepsPutTheCursorOnEveryPixelOfARowAndAColumn) {
     toolkit->doEvents();
     // Whatever working state the start-up found: no target window, no stop
     // keys, no stop limit.
-    app->Mstr_WindowTitle.clear();
+    app->document.settings.targetWindowSearch.clear();
     app->bas.Gint_StopKey = {0};
-    app->Mbln_StopTimerEnabled = false;
+    app->document.settings.stopTimerEnabled = false;
 
     const os::Rect desk = os.virtualScreen();
     wt::note("virtual desktop " + text({desk.left, desk.top}) + " to " + text({desk.right, desk.bottom}));
@@ -62,9 +62,9 @@ TEST(MouseOnScreen, MoveStepsPutTheCursorOnEveryPixelOfARowAndAColumn) {
     std::vector<os::Point> points;
     for (int32_t x = desk.left; x < desk.right; ++x) points.push_back({x, desk.top + desk.height() / 2 + 3});
     for (int32_t y = desk.top; y < desk.bottom; ++y) points.push_back({desk.left + desk.width() / 2 - 7, y});
-    app->steps.resize(int32_t(points.size()) + 1);
+    app->document.steps.resize(int32_t(points.size()) + 1);
     for (size_t i = 0; i < points.size(); ++i)
-        app->steps.at(int32_t(i) + 1) = MacroStep{u"ﾏｳｽｶｰｿﾙ移動", toStr((long long)points[i].x) + u"," +
+        app->document.steps.at(int32_t(i) + 1) = MacroStep{u"ﾏｳｽｶｰｿﾙ移動", toStr((long long)points[i].x) + u"," +
                                                                       toStr((long long)points[i].y), Str()};
     app->MF_ArryAdd(0, false);
     // A one-second interval: the test ticks the step timer's handler itself,
@@ -80,7 +80,7 @@ TEST(MouseOnScreen, MoveStepsPutTheCursorOnEveryPixelOfARowAndAColumn) {
         const os::Point at = os.getCursorPos();
         if (!(at == points[i]) && ++wrong <= 10) wt::note(text(points[i]) + " reached " + text(at));
         if (app->Mlng_RunRow != int32_t(i) + 2 && i + 1 < points.size()) {
-            wt::fail(__FILE__, __LINE__, "the run did not go on at " + text(points[i]) + ": " + wt::utf8(app->lbl_Stat->text()));
+            wt::fail(__FILE__, __LINE__, "the run did not go on at " + text(points[i]) + ": " + wt::utf8(app->statusLine.text()));
             break;
         }
     }
