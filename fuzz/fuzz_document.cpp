@@ -54,8 +54,8 @@ Snapshot take(const frm_TOVIRAK& m) {
     s.left = m.form->left();
     s.width = m.form->width();
     s.height = m.form->height();
-    s.startCodes = m.bas.Gint_StartKey;
-    s.stopCodes = m.bas.Gint_StopKey;
+    s.startCodes = m.hotKeys.startKeys();
+    s.stopCodes = m.hotKeys.stopKeys();
     return s;
 }
 

@@ -195,15 +195,15 @@ int wmain() {
     }
 
     // Idle: no run, the hot-key watch polls one start key every 10 ms.
-    app.bas.Gint_StartKey = {0, 0x7A};  // F11, not pressed during the benchmark
+    app.hotKeys.setStartKeys({0, 0x7A});  // F11, not pressed during the benchmark
     long polls = 0;
-    const auto poll = app.tim_Start->onTick;
-    app.tim_Start->onTick = [&] {
+    const auto poll = app.hotKeys.timer().onTick;
+    app.hotKeys.timer().onTick = [&] {
         ++polls;
         poll();
     };
-    app.tim_Start->setInterval(10);
-    app.tim_Start->setEnabled(true);
+    app.hotKeys.timer().setInterval(10);
+    app.hotKeys.timer().setEnabled(true);
     const double idleSeconds = std::max(seconds, 5.0);
     double cpu0 = win32::bench::processCpuMs();
     t0 = Clock::now();
@@ -220,6 +220,6 @@ int wmain() {
     std::printf("minimum rates (900/s at 1 ms, 450/s at 2 ms): bare timer %s, macro %s\n", bareOk ? "met" : "MISSED",
                 ok ? "met" : "MISSED");
     std::fflush(stdout);
-    app.tim_Start->setEnabled(false);
+    app.hotKeys.timer().setEnabled(false);
     return ok ? 0 : 1;
 }

@@ -93,7 +93,6 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     scr_Detail->move(3360, 1224, 228, 2076);
 
     tim_Timer = &f.addTimer("tim_Timer");
-    tim_Start = &f.addTimer("tim_Start");
 
     buildMenus();
 
@@ -128,15 +127,8 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     scr_Detail->onChange = [this] { scr_Detail_Scroll(); };
     scr_Detail->onScroll = [this] { scr_Detail_Scroll(); };
     tim_Timer->onTick = [this] { tim_Timer_Timer(); };
-    tim_Start->onTick = [this] { tim_Start_Timer(); };
-    // A latched hot key wakes the watch at once instead of at its next poll.
-    keyLatch.setNotify([this] {
-        try {
-            tk.post([this] { hotKeyWake(); });
-        } catch (...) {
-            // The next poll sees the press.
-        }
-    });
+    hotKeys.startAllowed = [this] { return Mlng_RunRow == 0 && !recorder.recording(); };
+    hotKeys.onStartKey = [this] { cmd_Kaisi_Click(); };
     wireRow(1);
     document.onStateChange = [this] { MS_SetWindowTitle(); };
 }
@@ -215,21 +207,30 @@ void frm_TOVIRAK::settingRead(DocumentSetting setting) {
         case DocumentSetting::StartKeys: {
             KeyArrays a;
             MS_HotKey_StrToArry(document.settings.startKeys, a);
-            bas.Gint_StartKey = a.code;
-            watchHotKeys();
+            hotKeys.setStartKeys(a.code);
+            hotKeys.watchKeys();
             break;
         }
         case DocumentSetting::StopKeys: {
             KeyArrays a;
             MS_HotKey_StrToArry(document.settings.stopKeys, a);
-            bas.Gint_StopKey = a.code;
-            watchHotKeys();
+            hotKeys.setStopKeys(a.code);
+            hotKeys.watchKeys();
             break;
         }
         case DocumentSetting::TopMost:
             MS_TopMost(true);
             break;
     }
+}
+
+void frm_TOVIRAK::MS_HotKey_StrToArry(const Str& str_In, KeyArrays& out) {
+    Str bad;
+    if (keys::readKeyList(statusLine, str_In, out, bad)) return;
+    guarded(statusLine, u"MS_HotKey_StrToArry", [&] {
+        msgBox(keys::unsupportedKeyMessage(bad), tk::mb::OK, Str(AppTitle));
+        MS_Stop(false);
+    });
 }
 
 void frm_TOVIRAK::stepsRead() {
@@ -254,8 +255,8 @@ void frm_TOVIRAK::Form_Load() {
         Mlng_LoadGyo = 1;
         scr_Detail->setRange(1, 1);
         document.steps.reset();
-        bas.Gint_StartKey.assign(1, 0);
-        bas.Gint_StopKey.assign(1, 0);
+        hotKeys.setStartKeys({0});
+        hotKeys.setStopKeys({0});
         macroFile.read(u"TOVIRAK.TVK");
 
         bool noMsg = false;
@@ -282,10 +283,10 @@ void frm_TOVIRAK::Form_Activate() {
     Mbln_ActiveFlg = true;
     // From now on hot-key taps are latched; without the hook the key state
     // alone is read.
-    keyLatch.start();
-    MS_HotKeyClear();
+    hotKeys.beginLatching();
+    hotKeys.forgetPresses();
     if (Mbln_RunFlg) cmd_Kaisi_Click();
-    resumeHotKeyWatch();
+    hotKeys.resume();
 }
 
 // ---------------------------------------------------------------------------

@@ -18,20 +18,17 @@
 #include "input/keys.h"
 #include "input/window_cache.h"
 #include "input/windows.h"
-#include "latch/key_latch.h"
 #include "platform/os.h"
 #include "platform/toolkit.h"
 #include "playback/display_throttle.h"
+#include "playback/hotkey_watch.h"
 #include "recording/recorder.h"
 #include "trial/row_trial.h"
 
 class SessionEnd;
 
-// Shared variables of the standard module (hot-key code lists, the file
-// dialog's mode and result). Entry 0 of the key lists is never used.
+// Shared variables of the standard module: the file dialog's mode and result.
 struct bas_TOVIRAK {
-    std::vector<int16_t> Gint_StartKey{0};
-    std::vector<int16_t> Gint_StopKey{0};
     int16_t Gint_FileSelectMode = 0;
     Str Gstr_FileSelectPath;
 };
@@ -55,6 +52,8 @@ public:
     // The macro, its settings and interval, its name and changed mark.
     Document document;
     MacroFile macroFile{*form, os, statusLine, document, *this};
+    // The start and stop keys and the watch for the start keys.
+    HotKeyWatch hotKeys{*form, os, statusLine};
     tk::Label* lbl_Kankaku = nullptr;  // "実行間隔"
     tk::TextBox* txt_Kankaku = nullptr;
     tk::ComboBox* cmb_Tani = nullptr;
@@ -63,7 +62,6 @@ public:
     tk::Button* cmd_Setting = nullptr;
     tk::ScrollBar* scr_Detail = nullptr;
     tk::Timer* tim_Timer = nullptr;
-    tk::Timer* tim_Start = nullptr;
     // Row control arrays, index = visible row from 1 (element 0 unused).
     std::vector<tk::Label*> lbl_No{nullptr};
     std::vector<tk::ComboBox*> cmb_Cmd{nullptr};
@@ -166,23 +164,6 @@ public:
     void showKeptProgress();
     // The target window found at the last tick, asked first at the next.
     WindowCache targetWindow{os};
-
-    // ---- hot-key watch (playback/hotkey_watch.cpp) ----
-    void tim_Start_Timer();
-    void MS_HotKeyClear();
-    // Starts the watch's poll: slow when the key latch's hook wakes the
-    // watch at each press of a watched key, every 10 ms without the hook.
-    void resumeHotKeyWatch();
-    // Stops it (a run, the settings dialog, a tried row).
-    void pauseHotKeyWatch();
-    static constexpr uint32_t HotKeyPollMs = 10, HotKeySlowPollMs = 250;
-    // A watched key was latched (posted from the hook's thread).
-    void hotKeyWake();
-    // The latch watches Pause and the start and stop keys from now on (a
-    // document or the settings changed them).
-    void watchHotKeys();
-    // Presses of the watched keys caught by the keyboard hook (latch/).
-    KeyLatch keyLatch{os};
 
     // ---- power-off (playback/exit_windows.cpp) ----
     void MS_PCPowerOff();

@@ -43,16 +43,16 @@ void frm_TOVIRAK::cmd_Setting_Click() {
         // The dialog must not hide behind an always-on-top main window, and
         // the hot keys are not watched while it is open.
         MS_TopMost(false);
-        pauseHotKeyWatch();
+        hotKeys.pause();
         watchStopped = true;
         showSettings();
-        resumeHotKeyWatch();
+        hotKeys.resume();
         watchStopped = false;
         MS_TopMost(true);
     } catch (const std::exception&) {
         statusLine.reportError(u"cmd_Setting_Click");
         // Whatever failed, the hot-key watch comes back.
-        if (watchStopped) resumeHotKeyWatch();
+        if (watchStopped) hotKeys.resume();
     }
 }
 

@@ -62,11 +62,10 @@ void frm_TOVIRAK::tim_Timer_Timer() {
         // The latch holds taps that the key state may have lost to other
         // programs' queries since the last tick.
         label = u"Pauseキーが押されたら停止する";
-        if (keyLatch.pressed(os::k::VK_PAUSE)) return stop();
+        if (hotKeys.pausePressed()) return stop();
 
         label = u"設定されたStopキーが押されたら停止する";
-        for (size_t i = 1; i < bas.Gint_StopKey.size(); ++i)
-            if (keyLatch.pressed(bas.Gint_StopKey[i])) return stop();
+        if (hotKeys.stopKeyPressed()) return stop();
 
         label = u"停止予定時間を過ぎたら停止する";
         if (document.settings.stopTimerEnabled && !(document.settings.timerHours == 0 && document.settings.timerMinutes == 0)) {
@@ -330,9 +329,8 @@ bool frm_TOVIRAK::MF_Sleep(int32_t lng_SleepTime) {
         elapsed += 1000;
         os.sleep(1000);
         tk.doEvents();
-        if (keyLatch.pressed(os::k::VK_PAUSE)) return false;
-        for (size_t i = 1; i < bas.Gint_StopKey.size(); ++i)
-            if (keyLatch.pressed(bas.Gint_StopKey[i])) return false;
+        if (hotKeys.pausePressed()) return false;
+        if (hotKeys.stopKeyPressed()) return false;
     }
     return true;
 }

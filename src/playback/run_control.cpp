@@ -49,7 +49,7 @@ void frm_TOVIRAK::MS_Start() {
         Mlng_SecCount = 9999999;
 
         // No start-key watch while running.
-        pauseHotKeyWatch();
+        hotKeys.pause();
 
         Mint_RestCount = -1;
         if (document.settings.timerHours == 0 && document.settings.timerMinutes == 0) {
@@ -70,7 +70,7 @@ void frm_TOVIRAK::MS_Start() {
         cmd_Kaisi->setText(u"停止");
         Mbln_StopFlg = false;
         MS_Enabled(false);  // also starts tim_Timer
-        MS_HotKeyClear();
+        hotKeys.forgetPresses();
     });
 }
 
@@ -84,7 +84,7 @@ void frm_TOVIRAK::MS_Stop(bool bln_ErrStop) {
         if (!bln_ErrStop) statusLine.show(StatusMode::Status, u"待機中");
         cmd_Kaisi->setText(u"実行");
         Mlng_RunRow = 0;
-        resumeHotKeyWatch();
+        hotKeys.resume();
         // A drag step may have left a button down.
         if (Mlng_MouseUpFlg != 0) {
             os.mouseEvent(Mlng_MouseUpFlg, 0, 0, 0, 0);
@@ -92,7 +92,7 @@ void frm_TOVIRAK::MS_Stop(bool bln_ErrStop) {
         }
         if (!document.settings.stayBehind) os.appActivate(form->text());
         Mbln_StopFlg = true;  // a running wait ends at its next slice
-        MS_HotKeyClear();
+        hotKeys.forgetPresses();
     });
 }
 

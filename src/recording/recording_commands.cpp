@@ -27,7 +27,7 @@ void frm_TOVIRAK::MS_KirokuEnd() {
         recorder.stop();
         rowTrial.refresh();
         // Start keys pressed while recording must not start a run now.
-        MS_HotKeyClear();
+        hotKeys.forgetPresses();
         std::vector<MacroStep> recorded = recorder.takeSteps(document.inMinutes());
         const int m = recorder.unrecordable();
         const Str leftOut = m > 0 ? u"（記録できない操作 " + toStr((long long)m) + u"件）" : Str();

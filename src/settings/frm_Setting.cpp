@@ -283,15 +283,15 @@ void frm_Setting::cmd_Ok_Click() {
         {
             KeyArrays keys;
             m.MS_HotKey_StrToArry(m.document.settings.startKeys, keys);
-            m.bas.Gint_StartKey = keys.code;
+            m.hotKeys.setStartKeys(keys.code);
         }
         m.document.settings.stopKeys = txt_StopHotKey->text();
         {
             KeyArrays keys;
             m.MS_HotKey_StrToArry(m.document.settings.stopKeys, keys);
-            m.bas.Gint_StopKey = keys.code;
+            m.hotKeys.setStopKeys(keys.code);
         }
-        m.MS_HotKeyClear();
+        m.hotKeys.forgetPresses();
         m.document.settings.stopTimerEnabled = optStopTimer[1]->value();
         m.document.settings.powerOff = chk_PCPowerOff->checked();
         if (optWindowSetting[1]->value()) {

@@ -80,9 +80,9 @@ void RowTrial::lock(bool on) {
     m_.MS_Enabled(!on);
     m_.cmd_Kaisi->setEnabled(!on);
     if (on)
-        m_.pauseHotKeyWatch();
+        m_.hotKeys.pause();
     else
-        m_.resumeHotKeyWatch();
+        m_.hotKeys.resume();
 }
 
 void RowTrial::runRow() {
@@ -195,7 +195,7 @@ void RowTrial::runRow() {
         }
         m_.Mbln_StopFlg = stopFlag;
         lock(false);
-        m_.MS_HotKeyClear();
+        m_.hotKeys.forgetPresses();
         running_ = false;
         if (focused && focused->canFocus()) {
             try {

@@ -209,7 +209,7 @@ TEST(ProgressText, FormsOfTheRemainingTime) {
 // Stop conditions before the step
 
 TEST_F(ExecutorTest, PauseOrAnyStopKeyStopsAtTheNextTickWithoutAStep) {
-    app->bas.Gint_StopKey = {0, VK_F11, VK_F12};
+    app->hotKeys.setStopKeys({0, VK_F11, VK_F12});
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
     for (int key : {VK_PAUSE, VK_F11, VK_F12}) {

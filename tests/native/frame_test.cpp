@@ -340,7 +340,7 @@ TEST_F(FrameTest, StartUpLeavesTheInitialModelAndTheFullActionList) {
     EXPECT_EQ(app->Mdbl_ColRatio[1], 0.15);
     EXPECT_EQ(app->Mdbl_ColRatio[2], 0.40);
     EXPECT_EQ(app->Mdbl_ColRatio[3], 0.45);
-    EXPECT_EQ(app->bas.Gint_StartKey, std::vector<int16_t>{0});
+    EXPECT_EQ(app->hotKeys.startKeys(), std::vector<int16_t>{0});
     EXPECT_EQ(status(), u"");
 
     const std::vector<Str> expected{

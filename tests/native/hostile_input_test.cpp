@@ -233,9 +233,9 @@ TEST_F(Hostile, AKeyListOfOneHundredThousandItems) {
     EXPECT_EQ(status(), u"読み込み完了！！！");
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"「VK_LWIN」は、サポートされていないキーです。");
-    ASSERT_EQ(app->bas.Gint_StopKey.size(), size_t(n) + 2);
-    EXPECT_EQ(app->bas.Gint_StopKey[n], 65);
-    EXPECT_EQ(app->bas.Gint_StopKey[n + 1], 0);
+    ASSERT_EQ(app->hotKeys.stopKeys().size(), size_t(n) + 2);
+    EXPECT_EQ(app->hotKeys.stopKeys()[n], 65);
+    EXPECT_EQ(app->hotKeys.stopKeys()[n + 1], 0);
 }
 
 TEST_F(Hostile, DeeplyNestedKeystrokeBracketsFailWithTheNotationError) {

@@ -195,13 +195,13 @@ TEST_F(AppTest, DocumentHotKeyLinesBecomeTheKeyCodeLists) {
     p.putFile(u"C:\\work\\hk.TVK", "StartHotKey=VK_F5, vk_f6\r\nStopHotKey=^VK_S(300)\r\n");
     app->macroFile.read(u"C:\\work\\hk.TVK");
     EXPECT_EQ(app->document.settings.startKeys, u"VK_F5, vk_f6");
-    EXPECT_EQ(app->bas.Gint_StartKey, (std::vector<int16_t>{0, 116, 117}));
-    EXPECT_EQ(app->bas.Gint_StopKey, (std::vector<int16_t>{0, 83}));
+    EXPECT_EQ(app->hotKeys.startKeys(), (std::vector<int16_t>{0, 116, 117}));
+    EXPECT_EQ(app->hotKeys.stopKeys(), (std::vector<int16_t>{0, 83}));
     EXPECT_TRUE(p.shown.empty());
 
     p.putFile(u"C:\\work\\bad.TVK", "StopHotKey=VK_F1,VK_APPS\r\n");
     app->macroFile.read(u"C:\\work\\bad.TVK");
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"「VK_APPS」は、サポートされていないキーです。");
-    EXPECT_EQ(app->bas.Gint_StopKey, (std::vector<int16_t>{0, 112, 0}));
+    EXPECT_EQ(app->hotKeys.stopKeys(), (std::vector<int16_t>{0, 112, 0}));
 }

@@ -212,7 +212,7 @@ TEST_F(DocTest, RoundTripKeepsStepsAndEverySetting) {
     EXPECT_EQ(app->cmb_Tani->text(), u"分");
     EXPECT_EQ(app->document.settings.targetWindowSearch, u"メモ帳,Notepad");
     EXPECT_EQ(app->document.settings.startKeys, u"VK_F5");
-    EXPECT_EQ(app->bas.Gint_StartKey, (std::vector<int16_t>{0, 0x74}));  // decoded as it is read
+    EXPECT_EQ(app->hotKeys.startKeys(), (std::vector<int16_t>{0, 0x74}));  // decoded as it is read
     EXPECT_EQ(app->document.settings.stopKeys, u"+VK_F6(100)");
     EXPECT_EQ(app->document.settings.timerHours, -1);
     EXPECT_EQ(app->document.settings.timerMinutes, 3);
@@ -483,6 +483,33 @@ TEST_F(DocTest, TitleFollowsTheDocument) {
     EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝の巡回.TVK");
     app->macroFile.write(u"C:\\work\\TOVIRAK.TVK", MacroFile::Overwrite::Silently);
     EXPECT_EQ(app->form->text(), u"TOVIRAK");
+}
+
+TEST_F(DocTest, ACopyWritesTheSameBytesAndLeavesTheNameTheMarkAndTheTitle) {
+    setRow(1, u"左ｸﾘｯｸ", u"1,2", u"c");
+    app->macroFile.write(u"C:\\work\\mine.TVK", MacroFile::Overwrite::Silently);
+    app->document.steps.at(1).Comment = u"changed";
+    app->document.markChanged();
+    app->macroFile.writeCopy(u"TOVIRAK.TVK");
+    EXPECT_EQ(app->document.path(), u"C:\\work\\mine.TVK");
+    EXPECT_TRUE(app->document.changed());
+    EXPECT_EQ(app->form->text(), u"TOVIRAK - mine.TVK");
+    EXPECT_EQ(status(), u"書き込み完了！！！");
+    // An ordinary write of the same document writes the same bytes, and
+    // makes the working state the document.
+    const std::string copy = fileBytes(u"C:\\work\\TOVIRAK.TVK");
+    app->macroFile.write(u"C:\\work\\TOVIRAK.TVK", MacroFile::Overwrite::Silently);
+    EXPECT_EQ(fileBytes(u"C:\\work\\TOVIRAK.TVK"), copy);
+    EXPECT_EQ(app->document.path(), u"");
+    EXPECT_FALSE(app->document.changed());
+    EXPECT_EQ(app->form->text(), u"TOVIRAK");
+    // A copy that fails says so and changes nothing either.
+    app->document.markChanged();
+    p.readOnly.insert(u"C:\\work\\TOVIRAK.TVK");
+    app->macroFile.writeCopy(u"TOVIRAK.TVK");
+    EXPECT_EQ(status().substr(0, 14), u"[MS_WriteFile]");
+    EXPECT_EQ(fileBytes(u"C:\\work\\TOVIRAK.TVK"), copy);
+    EXPECT_TRUE(app->document.changed());
 }
 
 TEST_F(DocTest, OverwriteIsAskedOnlyWithoutTheFlagAndForAnExistingFile) {

@@ -157,7 +157,7 @@ TEST_F(MenusTest, SettingsDialogPausesTheHotKeyWatchAndTheOnTopState) {
     EXPECT_FALSE(watchRunning);
     EXPECT_NE(traceAtOpen.find(",-2,0,0,0,0,3)"), std::string::npos);  // not on top while open
     EXPECT_TRUE(p.timerRunning("tim_Start"));
-    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeySlowPollMs);  // the hook wakes the watch
+    EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::SlowPollMs);  // the hook wakes the watch
     EXPECT_NE(p.traceText().rfind(",-1,0,0,0,0,3)"), std::string::npos);  // on top again
 
     // With the button locked (a run) the menu item does nothing.

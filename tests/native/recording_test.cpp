@@ -219,8 +219,8 @@ TEST_F(RecordingTest, HooksThatCannotBeInstalledStopItWithAMessage) {
 TEST_F(RecordingTest, NothingStartsARunWhileRecordingNorAfterItFromAKeyPressedMeanwhile) {
     load(1);
     app->txt_Kankaku->setText(u"1");
-    app->bas.Gint_StartKey = {0, VK_F11};
-    app->MS_HotKeyClear();
+    app->hotKeys.setStartKeys({0, VK_F11});
+    app->hotKeys.forgetPresses();
     startByShortcut();
     EXPECT_TRUE(app->form->userShortcut(tk::key::F5, 0));
     app->cmd_Kaisi->press();

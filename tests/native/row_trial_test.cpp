@@ -67,8 +67,8 @@ protected:
 TEST_F(RowTrialTest, AKeyRowTypesIntoTheWindowTheUserCameFromAndTheProgramComesBack) {
     row(u"ｷｰ入力", u"VK_A,+VK_B");
     // The start key is the key the row types: it must not start a run.
-    app->bas.Gint_StartKey = {0, VK_A};
-    app->MS_HotKeyClear();
+    app->hotKeys.setStartKeys({0, VK_A});
+    app->hotKeys.forgetPresses();
     ASSERT_TRUE(ctrl('T'));
     EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{notepad, self()}));
     // The keys went while Notepad was in front.
@@ -126,8 +126,8 @@ TEST_F(RowTrialTest, AClickOnTheProgramsOwnWindowIsRefused) {
 
 TEST_F(RowTrialTest, AWaitLocksWhatARunLocksAndAStopKeyEndsIt) {
     row(u"待機", u"5");
-    app->bas.Gint_StopKey = {0, VK_F12};
-    app->MS_HotKeyClear();
+    app->hotKeys.setStopKeys({0, VK_F12});
+    app->hotKeys.forgetPresses();
     int slices = 0;
     bool locked = true;
     p.onDoEvents = [&] {

@@ -32,8 +32,8 @@ TEST_F(RunControlTest, StartAndStopSwitchCaptionsTimersAndTheEditorLock) {
     EXPECT_EQ(status(), u"実行中");
     EXPECT_EQ(app->tim_Timer->interval(), 500u);
     EXPECT_TRUE(app->tim_Timer->enabled());
-    EXPECT_EQ(app->tim_Start->interval(), 0u);
-    EXPECT_FALSE(app->tim_Start->enabled());
+    EXPECT_EQ(app->hotKeys.timer().interval(), 0u);
+    EXPECT_FALSE(app->hotKeys.timer().enabled());
     EXPECT_FALSE(app->Mbln_StopFlg);
     EXPECT_EQ(app->Mlng_SecCount, 9999999);
     EXPECT_EQ(app->Mlng_DispMaxX, 1919);
@@ -50,8 +50,8 @@ TEST_F(RunControlTest, StartAndStopSwitchCaptionsTimersAndTheEditorLock) {
     EXPECT_EQ(status(), u"待機中");
     EXPECT_EQ(app->tim_Timer->interval(), 0u);
     EXPECT_FALSE(app->tim_Timer->enabled());
-    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeySlowPollMs);  // the hook wakes the watch
-    EXPECT_TRUE(app->tim_Start->enabled());
+    EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::SlowPollMs);  // the hook wakes the watch
+    EXPECT_TRUE(app->hotKeys.timer().enabled());
     EXPECT_TRUE(app->Mbln_StopFlg);
     EXPECT_FALSE(p.timerRunning("tim_Timer"));
     expectEditorEnabled(true);
@@ -210,4 +210,47 @@ TEST_F(RunControlTest, RunSwitchPlaysTheDocumentNamedOnTheCommandLine) {
     mark = p.trace.size();
     p.advance(200);
     EXPECT_EQ(countEvent("keybd_event(89,21,0,0)"), 1);
+}
+
+TEST_F(RunControlTest, TheEditorLockArmsAndDisarmsTheStepTimer) {
+    // As designed the step timer is enabled without an interval: it never ticks.
+    EXPECT_TRUE(app->tim_Timer->enabled());
+    EXPECT_EQ(app->tim_Timer->interval(), 0u);
+    // A tried row takes the run's lock and gives it back: the step timer
+    // follows the lock, and without an interval it never ticked.
+    rows({{u"ﾏｳｽｶｰｿﾙ移動", u"5,5"}});
+    app->scr_Detail_Scroll();
+    app->txt_ZahyoCmd[1]->userFocus();
+    ASSERT_TRUE(app->form->userShortcut('T', tk::CtrlMask));
+    EXPECT_EQ(status(), u"1行目を実行しました");
+    EXPECT_FALSE(app->tim_Timer->enabled());
+    EXPECT_FALSE(p.timerRunning("tim_Timer"));
+    // A run's lock arms it with the interval; the stop disarms it.
+    interval(u"0.5");
+    run();
+    EXPECT_TRUE(app->tim_Timer->enabled());
+    EXPECT_TRUE(p.timerRunning("tim_Timer"));
+    app->cmd_Kaisi->press();
+    EXPECT_FALSE(app->tim_Timer->enabled());
+}
+
+TEST_F(RunControlTest, NothingCanChangeTheIntervalWhileARunGoes) {
+    rows({{u"左ｸﾘｯｸ", u""}});
+    interval(u"2");
+    run();
+    // The boxes take no input, and neither another document nor the
+    // settings can be reached.
+    EXPECT_FALSE(app->txt_Kankaku->canFocus());
+    EXPECT_FALSE(app->cmb_Tani->canFocus());
+    EXPECT_FALSE(app->mnu_Open->effectivelyEnabled());
+    EXPECT_FALSE(app->mnu_New->effectivelyEnabled());
+    EXPECT_FALSE(app->cmd_Setting->enabled());
+    // So the interval the run started with holds: a step at the first
+    // second's tick, then one every two seconds.
+    p.advance(1000);
+    EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 1);
+    p.advance(2000);
+    EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 2);
+    p.advance(2000);
+    EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 3);
 }

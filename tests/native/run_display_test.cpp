@@ -142,7 +142,7 @@ TEST_F(RunDisplayTest, TheLastStepIsShownWhenTheButtonStopsTheRun) {
 TEST_F(RunDisplayTest, TheLastStepIsShownWhenAStopKeyPauseOrTheTargetWindowEndsTheRun) {
     const os::WindowHandle target = p.addWindow(u"Untitled - Notepad", u"Notepad");
     app->document.settings.targetWindowSearch = u"Notepad";
-    app->bas.Gint_StopKey = {0, VK_F12};
+    app->hotKeys.setStopKeys({0, VK_F12});
     for (int how = 0; how < 3; ++how) {
         clicks(40);
         interval(u"0.001");

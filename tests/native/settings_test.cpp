@@ -249,7 +249,7 @@ TEST_F(SettingsTest, OkStoresEverythingAndMarksTheDocumentChanged) {
     // Unchanged still counts as a change.
     EXPECT_TRUE(open([&](tk::Form& f) { ok(f); }));
     EXPECT_TRUE(app->document.changed());
-    EXPECT_EQ(app->bas.Gint_StartKey, (std::vector<int16_t>{0, 112}));
+    EXPECT_EQ(app->hotKeys.startKeys(), (std::vector<int16_t>{0, 112}));
 
     app->document.setChanged(false);
     EXPECT_TRUE(open([&](tk::Form& f) {
@@ -264,9 +264,9 @@ TEST_F(SettingsTest, OkStoresEverythingAndMarksTheDocumentChanged) {
     }));
     EXPECT_EQ(app->document.settings.targetWindowSearch, u" Target ");  // as typed
     EXPECT_EQ(app->document.settings.startKeys, u"VK_F5,vk_a");
-    EXPECT_EQ(app->bas.Gint_StartKey, (std::vector<int16_t>{0, 116, 65}));
+    EXPECT_EQ(app->hotKeys.startKeys(), (std::vector<int16_t>{0, 116, 65}));
     EXPECT_EQ(app->document.settings.stopKeys, u"^VK_S");
-    EXPECT_EQ(app->bas.Gint_StopKey, (std::vector<int16_t>{0, 83}));
+    EXPECT_EQ(app->hotKeys.stopKeys(), (std::vector<int16_t>{0, 83}));
     EXPECT_TRUE(app->document.settings.stopTimerEnabled);
     EXPECT_EQ(app->document.settings.timerHours, 1);
     EXPECT_EQ(app->document.settings.timerMinutes, 30);
@@ -314,7 +314,7 @@ TEST_F(SettingsTest, UnsupportedStopKeyIsReportedAndTheDialogStillCloses) {
     EXPECT_TRUE(closed);
     EXPECT_EQ(messages(), std::vector<Str>{u"「VK_LWIN」は、サポートされていないキーです。"});
     EXPECT_EQ(app->document.settings.stopKeys, u"VK_LWIN");
-    EXPECT_EQ(app->bas.Gint_StopKey, (std::vector<int16_t>{0, 0}));
+    EXPECT_EQ(app->hotKeys.stopKeys(), (std::vector<int16_t>{0, 0}));
     EXPECT_TRUE(app->document.changed());
 }
 

@@ -43,7 +43,7 @@ TEST(MouseOnScreen, MoveStepsPutTheCursorOnEveryPixelOfARowAndAColumn) {
     // Whatever working state the start-up found: no target window, no stop
     // keys, no stop limit.
     app->document.settings.targetWindowSearch.clear();
-    app->bas.Gint_StopKey = {0};
+    app->hotKeys.setStopKeys({0});
     app->document.settings.stopTimerEnabled = false;
 
     const os::Rect desk = os.virtualScreen();
