@@ -62,6 +62,15 @@ constexpr int SW_SHOWNORMAL = 1;
 constexpr int VK_PAUSE = 0x13;
 }  // namespace k
 
+// How a top-level window stands on the screen: enough to tell a window the
+// user works in from the system's own and from hidden or parked ones.
+struct WindowStyle {
+    bool visible = false;     // shown, and not kept hidden by the system (cloaked)
+    bool minimized = false;
+    bool toolWindow = false;  // a floating palette or bar: no taskbar button
+    bool shell = false;       // the desktop or the taskbar
+};
+
 // One keyboard record of SendInput (type INPUT_KEYBOARD).
 struct KeyInput {
     uint16_t vk = 0;
@@ -203,6 +212,8 @@ public:
     virtual void appActivate(const Str& title) = 0;
     // A top-level window's outer rectangle on the screen; empty when it is gone.
     virtual Rect windowRect(WindowHandle h) = 0;
+    // How a top-level window stands; all false when it is gone.
+    virtual WindowStyle windowStyle(WindowHandle h) = 0;
 
     // --- markers: where a step acts -------------------------------------------
     // A small cross centred on p, or a frame along the inside of r, shown

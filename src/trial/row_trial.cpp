@@ -75,6 +75,38 @@ bool RowTrial::handOver(os::WindowHandle h) {
     return front != 0 && os.windowProcessId(front) != os.windowProcessId(m_.form->nativeHandle());
 }
 
+os::WindowHandle RowTrial::windowBehind() {
+    os::Services& os = m_.os;
+    const os::WindowHandle self = m_.form->nativeHandle();
+    const uint32_t own = os.windowProcessId(self);
+    bool below = false;
+    int walked = 0;
+    for (os::WindowHandle h = os.getWindow(self, os::k::GW_HWNDFIRST); h && ++walked < 20000;
+         h = os.getWindow(h, os::k::GW_HWNDNEXT)) {
+        if (h == self) {
+            below = true;
+            continue;
+        }
+        if (!below || os.windowProcessId(h) == own) continue;
+        const os::WindowStyle st = os.windowStyle(h);
+        const os::Rect r = os.windowRect(h);
+        if (st.visible && !st.minimized && !st.toolWindow && !st.shell && r.width() > 0 && r.height() > 0 &&
+            !trim(os.getWindowText(h)).empty())
+            return h;
+    }
+    return 0;
+}
+
+bool RowTrial::agreedTo(os::WindowHandle h) {
+    if (h == agreed_) return true;
+    // Often the folder or console the program was started from.
+    const Str question = u"「" + trim(m_.os.getWindowText(h)) + u"」に送りますか？";
+    if (m_.msgBox(question, tk::mb::YesNo | tk::mb::Question | tk::mb::DefaultButton2) != tk::mb::IdYes) return false;
+    agreed_ = h;
+    previous_ = h;
+    return true;
+}
+
 void RowTrial::lock(bool on) {
     // What a run locks, and the start button, which would start a run.
     m_.MS_Enabled(!on);
@@ -123,6 +155,10 @@ void RowTrial::runRow() {
             front = previous_;
         }
         const bool input = injects(action);
+        if (input && front == 0 && (front = windowBehind()) != 0 && !agreedTo(front)) {
+            m_.MS_DispStatus(2, u"待機中");
+            return;
+        }
         if (input && front == 0) {
             m_.statusLine.show(StatusMode::Warning, u"入力先のウィンドウが見つかりません");
             return;

@@ -6,7 +6,9 @@
 // Keys and clicks must not land in the program itself: the trial gives the
 // front to the window that was in front before the program was last
 // activated (or to the document's target window), runs the row there and
-// comes back. That window is learnt from the main window's activations.
+// comes back. That window is learnt from the main window's activations;
+// right after start, before the program has left the front to any window,
+// it is the window just behind the program, once the user has agreed to it.
 #pragma once
 
 #include <cstdint>
@@ -55,11 +57,20 @@ private:
     // Gives the front to window h and waits for it (bounded); false when the
     // program's own window stays in front.
     bool handOver(os::WindowHandle h);
+    // The window the user most likely came from when none is known: the
+    // first one below the program's main window in the Z order that is
+    // shown, not minimised, titled, not a tool window, not the program's
+    // own and not the desktop or the taskbar. 0 when there is none.
+    os::WindowHandle windowBehind();
+    // Asks before the first keys or clicks go to such a window; true when
+    // the user agreed (now or earlier for the same window).
+    bool agreedTo(os::WindowHandle h);
     void lock(bool on);
 
     frm_TOVIRAK& m_;
     tk::MenuItem* runItem_ = nullptr;
     tk::MenuItem* showItem_ = nullptr;
     os::WindowHandle previous_ = 0;
+    os::WindowHandle agreed_ = 0;  // the window behind the user agreed to
     bool running_ = false;
 };

@@ -20,7 +20,7 @@ Parsed parse(StrView text) {
 
 TEST(KeyTable, HoldsExactlyTheSupportedNamesWithTheirCodes) {
     const auto& t = keys::table();
-    ASSERT_EQ(t.size(), 123u);
+    ASSERT_EQ(t.size(), 127u);
     std::set<Str> names;
     for (auto& [name, code] : t) {
         EXPECT_TRUE(names.insert(name).second) << toUtf8(name);
@@ -42,7 +42,12 @@ TEST(KeyTable, HoldsExactlyTheSupportedNamesWithTheirCodes) {
     EXPECT_EQ(keys::codeOf(u"VK_OEM_CLEAR"), 254);
     EXPECT_EQ(keys::codeOf(u"VK_CLEAR"), 12);
     EXPECT_EQ(keys::codeOf(u"VK_RMENU"), 165);
-    for (StrView missing : {u"VK_LWIN", u"VK_RWIN", u"VK_APPS", u"VK_OEM_PLUS", u"VK_KANJI", u"VK_XBUTTON1",
+    // The keys a macro switches a Japanese IME with.
+    EXPECT_EQ(keys::codeOf(u"VK_KANA"), 0x15);
+    EXPECT_EQ(keys::codeOf(u"VK_KANJI"), 0x19);
+    EXPECT_EQ(keys::codeOf(u"VK_CONVERT"), 0x1C);
+    EXPECT_EQ(keys::codeOf(u"VK_NONCONVERT"), 0x1D);
+    for (StrView missing : {u"VK_LWIN", u"VK_RWIN", u"VK_APPS", u"VK_OEM_PLUS", u"VK_JUNJA", u"VK_XBUTTON1",
                             u"VK_SLEEP", u"VK_F25", u"VK_F0", u"VK_NUMPAD10", u"vk_a", u"VK_", u""})
         EXPECT_EQ(keys::codeOf(missing), 0) << toUtf8(missing);
 }

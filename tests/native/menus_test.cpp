@@ -237,5 +237,5 @@ TEST(HelpFile, IsCp932WithCrLfAndNamesEveryKey) {
         cell += fromUtf8(digits);
         EXPECT_NE(text.find(cell), Str::npos) << toUtf8(cell);
     }
-    EXPECT_EQ(keys::table().size(), 123u);
+    EXPECT_EQ(keys::table().size(), 127u);
 }

@@ -269,6 +269,106 @@ TEST_F(RowTrialTest, KeysAreRefusedWhenNoOtherWindowIsKnown) {
     expectIdle();
 }
 
+// Right after start the program has not yet left the front to any window:
+// the window just behind it takes the keys, once the user agrees.
+class ColdStartTrialTest : public RowTrialTest {
+protected:
+    os::WindowHandle behind = 0;
+
+    void SetUp() override {
+        PlaybackTest::SetUp();
+        // Z order from the bottom up: Notepad, then what stands above it
+        // and must be passed over, then an always-on-top window above the
+        // program, which is not behind it.
+        behind = p.addWindow(u"無題 - メモ帳", u"Notepad");
+        p.window(p.addWindow(u"Program Manager", u"Progman"))->style.shell = true;
+        p.window(p.addWindow(u"", u"Untitled"))->cx = 0;
+        p.addWindow(u"", u"NoTitle");
+        p.window(p.addWindow(u"Zero size", u"Tiny"))->cy = 0;
+        p.window(p.addWindow(u"Minimised", u"Min"))->style.minimized = true;
+        p.window(p.addWindow(u"Hidden", u"Hidden"))->style.visible = false;
+        p.window(p.addWindow(u"Palette", u"Tool"))->style.toolWindow = true;
+        p.window(p.addWindow(u"Program's own", u"Own"))->pid = p.ownPid;
+        p.window(p.addWindow(u"On top", u"Top"))->topmost = true;
+        p.foreground = self();
+    }
+    std::string asked(size_t i) { return i < p.shown.size() ? toUtf8(p.shown[i].text) : "(nothing asked)"; }
+};
+
+TEST_F(ColdStartTrialTest, KeysGoToTheWindowBehindOnceTheUserSaysYes) {
+    row(u"ｷｰ入力", u"VK_A");
+    p.answers = {tk::mb::IdYes};
+    ASSERT_TRUE(ctrl('T'));
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(asked(0), "「無題 - メモ帳」に送りますか？");
+    EXPECT_EQ(p.shown[0].style, tk::mb::YesNo | tk::mb::Question | tk::mb::DefaultButton2);
+    EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{behind, self()}));
+    EXPECT_EQ(injected(), (Lines{"keybd_event(65,30,0,0)", "keybd_event(65,30,2,0)"}));
+    EXPECT_EQ(status(), u"1行目を実行しました");
+    expectIdle();
+    // Asked once: the next try goes there at once.
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{behind, self()}));
+}
+
+TEST_F(ColdStartTrialTest, NoIsTheDefaultAndSendsNothingAndTheQuestionComesAgain) {
+    row(u"左ｸﾘｯｸ", u"300,200");
+    p.pointWindow = behind;
+    ASSERT_TRUE(ctrl('T'));  // no answer scripted: the default button
+    EXPECT_EQ(asked(0), "「無題 - メモ帳」に送りますか？");
+    EXPECT_EQ(p.shown[0].answer, tk::mb::IdNo);
+    EXPECT_TRUE(fronts().empty());
+    EXPECT_TRUE(injected().empty());
+    EXPECT_EQ(status(), u"待機中");
+    expectIdle();
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_EQ(p.shown.size(), 2u);
+    EXPECT_TRUE(injected().empty());
+}
+
+TEST_F(ColdStartTrialTest, OnlyRowsThatSendAskAndATargetWindowOrAWindowLeftComesFirst) {
+    // A cursor move sends nothing to a window: no question.
+    row(u"ﾏｳｽｶｰｿﾙ移動", u"10,20");
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_EQ(status(), u"1行目を実行しました");
+
+    // The document's target window, found wherever it stands.
+    const os::WindowHandle target = p.addWindow(u"Target window", u"T");
+    p.window(target)->topmost = true;
+    app->Mstr_WindowTitle = u"Target";
+    row(u"ｷｰ入力", u"VK_A");
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{target, self()}));
+
+    // Once the program has left the front to a window, that one.
+    app->Mstr_WindowTitle.clear();
+    const os::WindowHandle left = p.addWindow(u"Left", u"L");
+    p.activate(left);
+    p.activate(self());
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{left, self()}));
+}
+
+TEST_F(ColdStartTrialTest, AnotherWindowBehindIsAskedForAfresh) {
+    row(u"ｷｰ入力", u"VK_A");
+    p.answers = {tk::mb::IdYes};
+    ASSERT_TRUE(ctrl('T'));
+    ASSERT_EQ(p.shown.size(), 1u);
+    // The window agreed to closes; the one behind now is a console.
+    p.removeWindow(behind);
+    const os::WindowHandle console = p.addWindow(u"C:\\Windows\\system32\\cmd.exe", u"ConsoleWindowClass");
+    p.activate(self());
+    p.answers = {tk::mb::IdYes};
+    ASSERT_TRUE(ctrl('T'));
+    ASSERT_EQ(p.shown.size(), 2u);
+    EXPECT_EQ(asked(1), "「C:\\Windows\\system32\\cmd.exe」に送りますか？");
+    EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{console, self()}));
+}
+
 TEST_F(RowTrialTest, TheItemsAreEnabledOnlyInAGridRowAndNeverDuringARun) {
     auto* runItem = app->form->findMenu("mnu_RunRow");
     auto* showItem = app->form->findMenu("mnu_ShowRow");

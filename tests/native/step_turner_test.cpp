@@ -373,14 +373,14 @@ TEST_F(StepTurnerTest, TextsTheSenderWouldTrimOrTakeForAKeyListAreWrittenToStayK
 TEST_F(StepTurnerTest, KeysOnlyTheKeyListNamesAreKeyListStepsAndUnnamedKeysAreLeftOut) {
     s.type(u"ab").tap(0x80).type(u"c");  // F17
     s.down(VK_LCONTROL).tap(0x83).up(VK_LCONTROL);  // Ctrl+F20
-    s.tap(0x19).tap(0x1C).tap(0xF3).tap(0x5D).type(u"d");  // 半角/全角, 変換, the IME's mode key, the menu key
+    s.tap(0x19).tap(0x1C).tap(0xF3).tap(0x5D).type(u"d");  // 漢字, 変換, the IME's mode key, the menu key
     s.tap(0x5B);  // Windows key
     s.down(0x5C).tap('R').up(0x5C).type(u"e");  // Windows+R
     s.down(0xE7, u'あ').up(0xE7);  // a character sent as a key
     EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "ｷｰ入力|ab", "ｷｰ入力|VK_F17", "ｷｰ入力|c", "ｷｰ入力|^VK_F20",
-                                                "ｷｰ入力|deあ"}));
-    // Four unnamed keys, two Windows keys, the R pressed with one.
-    EXPECT_EQ(leftOut, 7);
+                                                "ｷｰ入力|VK_KANJI", "ｷｰ入力|VK_CONVERT", "ｷｰ入力|deあ"}));
+    // Two unnamed keys, two Windows keys, the R pressed with one.
+    EXPECT_EQ(leftOut, 5);
 }
 
 TEST_F(StepTurnerTest, ModifiersAloneRecordNothing) {

@@ -98,7 +98,7 @@ TEST(EndToEndRecording, CtrlKRecordsAClickAndTypingInNotepadThatPlayBackTheSameT
 
     // By hand, in one go: a click into the text, then the typing, and the
     // Ctrl+K that ends it, pressed in Notepad.
-    ASSERT_TRUE(xdotool({focus("Notepad$") + " mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1",
+    ASSERT_TRUE(xdotool({focus("(メモ帳|Notepad)$") + " mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1",
                          "sleep 0.3 type 'Hi {50%}'", "key Return", "type ok", "sleep 0.2 key ctrl+k"},
                         *os, prog.dir));
     const bool ended = waitFor([&] { return endsWith(prog.status(), u"ステップを記録しました"); }, 15000);

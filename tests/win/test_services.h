@@ -52,6 +52,7 @@ public:
     }
     void appActivate(const Str& title) override { r.appActivate(title); }
     os::Rect windowRect(os::WindowHandle h) override { return r.windowRect(h); }
+    os::WindowStyle windowStyle(os::WindowHandle h) override { return r.windowStyle(h); }
     void showPointMarker(os::Point p, uint32_t ms) override { r.showPointMarker(p, ms); }
     void showFrameMarker(const os::Rect& rc, uint32_t ms) override { r.showFrameMarker(rc, ms); }
     void hideMarkers() override { r.hideMarkers(); }

@@ -784,6 +784,13 @@ os::Rect Os::windowRect(os::WindowHandle h) {
     return {};
 }
 
+os::WindowStyle Os::windowStyle(os::WindowHandle h) {
+    if (Window* w = p_.window(h)) return w->style;
+    for (auto& [f, fh] : p_.formHandles)
+        if (fh == h) return {f->visible(), f->windowState() == tk::WindowState::Minimized, false, false};
+    return {};
+}
+
 void Os::showPointMarker(os::Point pt, uint32_t ms) {
     p_.log(fmt("PointMarker(%lld,%lld,%lld)", pt.x, pt.y, ms));
     hideShown();

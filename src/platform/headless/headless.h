@@ -27,6 +27,7 @@ struct Window {
     bool hung = false;  // does not answer messages
     uint32_t pid = 2;   // owning process
     int32_t integrity = 0x2000;  // its integrity level (medium); -1: cannot be read
+    os::WindowStyle style{true, false, false, false};  // shown, normal
 };
 
 struct ShownMessage {
@@ -126,6 +127,7 @@ public:
     bool setWindowPos(os::WindowHandle h, int64_t insertAfter, int x, int y, int cx, int cy, uint32_t flags) override;
     void appActivate(const Str& title) override;
     os::Rect windowRect(os::WindowHandle h) override;
+    os::WindowStyle windowStyle(os::WindowHandle h) override;
     void showPointMarker(os::Point p, uint32_t ms) override;
     void showFrameMarker(const os::Rect& r, uint32_t ms) override;
     void hideMarkers() override;

@@ -63,6 +63,21 @@ Str desktopName(HDESK d) {
     return fromWide(name);
 }
 
+// Whether the system keeps a shown window out of sight (a suspended store
+// app, a window of another virtual desktop). The desktop window manager
+// says so where there is one; it is asked by name so that systems without
+// it still start.
+bool cloaked(HWND w) {
+    using Fn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+    static const Fn get = [] {
+        HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+        return dwm ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute"))) : nullptr;
+    }();
+    DWORD value = 0;
+    constexpr DWORD kCloaked = 14;  // DWMWA_CLOAKED
+    return get && SUCCEEDED(get(w, kCloaked, &value, sizeof value)) && value != 0;
+}
+
 struct FindByTitle {
     const Str* title;
     HWND found = nullptr;
@@ -283,6 +298,20 @@ public:
         RECT rc{};
         if (!h || !GetWindowRect(toHwnd(h), &rc)) return {};
         return {rc.left, rc.top, rc.right, rc.bottom};
+    }
+
+    os::WindowStyle windowStyle(os::WindowHandle h) override {
+        HWND w = toHwnd(h);
+        if (!h || !IsWindow(w)) return {};
+        os::WindowStyle s;
+        s.visible = IsWindowVisible(w) && !cloaked(w);
+        s.minimized = IsIconic(w) != 0;
+        s.toolWindow = (GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+        wchar_t cls[32] = {};
+        GetClassNameW(w, cls, 32);
+        s.shell = w == GetShellWindow() || w == GetDesktopWindow() || !wcscmp(cls, L"Shell_TrayWnd") ||
+                  !wcscmp(cls, L"Shell_SecondaryTrayWnd") || !wcscmp(cls, L"Progman") || !wcscmp(cls, L"WorkerW");
+        return s;
     }
 
     // --- markers ----------------------------------------------------------------

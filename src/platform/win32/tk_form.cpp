@@ -198,7 +198,13 @@ void registerFormClass(HINSTANCE instance) {
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = formProc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    // The program's icon (group 1 of its resources), with its own small
+    // image for the title bar and the taskbar rather than the large one
+    // shrunk.
+    HINSTANCE icons = instance ? instance : GetModuleHandleW(nullptr);
+    wc.hIcon = LoadIconW(icons, MAKEINTRESOURCEW(1));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(icons, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = nullptr;  // WM_ERASEBKGND paints the form's colour
