@@ -156,7 +156,7 @@ void RowTrial::runRow() {
         }
         const bool input = injects(action);
         if (input && front == 0 && (front = windowBehind()) != 0 && !agreedTo(front)) {
-            m_.MS_DispStatus(2, u"待機中");
+            m_.statusLine.show(StatusMode::Status, u"待機中");
             return;
         }
         if (input && front == 0) {

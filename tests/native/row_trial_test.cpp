@@ -337,14 +337,14 @@ TEST_F(ColdStartTrialTest, OnlyRowsThatSendAskAndATargetWindowOrAWindowLeftComes
     // The document's target window, found wherever it stands.
     const os::WindowHandle target = p.addWindow(u"Target window", u"T");
     p.window(target)->topmost = true;
-    app->Mstr_WindowTitle = u"Target";
+    app->document.settings.targetWindowSearch = u"Target";
     row(u"ｷｰ入力", u"VK_A");
     ASSERT_TRUE(ctrl('T'));
     EXPECT_TRUE(p.shown.empty());
     EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{target, self()}));
 
     // Once the program has left the front to a window, that one.
-    app->Mstr_WindowTitle.clear();
+    app->document.settings.targetWindowSearch.clear();
     const os::WindowHandle left = p.addWindow(u"Left", u"L");
     p.activate(left);
     p.activate(self());
