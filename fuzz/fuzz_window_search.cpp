@@ -4,6 +4,7 @@
 #include "fuzz_app.h"
 #include "fuzz_util.h"
 #include "input/window_search.h"
+#include "input/windows.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ void checkWalk(const Str& s) {
     }
     const Str before = u"\x1F(unchanged)";
     Str full = before;
-    const uint64_t h = a.app->MF_WindowActive(search, false, full);
+    const uint64_t h = findTargetWindow(a.app->statusLine, a.p.os, a.app->form->nativeHandle(), search, &full);
     if (h == 0) {
         FUZZ_CHECK(full == before, search);
         return;

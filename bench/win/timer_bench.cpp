@@ -92,8 +92,8 @@ int wmain() {
     std::vector<double> stamps;
     stamps.reserve(size_t(seconds * 1100) + 16);
     Clock::time_point t0;
-    const auto tick = app.tim_Timer->onTick;
-    app.tim_Timer->onTick = [&] {
+    const auto tick = app.player.timer().onTick;
+    app.player.timer().onTick = [&] {
         stamps.push_back(msSince(t0));
         tick();
     };
@@ -105,21 +105,21 @@ int wmain() {
     {
         app.txt_Kankaku->setText(u"0.001");
         app.cmd_Kaisi_Click();
-        app.tim_Timer->setEnabled(false);
+        app.player.timer().setEnabled(false);
         auto perCall = [&](auto&& f) {
             const int n = 200;
             auto t = Clock::now();
             for (int i = 0; i < n; ++i) f();
             return msSince(t) / n;
         };
-        double tickMs = perCall([&] { app.tim_Timer_Timer(); });
+        double tickMs = perCall([&] { app.player.tick(); });
         double statusMs = perCall([&] { app.statusLine.show(StatusMode::Status, u"実行中 1"); });
         double repaintMs = perCall([&] { app.form->repaint(); });
         double flushMs = perCall([&] {
             app.statusLine.label().setText(app.statusLine.text() == u"a" ? u"b" : u"a");
             win32::bench::flushPaint(app.form->nativeHandle());
         });
-        app.MS_Stop(false);
+        app.player.stop(false);
         std::printf("cost of one step: %.3f ms (status line %.3f ms, window repaint %.3f ms;"
                     " a status text painted alone %.3f ms)\n",
                     tickMs, statusMs, repaintMs, flushMs);
@@ -162,13 +162,13 @@ int wmain() {
         cpu0 = win32::bench::processCpuMs();
         t0 = Clock::now();
         app.cmd_Kaisi_Click();
-        if (app.Mlng_RunRow == 0) {
+        if (app.player.state().row == 0) {
             std::printf("the run did not start: %s\n", toUtf8(app.statusLine.text()).c_str());
             return 2;
         }
         stopper.onTick = [&] {
             stopper.setEnabled(false);
-            app.MS_Stop(false);
+            app.player.stop(false);
             toolkit->quit();
         };
         stopper.setInterval(uint32_t(seconds * 1000));
@@ -181,16 +181,16 @@ int wmain() {
 
         // A plain GUI timer driving the same executor.
         app.cmd_Kaisi_Click();
-        app.tim_Timer->setEnabled(false);
+        app.player.timer().setEnabled(false);
         stamps.clear();
         cpu0 = win32::bench::processCpuMs();
         t0 = Clock::now();
         win32::bench::runGuiTimer(ms, seconds, [&] {
             stamps.push_back(msSince(t0));
-            app.tim_Timer_Timer();
+            app.player.tick();
         });
         Result gui = evaluate(stamps, ms, msSince(t0), win32::bench::processCpuMs() - cpu0);
-        app.MS_Stop(false);
+        app.player.stop(false);
         printRow("SetTimer", ms, gui);
     }
 

@@ -3,6 +3,9 @@
 #include "core/frm_TOVIRAK.h"
 
 #include "core/app.h"
+#include "input/delivery.h"
+
+#include <algorithm>
 #include "session/session_end.h"
 
 namespace {
@@ -92,7 +95,6 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     scr_Detail = &f.add<tk::ScrollBar>("scr_Detail");
     scr_Detail->move(3360, 1224, 228, 2076);
 
-    tim_Timer = &f.addTimer("tim_Timer");
 
     buildMenus();
 
@@ -126,8 +128,7 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     cmd_Setting->onClick = [this] { cmd_Setting_Click(); };
     scr_Detail->onChange = [this] { scr_Detail_Scroll(); };
     scr_Detail->onScroll = [this] { scr_Detail_Scroll(); };
-    tim_Timer->onTick = [this] { tim_Timer_Timer(); };
-    hotKeys.startAllowed = [this] { return Mlng_RunRow == 0 && !recorder.recording(); };
+    hotKeys.startAllowed = [this] { return !player.running() && !recorder.recording(); };
     hotKeys.onStartKey = [this] { cmd_Kaisi_Click(); };
     wireRow(1);
     document.onStateChange = [this] { MS_SetWindowTitle(); };
@@ -138,28 +139,165 @@ frm_TOVIRAK::~frm_TOVIRAK() = default;
 
 int frm_TOVIRAK::msgBox(const Str& text, int style, const Str& title) { return tk.messageBox(text, style, title); }
 
-uint64_t frm_TOVIRAK::MF_WindowActive(const Str& str_SearchTitle, bool bln_ActFlg, Str& str_SearchTitleFull) {
-    const os::WindowHandle own = form->nativeHandle();
-    if (!bln_ActFlg) return findTargetWindow(statusLine, os, own, str_SearchTitle, &str_SearchTitleFull);
-    const std::optional<os::WindowHandle> h = activateTargetWindow(statusLine, os, own, str_SearchTitle, &str_SearchTitleFull);
-    // The warning mode sounds the beep itself.
-    if (h && *h == 0) statusLine.show(StatusMode::Warning, u"対象ウィンドウが見つかりません。");
-    return h.value_or(0);
+// ---------------------------------------------------------------------------
+// Runs
+
+std::optional<RunPlan> frm_TOVIRAK::checkRun() {
+    std::optional<RunPlan> result;
+    // A control that cannot take the focus now must not turn a plain input
+    // message into an error.
+    auto focus = [](tk::Control* c) {
+        try {
+            if (c) c->setFocus();
+        } catch (const std::exception&) {
+        }
+    };
+    auto message = [&](const Str& text) { msgBox(text, tk::mb::OK, Str(AppTitle)); };
+    guarded(statusLine, u"MF_InputChk", [&] {
+        auto checked = planRun(document);
+        if (auto* plan = std::get_if<RunPlan>(&checked)) {
+            result = std::move(*plan);
+            return;
+        }
+        const RunProblem& problem = std::get<RunProblem>(checked);
+        switch (problem.kind) {
+            case RunProblem::Kind::Interval:
+                message(problem.message);
+                focus(txt_Kankaku);
+                break;
+            case RunProblem::Kind::Row:
+                showStepProblem(problem.row, problem.message);
+                break;
+            case RunProblem::Kind::NothingToRun:
+                message(problem.message);
+                scr_Detail->setValue(1);
+                focus(cmb_Cmd.size() > 1 ? cmb_Cmd[1] : nullptr);
+                break;
+            case RunProblem::Kind::StopLimit:
+                message(problem.message);
+                cmd_Setting_Click();
+                break;
+        }
+    });
+    return result;
 }
 
-bool frm_TOVIRAK::MF_ActiveForm(uint64_t hWnd) {
-    bringToFront(statusLine, os, form->nativeHandle(), hWnd);
-    return true;
+bool frm_TOVIRAK::checkStep(int32_t i, Str& x, Str& y) {
+    const Str message = checkRow(document.steps.at(i).Dousa, document.steps.at(i).ZahyoCmd, rowCheckContext(document), x, y);
+    if (message.empty()) return true;
+    showStepProblem(i, message);
+    return false;
+}
+
+void frm_TOVIRAK::showStepProblem(int32_t i, const Str& message) {
+    // Step i becomes the first visible row where the grid can scroll that
+    // far; the caret goes to the first visible command box.
+    if (i <= scr_Detail->max()) scr_Detail->setValue(i);
+    if (txt_ZahyoCmd.size() > 1) {
+        try {
+            txt_ZahyoCmd[1]->setFocus();
+        } catch (const std::exception&) {
+            // A box that cannot take the focus now does not turn the message into an error.
+        }
+    }
+    msgBox(message, tk::mb::OK, Str(AppTitle));
+}
+
+void frm_TOVIRAK::cmd_Kaisi_Click() {
+    guarded(statusLine, u"cmd_Kaisi_Click", [&] {
+        // Nothing plays while a recording is in progress.
+        if (recorder.recording()) return;
+        // One button for both: a click during a run stops it.
+        if (player.running()) {
+            player.stop(false);
+            return;
+        }
+        std::optional<RunPlan> plan = checkRun();
+        if (!plan) return;
+        // The focus leaves the editor so typing during the run edits nothing.
+        // A window that cannot take the focus now (minimised, hidden) still runs.
+        if (!document.settings.stayBehind && scr_Detail->canFocus()) scr_Detail->setFocus();
+        const Str& search = document.settings.targetWindowSearch;
+        if (search.empty()) {
+            player.start(std::move(*plan), Str());
+            return;
+        }
+        Str title;
+        if (player.executor().activateWindow(search, &title) != 0) {
+            player.start(std::move(*plan), title);
+        } else {
+            msgBox(u"対象ウィンドウが存在しません。", tk::mb::OK);
+            cmd_Setting_Click();
+        }
+    });
+}
+
+void frm_TOVIRAK::mnu_Go_Click() {
+    // The menu only starts; it never stops a run.
+    if (!player.running()) cmd_Kaisi_Click();
+}
+
+void frm_TOVIRAK::cmd_End_Click() { form->close(); }
+
+std::vector<int16_t> frm_TOVIRAK::hotKeyCodes(const Str& text) {
+    KeyArrays keys;
+    Str unsupported;
+    if (!keys::readKeyList(statusLine, text, keys, unsupported)) {
+        guarded(statusLine, u"MS_HotKey_StrToArry", [&] {
+            msgBox(keys::unsupportedKeyMessage(unsupported), tk::mb::OK, Str(AppTitle));
+            // An unsupported key stops, as if a run were going.
+            player.stop(false);
+        });
+    }
+    return keys.code;
+}
+
+void frm_TOVIRAK::showStatus(StatusMode mode, const Str& text) { statusLine.show(mode, text); }
+
+void frm_TOVIRAK::showRow(int32_t row) {
+    if (row <= scr_Detail->max() - 1) scr_Detail->setValue(row);
+}
+
+void frm_TOVIRAK::repaint() { form->repaint(); }
+
+void frm_TOVIRAK::editorLocked(bool locked) {
+    const bool free = !locked;
+    txt_Kankaku->setEnabled(free);
+    cmb_Tani->setEnabled(free);
+    cmd_End->setEnabled(free);
+    cmd_Setting->setEnabled(free);
+    // Only the rows that exist as controls; the grid may be mid-rebuild.
+    const int32_t rows = std::min<int32_t>(
+        Mlng_DispGyo, int32_t(std::min({cmb_Cmd.size(), txt_ZahyoCmd.size(), txt_Comment.size(), cmd_Set.size()})) - 1);
+    for (int32_t i = 1; i <= rows; ++i) {
+        cmb_Cmd[size_t(i)]->setEnabled(free);
+        txt_ZahyoCmd[size_t(i)]->setEnabled(free);
+        txt_Comment[size_t(i)]->setEnabled(free);
+        cmd_Set[size_t(i)]->setEnabled(free);
+    }
+    mnu_File->setEnabled(free);
+    mnu_Tool->setEnabled(free);
+}
+
+void frm_TOVIRAK::showRunning(bool running) { cmd_Kaisi->setText(running ? u"停止" : u"実行"); }
+
+void frm_TOVIRAK::comeBack() { os.appActivate(form->text()); }
+
+void frm_TOVIRAK::unsupportedKey(const Str& item) {
+    guarded(statusLine, u"MS_HotKey_StrToArry", [&] { msgBox(keys::unsupportedKeyMessage(item), tk::mb::OK, Str(AppTitle)); });
+}
+
+void frm_TOVIRAK::keystrokesFailed(int number, const Str& description) {
+    guarded(statusLine, u"MS_SendKeys", [&] {
+        // The message must be seen even when the target had the front.
+        bringToFront(statusLine, os, form->nativeHandle(), form->nativeHandle());
+        const KeystrokeFailure told = keystrokeFailure(number, description);
+        msgBox(told.text, told.style);
+    });
 }
 
 void frm_TOVIRAK::MS_TopMost(bool bln_Kbn) { setTopMost(statusLine, os, form->nativeHandle(), bln_Kbn && document.settings.topMost); }
 
-void frm_TOVIRAK::MS_GetDispWidth() {
-    ScreenMeasure screen{Mlng_DispMaxX, Mlng_DispMaxY};
-    measureScreen(statusLine, os, screen);
-    Mlng_DispMaxX = screen.maxX;
-    Mlng_DispMaxY = screen.maxY;
-}
 
 // ---------------------------------------------------------------------------
 // Start-up
@@ -204,33 +342,18 @@ void frm_TOVIRAK::settingRead(DocumentSetting setting) {
             // selected entry), and the document keeps what the box shows.
             document.intervalUnit = cmb_Tani->text();
             break;
-        case DocumentSetting::StartKeys: {
-            KeyArrays a;
-            MS_HotKey_StrToArry(document.settings.startKeys, a);
-            hotKeys.setStartKeys(a.code);
+        case DocumentSetting::StartKeys:
+            hotKeys.setStartKeys(hotKeyCodes(document.settings.startKeys));
             hotKeys.watchKeys();
             break;
-        }
-        case DocumentSetting::StopKeys: {
-            KeyArrays a;
-            MS_HotKey_StrToArry(document.settings.stopKeys, a);
-            hotKeys.setStopKeys(a.code);
+        case DocumentSetting::StopKeys:
+            hotKeys.setStopKeys(hotKeyCodes(document.settings.stopKeys));
             hotKeys.watchKeys();
             break;
-        }
         case DocumentSetting::TopMost:
             MS_TopMost(true);
             break;
     }
-}
-
-void frm_TOVIRAK::MS_HotKey_StrToArry(const Str& str_In, KeyArrays& out) {
-    Str bad;
-    if (keys::readKeyList(statusLine, str_In, out, bad)) return;
-    guarded(statusLine, u"MS_HotKey_StrToArry", [&] {
-        msgBox(keys::unsupportedKeyMessage(bad), tk::mb::OK, Str(AppTitle));
-        MS_Stop(false);
-    });
 }
 
 void frm_TOVIRAK::stepsRead() {

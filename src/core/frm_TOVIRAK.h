@@ -14,14 +14,12 @@
 #include "core/macro_file.h"
 #include "core/model.h"
 #include "core/status_line.h"
-#include "input/input_gate.h"
 #include "input/keys.h"
-#include "input/window_cache.h"
 #include "input/windows.h"
 #include "platform/os.h"
 #include "platform/toolkit.h"
-#include "playback/display_throttle.h"
 #include "playback/hotkey_watch.h"
+#include "playback/player.h"
 #include "recording/recorder.h"
 #include "trial/row_trial.h"
 
@@ -33,7 +31,7 @@ struct bas_TOVIRAK {
     Str Gstr_FileSelectPath;
 };
 
-class frm_TOVIRAK : private MacroFileView {
+class frm_TOVIRAK : private MacroFileView, private RunObserver {
 public:
     frm_TOVIRAK(tk::Backend& toolkit, os::Services& services);
     ~frm_TOVIRAK();
@@ -54,6 +52,9 @@ public:
     MacroFile macroFile{*form, os, statusLine, document, *this};
     // The start and stop keys and the watch for the start keys.
     HotKeyWatch hotKeys{*form, os, statusLine};
+    // Runs: the plan, the run state, the step timer and the executor.
+    Player player{*form, os, statusLine, *this, hotKeys, document, macroFile};
+    tk::Timer* tim_Timer = &player.timer();
     tk::Label* lbl_Kankaku = nullptr;  // "実行間隔"
     tk::TextBox* txt_Kankaku = nullptr;
     tk::ComboBox* cmb_Tani = nullptr;
@@ -61,7 +62,6 @@ public:
     tk::Button* cmd_End = nullptr;
     tk::Button* cmd_Setting = nullptr;
     tk::ScrollBar* scr_Detail = nullptr;
-    tk::Timer* tim_Timer = nullptr;
     // Row control arrays, index = visible row from 1 (element 0 unused).
     std::vector<tk::Label*> lbl_No{nullptr};
     std::vector<tk::ComboBox*> cmb_Cmd{nullptr};
@@ -116,71 +116,24 @@ public:
     // bas.Gstr_FileSelectPath.
     void showFileSelect(int16_t mode);
 
-    // ---- validation (playback/validation.cpp) ----
-    int32_t Mlng_RunRowCount = 0;
-    std::vector<Str> Mstr_X_jiku{Str()};
-    std::vector<Str> Mstr_Y_jiku{Str()};
-    bool MF_InputChk();
-    // Checks row i for a run or a try of that row alone; on a failure shows
-    // its message with the caret on the row, as MF_InputChk does.
-    bool MF_RowChk(int32_t i, Str& x, Str& y);
-
-    // ---- run control (playback/run_control.cpp) ----
-    Str Mstr_WindowTitleFull;
-    int32_t Mlng_RunRow = 0;
-    int32_t Mlng_SecCount = 0;
-    bool Mbln_LongInterval = false;
-    int16_t Mint_RestCount = -1;
-    std::optional<DateTime> Mdat_StopTime;  // empty text when not set
-    bool Mbln_StopFlg = false;
-    int32_t Mlng_DispMaxX = 0;
-    int32_t Mlng_DispMaxY = 0;
+    // ---- runs ----
+    // The check of a run with its messages: the plan, or nothing when the
+    // user was told why not (the caret on the problem).
+    std::optional<RunPlan> checkRun();
+    // The check of step i alone (a tried row), told as a run's check tells it.
+    bool checkStep(int32_t i, Str& x, Str& y);
+    void showStepProblem(int32_t i, const Str& message);
     void cmd_Kaisi_Click();
-    void MS_Start();
-    void MS_Stop(bool bln_ErrStop);
-    void MS_Enabled(bool bln_Enabled);
     void mnu_Go_Click();
     void cmd_End_Click();
-
-    // ---- step executor (playback/executor.cpp) ----
-    uint64_t Mlng_WindowHandle = 0;
-    uint32_t Mlng_MouseUpFlg = 0;
-    // Counts the runs started (MS_Start), so a tick still inside a wait
-    // knows when the run it belongs to has been replaced by a new one.
-    uint32_t Mlng_RunGeneration = 0;
-    bool Mbln_InTick = false;
-    void tim_Timer_Timer();
-    // How a step ended: on to the next row, stay on this row (a window
-    // check waits), or the run must stop (a regular stop, already told).
-    enum class StepResult { Next, Stay, Stop };
-    // Executes one row's action with its run parameters as validation left
-    // them; failures throw for the caller's error exit. Also a row tried
-    // alone outside a run (Mlng_RunRow 0, Mbln_StopFlg cleared for it).
-    StepResult executeStep(const Str& action, const Str& X, const Str& Y);
-    bool MF_Sleep(int32_t lng_SleepTime);
-    // The display of a run follows fast steps once a frame; what a tick
-    // did not show is shown when the run stops or waits.
-    DisplayThrottle runDisplay;
-    void showKeptProgress();
-    // The target window found at the last tick, asked first at the next.
-    WindowCache targetWindow{os};
-
-    // ---- power-off (playback/exit_windows.cpp) ----
-    void MS_PCPowerOff();
-
-    // ---- keys (input/keys.cpp) ----
-    void MS_HotKey_StrToArry(const Str& str_In, KeyArrays& out);
-
-    // ---- keyboard delivery (input/delivery.cpp) ----
-    void MS_SendKeys(const Str& str_Keys, bool bln_Wait, bool& bln_Ret);
-    // Refused input to windows of elevated programs (input/input_gate.cpp).
-    InputGate inputGate{os};
+    // A key list of the hot keys, read as the run reads it: an unsupported
+    // key is told and stops (a run, or as if one ran).
+    std::vector<int16_t> hotKeyCodes(const Str& text);
+    int32_t Mlng_DispMaxX = 0;
+    int32_t Mlng_DispMaxY = 0;
 
     // ---- windows (input/windows.cpp) ----
-    uint64_t MF_WindowActive(const Str& str_SearchTitle, bool bln_ActFlg, Str& str_SearchTitleFull);
-    bool MF_ActiveForm(uint64_t hWnd);
     void MS_TopMost(bool bln_Kbn);
-    void MS_GetDispWidth();
 
     // ---- step grid (editor/grid.cpp) ----
     int32_t Mlng_DispGyo = 1;
@@ -238,6 +191,16 @@ public:
     int msgBox(const Str& text, int style, const Str& title = Str(AppTitle));
 
 private:
+    // What a run tells the window.
+    void showStatus(StatusMode mode, const Str& text) override;
+    void showRow(int32_t row) override;
+    void repaint() override;
+    void editorLocked(bool locked) override;
+    void showRunning(bool running) override;
+    void comeBack() override;
+    void unsupportedKey(const Str& item) override;
+    void keystrokesFailed(int number, const Str& description) override;
+
     // What a document read does to the window.
     void stepsCleared() override;
     void settingRead(DocumentSetting setting) override;

@@ -2,6 +2,7 @@
 #include "input/delivery.h"
 
 #include "input/physical_keys.h"
+#include "platform/toolkit.h"
 
 bool MF_SendInputKey(os::Services& os, int16_t int_Key, StrView str_Mode) {
     std::vector<int16_t> keys{int_Key};
@@ -58,6 +59,14 @@ void sendKeybdEvent(os::Services& os, uint8_t vk, bool up) {
 
 Str sendKeysErrorMessage(int number, const Str& description) {
     return u"エラー(SendKeys)\r\n" + toStr((long long)number) + u"\r\n" + description;
+}
+
+KeystrokeFailure keystrokeFailure(int number, const Str& description) {
+    if (number == err::PermissionDenied)
+        return {u"SendKeysでエラーが発生しました。(" + description + u")\r\n" +
+                    u"TOVIRAK.exeフォルダにあるMSVBVM60.DLLとVB6JP.DLLを削除して実行してみてください。",
+                tk::mb::OK | tk::mb::Information};
+    return {sendKeysErrorMessage(number, description), tk::mb::OK};
 }
 
 bool MF_PlaySound(os::Services& os, const Str& str_File) {

@@ -30,6 +30,14 @@ void sendKeybdEvent(os::Services& os, uint8_t vk, bool up);
 // The message of a keystroke-text failure other than a refusal (70).
 Str sendKeysErrorMessage(int number, const Str& description);
 
+// What the user is told when the keystroke sender failed: the text and
+// the message box style.
+struct KeystrokeFailure {
+    Str text;
+    int style = 0;
+};
+KeystrokeFailure keystrokeFailure(int number, const Str& description);
+
 // Starts playing a sound file in the background; False when no ordinary
 // file of that name exists or the system refuses it.
 bool MF_PlaySound(os::Services& os, const Str& str_File);

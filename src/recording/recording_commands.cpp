@@ -10,7 +10,7 @@ void frm_TOVIRAK::mnu_Kiroku_Click() {
         return;
     }
     guarded(statusLine, u"mnu_Kiroku_Click", [&] {
-        if (Mlng_RunRow != 0) return;
+        if (player.running()) return;
         const uint32_t own = os.windowProcessId(form->nativeHandle());
         if (!recorder.start(own, [this] { MS_KirokuEnd(); })) {
             msgBox(u"キーボードとマウスの操作を監視できないため、記録を開始できません。", tk::mb::OK, Str(AppTitle));

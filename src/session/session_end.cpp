@@ -44,7 +44,7 @@ void SessionEnd::end(bool ending, uint32_t) {
 
 void SessionEnd::stopRun() {
     // Also releases a button a drag step holds.
-    if (m_.Mlng_RunRow != 0) m_.MS_Stop(false);
+    if (m_.player.running()) m_.player.stop(false);
     // A recording ends with its steps in the document.
     if (m_.recorder.recording()) m_.MS_KirokuEnd();
 }

@@ -254,7 +254,7 @@ void frm_Setting::Form_MouseUp() {
 void frm_Setting::cmd_LeftTop_Click() {
     try {
         Str full;
-        os::WindowHandle h = owner_.MF_WindowActive(txt_WindowTitle->text(), false, full);
+        os::WindowHandle h = findTargetWindow(owner_.statusLine, owner_.os, owner_.form->nativeHandle(), txt_WindowTitle->text(), &full);
         if (h != 0) {
             owner_.os.setWindowPos(h, 0, 0, 0, 0, 0, os::k::SWP_NOSIZE | os::k::SWP_NOZORDER | os::k::SWP_NOACTIVATE);
         }
@@ -280,17 +280,9 @@ void frm_Setting::cmd_Ok_Click() {
         m.document.settings.timerMinutes = mm;
         m.document.settings.targetWindowSearch = docfmt::singleLine(txt_WindowTitle->text());
         m.document.settings.startKeys = txt_StartHotKey->text();
-        {
-            KeyArrays keys;
-            m.MS_HotKey_StrToArry(m.document.settings.startKeys, keys);
-            m.hotKeys.setStartKeys(keys.code);
-        }
+        m.hotKeys.setStartKeys(m.hotKeyCodes(m.document.settings.startKeys));
         m.document.settings.stopKeys = txt_StopHotKey->text();
-        {
-            KeyArrays keys;
-            m.MS_HotKey_StrToArry(m.document.settings.stopKeys, keys);
-            m.hotKeys.setStopKeys(keys.code);
-        }
+        m.hotKeys.setStopKeys(m.hotKeyCodes(m.document.settings.stopKeys));
         m.hotKeys.forgetPresses();
         m.document.settings.stopTimerEnabled = optStopTimer[1]->value();
         m.document.settings.powerOff = chk_PCPowerOff->checked();

@@ -3,7 +3,7 @@
 
 #include "core/frm_TOVIRAK.h"
 #include "playback/step_preview.h"
-#include "playback/validation.h"
+#include "playback/run_plan.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ void RowTrial::windowActivated(uint64_t previous) {
 
 bool RowTrial::handOver(os::WindowHandle h) {
     os::Services& os = m_.os;
-    if (os.getForegroundWindow() != h) m_.MF_ActiveForm(h);
+    if (os.getForegroundWindow() != h) bringToFront(m_.statusLine, m_.os, m_.form->nativeHandle(), h);
     // Activation reaches the other program through its own message queue.
     const int64_t start = os.monotonicMs();
     while (os.getForegroundWindow() != h && os.monotonicMs() - start < kFrontWaitMs) {
@@ -109,7 +109,7 @@ bool RowTrial::agreedTo(os::WindowHandle h) {
 
 void RowTrial::lock(bool on) {
     // What a run locks, and the start button, which would start a run.
-    m_.MS_Enabled(!on);
+    m_.player.setRunLock(on);
     m_.cmd_Kaisi->setEnabled(!on);
     if (on)
         m_.hotKeys.pause();
@@ -118,7 +118,7 @@ void RowTrial::lock(bool on) {
 }
 
 void RowTrial::runRow() {
-    if (running_ || m_.Mlng_RunRow != 0 || m_.recorder.recording()) return;
+    if (running_ || m_.player.running() || m_.recorder.recording()) return;
     guarded(m_.statusLine, u"mnu_RunRow_Click", [&] {
         tk::Control* focused = m_.form->activeControl();
         const int32_t step = focusedStep();
@@ -131,7 +131,7 @@ void RowTrial::runRow() {
         // The check of a run, with its messages and its error exit.
         Str X, Y;
         bool valid = false;
-        guarded(m_.statusLine, u"MF_InputChk", [&] { valid = m_.MF_RowChk(step, X, Y); });
+        guarded(m_.statusLine, u"MF_InputChk", [&] { valid = m_.checkStep(step, X, Y); });
         if (!valid) return;
         if (action == dousa::End) {
             m_.statusLine.show(StatusMode::Status, rowText(step) + u"の終了は実行しません");
@@ -144,13 +144,13 @@ void RowTrial::runRow() {
         os::WindowHandle front = 0;
         if (!m_.document.settings.targetWindowSearch.empty()) {
             Str full;
-            front = m_.MF_WindowActive(m_.document.settings.targetWindowSearch, false, full);
+            front = findTargetWindow(m_.statusLine, os, m_.form->nativeHandle(), m_.document.settings.targetWindowSearch, &full);
             if (front == 0) {
                 m_.msgBox(u"対象ウィンドウが存在しません。", tk::mb::OK);
                 m_.cmd_Setting_Click();
                 return;
             }
-            m_.Mlng_WindowHandle = front;
+            m_.player.state().targetWindow = front;
         } else if (previous_ != 0 && os.windowProcessId(previous_) != 0) {
             front = previous_;
         }
@@ -168,11 +168,12 @@ void RowTrial::runRow() {
         os.hideMarkers();
         lock(true);
         // As at a run's start: windows may have changed since.
-        m_.inputGate.forget();
-        m_.MS_GetDispWidth();
+        m_.player.executor().forgetWindows();
+        m_.player.measureScreen();
         // A wait ends on the stop flag; a key list that stops sets it.
-        const bool stopFlag = m_.Mbln_StopFlg;
-        m_.Mbln_StopFlg = false;
+        RunState& state = m_.player.state();
+        const bool stopFlag = state.stopRequested;
+        state.stopRequested = false;
 
         enum class Outcome { Done, Stayed, Stopped, Refused, Failed } outcome = Outcome::Done;
         try {
@@ -197,10 +198,12 @@ void RowTrial::runRow() {
                 }
             }
             if (outcome != Outcome::Refused) {
-                const auto result = m_.executeStep(action, X, Y);
-                outcome = result == frm_TOVIRAK::StepResult::Stop   ? Outcome::Stopped
-                          : result == frm_TOVIRAK::StepResult::Stay ? Outcome::Stayed
-                                                                     : Outcome::Done;
+                const StepOutcome result = m_.player.executor().execute(PlanRow{action, X, Y}, state);
+                // An unsupported key stops, as if a run were going.
+                if (result == StepOutcome::UnsupportedKey) m_.player.stop(false);
+                outcome = result == StepOutcome::Stop || result == StepOutcome::UnsupportedKey ? Outcome::Stopped
+                          : result == StepOutcome::Stay                                          ? Outcome::Stayed
+                                                                                                 : Outcome::Done;
                 if (input) os.sleep(kSettleMs);
             }
         } catch (const std::exception&) {
@@ -213,13 +216,10 @@ void RowTrial::runRow() {
         // program comes back to the front, the key presses of the row count
         // for nothing.
         try {
-            if (m_.Mlng_MouseUpFlg != 0) {
-                os.mouseEvent(m_.Mlng_MouseUpFlg, 0, 0, 0, 0);
-                m_.Mlng_MouseUpFlg = 0;
-            }
+            m_.player.releaseButtons();
             const os::WindowHandle self = m_.form->nativeHandle();
             if (os.getForegroundWindow() != self) {
-                m_.MF_ActiveForm(self);
+                bringToFront(m_.statusLine, m_.os, m_.form->nativeHandle(), self);
                 const int64_t start = os.monotonicMs();
                 while (os.getForegroundWindow() != self && os.monotonicMs() - start < kFrontWaitMs) {
                     os.sleep(10);
@@ -229,7 +229,7 @@ void RowTrial::runRow() {
         } catch (const std::exception&) {
             m_.statusLine.reportError(u"mnu_RunRow_Click");
         }
-        m_.Mbln_StopFlg = stopFlag;
+        state.stopRequested = stopFlag;
         lock(false);
         m_.hotKeys.forgetPresses();
         running_ = false;
@@ -263,7 +263,7 @@ void RowTrial::runRow() {
 }
 
 void RowTrial::showRow() {
-    if (running_ || m_.Mlng_RunRow != 0 || m_.recorder.recording()) return;
+    if (running_ || m_.player.running() || m_.recorder.recording()) return;
     guarded(m_.statusLine, u"mnu_ShowRow_Click", [&] {
         const int32_t step = focusedStep();
         if (step == 0) return;
@@ -292,7 +292,7 @@ void RowTrial::showRow() {
             m_.statusLine.show(StatusMode::Status, p.text);
         } else if (p.kind == Kind::Window) {
             Str full;
-            const os::WindowHandle h = m_.MF_WindowActive(p.search, false, full);
+            const os::WindowHandle h = findTargetWindow(m_.statusLine, os, m_.form->nativeHandle(), p.search, &full);
             if (h == 0) {
                 m_.statusLine.show(StatusMode::Warning, u"対象ウィンドウが見つかりません");
                 return;

@@ -89,17 +89,17 @@ TEST_F(AppTest, SendKeysSendsTextAndReportsFailures) {
     start();
     auto main = app->form->nativeHandle();
     auto other = p.addWindow(u"Other", u"Cls", 7);
-    bool ret = false;
+    auto send = [&](const Str& text) {
+        return app->player.executor().execute(PlanRow{u"ｷｰ入力", text, Str()}, app->player.state());
+    };
     p.clearTrace();
-    app->MS_SendKeys(u"Hi{ENTER}", false, ret);
-    EXPECT_TRUE(ret);
+    EXPECT_EQ(send(u"Hi{ENTER}"), StepOutcome::Next);
     EXPECT_EQ(p.traceText(), "SendInput(16,42,0;72,35,0;72,35,2;16,42,2;73,23,0;73,23,2;13,28,0;13,28,2)");
 
     // Malformed text: the main window comes to the front, then the message.
     p.foreground = other;
     p.clearTrace();
-    app->MS_SendKeys(u"{ENTER", false, ret);
-    EXPECT_FALSE(ret);
+    EXPECT_EQ(send(u"{ENTER"), StepOutcome::Stop);
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"エラー(SendKeys)\r\n5\r\nプロシージャの呼び出し、または引数が不正です。");
     EXPECT_EQ(p.shown[0].style, tk::mb::OK);
@@ -110,8 +110,7 @@ TEST_F(AppTest, SendKeysSendsTextAndReportsFailures) {
 
     // Refused input: the other message, with the information icon.
     p.blockInput = true;
-    app->MS_SendKeys(u"abc", false, ret);
-    EXPECT_FALSE(ret);
+    EXPECT_EQ(send(u"abc"), StepOutcome::Stop);
     ASSERT_EQ(p.shown.size(), 2u);
     EXPECT_EQ(p.shown[1].text, u"SendKeysでエラーが発生しました。(書き込みできません。)\r\n"
                                u"TOVIRAK.exeフォルダにあるMSVBVM60.DLLとVB6JP.DLLを削除して実行してみてください。");
@@ -131,11 +130,11 @@ protected:
         app->document.steps.at(1) = MacroStep{Str(action), Str(text), Str()};
         app->txt_Kankaku->setText(u"1");
         app->cmd_Kaisi_Click();
-        if (app->Mlng_RunRow != 1) return "not started";
+        if (app->player.state().row != 1) return "not started";
         p.clearTrace();
         p.advance(1000);
         std::string t = inputTrace(p);
-        app->MS_Stop(false);
+        app->player.stop(false);
         return t;
     }
 };
@@ -173,7 +172,7 @@ TEST_F(KeyStepTest, MessageRouteToTheTargetWindow) {
     app->document.steps.at(2) = MacroStep{Str(dousa::KeyInputShin), u"VK_A+", Str()};
     app->txt_Kankaku->setText(u"1");
     app->cmd_Kaisi_Click();
-    ASSERT_EQ(app->Mlng_RunRow, 1);
+    ASSERT_EQ(app->player.state().row, 1);
     p.clearTrace();
     p.advance(1000);
     EXPECT_EQ(inputTrace(p), "SendMessage(" + hs + ",646,65,0x1E0001)\nSendMessage(" + hs +
@@ -182,7 +181,7 @@ TEST_F(KeyStepTest, MessageRouteToTheTargetWindow) {
     p.advance(1000);
     EXPECT_EQ(inputTrace(p), "SendMessage(" + hs + ",260,16,0x2A0001)\nSendMessage(" + hs +
                                  ",646,65,0x1E0001)\nSendMessage(" + hs + ",261,16,0xC02A0001)");
-    app->MS_Stop(false);
+    app->player.stop(false);
 }
 
 TEST_F(KeyStepTest, RefusedKeystrokeTextStopsTheRun) {
@@ -190,7 +189,7 @@ TEST_F(KeyStepTest, RefusedKeystrokeTextStopsTheRun) {
     runOneStep(dousa::KeyInput, u"Hello{ENTER}");
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].style, tk::mb::OK | tk::mb::Information);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     EXPECT_EQ(status(), u"待機中");
 }
 

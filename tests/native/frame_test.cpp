@@ -94,7 +94,7 @@ TEST_F(FrameTest, RunAndADocumentPathInOneArgumentText) {
     EXPECT_EQ(app->document.steps.at(1).Dousa, u"左ｸﾘｯｸ");
     // Playback started at the first activation.
     EXPECT_TRUE(p.timerRunning("tim_Timer"));
-    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(app->player.state().row, 1);
     EXPECT_EQ(app->form->text(), u"TOVIRAK - A.TVK");
 
     restart(u"c:\\docs\\a.tvk/RUN/nomsg");
@@ -124,8 +124,8 @@ TEST_F(FrameTest, OnePairOfQuotesAroundThePathIsRemoved) {
     restart(u"/RUN \"c:\\my macros\\朝.tvk\" /nomsg");
     EXPECT_TRUE(app->Mbln_RunFlg);
     EXPECT_EQ(app->document.path(), u"C:\\MY MACROS\\朝.TVK");
-    EXPECT_EQ(app->Mlng_RunRow, 1);
-    app->MS_Stop(false);
+    EXPECT_EQ(app->player.state().row, 1);
+    app->player.stop(false);
     restart(u"  \"C:\\My Macros\\朝.TVK\"/NOMSG");
     EXPECT_EQ(app->document.path(), u"C:\\MY MACROS\\朝.TVK");
 

@@ -200,7 +200,7 @@ TEST_F(Hostile, NulAndLoneSurrogatesInEveryTextFieldSurviveASave) {
 
     // A run refuses the interval text with its message, not a failure.
     p.shown.clear();
-    EXPECT_FALSE(app->MF_InputChk());
+    EXPECT_FALSE(app->checkRun().has_value());
     ASSERT_FALSE(p.shown.empty());
     EXPECT_EQ(instr(status(), u"[MF_InputChk]"), 0);
 }
@@ -259,9 +259,8 @@ TEST_F(Hostile, DeeplyNestedKeystrokeBracketsFailWithTheNotationError) {
     // Through the keystroke sender of a run: the message with error 5, and
     // nothing reaches the system.
     p.clearTrace();
-    bool ok = true;
-    app->MS_SendKeys(Str(100000, u'(') + u"a" + Str(100000, u')'), false, ok);
-    EXPECT_FALSE(ok);
+    const PlanRow row{u"ｷｰ入力", Str(100000, u'(') + u"a" + Str(100000, u')'), Str()};
+    EXPECT_EQ(app->player.executor().execute(row, app->player.state()), StepOutcome::Stop);
     ASSERT_FALSE(p.shown.empty());
     EXPECT_TRUE(startsWith(p.shown.back().text, u"エラー(SendKeys)\r\n5\r\n"));
     EXPECT_EQ(p.traceText().find("SendInput"), std::string::npos);
@@ -295,7 +294,7 @@ TEST_F(Hostile, HoldTimesAtAndPastTheThirtyTwoBitLimit) {
         SCOPED_TRACE(toUtf8(past));
         EXPECT_EQ(errorOf([&] { keys::parseKeyList(past, out, bad); }), err::Overflow);
         // Through the main window: its error exit, nothing escapes.
-        app->MS_HotKey_StrToArry(Str(past), out);
+        EXPECT_TRUE(keys::readKeyList(app->statusLine, past, out, bad));
         EXPECT_EQ(status(), u"[MS_HotKey_StrToArry]" + err::describeNumber(err::Overflow));
     }
     // In a document the parser reports it and the reading goes on.
@@ -313,14 +312,14 @@ TEST_F(Hostile, WaitsAtTheThirtyTwoBitLimitEndOnAStopWithinASecond) {
     // seconds of it: the slices stop at once, time does not run on.
     int slices = 0;
     p.onDoEvents = [&] {
-        if (++slices == 3) app->Mbln_StopFlg = true;
+        if (++slices == 3) app->player.state().stopRequested = true;
     };
     const int64_t t0 = p.nowMs;
-    app->Mbln_StopFlg = false;
-    app->MF_Sleep(2147483647);
+    app->player.state().stopRequested = false;
+    app->player.executor().execute(PlanRow{u"待機", u"2147483647", Str()}, app->player.state());
     EXPECT_EQ(slices, 3);
     EXPECT_EQ(p.nowMs - t0, 3000);
-    app->Mbln_StopFlg = false;
+    app->player.state().stopRequested = false;
     p.onDoEvents = nullptr;
 
     // A wait step past the limit passes the checks (its text is a number)
@@ -330,9 +329,9 @@ TEST_F(Hostile, WaitsAtTheThirtyTwoBitLimitEndOnAStopWithinASecond) {
     app->txt_Kankaku->setText(u"1");
     app->cmb_Tani->setText(u"秒");
     app->cmd_Kaisi->press();
-    ASSERT_NE(app->Mlng_RunRow, 0);
+    ASSERT_NE(app->player.state().row, 0);
     p.advance(1000);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     EXPECT_NE(status().find(err::describeNumber(err::Overflow)), Str::npos) << toUtf8(status());
     EXPECT_EQ(p.nowMs - t0, 4000);  // no wait happened
 }
@@ -341,11 +340,11 @@ TEST_F(Hostile, WindowSearchTextsOfAnySize) {
     p.addWindow(u"無題 - メモ帳", u"Notepad");
     Str full;
     const Str big = Str(1000000, u'x') + u",Notepad";
-    EXPECT_EQ(app->MF_WindowActive(big, false, full), 0u);
+    EXPECT_EQ(findTargetWindow(app->statusLine, p.os, app->form->nativeHandle(), big, &full), 0u);
     const Str dirty = Str(500000, u'\0') + u"無題" + Str(1, char16_t(0xD800)) + u",Notepad";
-    EXPECT_EQ(app->MF_WindowActive(dirty, false, full), 0u);  // the surrogate is part of the title part
+    EXPECT_EQ(findTargetWindow(app->statusLine, p.os, app->form->nativeHandle(), dirty, &full), 0u);  // the surrogate is part of the title part
     const Str clean = Str(500000, u'\0') + u" 無題 " + Str(3, u'\0');
-    EXPECT_NE(app->MF_WindowActive(clean, false, full), 0u);
+    EXPECT_NE(findTargetWindow(app->statusLine, p.os, app->form->nativeHandle(), clean, &full), 0u);
     EXPECT_EQ(full, u"無題 - メモ帳");
     EXPECT_EQ(MF_NullDel(Str(1000000, u'\0')), u"");
 }

@@ -78,7 +78,7 @@ TEST_F(HotKeyTest, StartKeyDuringARunDoesNothing) {
     app->hotKeys.timer().fire();  // even a stray tick of the watch
     EXPECT_TRUE(running());
     EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
-    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(app->player.state().row, 1);
 }
 
 TEST_F(HotKeyTest, StartKeyWhileTheSettingsDialogIsOpenDoesNothing) {

@@ -76,7 +76,7 @@ TEST_F(InputGateTest, ClicksCheckTheWindowUnderThePoint) {
         // Nothing is sent, not even the modifier.
         EXPECT_TRUE(oneTick(action, u"100,200").empty()) << toUtf8(action);
         EXPECT_EQ(status(), failure(action));
-        EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
+        EXPECT_EQ(app->player.state().heldButtons, 0u);
     }
     // Where the cursor stands ("-1,-1") is checked the same way.
     EXPECT_TRUE(oneTick(u"左ｸﾘｯｸ", u"-1,-1").empty());

@@ -49,10 +49,10 @@ TEST_F(MenusTest, EveryShortcutDoesItsOwnCommand) {
     // F5 starts a run; a click on the start button stops it again.
     const size_t asked = p.shown.size();
     EXPECT_TRUE(app->form->userShortcut(tk::key::F5, 0));
-    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(app->player.state().row, 1);
     EXPECT_EQ(p.shown.size(), asked);
     app->cmd_Kaisi->press();
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
 
     EXPECT_TRUE(ctrl('E'));
     EXPECT_EQ(p.modalsShown, (std::vector<std::string>{"frm_Setting"}));
@@ -115,14 +115,14 @@ TEST_F(MenusTest, ShortcutsWorkInsideTextBoxesAndStopDuringARun) {
     EXPECT_TRUE(app->form->userShortcut(tk::key::F1, 0));
 
     // A run locks the two menus and with them their shortcuts.
-    app->MS_Enabled(false);
+    app->player.setRunLock(true);
     const size_t asked = p.shown.size();
     for (char k : {'N', 'O', 'A', 'S', 'Q', 'E', 'I', 'D'}) EXPECT_FALSE(ctrl(k)) << k;
     EXPECT_FALSE(app->form->userShortcut(tk::key::F1, 0));
     EXPECT_FALSE(app->form->userShortcut(tk::key::F5, 0));
     EXPECT_EQ(p.shown.size(), asked);
     EXPECT_TRUE(p.modalsShown.empty());
-    app->MS_Enabled(true);
+    app->player.setRunLock(false);
     p.answers = {tk::mb::IdNo};
     EXPECT_TRUE(ctrl('D'));
 }
@@ -130,11 +130,11 @@ TEST_F(MenusTest, ShortcutsWorkInsideTextBoxesAndStopDuringARun) {
 TEST_F(MenusTest, RowsShownAfterARunAreUnlockedLikeTheRest) {
     size(6000, heightFor(2));
     load(10);
-    app->MS_Enabled(false);
+    app->player.setRunLock(true);
     size(6000, heightFor(5));  // rows 3..5 created while locked
     EXPECT_FALSE(app->cmb_Cmd[5]->enabled());
     size(6000, heightFor(2));
-    app->MS_Enabled(true);
+    app->player.setRunLock(false);
     size(6000, heightFor(5));
     for (int r = 1; r <= 5; ++r) {
         EXPECT_TRUE(app->cmb_Cmd[size_t(r)]->enabled()) << r;

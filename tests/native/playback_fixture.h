@@ -31,7 +31,7 @@ protected:
         mark = p.trace.size();
         app->cmd_Kaisi->press();
     }
-    bool running() const { return app->Mlng_RunRow != 0; }
+    bool running() const { return app->player.state().row != 0; }
 
     // Injected input since run() (or since the last call with consume).
     std::vector<std::string> events(bool consume = false) {

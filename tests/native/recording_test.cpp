@@ -226,11 +226,11 @@ TEST_F(RecordingTest, NothingStartsARunWhileRecordingNorAfterItFromAKeyPressedMe
     app->cmd_Kaisi->press();
     p.tap(VK_F11);
     p.advance(100);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     EXPECT_TRUE(recording());
     endByKeyboard();
     p.advance(100);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     // The key recorded as a key: F11 has a name in braces.
     EXPECT_EQ(toUtf8(app->document.steps.at(3).ZahyoCmd), "{F11}");
 }
@@ -255,7 +255,7 @@ TEST_F(RecordingTest, TheItemIsDisabledWhileAMacroRuns) {
     load(1);
     app->txt_Kankaku->setText(u"1");
     app->cmd_Kaisi->press();
-    ASSERT_NE(app->Mlng_RunRow, 0);
+    ASSERT_NE(app->player.state().row, 0);
     EXPECT_FALSE(app->mnu_Kiroku->effectivelyEnabled());
     EXPECT_FALSE(ctrl('K'));
     app->mnu_Kiroku->userClick();

@@ -110,7 +110,7 @@ TEST_F(RowTrialTest, AClickRowClicksThereAndADragRowIsReleasedAfterwards) {
     ASSERT_EQ(ev.size(), 4u);
     EXPECT_EQ(ev[2], "mouse_event(8,0,0,0)");
     EXPECT_EQ(ev[3], "mouse_event(16,0,0,0)");  // released as a stop releases it
-    EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
+    EXPECT_EQ(app->player.state().heldButtons, 0u);
     expectIdle();
 }
 
@@ -242,7 +242,7 @@ TEST_F(RowTrialTest, AfterAFastRunATriedRowLooksForTheTargetAfreshAndShowsItsSta
     // it found.
     run();
     p.advance(20);
-    ASSERT_EQ(app->Mlng_WindowHandle, first);
+    ASSERT_EQ(app->player.state().targetWindow, first);
     app->cmd_Kaisi->press();
     ASSERT_FALSE(running());
     // That window no longer matches; another one does.

@@ -27,32 +27,32 @@ TEST_F(RunControlTest, StartAndStopSwitchCaptionsTimersAndTheEditorLock) {
     EXPECT_EQ(app->cmd_Kaisi->text(), u"開\r\n始");
     EXPECT_TRUE(p.timerRunning("tim_Start"));
     run();
-    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(app->player.state().row, 1);
     EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
     EXPECT_EQ(status(), u"実行中");
-    EXPECT_EQ(app->tim_Timer->interval(), 500u);
-    EXPECT_TRUE(app->tim_Timer->enabled());
+    EXPECT_EQ(app->player.timer().interval(), 500u);
+    EXPECT_TRUE(app->player.timer().enabled());
     EXPECT_EQ(app->hotKeys.timer().interval(), 0u);
     EXPECT_FALSE(app->hotKeys.timer().enabled());
-    EXPECT_FALSE(app->Mbln_StopFlg);
-    EXPECT_EQ(app->Mlng_SecCount, 9999999);
-    EXPECT_EQ(app->Mlng_DispMaxX, 1919);
-    EXPECT_EQ(app->Mlng_DispMaxY, 1079);
+    EXPECT_FALSE(app->player.state().stopRequested);
+    EXPECT_EQ(app->player.state().secondsCounted, 9999999);
+    EXPECT_EQ(app->player.screen().maxX, 1919);
+    EXPECT_EQ(app->player.screen().maxY, 1079);
     EXPECT_TRUE(app->scr_Detail->hasFocus());
-    EXPECT_EQ(app->Mstr_WindowTitleFull, u"");
+    EXPECT_EQ(app->player.state().targetTitle, u"");
     expectEditorEnabled(false);
 
     p.advance(500);
     size_t mark2 = p.trace.size();
     app->cmd_Kaisi->press();
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
     EXPECT_EQ(status(), u"待機中");
-    EXPECT_EQ(app->tim_Timer->interval(), 0u);
-    EXPECT_FALSE(app->tim_Timer->enabled());
+    EXPECT_EQ(app->player.timer().interval(), 0u);
+    EXPECT_FALSE(app->player.timer().enabled());
     EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::SlowPollMs);  // the hook wakes the watch
     EXPECT_TRUE(app->hotKeys.timer().enabled());
-    EXPECT_TRUE(app->Mbln_StopFlg);
+    EXPECT_TRUE(app->player.state().stopRequested);
     EXPECT_FALSE(p.timerRunning("tim_Timer"));
     expectEditorEnabled(true);
     // The program brings itself back to the front.
@@ -108,7 +108,7 @@ TEST_F(RunControlTest, TargetWindowIsBroughtToTheFrontAndItsFullTitleKept) {
     interval(u"1");
     run();
     EXPECT_TRUE(running());
-    EXPECT_EQ(app->Mstr_WindowTitleFull, u"Sample Game v1.2");
+    EXPECT_EQ(app->player.state().targetTitle, u"Sample Game v1.2");
     EXPECT_EQ(p.foreground, h);
 }
 
@@ -150,22 +150,22 @@ TEST_F(RunControlTest, StopLimitIsSetUpAtTheStart) {
     app->document.settings.timerMinutes = 30;
     p.nowMs = 5000;
     run();
-    ASSERT_TRUE(app->Mdat_StopTime.has_value());
-    EXPECT_EQ(*app->Mdat_StopTime, (DateTime{2026, 12, 7, 10, 30, 5}));
-    EXPECT_EQ(app->Mint_RestCount, -1);
+    ASSERT_TRUE(app->player.state().stopTime.has_value());
+    EXPECT_EQ(*app->player.state().stopTime, (DateTime{2026, 12, 7, 10, 30, 5}));
+    EXPECT_EQ(app->player.state().passesLeft, -1);
     app->cmd_Kaisi->press();
 
     app->document.settings.timerHours = -1;
     app->document.settings.timerMinutes = 7;
     run();
-    EXPECT_EQ(app->Mint_RestCount, 7);
+    EXPECT_EQ(app->player.state().passesLeft, 7);
     app->cmd_Kaisi->press();
 
     app->document.settings.timerHours = 0;
     app->document.settings.timerMinutes = 0;
     run();
-    EXPECT_FALSE(app->Mdat_StopTime.has_value());
-    EXPECT_EQ(app->Mint_RestCount, -1);
+    EXPECT_FALSE(app->player.state().stopTime.has_value());
+    EXPECT_EQ(app->player.state().passesLeft, -1);
 }
 
 TEST_F(RunControlTest, FocusGuidanceOfTheButtons) {
@@ -214,8 +214,8 @@ TEST_F(RunControlTest, RunSwitchPlaysTheDocumentNamedOnTheCommandLine) {
 
 TEST_F(RunControlTest, TheEditorLockArmsAndDisarmsTheStepTimer) {
     // As designed the step timer is enabled without an interval: it never ticks.
-    EXPECT_TRUE(app->tim_Timer->enabled());
-    EXPECT_EQ(app->tim_Timer->interval(), 0u);
+    EXPECT_TRUE(app->player.timer().enabled());
+    EXPECT_EQ(app->player.timer().interval(), 0u);
     // A tried row takes the run's lock and gives it back: the step timer
     // follows the lock, and without an interval it never ticked.
     rows({{u"ﾏｳｽｶｰｿﾙ移動", u"5,5"}});
@@ -223,15 +223,15 @@ TEST_F(RunControlTest, TheEditorLockArmsAndDisarmsTheStepTimer) {
     app->txt_ZahyoCmd[1]->userFocus();
     ASSERT_TRUE(app->form->userShortcut('T', tk::CtrlMask));
     EXPECT_EQ(status(), u"1行目を実行しました");
-    EXPECT_FALSE(app->tim_Timer->enabled());
+    EXPECT_FALSE(app->player.timer().enabled());
     EXPECT_FALSE(p.timerRunning("tim_Timer"));
     // A run's lock arms it with the interval; the stop disarms it.
     interval(u"0.5");
     run();
-    EXPECT_TRUE(app->tim_Timer->enabled());
+    EXPECT_TRUE(app->player.timer().enabled());
     EXPECT_TRUE(p.timerRunning("tim_Timer"));
     app->cmd_Kaisi->press();
-    EXPECT_FALSE(app->tim_Timer->enabled());
+    EXPECT_FALSE(app->player.timer().enabled());
 }
 
 TEST_F(RunControlTest, NothingCanChangeTheIntervalWhileARunGoes) {

@@ -104,7 +104,7 @@ TEST_F(RunDisplayTest, AtAFrameAndMoreEveryStepIsShownAsBefore) {
         clicks(10);
         interval(each);
         run();
-        const uint32_t ms = app->tim_Timer->interval();
+        const uint32_t ms = app->player.timer().interval();
         for (int row = 1; row <= 8; ++row) {
             pictures.clear();
             p.advance(ms);

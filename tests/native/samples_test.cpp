@@ -30,7 +30,7 @@ protected:
         app->macroFile.read(path);
         if (!p.shown.empty()) return toUtf8(p.shown.back().text);
         if (status() != u"読み込み完了！！！") return toUtf8(status());
-        if (!app->MF_InputChk()) return "check: " + (p.shown.empty() ? toUtf8(status()) : toUtf8(p.shown.back().text));
+        if (!app->checkRun().has_value()) return "check: " + (p.shown.empty() ? toUtf8(status()) : toUtf8(p.shown.back().text));
         return std::string();
     }
 };

@@ -142,10 +142,10 @@ TEST_F(SessionEndTest, AnEndWithoutAQueryStopsTheRunAndWritesFirst) {
     app->txt_Kankaku->setText(u"1");
     app->cmd_Kaisi->press();
     p.advance(1000);
-    ASSERT_EQ(app->Mlng_MouseUpFlg, 4u);
+    ASSERT_EQ(app->player.state().heldButtons, 4u);
     const size_t mark = p.trace.size();
     EXPECT_THROW(app->form->userEndSession(true, tk::session::Logoff), headless::ProcessEnded);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     const std::string t = p.traceText(mark);
     EXPECT_LT(t.find("mouse_event(4,0,0,0)"), t.find("Replace(TOVIRAK.TVK.tmp~,TOVIRAK.TVK)"));
     EXPECT_TRUE(tvkHolds(u"\"左ﾄﾞﾗｯｸﾞ\",\"10,20\",\"drag\""));
@@ -166,7 +166,7 @@ TEST_F(SessionEndTest, TheQueryStopsARunningMacroInItsWait) {
     };
     p.advance(1000);
     EXPECT_TRUE(answer);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
     EXPECT_EQ(status(), u"書き込み完了！！！");
     EXPECT_FALSE(p.timerRunning("tim_Timer"));

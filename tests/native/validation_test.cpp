@@ -1,6 +1,6 @@
 // Checks before a run: messages in order, caret and grid moves, run arrays.
 #include "app_fixture.h"
-#include "playback/validation.h"
+#include "playback/run_plan.h"
 
 TEST(StrSplit, PiecesBetweenCommas) {
     std::vector<Str> parts{u"old", u"old", u"old"};
@@ -42,12 +42,25 @@ protected:
     // Runs the check; returns the one message shown ("" when none).
     Str check(bool expected) {
         size_t before = p.shown.size();
-        EXPECT_EQ(app->MF_InputChk(), expected);
+        plan = app->checkRun();
+        EXPECT_EQ(plan.has_value(), expected);
         if (p.shown.size() == before) return Str();
         EXPECT_EQ(p.shown.size(), before + 1);
         EXPECT_EQ(p.shown.back().style, tk::mb::OK);
         EXPECT_EQ(p.shown.back().title, u"TOVIRAK");
         return p.shown.back().text;
+    }
+    // The plan of the last check that passed.
+    std::optional<RunPlan> plan;
+    std::vector<Str> xs() const {
+        std::vector<Str> v;
+        for (const PlanRow& r : plan->rows) v.push_back(r.x);
+        return v;
+    }
+    std::vector<Str> ys() const {
+        std::vector<Str> v;
+        for (const PlanRow& r : plan->rows) v.push_back(r.y);
+        return v;
     }
     Str interval(StrView text, bool expected) {
         app->txt_Kankaku->setText(Str(text));
@@ -89,12 +102,10 @@ TEST_F(CheckTest, RunArraysByAction) {
           {dousa::MouseMove, u"  ,5"}});
     app->txt_Kankaku->setText(u"1");
     EXPECT_EQ(check(true), u"");
-    EXPECT_EQ(app->Mlng_RunRowCount, 10);
-    std::vector<Str> x(app->Mstr_X_jiku.begin() + 1, app->Mstr_X_jiku.end());
-    std::vector<Str> y(app->Mstr_Y_jiku.begin() + 1, app->Mstr_Y_jiku.end());
-    EXPECT_EQ(x, (std::vector<Str>{u"abc{ENTER}", u"VK_A,VK_B", u"2000", u"Notepad", u"calc.exe", u"ding.wav", u" a ",
+    EXPECT_EQ(plan->rows.size(), 10u);
+    EXPECT_EQ(xs(), (std::vector<Str>{u"abc{ENTER}", u"VK_A,VK_B", u"2000", u"Notepad", u"calc.exe", u"ding.wav", u" a ",
                                    u"-1", u" 100", u"-1"}));
-    EXPECT_EQ(y, (std::vector<Str>{u"", u"", u"x", u" Cls", u"", u"", u" b", u"-1", u" 200", u"5"}));
+    EXPECT_EQ(ys(), (std::vector<Str>{u"", u"", u"x", u" Cls", u"", u"", u" b", u"-1", u" 200", u"5"}));
 }
 
 TEST_F(CheckTest, KeyListsMayBeginWithModifierMarks) {
@@ -113,14 +124,10 @@ TEST_F(CheckTest, WaitInMillisecondsWithTheUnit) {
     app->txt_Kankaku->setText(u"1");
     app->cmb_Tani->setText(u"分");
     EXPECT_EQ(check(true), u"");
-    EXPECT_EQ(app->Mstr_X_jiku[1], u"120000");
-    EXPECT_EQ(app->Mstr_X_jiku[2], u"30000");
-    EXPECT_EQ(app->Mstr_X_jiku[3], u"60060");
+    EXPECT_EQ(xs(), (std::vector<Str>{u"120000", u"30000", u"60060"}));
     app->cmb_Tani->setText(u"秒");
     EXPECT_EQ(check(true), u"");
-    EXPECT_EQ(app->Mstr_X_jiku[1], u"2000");
-    EXPECT_EQ(app->Mstr_X_jiku[2], u"500");
-    EXPECT_EQ(app->Mstr_X_jiku[3], u"1001");
+    EXPECT_EQ(xs(), (std::vector<Str>{u"2000", u"500", u"1001"}));
 }
 
 TEST_F(CheckTest, RowMessagesFocusTheFirstCommandBox) {
@@ -149,7 +156,10 @@ TEST_F(CheckTest, RowMessagesFocusTheFirstCommandBox) {
         EXPECT_EQ(check(false), c.message) << toUtf8(c.action) << " " << toUtf8(c.text);
         EXPECT_TRUE(app->txt_ZahyoCmd[1]->hasFocus());
         EXPECT_EQ(app->scr_Detail->value(), 1);  // everything fits: no scrolling
-        EXPECT_EQ(app->Mlng_RunRowCount, 1);
+        // The walk stopped at row 2: row 1 passed.
+        auto checked = planRun(app->document);
+        ASSERT_TRUE(std::holds_alternative<RunProblem>(checked));
+        EXPECT_EQ(std::get<RunProblem>(checked).row, 2);
     }
     // Key inputs pass where the VK_ form is not required, and are not split.
     rows({{dousa::KeyInput, u"abc"}, {dousa::KeyInputKai, u"VK_A(1),VK_B"}, {dousa::Password, u"a,b,c"}});
@@ -174,7 +184,7 @@ TEST_F(CheckTest, WalkEndsAtTheFirstRowWithoutAction) {
           {dousa::LeftClick, u"bad"}});
     app->txt_Kankaku->setText(u"1");
     EXPECT_EQ(check(true), u"");
-    EXPECT_EQ(app->Mlng_RunRowCount, 3);
+    EXPECT_EQ(plan->rows.size(), 3u);
 }
 
 TEST_F(CheckTest, NothingToRun) {

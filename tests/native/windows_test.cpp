@@ -48,7 +48,9 @@ protected:
     os::WindowHandle find(StrView text, bool act = false) {
         Str full = u"(unchanged)";
         lastFull = full;
-        auto h = app->MF_WindowActive(Str(text), act, full);
+        const os::WindowHandle own = app->form->nativeHandle();
+        auto h = act ? app->player.executor().activateWindow(text, &full)
+                     : findTargetWindow(app->statusLine, p.os, own, text, &full);
         lastFull = full;
         return h;
     }
@@ -148,13 +150,14 @@ TEST_F(WindowTest, TopMostFollowsTheSettingOnlyWhenAsked) {
 
 TEST_F(WindowTest, ScreenMeasureLeavesTheCursorAlone) {
     p.cursor = {300, 400};
-    app->MS_GetDispWidth();
-    EXPECT_EQ(app->Mlng_DispMaxX, 1919);
-    EXPECT_EQ(app->Mlng_DispMaxY, 1079);
+    ScreenMeasure screen;
+    measureScreen(app->statusLine, p.os, screen);
+    EXPECT_EQ(screen.maxX, 1919);
+    EXPECT_EQ(screen.maxY, 1079);
     EXPECT_EQ(p.cursor, (os::Point{300, 400}));
     EXPECT_EQ(p.traceText(), "");
     p.monitors = {{0, 0, 1280, 1024}};
-    app->MS_GetDispWidth();
-    EXPECT_EQ(app->Mlng_DispMaxX, 1279);
-    EXPECT_EQ(app->Mlng_DispMaxY, 1023);
+    measureScreen(app->statusLine, p.os, screen);
+    EXPECT_EQ(screen.maxX, 1279);
+    EXPECT_EQ(screen.maxY, 1023);
 }

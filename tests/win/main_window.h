@@ -40,10 +40,10 @@ struct MainWindow {
         app->document.steps.at(1) = MacroStep{action, text, Str()};
         app->txt_Kankaku->setText(u"1");
         app->cmd_Kaisi_Click();
-        if (app->Mlng_RunRow != 1) return "not started: " + utf8(app->statusLine.text());
-        app->tim_Timer_Timer();
+        if (app->player.state().row != 1) return "not started: " + utf8(app->statusLine.text());
+        app->player.tick();
         const Str status = app->statusLine.text();
-        if (app->Mlng_RunRow != 0) app->MS_Stop(false);
+        if (app->player.state().row != 0) app->player.stop(false);
         if (startsWith(status, u"[")) return "failed: " + utf8(status);
         return std::string();
     }

@@ -72,14 +72,14 @@ TEST(MouseOnScreen, MoveStepsPutTheCursorOnEveryPixelOfARowAndAColumn) {
     app->txt_Kankaku->setText(u"1");
     app->cmb_Tani->setText(u"秒");
     tkt::click(*app->cmd_Kaisi);
-    ASSERT_EQ(app->Mlng_RunRow, 1);
+    ASSERT_EQ(app->player.state().row, 1);
 
     int wrong = 0;
     for (size_t i = 0; i < points.size(); ++i) {
-        app->tim_Timer_Timer();
+        app->player.tick();
         const os::Point at = os.getCursorPos();
         if (!(at == points[i]) && ++wrong <= 10) wt::note(text(points[i]) + " reached " + text(at));
-        if (app->Mlng_RunRow != int32_t(i) + 2 && i + 1 < points.size()) {
+        if (app->player.state().row != int32_t(i) + 2 && i + 1 < points.size()) {
             wt::fail(__FILE__, __LINE__, "the run did not go on at " + text(points[i]) + ": " + wt::utf8(app->statusLine.text()));
             break;
         }
@@ -89,6 +89,6 @@ TEST(MouseOnScreen, MoveStepsPutTheCursorOnEveryPixelOfARowAndAColumn) {
     for (uint32_t f : os.flagsSent)
         if (!EXPECT_EQ(f, mouse::kAbsoluteMove)) break;
     tkt::click(*app->cmd_Kaisi);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     app->form->onQueryUnload = nullptr;
 }

@@ -1,7 +1,8 @@
-// Checks before a run and the run arrays.
-#include "playback/validation.h"
+// Checks before a run and the plan they make.
+#include "playback/run_plan.h"
 
-#include "core/frm_TOVIRAK.h"
+#include <optional>
+
 #include "input/keys.h"
 
 void MS_StrSplit(StrView str_In, std::vector<Str>& parts) {
@@ -86,81 +87,40 @@ Str checkRow(StrView action, const Str& zahyoCmd, const RowCheckContext& ctx, St
     return Str();
 }
 
-bool frm_TOVIRAK::MF_RowChk(int32_t i, Str& x, Str& y) {
+RowCheckContext rowCheckContext(const Document& document) {
     RowCheckContext ctx;
     ctx.minutes = document.inMinutes();
     ctx.targetWindowSet = !document.settings.targetWindowSearch.empty();
-    const Str message = checkRow(document.steps.at(i).Dousa, document.steps.at(i).ZahyoCmd, ctx, x, y);
-    if (message.empty()) return true;
-    // Row i becomes the first visible row where the grid can scroll that
-    // far; the caret goes to the first visible command box.
-    if (i <= scr_Detail->max()) scr_Detail->setValue(i);
-    if (txt_ZahyoCmd.size() > 1) {
-        try {
-            txt_ZahyoCmd[1]->setFocus();
-        } catch (const std::exception&) {
-            // A box that cannot take the focus now does not turn the message into an error.
-        }
-    }
-    msgBox(message, tk::mb::OK, Str(AppTitle));
-    return false;
+    return ctx;
 }
 
-bool frm_TOVIRAK::MF_InputChk() {
-    bool result = false;
-    // A control that cannot take the focus now must not turn a plain input
-    // message into an error.
-    auto focus = [](tk::Control* c) {
-        try {
-            if (c) c->setFocus();
-        } catch (const std::exception&) {
-        }
-    };
-    auto message = [&](StrView text) { msgBox(Str(text), tk::mb::OK, Str(AppTitle)); };
+std::variant<RunPlan, RunProblem> planRun(const Document& document) {
+    using Kind = RunProblem::Kind;
+    const Str& kankaku = document.interval;
+    std::optional<Decimal> v = isNumeric(kankaku) ? parseDecimal(kankaku) : std::nullopt;
+    if (!v) return RunProblem{Kind::Interval, u"実行間隔入力エラー 数値を入力してください。"};
+    if (v->isZero()) return RunProblem{Kind::Interval, u"実行間隔入力エラー ゼロ以外を入力してください。"};
+    if (aboveLimit(*v)) return RunProblem{Kind::Interval, u"実行間隔入力エラー こんな大きい数字は入力しないでください。"};
+    if (!v->wholeAfterShift(3)) return RunProblem{Kind::Interval, u"実行間隔入力エラー 小数点以下は、３桁までで入力してください。"};
 
-    guarded(statusLine, u"MF_InputChk", [&] {
-        Str kankaku = document.interval;
-        auto intervalError = [&](StrView text) {
-            message(text);
-            focus(txt_Kankaku);
-        };
-        std::optional<Decimal> v = isNumeric(kankaku) ? parseDecimal(kankaku) : std::nullopt;
-        if (!v) return intervalError(u"実行間隔入力エラー 数値を入力してください。");
-        if (v->isZero()) return intervalError(u"実行間隔入力エラー ゼロ以外を入力してください。");
-        if (aboveLimit(*v)) return intervalError(u"実行間隔入力エラー こんな大きい数字は入力しないでください。");
-        if (!v->wholeAfterShift(3)) return intervalError(u"実行間隔入力エラー 小数点以下は、３桁までで入力してください。");
-
-        Mlng_RunRowCount = 0;
-        for (int32_t i = 1; i <= document.steps.count() - 1; ++i) {
-            // The walk ends before the text of a row without action is
-            // looked at: left-over text there must not fail the run.
-            if (trim(document.steps.at(i).Dousa).empty()) break;
-            Str x, y;
-            if (!MF_RowChk(i, x, y)) return;
-            Mlng_RunRowCount = i;
-            Mstr_X_jiku.resize(size_t(i) + 1);
-            Mstr_Y_jiku.resize(size_t(i) + 1);
-            Mstr_X_jiku[size_t(i)] = x;
-            Mstr_Y_jiku[size_t(i)] = y;
-        }
-
-        if (Mlng_RunRowCount == 0) {
-            message(u"処理が設定されていません");
-            scr_Detail->setValue(1);
-            focus(cmb_Cmd.size() > 1 ? cmb_Cmd[1] : nullptr);
-            return;
-        }
-        if (document.settings.stopTimerEnabled && document.settings.timerHours == 0 && document.settings.timerMinutes == 0) {
-            message(u"停止タイマーが設定されていません");
-            cmd_Setting_Click();
-            return;
-        }
-        if (document.settings.stopTimerEnabled && document.settings.timerHours == -1 && document.settings.timerMinutes == 0) {
-            message(u"実行回数が設定されていません");
-            cmd_Setting_Click();
-            return;
-        }
-        result = true;
-    });
-    return result;
+    const RowCheckContext ctx = rowCheckContext(document);
+    const StepList& steps = document.steps;
+    RunPlan plan;
+    for (int32_t i = 1; i <= steps.count() - 1; ++i) {
+        const MacroStep& step = steps.at(i);
+        // The walk ends before the text of a row without action is looked
+        // at: left-over text there must not fail the run.
+        if (trim(step.Dousa).empty()) break;
+        PlanRow row{step.Dousa, Str(), Str()};
+        const Str message = checkRow(step.Dousa, step.ZahyoCmd, ctx, row.x, row.y);
+        if (!message.empty()) return RunProblem{Kind::Row, message, i};
+        plan.rows.push_back(std::move(row));
+    }
+    if (plan.rows.empty()) return RunProblem{Kind::NothingToRun, u"処理が設定されていません"};
+    const DocumentSettings& s = document.settings;
+    if (s.stopTimerEnabled && s.timerHours == 0 && s.timerMinutes == 0)
+        return RunProblem{Kind::StopLimit, u"停止タイマーが設定されていません"};
+    if (s.stopTimerEnabled && s.timerHours == -1 && s.timerMinutes == 0)
+        return RunProblem{Kind::StopLimit, u"実行回数が設定されていません"};
+    return plan;
 }
