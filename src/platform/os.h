@@ -31,6 +31,19 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// The pixels of a rectangle of the virtual desktop, row by row from the
+// top, each 0x..RRGGBB: the top byte is not a colour and may hold anything.
+// A capture reuses the vector's memory, so a caller that keeps one object
+// between captures does not allocate again.
+struct ScreenPixels {
+    Rect rect;  // where they lie on the virtual desktop (may be negative)
+    std::vector<uint32_t> pixels;
+    // The pixel at virtual-desktop point (x, y), which must lie in rect.
+    uint32_t at(int32_t x, int32_t y) const {
+        return pixels[size_t(y - rect.top) * size_t(rect.width()) + size_t(x - rect.left)];
+    }
+};
+
 // Win32 constants the application passes through unchanged.
 namespace k {
 constexpr uint32_t KEYEVENTF_EXTENDEDKEY = 0x0001;
@@ -225,6 +238,10 @@ public:
     virtual Rect monitorOfWindow(WindowHandle h) = 0;
     virtual Rect monitorOfRect(const Rect& r) = 0;
     virtual int dpi() = 0;               // pixels per inch of the screen
+    // Copies what the screen shows in r, clipped to the virtual desktop,
+    // into out (out.rect tells what was taken). False, with out empty, when
+    // nothing of r is on the desktop or the system refuses.
+    virtual bool captureScreen(const Rect& r, ScreenPixels& out) = 0;
 
     // --- processes, sound, power ---------------------------------------------
     // Start a program from a command line with a window style, without

@@ -1,0 +1,106 @@
+#include "image/png.h"
+
+#include <climits>
+#include <cstdlib>
+
+// The codecs themselves come from stb, compiled here with the PNG reader
+// and writer only. Pictures above the cap are refused inside the decoder
+// too, whatever a caller checked before.
+#define STBI_ONLY_PNG
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_NO_HDR
+#define STBI_NO_FAILURE_STRINGS
+#define STBI_MAX_DIMENSIONS 1024
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wall"
+#pragma GCC diagnostic ignored "-Wextra"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
+#endif
+#include <stb_image.h>
+#include <stb_image_write.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+static_assert(STBI_MAX_DIMENSIONS == image::kMaxSide, "the decoder's own cap is the document's");
+
+namespace image {
+
+namespace {
+
+[[noreturn]] void refuse(const char16_t* why) { err::raise(err::InvalidCall, why); }
+
+// The size a PNG's header chunk gives, read without the decoder; false
+// when the bytes do not begin as a PNG does.
+bool headerSize(std::string_view bytes, uint32_t& width, uint32_t& height) {
+    constexpr std::string_view kStart("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+    if (bytes.size() < 24 || bytes.substr(0, 16) != kStart) return false;
+    auto be32 = [&](size_t at) {
+        return uint32_t(uint8_t(bytes[at])) << 24 | uint32_t(uint8_t(bytes[at + 1])) << 16 |
+               uint32_t(uint8_t(bytes[at + 2])) << 8 | uint32_t(uint8_t(bytes[at + 3]));
+    };
+    width = be32(16);
+    height = be32(20);
+    return true;
+}
+
+void appendBytes(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), size_t(size));
+}
+
+}  // namespace
+
+Image decodePng(std::string_view bytes) {
+    // Only the header is read first: a PNG that claims to be huge costs
+    // nothing.
+    uint32_t claimedW = 0, claimedH = 0;
+    if (bytes.size() > size_t(INT_MAX) || !headerSize(bytes, claimedW, claimedH)) refuse(u"PNGではありません");
+    if (claimedW > uint32_t(kMaxSide) || claimedH > uint32_t(kMaxSide)) refuse(u"画像が大きすぎます（1024×1024ピクセルまで）");
+    const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+    const int length = int(bytes.size());
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_memory(data, length, &width, &height, &channels) || width <= 0 || height <= 0)
+        refuse(u"PNGが壊れています");
+    stbi_uc* rgba = stbi_load_from_memory(data, length, &width, &height, &channels, 4);
+    if (!rgba) refuse(u"PNGが壊れています");
+    Image img;
+    img.width = width;
+    img.height = height;
+    const size_t n = size_t(width) * size_t(height);
+    img.pixels.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        const stbi_uc* p = rgba + 4 * i;
+        img.pixels[i] = uint32_t(p[3]) << 24 | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    }
+    stbi_image_free(rgba);
+    return img;
+}
+
+std::string encodePng(const Image& img) {
+    if (img.empty() || img.pixels.size() != size_t(img.width) * size_t(img.height)) refuse(u"画像がありません");
+    if (img.width > kMaxSide || img.height > kMaxSide) refuse(u"画像が大きすぎます（1024×1024ピクセルまで）");
+    std::string rgba(img.pixels.size() * 4, '\0');
+    for (size_t i = 0; i < img.pixels.size(); ++i) {
+        const uint32_t p = img.pixels[i];
+        rgba[4 * i] = char((p >> 16) & 0xFF);
+        rgba[4 * i + 1] = char((p >> 8) & 0xFF);
+        rgba[4 * i + 2] = char(p & 0xFF);
+        rgba[4 * i + 3] = char(p >> 24);
+    }
+    std::string out;
+    if (!stbi_write_png_to_func(appendBytes, &out, img.width, img.height, 4, rgba.data(), img.width * 4))
+        err::raise(err::OutOfMemory, u"PNGを作れません");
+    return out;
+}
+
+}  // namespace image

@@ -1,0 +1,21 @@
+// PNG in and out of the image type, through stb (the PNG codec only).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "image/image.h"
+#include "platform/text.h"
+
+namespace image {
+
+// Decodes a PNG file's bytes. The size in the header is read first: a
+// picture wider or taller than kMaxSide is refused before anything is
+// decoded. Throws RtError with a Japanese description on any failure.
+Image decodePng(std::string_view bytes);
+
+// Encodes as an 8-bit RGBA PNG. Throws RtError when the image is empty or
+// exceeds kMaxSide.
+std::string encodePng(const Image& img);
+
+}  // namespace image
