@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/os.h"
+#include "platform/geometry.h"
 #include "platform/text.h"
 
 namespace tk {

@@ -3,6 +3,8 @@
 
 #include "platform/win32/tk_internal.h"
 
+#include <shlobj.h>  // DROPFILES
+
 #include <algorithm>
 #include <string>
 

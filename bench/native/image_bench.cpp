@@ -1,0 +1,130 @@
+// Searching a real screen for an image: a 1920 x 1080 screenshot of
+// Notepad, TOVIRAK and a dialog under Wine (bench/data/ui-1920x1080.png,
+// made by scripts/bench-screenshot.sh), searched for 48 x 48 patches of
+// itself at tolerance 32.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "image/matcher.h"
+
+// The screenshot is larger than a document may hold, so the bench reads it
+// with stb's PNG reader of its own instead of the capped one.
+#define STBI_ONLY_PNG
+#define STBI_NO_STDIO
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
+#endif
+#include <stb_image.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace {
+
+constexpr int32_t kSide = 48;
+constexpr int kTolerance = 32;
+
+// Top-left corners of the patches (see the screenshot): a line of Notepad's
+// text in the middle of the screen, Notepad's menu bar near the top, and
+// plain desktop background.
+constexpr os::Point kTextPatch{300, 520};
+constexpr os::Point kTopPatch{120, 60};
+constexpr os::Point kPlainPatch{1800, 1000};
+
+const os::ScreenPixels& screen() {
+    static const os::ScreenPixels s = [] {
+        os::ScreenPixels out;
+        std::ifstream in(TOVIRAK_SOURCE_DIR "bench/data/ui-1920x1080.png", std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        int w = 0, h = 0, n = 0;
+        stbi_uc* rgba = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), int(bytes.size()), &w, &h, &n, 4);
+        if (!rgba) return out;
+        out.rect = {0, 0, w, h};
+        out.pixels.resize(size_t(w) * size_t(h));
+        for (size_t i = 0; i < out.pixels.size(); ++i)
+            out.pixels[i] = uint32_t(rgba[4 * i]) << 16 | uint32_t(rgba[4 * i + 1]) << 8 | rgba[4 * i + 2];
+        stbi_image_free(rgba);
+        return out;
+    }();
+    return s;
+}
+
+image::Image patch(os::Point at) { return image::cut(screen(), {at.x, at.y, at.x + kSide, at.y + kSide}); }
+
+bool ready(benchmark::State& state) {
+    if (screen().rect.width() == 1920 && screen().rect.height() == 1080) return true;
+    state.SkipWithError("bench/data/ui-1920x1080.png could not be read");
+    return false;
+}
+
+void search(benchmark::State& state, const image::Image& img, std::optional<os::Point> expected) {
+    const image::Pattern pattern(img, kTolerance);
+    for (auto _ : state) {
+        auto at = pattern.find(screen());
+        benchmark::DoNotOptimize(at);
+        if (at != expected) {
+            state.SkipWithError("the search found something else");
+            break;
+        }
+    }
+}
+
+// The worst case: nothing matches, so every place is looked at.
+void BM_ImageAbsent(benchmark::State& state) {
+    if (!ready(state)) return;
+    image::Image img = patch(kTextPatch);
+    img.pixels[size_t(kSide / 2) * kSide + kSide / 2] ^= 0x808080;  // 128 off in each channel
+    search(state, img, std::nullopt);
+}
+
+void BM_ImageFoundNearTop(benchmark::State& state) {
+    if (!ready(state)) return;
+    search(state, patch(kTopPatch), image::findImage(screen(), patch(kTopPatch), kTolerance));
+}
+
+// Plain background: most places pass the first check, so this is the slow
+// kind of image; it is found at the first place of such background.
+void BM_ImageUniform(benchmark::State& state) {
+    if (!ready(state)) return;
+    const image::Image img = patch(kPlainPatch);
+    search(state, img, image::findImage(screen(), img, kTolerance));
+}
+
+void BM_ImagePrepare(benchmark::State& state) {
+    if (!ready(state)) return;
+    const image::Image img = patch(kTextPatch);
+    for (auto _ : state) benchmark::DoNotOptimize(image::Pattern(img, kTolerance).probes().size());
+}
+
+// What "not found" shows the user: the closest place and its share.
+void BM_ImageBestPartial(benchmark::State& state) {
+    if (!ready(state)) return;
+    image::Image img = patch(kTextPatch);
+    img.pixels[size_t(kSide / 2) * kSide + kSide / 2] ^= 0x808080;
+    for (auto _ : state) {
+        auto best = image::bestPartialMatch(screen(), img, kTolerance);
+        if (!best || best->at != kTextPatch) {
+            state.SkipWithError("the closest place is not the patch's own");
+            break;
+        }
+        state.counters["percent"] = best->percent();
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_ImageAbsent)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImageFoundNearTop)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImageUniform)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImagePrepare)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImageBestPartial)->Unit(benchmark::kMillisecond);
