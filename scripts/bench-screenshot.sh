@@ -17,15 +17,27 @@ for _ in $(seq 1 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$fdfile")"
 wine_boot
 
-printf '%s\r\n' "Image steps wait for a picture on the screen." "画像が現れるまで待ってからクリックします。" \
-    "" "The quick brown fox jumps over the lazy dog. 0123456789" "設定ボタンを押して、範囲をドラッグしてください。" \
-    "Tolerance 32 allows a little change in every colour." >"$work/notes.txt"
+# Some lines of text, Japanese and English (UTF-8 with its mark, which
+# Notepad reads as such).
+python3 - "$work/notes.txt" <<'PY'
+import sys
+lines = ["Image steps wait for a picture on the screen, then click it.",
+         "画像が現れるまで待ってからクリックします。", ""]
+for n in range(1, 23):
+    lines.append(f"{n:2}. 設定ボタンを押して範囲をドラッグ / drag a rectangle over button {n} (tolerance {n * 7 % 64})")
+open(sys.argv[1], "wb").write(("\r\n".join(lines) + "\r\n").encode("utf-8-sig"))
+PY
 cp "$root/samples/hello.TVK" "$work/"
-(cd "$work" && "$WINE" "$build/TOVIRAK.exe" /NOMSG hello.TVK >/dev/null 2>&1 &)
+# A Wine desktop of the screen's size: its background, title bars and frames
+# are drawn as on Windows.
+desk="/desktop=bench,1920x1080"
+(cd "$work" && "$WINE" explorer "$desk" "$(winepath_of "$build/TOVIRAK.exe")" /NOMSG hello.TVK >/dev/null 2>&1 &)
+sleep 6
+(cd "$work" && "$WINE" explorer "$desk" notepad.exe notes.txt >/dev/null 2>&1 &)
 sleep 4
-(cd "$work" && "$WINE" notepad.exe notes.txt >/dev/null 2>&1 &)
-sleep 3
-xdotool search --onlyvisible --name 'notes.txt' windowmove 520 300 windowsize 1100 600 windowfocus --sync key ctrl+f
+xdotool key ctrl+f
+sleep 1
+xdotool type picture
 sleep 2
 import -window root "$root/bench/data/ui-1920x1080.png"
 echo "wrote bench/data/ui-1920x1080.png"

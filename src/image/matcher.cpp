@@ -114,9 +114,20 @@ private:
     std::array<uint32_t, 17 * 17 * 17> sums_{};
 };
 
-constexpr size_t kProbes = 8;
+constexpr size_t kRareProbes = 6;
 constexpr size_t kProbePool = 256;
 constexpr int32_t kProbeSpacing = 3;  // neighbours look alike: probes keep apart
+constexpr int32_t kGrid = 4;          // and a probe in each cell of a 4 x 4 grid
+
+// Equally rare pixels in a scattered order, so that even the probes of a
+// plain image lie all over it, not along its first row (a mix of the
+// bits, as hash tables use).
+uint32_t scatter(int32_t x, int32_t y) {
+    uint32_t h = uint32_t(x) * 0x9E3779B1u + uint32_t(y) * 0x85EBCA77u;
+    h ^= h >> 15;
+    h *= 0x2C1B3C6Du;
+    return h ^ (h >> 12);
+}
 
 }  // namespace
 
@@ -153,7 +164,9 @@ Pattern::Pattern(const Image& img, int tolerance)
     opaque_ = colours_.size();
     if (opaque_ == 0) return;
 
-    // The rarest colours first; among equals, reading order.
+    // The rarest colours first, then one pixel from each cell of a grid over
+    // the image: a place where a plain image meets an edge is then dropped
+    // after a few comparisons, not after most of a row by row compare.
     const ColourCounts counts(img, tol_);
     struct Candidate {
         uint32_t score;
@@ -165,25 +178,66 @@ Pattern::Pattern(const Image& img, int tolerance)
         for (int32_t i = 0; i < r.length; ++i) all.push_back({counts.around(colours_[r.first + size_t(i)]), r.dx + i, r.dy});
     const size_t pool = std::min(kProbePool, all.size());
     std::partial_sort(all.begin(), all.begin() + std::ptrdiff_t(pool), all.end(), [](const Candidate& a, const Candidate& b) {
-        return a.score != b.score ? a.score < b.score : a.y != b.y ? a.y < b.y : a.x < b.x;
+        return a.score != b.score ? a.score < b.score : scatter(a.x, a.y) < scatter(b.x, b.y);
     });
-    for (size_t i = 0; i < pool && probes_.size() < kProbes; ++i) {
-        const Candidate& c = all[i];
+    auto add = [&](int32_t x, int32_t y) {
         const bool apart = std::all_of(probes_.begin(), probes_.end(), [&](const Probe& p) {
-            return std::abs(p.dx - c.x) >= kProbeSpacing || std::abs(p.dy - c.y) >= kProbeSpacing;
+            return std::abs(p.dx - x) >= kProbeSpacing || std::abs(p.dy - y) >= kProbeSpacing;
         });
-        if (apart) probes_.push_back({c.x, c.y, img.at(c.x, c.y)});
-    }
+        if (apart) probes_.push_back({x, y, img.at(x, y)});
+    };
+    for (size_t i = 0; i < pool && probes_.size() < kRareProbes; ++i) add(all[i].x, all[i].y);
+    for (int32_t gy = 0; gy < kGrid; ++gy)
+        for (int32_t gx = 0; gx < kGrid; ++gx) {
+            // The cell's middle, or the first opaque pixel of the cell.
+            const int32_t x0 = width_ * gx / kGrid, x1 = width_ * (gx + 1) / kGrid;
+            const int32_t y0 = height_ * gy / kGrid, y1 = height_ * (gy + 1) / kGrid;
+            if (x1 <= x0 || y1 <= y0) continue;
+            const int32_t mx = (x0 + x1) / 2, my = (y0 + y1) / 2;
+            if (isOpaque(img.at(mx, my))) {
+                add(mx, my);
+                continue;
+            }
+            bool done = false;
+            for (int32_t y = y0; y < y1 && !done; ++y)
+                for (int32_t x = x0; x < x1 && !done; ++x)
+                    if (isOpaque(img.at(x, y))) {
+                        add(x, y);
+                        done = true;
+                    }
+        }
 }
 
-bool Pattern::matchesAt(const uint32_t* topLeft, int32_t stride) const {
+bool Pattern::matchesAt(const uint32_t* topLeft, int32_t stride, Probe& miss) const {
     for (const Probe& p : probes_)
-        if (!near(topLeft[ptrdiff_t(p.dy) * stride + p.dx], p.colour, tol_)) return false;
+        if (!near(topLeft[ptrdiff_t(p.dy) * stride + p.dx], p.colour, tol_)) {
+            miss = p;
+            return false;
+        }
+#ifdef TOVIRAK_SSE2
+    const __m128i limit = limitOf(tol_);
+#endif
     for (const Run& r : runs_) {
         const uint32_t* s = topLeft + ptrdiff_t(r.dy) * stride + r.dx;
         const uint32_t* c = colours_.data() + r.first;
-        for (int32_t i = 0; i < r.length; ++i)
-            if (!near(s[i], c[i], tol_)) return false;
+        int32_t i = 0;
+#ifdef TOVIRAK_SSE2
+        for (; i + 4 <= r.length; i += 4) {
+            const __m128i m = nearMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)),
+                                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i)), limit);
+            const int lanes = _mm_movemask_ps(_mm_castsi128_ps(m));
+            if (lanes != 0xF) {
+                i += __builtin_ctz(unsigned(~lanes));
+                miss = {r.dx + i, r.dy, c[i]};
+                return false;
+            }
+        }
+#endif
+        for (; i < r.length; ++i)
+            if (!near(s[i], c[i], tol_)) {
+                miss = {r.dx + i, r.dy, c[i]};
+                return false;
+            }
     }
     return true;
 }
@@ -193,11 +247,16 @@ std::optional<os::Point> Pattern::find(const ScreenPixels& screen) const {
     const int32_t W = screen.rect.width(), H = screen.rect.height();
     const int32_t places = W - width_ + 1;
     const Probe& first = probes_.front();
+    Probe miss = first;
     const uint32_t* pixels = screen.pixels.data();
     for (int32_t y = 0; y + height_ <= H; ++y) {
         const uint32_t* row = pixels + size_t(y) * size_t(W);
-        const int32_t x = scanRow(row + ptrdiff_t(first.dy) * W + first.dx, places, first.colour, tol_,
-                                  [&](int32_t at) { return matchesAt(row + at, W); });
+        const int32_t x = scanRow(row + ptrdiff_t(first.dy) * W + first.dx, places, first.colour, tol_, [&](int32_t at) {
+            // The pixel that failed last is likely to fail again nearby
+            // (the edge of a text line a plain image meets): it goes first.
+            if (!near(row[at + ptrdiff_t(miss.dy) * W + miss.dx], miss.colour, tol_)) return false;
+            return matchesAt(row + at, W, miss);
+        });
         if (x >= 0) return os::Point{screen.rect.left + x, screen.rect.top + y};
     }
     return std::nullopt;

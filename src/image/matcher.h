@@ -56,7 +56,9 @@ private:
         int32_t dx = 0, dy = 0, length = 0;
         size_t first = 0;  // index into colours_
     };
-    bool matchesAt(const uint32_t* topLeft, int32_t stride) const;
+    // Whether every opaque pixel matches there; else miss is a pixel that
+    // does not.
+    bool matchesAt(const uint32_t* topLeft, int32_t stride, Probe& miss) const;
 
     int32_t width_ = 0, height_ = 0;
     int tol_ = kDefaultTolerance;
