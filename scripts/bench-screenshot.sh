@@ -9,12 +9,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=wine-env.sh
 . "$root/scripts/wine-env.sh" "$build"
 work=$(mktemp -d)
-fdfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
-xvfb=$!
-trap '"$WINESERVER" -k 2>/dev/null; kill $xvfb 2>/dev/null; rm -rf "$work" "$fdfile"' EXIT
-for _ in $(seq 1 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$fdfile")"
+unset DISPLAY  # always a private display of the benchmark's size
+WINE_XVFB_SIZE=1920x1080 ensure_display
+trap '"$WINESERVER" -k 2>/dev/null; stop_display; rm -rf "$work"' EXIT
 wine_boot
 
 # Some lines of text, Japanese and English (UTF-8 with its mark, which

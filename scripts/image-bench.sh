@@ -27,13 +27,9 @@ if [ ! -f "$win/capture_bench.exe" ]; then
 fi
 # shellcheck source=wine-env.sh
 . scripts/wine-env.sh "$win"
-fdfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
-xvfb=$!
-trap '"$WINESERVER" -k 2>/dev/null; kill $xvfb 2>/dev/null' EXIT
-for _ in $(seq 1 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$fdfile")"
-rm -f "$fdfile"
+unset DISPLAY  # a private display of 1920 x 1080
+WINE_XVFB_SIZE=1920x1080 ensure_display
+trap '"$WINESERVER" -k 2>/dev/null; stop_display' EXIT
 wine_boot
 # Something to look at: Notepad with a few lines of text.
 "$WINE" notepad.exe >/dev/null 2>&1 &

@@ -121,7 +121,7 @@ ensure_display() {
     fdfile=$(mktemp)
     # -displayfd lets Xvfb choose a free display number itself, so parallel
     # runs of other builds do not collide.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${WINE_XVFB_SIZE:-1280x1024}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
     WINE_XVFB_PID=$!
     for i in $(seq 1 100); do
         num=$(head -n1 "$fdfile" 2>/dev/null)

@@ -4,30 +4,12 @@
 // itself at tolerance 32.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "image/matcher.h"
-
-// The screenshot is larger than a document may hold, so the bench reads it
-// with stb's PNG reader of its own instead of the capped one.
-#define STBI_ONLY_PNG
-#define STBI_NO_STDIO
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-#endif
-#include <stb_image.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+#include "image/png.h"
 
 namespace {
 
@@ -47,14 +29,13 @@ const os::ScreenPixels& screen() {
         os::ScreenPixels out;
         std::ifstream in(TOVIRAK_SOURCE_DIR "bench/data/ui-1920x1080.png", std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        int w = 0, h = 0, n = 0;
-        stbi_uc* rgba = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), int(bytes.size()), &w, &h, &n, 4);
-        if (!rgba) return out;
-        out.rect = {0, 0, w, h};
-        out.pixels.resize(size_t(w) * size_t(h));
-        for (size_t i = 0; i < out.pixels.size(); ++i)
-            out.pixels[i] = uint32_t(rgba[4 * i]) << 16 | uint32_t(rgba[4 * i + 1]) << 8 | rgba[4 * i + 2];
-        stbi_image_free(rgba);
+        try {
+            // Larger than a document's image may be.
+            const image::Image img = image::decodePng(bytes, 1920);
+            out.rect = {0, 0, img.width, img.height};
+            out.pixels = img.pixels;
+        } catch (const RtError&) {
+        }
         return out;
     }();
     return s;

@@ -1,17 +1,18 @@
 #include "image/png.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
 // The codecs themselves come from stb, compiled here with the PNG reader
-// and writer only. Pictures above the cap are refused inside the decoder
-// too, whatever a caller checked before.
+// and writer only. Huge pictures are refused inside the decoder too,
+// whatever a caller checked before.
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
 #define STBI_NO_FAILURE_STRINGS
-#define STBI_MAX_DIMENSIONS 1024
+#define STBI_MAX_DIMENSIONS 16384
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO
@@ -32,13 +33,17 @@
 #pragma GCC diagnostic pop
 #endif
 
-static_assert(STBI_MAX_DIMENSIONS == image::kMaxSide, "the decoder's own cap is the document's");
+static_assert(STBI_MAX_DIMENSIONS == image::kMaxDecodeSide, "the decoder's own cap");
 
 namespace image {
 
 namespace {
 
-[[noreturn]] void refuse(const char16_t* why) { err::raise(err::InvalidCall, why); }
+[[noreturn]] void refuse(const Str& why) { err::raise(err::InvalidCall, why); }
+
+[[noreturn]] void refuseLarger(int32_t side) {
+    refuse(u"画像が大きすぎます（" + toStr((long long)side) + u"×" + toStr((long long)side) + u"ピクセルまで）");
+}
 
 // The size a PNG's header chunk gives, read without the decoder; false
 // when the bytes do not begin as a PNG does.
@@ -60,12 +65,13 @@ void appendBytes(void* context, void* data, int size) {
 
 }  // namespace
 
-Image decodePng(std::string_view bytes) {
+Image decodePng(std::string_view bytes, int32_t maxSide) {
     // Only the header is read first: a PNG that claims to be huge costs
     // nothing.
     uint32_t claimedW = 0, claimedH = 0;
     if (bytes.size() > size_t(INT_MAX) || !headerSize(bytes, claimedW, claimedH)) refuse(u"PNGではありません");
-    if (claimedW > uint32_t(kMaxSide) || claimedH > uint32_t(kMaxSide)) refuse(u"画像が大きすぎます（1024×1024ピクセルまで）");
+    maxSide = std::clamp(maxSide, int32_t(1), kMaxDecodeSide);
+    if (claimedW > uint32_t(maxSide) || claimedH > uint32_t(maxSide)) refuseLarger(maxSide);
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int length = int(bytes.size());
     int width = 0, height = 0, channels = 0;
@@ -73,6 +79,10 @@ Image decodePng(std::string_view bytes) {
         refuse(u"PNGが壊れています");
     stbi_uc* rgba = stbi_load_from_memory(data, length, &width, &height, &channels, 4);
     if (!rgba) refuse(u"PNGが壊れています");
+    if (width > maxSide || height > maxSide) {  // what the header said, but checked on what came out
+        stbi_image_free(rgba);
+        refuseLarger(maxSide);
+    }
     Image img;
     img.width = width;
     img.height = height;
@@ -88,7 +98,7 @@ Image decodePng(std::string_view bytes) {
 
 std::string encodePng(const Image& img) {
     if (img.empty() || img.pixels.size() != size_t(img.width) * size_t(img.height)) refuse(u"画像がありません");
-    if (img.width > kMaxSide || img.height > kMaxSide) refuse(u"画像が大きすぎます（1024×1024ピクセルまで）");
+    if (img.width > kMaxSide || img.height > kMaxSide) refuseLarger(kMaxSide);
     std::string rgba(img.pixels.size() * 4, '\0');
     for (size_t i = 0; i < img.pixels.size(); ++i) {
         const uint32_t p = img.pixels[i];

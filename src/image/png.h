@@ -10,9 +10,12 @@
 namespace image {
 
 // Decodes a PNG file's bytes. The size in the header is read first: a
-// picture wider or taller than kMaxSide is refused before anything is
+// picture wider or taller than maxSide is refused before anything is
 // decoded. Throws RtError with a Japanese description on any failure.
-Image decodePng(std::string_view bytes);
+// (maxSide is larger than kMaxSide only for pictures that are no image of
+// a document, such as the benchmark's screenshot; at most kMaxDecodeSide.)
+constexpr int32_t kMaxDecodeSide = 16384;
+Image decodePng(std::string_view bytes, int32_t maxSide = kMaxSide);
 
 // Encodes as an 8-bit RGBA PNG. Throws RtError when the image is empty or
 // exceeds kMaxSide.

@@ -76,6 +76,9 @@ TEST(ImagePng, RoundTripWithAlphaAndTheSizeCap) {
     const std::string small = image::encodePng(noise(4, 4, 4));
     EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(withClaimedSize(small, 1025, 4)); }), u"大きすぎ"));
     EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(withClaimedSize(small, 4, 2000000000)); }), u"大きすぎ"));
+    // A larger cap only where asked for (the benchmark's screenshot).
+    EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(withClaimedSize(small, 2001, 4), 2000); }), u"2000×2000"));
+    EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(withClaimedSize(small, 1500, 4), 2000); }), u"PNGが壊れています"));
     // Claims within the cap that the data does not hold.
     EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(withClaimedSize(small, 900, 900)); }), u"PNG"));
     EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(small.substr(0, small.size() / 2)); }), u"PNG"));
