@@ -76,6 +76,16 @@ TEST(ImagePng, RoundTripWithAlphaAndTheSizeCap) {
     const std::string small = image::encodePng(noise(4, 4, 4));
     EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(withClaimedSize(small, 1025, 4)); }), u"大きすぎ"));
     EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(withClaimedSize(small, 4, 2000000000)); }), u"大きすぎ"));
+    // A damaged chunk is found by its checksum, which the decoder itself
+    // does not look at.
+    std::string flipped = image::encodePng(noise(4, 4, 4));
+    flipped[flipped.size() - 20] ^= 0x01;
+    EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(flipped); }), u"PNGが壊れています"));
+    EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(small.substr(0, small.size() - 1)); }), u"PNGが壊れています"));
+    // An empty data chunk before the data is legal and changes nothing.
+    std::string empty = small;
+    empty.insert(33, std::string("\0\0\0\0IDAT\x35\xaf\x06\x1e", 12));
+    EXPECT_EQ(image::decodePng(empty), image::decodePng(small));
     // A larger cap only where asked for (the benchmark's screenshot).
     EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(withClaimedSize(small, 2001, 4), 2000); }), u"2000×2000"));
     EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(withClaimedSize(small, 1500, 4), 2000); }), u"PNGが壊れています"));
@@ -187,7 +197,7 @@ TEST(ImageSet, CaptureAndImportKeepTheCaps) {
     const Image img = noise(6, 6, 13, true);
     std::string file = image::encodePng(img);
     std::string chunk("\0\0\0\x0d", 4);
-    chunk += std::string("tEXt") + std::string("Comment\0hello", 13) + std::string("\0\0\0\0", 4);
+    chunk += std::string("tEXt") + std::string("Comment\0hello", 13) + std::string("\xe6\xff\xae\x24", 4);
     file.insert(33, chunk);  // after the signature and the header chunk
     ASSERT_EQ(image::decodePng(file), img);
     const image::StoredImage taken = image::importPng(file);
