@@ -476,8 +476,8 @@ private:
 // Choosing a part of the screen on a frozen picture of it.
 
 // What the backend saw: the left button went down at from and came up at
-// to (virtual-desktop pixels), or the choice was cancelled (Esc, or the
-// overlay lost the front).
+// to (virtual-desktop pixels), or the choice was cancelled (Esc, a right
+// click, or the overlay lost the front).
 struct SnapshotDrag {
     bool dragged = false;
     os::Point from, to;
