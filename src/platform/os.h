@@ -11,25 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/geometry.h"
 #include "platform/text.h"
 
 namespace os {
 
 using WindowHandle = std::uint64_t;  // 0 = none
 using ThreadId = std::uint32_t;
-
-struct Point {
-    int32_t x = 0, y = 0;
-    friend bool operator==(const Point&, const Point&) = default;
-};
-
-// Screen rectangle in pixels; right and bottom lie just outside it.
-struct Rect {
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
-    int32_t width() const { return right - left; }
-    int32_t height() const { return bottom - top; }
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
 
 // Win32 constants the application passes through unchanged.
 namespace k {
@@ -236,6 +224,10 @@ public:
     virtual Rect monitorOfWindow(WindowHandle h) = 0;
     virtual Rect monitorOfRect(const Rect& r) = 0;
     virtual int dpi() = 0;               // pixels per inch of the screen
+    // Copies what the screen shows in r, clipped to the virtual desktop,
+    // into out (out.rect tells what was taken). False, with out empty, when
+    // nothing of r is on the desktop or the system refuses.
+    virtual bool captureScreen(const Rect& r, ScreenPixels& out) = 0;
 
     // --- processes, sound, power ---------------------------------------------
     // Start a program from a command line with a window style, without

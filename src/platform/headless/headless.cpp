@@ -210,6 +210,33 @@ os::Rect Platform::primaryMonitor() const {
     return monitors.empty() ? os::Rect{} : monitors.front();
 }
 
+os::ScreenPixels& Platform::screenCanvas() {
+    const os::Rect v = virtualScreen();
+    if (screen.rect != v || screen.pixels.size() != size_t(v.width()) * size_t(v.height())) {
+        screen.rect = v;
+        screen.pixels.assign(size_t(v.width()) * size_t(v.height()), screenBackground);
+    }
+    return screen;
+}
+
+void Platform::paintScreen(const os::Rect& r, uint32_t colour) {
+    os::ScreenPixels& s = screenCanvas();
+    for (int32_t y = std::max(r.top, s.rect.top); y < std::min(r.bottom, s.rect.bottom); ++y)
+        for (int32_t x = std::max(r.left, s.rect.left); x < std::min(r.right, s.rect.right); ++x)
+            s.pixels[size_t(y - s.rect.top) * size_t(s.rect.width()) + size_t(x - s.rect.left)] = colour;
+}
+
+void Platform::paintScreen(os::Point at, int32_t width, int32_t height, const std::vector<uint32_t>& pixels) {
+    os::ScreenPixels& s = screenCanvas();
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            const int32_t sx = at.x + x, sy = at.y + y;
+            if (sx < s.rect.left || sx >= s.rect.right || sy < s.rect.top || sy >= s.rect.bottom) continue;
+            s.pixels[size_t(sy - s.rect.top) * size_t(s.rect.width()) + size_t(sx - s.rect.left)] =
+                pixels[size_t(y) * size_t(width) + size_t(x)];
+        }
+}
+
 os::Rect Platform::virtualScreen() const {
     if (monitors.empty()) return {};
     os::Rect r = monitors.front();
@@ -443,6 +470,15 @@ int Toolkit::messageBox(const Str& text, int style, const Str& title) {
     p_.shown.push_back({text, style, title, answer});
     p_.log("MessageBox(" + u8(title) + ")");
     return answer;
+}
+
+tk::SnapshotDrag Toolkit::dragOnSnapshot(const os::ScreenPixels& snapshot) {
+    p_.snapshotsShown.push_back(snapshot.rect);
+    p_.log("SnapshotOverlay");
+    if (p_.snapshotDrags.empty()) return {};
+    tk::SnapshotDrag d = p_.snapshotDrags.front();
+    p_.snapshotDrags.pop_front();
+    return d;
 }
 
 void Toolkit::setCapture(tk::Form& f) {
@@ -823,6 +859,28 @@ void Os::hideShown() {
 int32_t Os::screenWidth() { return p_.primaryMonitor().width(); }
 int32_t Os::screenHeight() { return p_.primaryMonitor().height(); }
 os::Rect Os::virtualScreen() { return p_.virtualScreen(); }
+
+bool Os::captureScreen(const os::Rect& r, os::ScreenPixels& out) {
+    ++p_.captures;
+    const os::ScreenPixels& canvas = p_.screenCanvas();
+    const os::Rect& v = canvas.rect;
+    const os::Rect c{std::max(r.left, v.left), std::max(r.top, v.top), std::min(r.right, v.right),
+                     std::min(r.bottom, v.bottom)};
+    if (p_.captureRefused || c.width() <= 0 || c.height() <= 0) {
+        out.rect = {};
+        out.pixels.clear();
+        return false;
+    }
+    out.rect = c;
+    out.pixels.resize(size_t(c.width()) * size_t(c.height()));
+    for (int32_t y = c.top; y < c.bottom; ++y) {
+        const uint32_t* from = &canvas.pixels[size_t(y - v.top) * size_t(v.width()) + size_t(c.left - v.left)];
+        // The top byte is not a colour: the system leaves anything there.
+        for (int32_t x = 0; x < c.width(); ++x)
+            out.pixels[size_t(y - c.top) * size_t(c.width()) + size_t(x)] = from[x] | 0x5A000000u;
+    }
+    return true;
+}
 
 os::Rect Os::monitorOfWindow(os::WindowHandle h) {
     if (Window* w = p_.window(h)) return monitorOfRect({w->x, w->y, w->x + w->cx, w->y + w->cy});

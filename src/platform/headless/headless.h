@@ -82,6 +82,7 @@ public:
     double twipsPerPixelX() override { return 15; }
     double twipsPerPixelY() override { return 15; }
     void quit() override { quitRequested = true; }
+    tk::SnapshotDrag dragOnSnapshot(const os::ScreenPixels& snapshot) override;
 
     bool quitRequested = false;
     int repaints = 0;
@@ -137,6 +138,7 @@ public:
     os::Rect monitorOfWindow(os::WindowHandle h) override;
     os::Rect monitorOfRect(const os::Rect& r) override;
     int dpi() override { return 96; }
+    bool captureScreen(const os::Rect& r, os::ScreenPixels& out) override;
     void startProgram(const Str& commandLine, int showStyle) override;
     bool playSound(const Str& file, uint32_t flags) override;
     void beep() override;
@@ -265,6 +267,18 @@ public:
     std::vector<Marker> markers;
     // The marker on screen now, if any.
     const Marker* markerShown() const;
+    // What the screen shows, for captures: a canvas over the virtual desktop
+    // that tests paint. It is laid anew in screenBackground when the
+    // monitors no longer match it.
+    os::ScreenPixels screen;
+    uint32_t screenBackground = 0xFFFFFF;
+    void paintScreen(const os::Rect& r, uint32_t colour);
+    // width * height pixels, row by row, with their top-left corner at at;
+    // what falls outside the desktop is dropped.
+    void paintScreen(os::Point at, int32_t width, int32_t height, const std::vector<uint32_t>& pixels);
+    os::ScreenPixels& screenCanvas();
+    int captures = 0;
+    bool captureRefused = false;  // the system refuses to copy the screen
     // Another desktop takes the input (a password or elevation prompt):
     // injected input reaches no window and SendInput refuses it.
     bool blockInput = false;
@@ -285,6 +299,11 @@ public:
     // and must close it. When none is queued the form is closed (cancelled).
     std::deque<std::function<void(tk::Form&)>> modalScripts;
     std::vector<std::string> modalsShown;
+    // The frozen-screen overlay: the rectangle of each snapshot shown, and
+    // what the user does on it, one answer per showing; with none queued
+    // the user presses Esc.
+    std::vector<os::Rect> snapshotsShown;
+    std::deque<tk::SnapshotDrag> snapshotDrags;
     // Called from doEvents (the nested message processing of long waits).
     std::function<void()> onDoEvents;
     // Calls posted to the message loop; doEvents and advance run them, as a

@@ -2,6 +2,7 @@
 // Our headers first: os.h must be read before <windows.h> defines macros of
 // the same names as its constants.
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/os_capture.h"
 #include "platform/win32/os_cmdline.h"
 #include "platform/win32/os_files.h"
 #include "platform/win32/os_hooks.h"
@@ -337,6 +338,8 @@ public:
         const RECT rc{r.left, r.top, r.right, r.bottom};
         return monitorRect(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST));
     }
+
+    bool captureScreen(const os::Rect& r, os::ScreenPixels& out) override { return capture::screen(r, out); }
 
     int dpi() override {
         using GetDpiForSystemFn = UINT(WINAPI*)();

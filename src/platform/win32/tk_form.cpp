@@ -126,6 +126,9 @@ LRESULT handle(FormNative& fn, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         break;
+    case WM_DROPFILES:
+        f.userDropFiles(droppedFiles(reinterpret_cast<HDROP>(wp)));
+        return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
@@ -267,7 +270,7 @@ void Toolkit::createForm(tk::Form& f) {
         w = px(f.width());
         h = px(f.height());
     }
-    HWND hwnd = CreateWindowExW(0, kFormClass, wz(f.text()), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h,
+    HWND hwnd = CreateWindowExW(f.acceptsFiles() ? WS_EX_ACCEPTFILES : 0, kFormClass, wz(f.text()), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h,
                                 nullptr, nullptr, instance, &f);
     if (!hwnd) {
         f.native = nullptr;
@@ -361,6 +364,9 @@ static void updateForm(Toolkit& tk, FormNative& fn, tk::Prop p) {
     case tk::Prop::Text:
     case tk::Prop::Caption:
         SetWindowTextW(h, wz(f.text()));
+        break;
+    case tk::Prop::AcceptFiles:
+        DragAcceptFiles(h, f.acceptsFiles());
         break;
     case tk::Prop::Geometry:
         SetWindowPos(h, nullptr, tk.px(f.left()), tk.px(f.top()), tk.px(f.width()), tk.px(f.height()),
