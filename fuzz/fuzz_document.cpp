@@ -42,8 +42,8 @@ Snapshot take(const frm_TOVIRAK& m) {
     s.windowTitle = m.document.settings.targetWindowSearch;
     s.startKey = m.document.settings.startKeys;
     s.stopKey = m.document.settings.stopKeys;
-    s.kankaku = m.txt_Kankaku->text();
-    s.tani = m.cmb_Tani->text();
+    s.kankaku = m.controls.intervalBox->text();
+    s.tani = m.controls.unitBox->text();
     s.hh = m.document.settings.timerHours;
     s.mm = m.document.settings.timerMinutes;
     s.timer = m.document.settings.stopTimerEnabled;

@@ -258,7 +258,7 @@ void costs(tk::Backend& toolkit, os::Services& os) {
     probe::pump(200);
     app.document.steps.resize(2);
     app.document.steps.at(1) = MacroStep{u"ｷｰ入力_改", u"VK_Z", Str()};
-    app.txt_Kankaku->setText(u"0.001");
+    app.controls.intervalBox->setText(u"0.001");
     app.document.settings.targetWindowSearch = kCounterTitle;
     app.document.settings.stopTimerEnabled = true;
     app.document.settings.timerHours = -1;
@@ -281,7 +281,7 @@ void costs(tk::Backend& toolkit, os::Services& os) {
         app.statusLine.show(StatusMode::Status, u"実行中 1　残り" + toStr((long long)(30000 - i)) + u"回");
     });
     const double gridStill = perCall(n, [&](int) {
-        if (app.player.state().row <= app.scr_Detail->max() - 1) app.scr_Detail->setValue(app.player.state().row);
+        if (app.player.state().row <= app.grid.scrollBar()->max() - 1) app.grid.scrollBar()->setValue(app.player.state().row);
     });
     const double repaint = perCall(n, [&](int) { app.form->repaint(); });
     const double inject = perCall(n, [&](int) { app.player.executor().execute(PlanRow{u"ｷｰ入力_改", u"VK_Z", Str()}, app.player.state()); });
@@ -304,15 +304,15 @@ void costs(tk::Backend& toolkit, os::Services& os) {
     app.player.stop(false);
     app.document.steps.resize(61);
     for (int r = 1; r <= 60; ++r) app.document.steps.at(r) = MacroStep{u"ｷｰ入力_改", u"VK_Z", u"row"};
-    app.scr_Detail->setRange(1, 60 - app.Mlng_DispGyo + 1);
+    app.grid.scrollBar()->setRange(1, 60 - app.grid.rowsShown() + 1);
     app.player.setRunLock(true);
     app.player.timer().setEnabled(false);
     const double gridMove = perCall(n / 4, [&](int i) {
-        app.scr_Detail->setValue(1 + i % 2);
+        app.grid.scrollBar()->setValue(1 + i % 2);
         app.form->repaint();
     });
     app.player.setRunLock(false);
-    std::printf("  grid moving by one row, with its repaint (%d visible rows) %8.4f\n", app.Mlng_DispGyo, gridMove);
+    std::printf("  grid moving by one row, with its repaint (%d visible rows) %8.4f\n", app.grid.rowsShown(), gridMove);
     std::printf("  (%zu keys reached the counting window)\n", keys);
     std::fflush(stdout);
     app.form->onQueryUnload = nullptr;

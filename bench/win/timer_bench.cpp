@@ -86,7 +86,7 @@ int wmain() {
         app.document.steps.at(r).Dousa = Str(dousa::MouseMove);
         app.document.steps.at(r).ZahyoCmd = u"-1,-1";
     }
-    app.cmb_Tani->setText(u"秒");
+    app.controls.unitBox->setText(u"秒");
 
     tk::Timer& stopper = app.form->addTimer("bench_stop");
     std::vector<double> stamps;
@@ -103,7 +103,7 @@ int wmain() {
     // What one step costs on this machine, without any timer: the whole
     // tick, and the two repaints it contains (status line, window).
     {
-        app.txt_Kankaku->setText(u"0.001");
+        app.controls.intervalBox->setText(u"0.001");
         app.cmd_Kaisi_Click();
         app.player.timer().setEnabled(false);
         auto perCall = [&](auto&& f) {
@@ -131,7 +131,7 @@ int wmain() {
     tk::Timer& bare = app.form->addTimer("bench_bare");
     bare.onTick = [&] { stamps.push_back(msSince(t0)); };
     for (uint32_t ms : {1u, 2u, 5u, 10u, 50u}) {
-        app.txt_Kankaku->setText(intervalText(ms));
+        app.controls.intervalBox->setText(intervalText(ms));
 
         // The timers alone, ticks doing nothing: what they can deliver.
         stamps.clear();

@@ -10,11 +10,6 @@
 
 namespace {
 constexpr uint32_t kGrey = tk::rgb(192, 192, 192);
-constexpr uint32_t kCyan = tk::rgb(128, 255, 255);
-
-tk::Font font(StrView name, double size, bool bold = false, bool italic = false) {
-    return tk::Font{Str(name), size, bold, italic};
-}
 
 // The document path of the argument text. Explorer and shortcuts pass it
 // in double quotes ("%1"), which are no part of the name: one pair around
@@ -35,69 +30,6 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     // caption and the menu bar.
     f.move(3000, 2000, 3690, 4275);
 
-    lbl_Kankaku = &f.add<tk::Label>("Label1");
-    lbl_Kankaku->move(36, 636, 936, 168);
-    lbl_Kankaku->setFont(font(u"ＭＳ ゴシック", 9));
-    lbl_Kankaku->setText(u"実行間隔");
-
-    txt_Kankaku = &f.add<tk::TextBox>("txt_Kankaku");
-    txt_Kankaku->move(12, 828, 765, 360);
-    txt_Kankaku->setFont(font(u"ＭＳ ゴシック", 12));
-    txt_Kankaku->setText(document.interval);
-
-    cmb_Tani = &f.add<tk::ComboBox>("cmb_Tani", 0, tk::ComboBox::DropDownCombo);
-    cmb_Tani->move(792, 828, 585, 360);
-    cmb_Tani->setFont(font(u"ＭＳ ゴシック", 12));
-    cmb_Tani->addItem(u"秒");
-    cmb_Tani->addItem(u"分");
-    cmb_Tani->setText(document.intervalUnit);
-
-    cmd_Kaisi = &f.add<tk::Button>("cmd_Kaisi");
-    cmd_Kaisi->move(1404, 630, 405, 600);
-    cmd_Kaisi->setFont(font(u"ＭＳ ゴシック", 9, true));
-    cmd_Kaisi->setText(u"開\r\n始");
-
-    cmd_End = &f.add<tk::Button>("cmd_End");
-    cmd_End->move(1830, 630, 405, 600);
-    cmd_End->setFont(font(u"ＭＳ ゴシック", 9, true));
-    cmd_End->setText(u"終\r\n了");
-
-    cmd_Setting = &f.add<tk::Button>("cmd_Setting");
-    cmd_Setting->move(2250, 630, 405, 600);
-    cmd_Setting->setFont(font(u"ＭＳ ゴシック", 9));
-    cmd_Setting->setText(u"設\r\n定");
-
-    // Row 1 of the grid at its design place; further rows copy it.
-    lin_Line.push_back(&f.add<tk::Line>("lin_Line", 1));
-    lin_Line[1]->setPoints(0, 1224, 3588, 1224);
-    lbl_No.push_back(&f.add<tk::Label>("lbl_No", 1));
-    lbl_No[1]->move(48, 1248, 420, 276);
-    lbl_No[1]->setFont(font(u"ＭＳ ゴシック", 9));
-    cmb_Cmd.push_back(&f.add<tk::ComboBox>("cmb_Cmd", 1, tk::ComboBox::DropDownList));
-    cmb_Cmd[1]->move(480, 1248, 828, 300);
-    cmb_Cmd[1]->setBackColor(kCyan);
-    txt_ZahyoCmd.push_back(&f.add<tk::TextBox>("txt_ZahyoCmd", 1));
-    txt_ZahyoCmd[1]->move(1320, 1248, 2148, 276);
-    txt_ZahyoCmd[1]->setBackColor(kCyan);
-    txt_ZahyoCmd[1]->setFont(font(u"ＭＳ ゴシック", 9));
-    cmd_Set.push_back(&f.add<tk::Button>("cmd_Set", 1));
-    cmd_Set[1]->move(48, 1536, 420, 276);
-    cmd_Set[1]->setFont(font(u"ＭＳ Ｐゴシック", 7.5));
-    cmd_Set[1]->setText(u"set");
-    cmd_Set[1]->setTabStop(false);
-    txt_Comment.push_back(&f.add<tk::TextBox>("txt_Comment", 1));
-    txt_Comment[1]->move(480, 1536, 2964, 276);
-    txt_Comment[1]->setBackColor(kCyan);
-    txt_Comment[1]->setFont(font(u"ＭＳ Ｐゴシック", 9, false, true));
-    lin_Line.push_back(&f.add<tk::Line>("lin_Line", 2));
-    lin_Line[2]->setPoints(0, 1848, 3588, 1848);
-
-    scr_Detail = &f.add<tk::ScrollBar>("scr_Detail");
-    scr_Detail->move(3360, 1224, 228, 2076);
-
-
-    buildMenus();
-
     // Events.
     f.onLoad = [this] { Form_Load(); };
     f.onActivate = [this] { Form_Activate(); };
@@ -107,31 +39,45 @@ frm_TOVIRAK::frm_TOVIRAK(tk::Backend& toolkit, os::Services& services) : tk(tool
     f.onEndSession = [this](bool ending, uint32_t reasons) { sessionEnd->end(ending, reasons); };
     f.onUnload = [this] { tk.quit(); };
     f.onResize = [this] { Form_Resize(); };
-    f.onMouseUp = [this](int, int, double, double) { Form_MouseUp(); };
-    f.onKeyPress = [this](int& k) { Form_KeyPress(k); };
+    f.onMouseUp = [this](int, int, double, double) { capture.buttonReleased(); };
+    f.onKeyPress = [this](int& k) { grid.enterPressed(k); };
+    f.onActiveControlChange = [this] { refreshCommands(); };
+    f.onWindowActivated = [this](uint64_t previous) { rowTrial.windowActivated(previous); };
     // While recording, the line keeps saying so: the guidance of a control
     // that gets the focus does not replace it.
     statusLine.holdGuidanceWhile([this] { return recorder.recording(); });
-    txt_Kankaku->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"実行間隔を入力します。(小数点入力も可能)"); };
-    txt_Kankaku->onChange = [this] {
-        document.interval = txt_Kankaku->text();
+    // The interval boxes keep the document's interval.
+    controls.intervalBox->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"実行間隔を入力します。(小数点入力も可能)"); };
+    controls.intervalBox->onChange = [this] {
+        document.interval = controls.intervalBox->text();
         document.markChanged();
     };
-    cmb_Tani->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"実行間隔の単位を選択します。(秒または分)"); };
-    cmb_Tani->onChange = [this] { document.intervalUnit = cmb_Tani->text(); };
-    cmb_Tani->onClick = [this] { document.markChanged(); };
-    cmd_Kaisi->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"開始します。"); };
-    cmd_Kaisi->onClick = [this] { cmd_Kaisi_Click(); };
-    cmd_End->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"終了します。"); };
-    cmd_End->onClick = [this] { cmd_End_Click(); };
-    cmd_Setting->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"TOVIRAKの設定画面を表示します。"); };
-    cmd_Setting->onClick = [this] { cmd_Setting_Click(); };
-    scr_Detail->onChange = [this] { scr_Detail_Scroll(); };
-    scr_Detail->onScroll = [this] { scr_Detail_Scroll(); };
+    controls.unitBox->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"実行間隔の単位を選択します。(秒または分)"); };
+    controls.unitBox->onChange = [this] { document.intervalUnit = controls.unitBox->text(); };
+    controls.unitBox->onClick = [this] { document.markChanged(); };
+    controls.startButton->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"開始します。"); };
+    controls.startButton->onClick = [this] { cmd_Kaisi_Click(); };
+    controls.endButton->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"終了します。"); };
+    controls.endButton->onClick = [this] { cmd_End_Click(); };
+    controls.settingsButton->onGotFocus = [this] { statusLine.show(StatusMode::Guidance, u"TOVIRAKの設定画面を表示します。"); };
+    controls.settingsButton->onClick = [this] { cmd_Setting_Click(); };
+    grid.onSetButton = [this](int r) { capture.arm(r); };
     hotKeys.startAllowed = [this] { return !player.running() && !recorder.recording(); };
     hotKeys.onStartKey = [this] { cmd_Kaisi_Click(); };
-    wireRow(1);
+    menu.newDocument->onClick = [this] { mnu_New_Click(); };
+    menu.open->onClick = [this] { mnu_Open_Click(); };
+    menu.saveAs->onClick = [this] { mnu_Save_Click(); };
+    menu.save->onClick = [this] { mnu_SaveUwa_Click(); };
+    menu.quit->onClick = [this] { mnu_Quit_Click(); };
+    menu.run->onClick = [this] { mnu_Go_Click(); };
+    menu.record->onClick = [this] { mnu_Kiroku_Click(); };
+    menu.settings->onClick = [this] { mnu_Setting_Click(); };
+    menu.runRow->onClick = [this] { rowTrial.runRow(); };
+    menu.showRow->onClick = [this] { rowTrial.showRow(); };
+    menu.insertRow->onClick = [this] { grid.insertRowAtCaret(); };
+    menu.deleteRow->onClick = [this] { grid.deleteRowAtCaret(); };
     document.onStateChange = [this] { MS_SetWindowTitle(); };
+    refreshCommands();
 }
 
 frm_TOVIRAK::~frm_TOVIRAK() = default;
@@ -163,15 +109,15 @@ std::optional<RunPlan> frm_TOVIRAK::checkRun() {
         switch (problem.kind) {
             case RunProblem::Kind::Interval:
                 message(problem.message);
-                focus(txt_Kankaku);
+                focus(controls.intervalBox);
                 break;
             case RunProblem::Kind::Row:
                 showStepProblem(problem.row, problem.message);
                 break;
             case RunProblem::Kind::NothingToRun:
                 message(problem.message);
-                scr_Detail->setValue(1);
-                focus(cmb_Cmd.size() > 1 ? cmb_Cmd[1] : nullptr);
+                grid.scrollBar()->setValue(1);
+                focus(grid.actionList(1));
                 break;
             case RunProblem::Kind::StopLimit:
                 message(problem.message);
@@ -190,16 +136,7 @@ bool frm_TOVIRAK::checkStep(int32_t i, Str& x, Str& y) {
 }
 
 void frm_TOVIRAK::showStepProblem(int32_t i, const Str& message) {
-    // Step i becomes the first visible row where the grid can scroll that
-    // far; the caret goes to the first visible command box.
-    if (i <= scr_Detail->max()) scr_Detail->setValue(i);
-    if (txt_ZahyoCmd.size() > 1) {
-        try {
-            txt_ZahyoCmd[1]->setFocus();
-        } catch (const std::exception&) {
-            // A box that cannot take the focus now does not turn the message into an error.
-        }
-    }
+    grid.bringForward(i);
     msgBox(message, tk::mb::OK, Str(AppTitle));
 }
 
@@ -216,7 +153,7 @@ void frm_TOVIRAK::cmd_Kaisi_Click() {
         if (!plan) return;
         // The focus leaves the editor so typing during the run edits nothing.
         // A window that cannot take the focus now (minimised, hidden) still runs.
-        if (!document.settings.stayBehind && scr_Detail->canFocus()) scr_Detail->setFocus();
+        if (!document.settings.stayBehind && grid.scrollBar()->canFocus()) grid.scrollBar()->setFocus();
         const Str& search = document.settings.targetWindowSearch;
         if (search.empty()) {
             player.start(std::move(*plan), Str());
@@ -254,32 +191,29 @@ std::vector<int16_t> frm_TOVIRAK::hotKeyCodes(const Str& text) {
 
 void frm_TOVIRAK::showStatus(StatusMode mode, const Str& text) { statusLine.show(mode, text); }
 
-void frm_TOVIRAK::showRow(int32_t row) {
-    if (row <= scr_Detail->max() - 1) scr_Detail->setValue(row);
-}
+void frm_TOVIRAK::showRow(int32_t row) { grid.showStep(row); }
 
 void frm_TOVIRAK::repaint() { form->repaint(); }
 
-void frm_TOVIRAK::editorLocked(bool locked) {
-    const bool free = !locked;
-    txt_Kankaku->setEnabled(free);
-    cmb_Tani->setEnabled(free);
-    cmd_End->setEnabled(free);
-    cmd_Setting->setEnabled(free);
-    // Only the rows that exist as controls; the grid may be mid-rebuild.
-    const int32_t rows = std::min<int32_t>(
-        Mlng_DispGyo, int32_t(std::min({cmb_Cmd.size(), txt_ZahyoCmd.size(), txt_Comment.size(), cmd_Set.size()})) - 1);
-    for (int32_t i = 1; i <= rows; ++i) {
-        cmb_Cmd[size_t(i)]->setEnabled(free);
-        txt_ZahyoCmd[size_t(i)]->setEnabled(free);
-        txt_Comment[size_t(i)]->setEnabled(free);
-        cmd_Set[size_t(i)]->setEnabled(free);
-    }
-    mnu_File->setEnabled(free);
-    mnu_Tool->setEnabled(free);
+void frm_TOVIRAK::runLockChanged() { refreshCommands(); }
+
+void frm_TOVIRAK::refreshCommands() {
+    CommandState state;
+    state.runLocked = player.runLocked();
+    state.trying = rowTrial.running();
+    state.recording = recorder.recording();
+    state.rowFocused = grid.focusedStep() != 0;
+    const Commands commands = availableCommands(state);
+    controls.intervalBox->setEnabled(commands.edit);
+    controls.unitBox->setEnabled(commands.edit);
+    controls.endButton->setEnabled(commands.edit);
+    controls.settingsButton->setEnabled(commands.edit);
+    grid.setLocked(!commands.edit);
+    menu.apply(commands);
+    controls.startButton->setEnabled(commands.start);
 }
 
-void frm_TOVIRAK::showRunning(bool running) { cmd_Kaisi->setText(running ? u"停止" : u"実行"); }
+void frm_TOVIRAK::showRunning(bool running) { controls.startButton->setText(running ? u"停止" : u"実行"); }
 
 void frm_TOVIRAK::comeBack() { os.appActivate(form->text()); }
 
@@ -316,31 +250,18 @@ Str frm_TOVIRAK::noticeText() {
            u"承諾しますか？\r\n";
 }
 
-void frm_TOVIRAK::MS_DousaListSet(int32_t lng_Gyo) {
-    guarded(statusLine, u"MS_DousaListSet", [&] {
-        if (lng_Gyo < 1 || lng_Gyo >= int32_t(cmb_Cmd.size())) err::raise(err::Subscript);
-        // In one change: a native list filled entry by entry is slow.
-        cmb_Cmd[size_t(lng_Gyo)]->addItems(std::vector<Str>(dousa::catalogue.begin(), dousa::catalogue.end()));
-    });
-}
-
-void frm_TOVIRAK::resetSteps() {
-    document.steps.reset();
-    scr_Detail->setRange(1, 1);
-}
-
-void frm_TOVIRAK::stepsCleared() { scr_Detail->setRange(1, 1); }
+void frm_TOVIRAK::stepsCleared() { grid.scrollBar()->setRange(1, 1); }
 
 void frm_TOVIRAK::settingRead(DocumentSetting setting) {
     switch (setting) {
         case DocumentSetting::Interval:
-            txt_Kankaku->setText(document.interval);
+            controls.intervalBox->setText(document.interval);
             break;
         case DocumentSetting::IntervalUnit:
-            cmb_Tani->setListIndex(cmb_Tani->findExact(document.intervalUnit));
+            controls.unitBox->setListIndex(controls.unitBox->findExact(document.intervalUnit));
             // The box keeps what it shows (a typed text may stay beside the
             // selected entry), and the document keeps what the box shows.
-            document.intervalUnit = cmb_Tani->text();
+            document.intervalUnit = controls.unitBox->text();
             break;
         case DocumentSetting::StartKeys:
             hotKeys.setStartKeys(hotKeyCodes(document.settings.startKeys));
@@ -356,12 +277,7 @@ void frm_TOVIRAK::settingRead(DocumentSetting setting) {
     }
 }
 
-void frm_TOVIRAK::stepsRead() {
-    // The grid's scroll range follows the rows read; they show from row 1.
-    MF_ArryAdd(0, false);
-    scr_Detail->setValue(1);
-    scr_Detail_Scroll();
-}
+void frm_TOVIRAK::stepsRead() { grid.showFromTop(); }
 
 void frm_TOVIRAK::Form_Load() {
     guarded(statusLine, u"Form_Load", [&] {
@@ -370,13 +286,7 @@ void frm_TOVIRAK::Form_Load() {
         document.settings.stopTimerEnabled = false;
         document.settings.powerOff = false;
         document.settings.topMost = false;
-        MS_DousaListSet(1);
-        Mdbl_ColRatio[1] = 0.15;
-        Mdbl_ColRatio[2] = 0.40;
-        Mdbl_ColRatio[3] = 0.45;
-        Mlng_DispGyo = 1;
-        Mlng_LoadGyo = 1;
-        scr_Detail->setRange(1, 1);
+        grid.prepare();
         document.steps.reset();
         hotKeys.setStartKeys({0});
         hotKeys.setStopKeys({0});
@@ -444,6 +354,14 @@ void frm_TOVIRAK::Form_QueryUnload(bool& cancel, int) {
 }
 
 void frm_TOVIRAK::mnu_Quit_Click() { cmd_End_Click(); }
+
+void frm_TOVIRAK::Form_Resize() {
+    guarded(statusLine, u"Form_Resize", [&] {
+        tk::Label& status = statusLine.label();
+        status.setWidth(std::max(1.0, form->width() - status.left() - 150));
+        grid.layout();
+    });
+}
 
 // ---------------------------------------------------------------------------
 

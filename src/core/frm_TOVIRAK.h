@@ -14,6 +14,10 @@
 #include "core/macro_file.h"
 #include "core/model.h"
 #include "core/status_line.h"
+#include "app/control_bar.h"
+#include "editor/main_menu.h"
+#include "editor/point_capture.h"
+#include "editor/step_grid.h"
 #include "input/keys.h"
 #include "input/windows.h"
 #include "platform/os.h"
@@ -42,7 +46,7 @@ public:
     os::Services& os;
     bas_TOVIRAK bas;
 
-    // ---- the window and its controls (core/frm_TOVIRAK.cpp builds them) ----
+    // ---- the window and its parts, in the order their controls are made ----
     std::unique_ptr<tk::Form> form = std::make_unique<tk::Form>(tk, "frm_TOVIRAK");
     // The status line and the error convention's exit (its label is the
     // window's first control).
@@ -50,40 +54,14 @@ public:
     // The macro, its settings and interval, its name and changed mark.
     Document document;
     MacroFile macroFile{*form, os, statusLine, document, *this};
+    ControlBar controls{*form, document};
+    StepGrid grid{*form, os, statusLine, document};
+    PointCapture capture{*form, os, statusLine, document, grid};
     // The start and stop keys and the watch for the start keys.
     HotKeyWatch hotKeys{*form, os, statusLine};
     // Runs: the plan, the run state, the step timer and the executor.
     Player player{*form, os, statusLine, *this, hotKeys, document, macroFile};
-    tk::Timer* tim_Timer = &player.timer();
-    tk::Label* lbl_Kankaku = nullptr;  // "実行間隔"
-    tk::TextBox* txt_Kankaku = nullptr;
-    tk::ComboBox* cmb_Tani = nullptr;
-    tk::Button* cmd_Kaisi = nullptr;
-    tk::Button* cmd_End = nullptr;
-    tk::Button* cmd_Setting = nullptr;
-    tk::ScrollBar* scr_Detail = nullptr;
-    // Row control arrays, index = visible row from 1 (element 0 unused).
-    std::vector<tk::Label*> lbl_No{nullptr};
-    std::vector<tk::ComboBox*> cmb_Cmd{nullptr};
-    std::vector<tk::TextBox*> txt_ZahyoCmd{nullptr};
-    std::vector<tk::Button*> cmd_Set{nullptr};
-    std::vector<tk::TextBox*> txt_Comment{nullptr};
-    std::vector<tk::Line*> lin_Line{nullptr};  // 1 .. rows + 1
-    // Menus.
-    tk::MenuItem* mnu_File = nullptr;
-    tk::MenuItem* mnu_New = nullptr;
-    tk::MenuItem* mnu_Open = nullptr;
-    tk::MenuItem* mnu_Save = nullptr;
-    tk::MenuItem* mnu_SaveUwa = nullptr;
-    tk::MenuItem* mnu_Quit = nullptr;
-    tk::MenuItem* mnu_Tool = nullptr;
-    tk::MenuItem* mnu_Go = nullptr;
-    tk::MenuItem* mnu_Kiroku = nullptr;  // "記録(&K)"
-    tk::MenuItem* mnu_Setting = nullptr;
-    tk::MenuItem* mnu_Ins = nullptr;
-    tk::MenuItem* mnu_Del = nullptr;
-    tk::MenuItem* mnu_Help = nullptr;
-    tk::MenuItem* mnu_Ver = nullptr;
+    MainMenu menu{*form, os, statusLine};
 
     // ---- application frame (core/frm_TOVIRAK.cpp) ----
     bool Mbln_RunFlg = false;
@@ -91,18 +69,16 @@ public:
     void Form_Load();
     void Form_Activate();
     void Form_QueryUnload(bool& cancel, int reason);
+    void Form_Resize();
     void mnu_Quit_Click();
     // Log-off and shutdown (session/session_end.cpp).
     std::unique_ptr<SessionEnd> sessionEnd;
     // First-run notice texts.
     static Str noticeTitle();
     static Str noticeText();
-
-    // ---- the grid's model ----
-    double Mdbl_ColRatio[4] = {0, 0.15, 0.40, 0.45};
-    void MS_DousaListSet(int32_t lng_Gyo);
-    // Reset to one empty row, scroll range 1..1.
-    void resetSteps();
+    // Enables what may be used now (a run, a tried row, a recording, the
+    // focus in the grid decide it).
+    void refreshCommands();
 
     // ---- document commands (documents/document_commands.cpp) ----
     void mnu_New_Click();
@@ -129,50 +105,13 @@ public:
     // A key list of the hot keys, read as the run reads it: an unsupported
     // key is told and stops (a run, or as if one ran).
     std::vector<int16_t> hotKeyCodes(const Str& text);
-    int32_t Mlng_DispMaxX = 0;
-    int32_t Mlng_DispMaxY = 0;
 
     // ---- windows (input/windows.cpp) ----
     void MS_TopMost(bool bln_Kbn);
 
-    // ---- step grid (editor/grid.cpp) ----
-    int32_t Mlng_DispGyo = 1;
-    int32_t Mlng_LoadGyo = 1;
-    bool Mbln_CmbLock = false;
-    bool Mbln_TxtLock = false;
-    void scr_Detail_Scroll();
-    bool MF_ArryAdd(int32_t int_Add, bool bln_Resize);
-    bool MF_LastScrollChk();
-    void MS_Gyo_InsDel(int16_t int_Kbn);
-
-    // ---- row editing (editor/row_editing.cpp) ----
-    void cmb_Cmd_Click(int r);
-    void cmb_Cmd_KeyPress(int r, int& keyAscii);
-    void txt_ZahyoCmd_Change(int r);
-    void txt_Comment_Change(int r);
-    void MS_DousaGuide(int r);
-    void Form_KeyPress(int& keyAscii);
-    // Wires the events of row r's controls (called when a row is created).
-    void wireRow(int r);
-
-    // ---- capture (editor/capture.cpp) ----
-    bool Mbln_SetMode = false;
-    int32_t Mlng_SetGyo = 0;
-    void cmd_Set_Click(int r);
-    void Form_MouseUp();
-
-    // ---- layout (editor/layout.cpp) ----
-    void Form_Resize();
-    void createRow(int r);  // controls of row r as copies of row 1
-
-    // ---- menus, settings launch, help, version (editor/menus.cpp) ----
-    void buildMenus();
+    // ---- settings launch (editor/menus.cpp) ----
     void cmd_Setting_Click();
     void mnu_Setting_Click();
-    void mnu_Help_Click();
-    void mnu_Ver_Click();
-    void mnu_Ins_Click() { MS_Gyo_InsDel(1); }
-    void mnu_Del_Click() { MS_Gyo_InsDel(2); }
     // Shows the settings dialog (settings/frm_Setting.cpp).
     void showSettings();
     // Trying one row before a run: run it alone, show where it acts (trial/).
@@ -195,7 +134,7 @@ private:
     void showStatus(StatusMode mode, const Str& text) override;
     void showRow(int32_t row) override;
     void repaint() override;
-    void editorLocked(bool locked) override;
+    void runLockChanged() override;
     void showRunning(bool running) override;
     void comeBack() override;
     void unsupportedKey(const Str& item) override;

@@ -21,8 +21,8 @@ void frm_TOVIRAK::mnu_New_Click() {
         if (!askSaveChanges()) return;
         bas.Gstr_FileSelectPath.clear();
         document.setPath(Str());
-        resetSteps();
-        scr_Detail_Scroll();
+        grid.clear();
+        grid.redraw();
         document.setChanged(false);
     });
 }

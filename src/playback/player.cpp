@@ -111,7 +111,8 @@ void Player::stop(bool afterError) {
 
 void Player::setRunLock(bool locked) {
     guarded(errors_, u"MS_Enabled", [&] {
-        observer_.editorLocked(locked);
+        runLocked_ = locked;
+        observer_.runLockChanged();
         timer_.setEnabled(locked);
     });
 }

@@ -42,6 +42,7 @@ public:
     // Locks the editor as a run does (and arms the step timer, which ticks
     // only with an interval), or frees it again. A tried row takes it too.
     void setRunLock(bool locked);
+    bool runLocked() const { return runLocked_; }
     // One step of the run (the step timer's tick).
     void tick();
     // Releases the mouse buttons a drag step holds.
@@ -72,6 +73,7 @@ private:
     MacroFile& macroFile_;
     tk::Timer& timer_;
     RunState state_;
+    bool runLocked_ = false;
     RunPlan plan_;
     ScreenMeasure screen_;
     // The display of a run follows fast steps once a frame; what a tick

@@ -15,8 +15,8 @@ public:
     virtual void showRow(int32_t row) = 0;
     // What has been shown is painted now.
     virtual void repaint() = 0;
-    // The editor is locked for a run (or a tried row), or free again.
-    virtual void editorLocked(bool locked) = 0;
+    // The run's lock of the editor was taken or given back (Player::runLocked).
+    virtual void runLockChanged() = 0;
     // The start button says whether a click stops a run.
     virtual void showRunning(bool running) = 0;
     // The program's window comes back to the front after a run.

@@ -16,7 +16,7 @@ void frm_TOVIRAK::mnu_Kiroku_Click() {
             msgBox(u"キーボードとマウスの操作を監視できないため、記録を開始できません。", tk::mb::OK, Str(AppTitle));
             return;
         }
-        rowTrial.refresh();
+        refreshCommands();
         statusLine.show(StatusMode::Status, u"記録中 (Ctrl+Kで終了)");
     });
 }
@@ -25,7 +25,7 @@ void frm_TOVIRAK::MS_KirokuEnd() {
     guarded(statusLine, u"MS_KirokuEnd", [&] {
         if (!recorder.recording()) return;
         recorder.stop();
-        rowTrial.refresh();
+        refreshCommands();
         // Start keys pressed while recording must not start a run now.
         hotKeys.forgetPresses();
         std::vector<MacroStep> recorded = recorder.takeSteps(document.inMinutes());
@@ -41,12 +41,12 @@ void frm_TOVIRAK::MS_KirokuEnd() {
         while (at < document.steps.count() && !trim(document.steps.at(at).Dousa).empty()) ++at;
         const int32_t n = int32_t(recorded.size());
         const int32_t old = document.steps.count();
-        if (!MF_ArryAdd(n, false)) return;
+        if (!grid.resizeSteps(n, false)) return;
         for (int32_t i = old; i >= at; --i) document.steps.at(i + n) = std::move(document.steps.at(i));
         for (int32_t k = 0; k < n; ++k) document.steps.at(at + k) = std::move(recorded[size_t(k)]);
         document.markChanged();
-        scr_Detail->setValue(std::min(at, scr_Detail->max()));
-        scr_Detail_Scroll();
+        grid.scrollBar()->setValue(std::min(at, grid.scrollBar()->max()));
+        grid.redraw();
         statusLine.show(StatusMode::Status, toStr((long long)n) + u"ステップを記録しました" + leftOut);
     });
 }

@@ -37,11 +37,6 @@ frm_Setting* g_shown = nullptr;
 
 tk::Font gothic() { return tk::Font{u"ＭＳ Ｐゴシック", 9, false, false}; }
 
-bool startsWithAny(const std::string& name) {
-    for (const char* p : {"txt", "cmb", "opt", "chk"})
-        if (name.rfind(p, 0) == 0) return true;
-    return false;
-}
 }  // namespace
 
 frm_Setting* frm_Setting::shown() { return g_shown; }
@@ -214,7 +209,7 @@ void frm_Setting::Form_KeyPress(int& keyAscii) {
     if (keyAscii != tk::key::Return) return;
     try {
         tk::Control* active = form->activeControl();
-        if (!active || !startsWithAny(active->name())) return;  // a button keeps its Enter
+        if (!active || !tk::takesEnterAsTab(*active)) return;  // a button keeps its Enter
         keyAscii = 0;
         if (tk::Control* next = nextField(active)) next->setFocus();
     } catch (const std::exception&) {

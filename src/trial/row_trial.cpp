@@ -27,32 +27,6 @@ Str rowText(int32_t step) { return toStr((long long)step) + u"行目"; }
 
 }  // namespace
 
-void RowTrial::build(tk::MenuItem& toolMenu) {
-    runItem_ = &toolMenu.add("mnu_RunRow", u"この行を実行(&T)", {'T', tk::CtrlMask});
-    showItem_ = &toolMenu.add("mnu_ShowRow", u"位置を表示(&P)", {'P', tk::CtrlMask});
-    runItem_->onClick = [this] { runRow(); };
-    showItem_->onClick = [this] { showRow(); };
-    m_.form->onActiveControlChange = [this] { refresh(); };
-    m_.form->onWindowActivated = [this](uint64_t previous) { windowActivated(previous); };
-    refresh();
-}
-
-int32_t RowTrial::focusedStep() const {
-    const tk::Control* c = m_.form->activeControl();
-    if (!c || c->index() < 1 || c->index() > m_.Mlng_DispGyo || !c->visible()) return 0;
-    const std::string& n = c->name();
-    if (n != "cmb_Cmd" && n != "txt_ZahyoCmd" && n != "txt_Comment" && n != "cmd_Set") return 0;
-    const int64_t s = int64_t(c->index()) + m_.scr_Detail->value() - 1;
-    return s >= 1 && s <= m_.document.steps.count() ? int32_t(s) : 0;
-}
-
-void RowTrial::refresh() {
-    // The tool menu as a whole is locked while a macro runs or a row is tried.
-    const bool can = focusedStep() != 0 && !m_.recorder.recording();
-    if (runItem_) runItem_->setEnabled(can);
-    if (showItem_) showItem_->setEnabled(can);
-}
-
 void RowTrial::windowActivated(uint64_t previous) {
     // The program's own windows (a dialog, a message box) do not count: the
     // front goes back to the program the user came from.
@@ -108,9 +82,8 @@ bool RowTrial::agreedTo(os::WindowHandle h) {
 }
 
 void RowTrial::lock(bool on) {
-    // What a run locks, and the start button, which would start a run.
+    // What a run locks; while a row is tried the start button is locked too.
     m_.player.setRunLock(on);
-    m_.cmd_Kaisi->setEnabled(!on);
     if (on)
         m_.hotKeys.pause();
     else
@@ -121,7 +94,7 @@ void RowTrial::runRow() {
     if (running_ || m_.player.running() || m_.recorder.recording()) return;
     guarded(m_.statusLine, u"mnu_RunRow_Click", [&] {
         tk::Control* focused = m_.form->activeControl();
-        const int32_t step = focusedStep();
+        const int32_t step = m_.grid.focusedStep();
         if (step == 0) return;
         const Str action = trim(m_.document.steps.at(step).Dousa);
         if (action.empty()) {
@@ -230,16 +203,16 @@ void RowTrial::runRow() {
             m_.statusLine.reportError(u"mnu_RunRow_Click");
         }
         state.stopRequested = stopFlag;
+        running_ = false;
         lock(false);
         m_.hotKeys.forgetPresses();
-        running_ = false;
         if (focused && focused->canFocus()) {
             try {
                 focused->setFocus();
             } catch (const std::exception&) {
             }
         }
-        refresh();
+        m_.refreshCommands();
         switch (outcome) {
             case Outcome::Done:
                 m_.statusLine.show(StatusMode::Status, rowText(step) + u"を実行しました");
@@ -265,7 +238,7 @@ void RowTrial::runRow() {
 void RowTrial::showRow() {
     if (running_ || m_.player.running() || m_.recorder.recording()) return;
     guarded(m_.statusLine, u"mnu_ShowRow_Click", [&] {
-        const int32_t step = focusedStep();
+        const int32_t step = m_.grid.focusedStep();
         if (step == 0) return;
         const Str action = trim(m_.document.steps.at(step).Dousa);
         if (action.empty()) {

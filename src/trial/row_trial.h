@@ -25,16 +25,10 @@ public:
     RowTrial(const RowTrial&) = delete;
     RowTrial& operator=(const RowTrial&) = delete;
 
-    // Adds the two items to the tool menu (at its end) and starts following
-    // the main window's focus and activations.
-    void build(tk::MenuItem& toolMenu);
-
     void runRow();   // the menu item "この行を実行(&T)"
     void showRow();  // the menu item "位置を表示(&P)"
-
-    // Enables the two items where they can act: the focus in a grid row,
-    // no recording (a run locks the whole menu). Called as those change.
-    void refresh();
+    // The main window came to the front from window previous (0: unknown).
+    void windowActivated(uint64_t previous);
 
     // A row is being tried now.
     bool running() const { return running_; }
@@ -50,10 +44,6 @@ public:
     static constexpr uint32_t kSettleMs = 100;
 
 private:
-    // The step of the grid row holding the focus, 0 when the focus is not
-    // in a grid row.
-    int32_t focusedStep() const;
-    void windowActivated(uint64_t previous);
     // Gives the front to window h and waits for it (bounded); false when the
     // program's own window stays in front.
     bool handOver(os::WindowHandle h);
@@ -68,8 +58,6 @@ private:
     void lock(bool on);
 
     frm_TOVIRAK& m_;
-    tk::MenuItem* runItem_ = nullptr;
-    tk::MenuItem* showItem_ = nullptr;
     os::WindowHandle previous_ = 0;
     os::WindowHandle agreed_ = 0;  // the window behind the user agreed to
     bool running_ = false;

@@ -128,7 +128,7 @@ protected:
         start();
         app->document.steps.resize(2);
         app->document.steps.at(1) = MacroStep{Str(action), Str(text), Str()};
-        app->txt_Kankaku->setText(u"1");
+        app->controls.intervalBox->setText(u"1");
         app->cmd_Kaisi_Click();
         if (app->player.state().row != 1) return "not started";
         p.clearTrace();
@@ -170,7 +170,7 @@ TEST_F(KeyStepTest, MessageRouteToTheTargetWindow) {
     app->document.steps.resize(3);
     app->document.steps.at(1) = MacroStep{Str(dousa::KeyInputShin), u"VK_A,VK_RETURN", Str()};
     app->document.steps.at(2) = MacroStep{Str(dousa::KeyInputShin), u"VK_A+", Str()};
-    app->txt_Kankaku->setText(u"1");
+    app->controls.intervalBox->setText(u"1");
     app->cmd_Kaisi_Click();
     ASSERT_EQ(app->player.state().row, 1);
     p.clearTrace();

@@ -49,7 +49,7 @@ protected:
 
 TEST_F(DocumentCommandsTest, NewOnAChangedDocumentWithAFileSavesItWithoutTheOverwriteQuestion) {
     withFile();
-    app->txt_Kankaku->setText(u"3");
+    app->controls.intervalBox->setText(u"3");
     app->document.settings.targetWindowSearch = u"メモ帳";
     edit();
     p.answers = {tk::mb::IdYes};
@@ -66,7 +66,7 @@ TEST_F(DocumentCommandsTest, NewOnAChangedDocumentWithAFileSavesItWithoutTheOver
     EXPECT_EQ(app->document.path(), u"");
     EXPECT_FALSE(app->document.changed());
     // Interval and settings stay.
-    EXPECT_EQ(app->txt_Kankaku->text(), u"3");
+    EXPECT_EQ(app->controls.intervalBox->text(), u"3");
     EXPECT_EQ(app->document.settings.targetWindowSearch, u"メモ帳");
 }
 

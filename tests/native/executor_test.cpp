@@ -30,7 +30,7 @@ TEST_F(ExecutorTest, ShortIntervalRunsOneStepPerTickFromTheFirstTick) {
     EXPECT_EQ(countEvent(kLeftClick[0]), 4);
 
     // Sub-second intervals are the timer interval itself.
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     interval(u"0.002");
     run();
     EXPECT_EQ(app->player.timer().interval(), 2u);
@@ -53,7 +53,7 @@ TEST_F(ExecutorTest, LongIntervalsCountSecondsOnAOneSecondTimer) {
     EXPECT_EQ(countEvent(kLeftClick[0]), 2);
     p.advance(2000);
     EXPECT_EQ(countEvent(kLeftClick[0]), 3);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
 
     // "2" minutes: the first tick, then every 120th.
     interval(u"2", u"分");
@@ -221,7 +221,7 @@ TEST_F(ExecutorTest, PauseOrAnyStopKeyStopsAtTheNextTickWithoutAStep) {
         EXPECT_FALSE(running()) << key;
         EXPECT_EQ(status(), u"待機中");
         EXPECT_EQ(countEvent(kLeftClick[0]), 1) << key;
-        EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+        EXPECT_EQ(app->controls.startButton->text(), u"実行");
     }
 }
 
@@ -309,7 +309,7 @@ TEST_F(ExecutorTest, DragHoldsTheButtonAcrossRowsUntilAClickOrTheStop) {
     p.advance(1000);
     EXPECT_EQ(app->player.state().heldButtons, 4u);
     events(true);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     EXPECT_EQ(events(), (Lines{"mouse_event(4,0,0,0)"}));
     EXPECT_EQ(app->player.state().heldButtons, 0u);
 }
@@ -321,7 +321,7 @@ TEST_F(ExecutorTest, AClickOfAnotherButtonKeepsTheHeldDragRemembered) {
     p.advance(2000);
     EXPECT_EQ(app->player.state().heldButtons, 16u);
     events(true);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     EXPECT_EQ(events(), (Lines{"mouse_event(16,0,0,0)"}));
 }
 
@@ -333,7 +333,7 @@ TEST_F(ExecutorTest, CoordinateOverflowEndsInTheErrorExitReleasingTheModifier) {
     EXPECT_FALSE(running());
     EXPECT_EQ(status(), u"[tim_Timer_Timer]" + err::describeNumber(err::Overflow) + u" ステップ：ｼﾌﾄ左ｸﾘｯｸ");
     EXPECT_EQ(events(), (Lines{"keybd_event(16,42,0,0)", "keybd_event(16,42,2,0)"}));
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+    EXPECT_EQ(app->controls.startButton->text(), u"実行");
 }
 
 TEST_F(ExecutorTest, PointsOffTheDesktopGoToItsNearestEdge) {
@@ -484,7 +484,7 @@ TEST_F(ExecutorTest, StopButtonDuringAWaitEndsItAtTheNextSlice) {
     run();
     int slices = 0;
     p.onDoEvents = [&] {
-        if (++slices == 1) app->cmd_Kaisi->press();
+        if (++slices == 1) app->controls.startButton->press();
     };
     p.advance(1000);
     EXPECT_EQ(slices, 1);
@@ -508,8 +508,8 @@ TEST_F(ExecutorTest, StopAndNewStartDuringAWaitBeginTheNewRunAtRowOneOncePerTick
             // Both clicks of a double click on the start/stop button,
             // then time passes in the same message processing, so the new
             // run's first tick is due before the old wait has returned.
-            app->cmd_Kaisi->press();
-            app->cmd_Kaisi->press();
+            app->controls.startButton->press();
+            app->controls.startButton->press();
             p.nowMs += 1500;
         }
         --depth;
@@ -575,7 +575,7 @@ TEST_F(ExecutorTest, FailingStepLeavesTheErrorOnTheStatusLine) {
     p.advance(1000);
     EXPECT_FALSE(running());
     EXPECT_EQ(status(), u"[tim_Timer_Timer]" + err::describeNumber(err::FileNotFound) + u" ステップ：EXE実行");
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+    EXPECT_EQ(app->controls.startButton->text(), u"実行");
     EXPECT_TRUE(p.timerRunning("tim_Start"));
 }
 
@@ -616,14 +616,14 @@ TEST_F(ExecutorTest, EndStepReleasesAButtonAnEarlierDragHolds) {
 TEST_F(ExecutorTest, CurrentRowScrollsTheGridWhenItCan) {
     std::vector<std::pair<Str, Str>> many(12, {u"左ｸﾘｯｸ", u""});
     rows(many);
-    app->scr_Detail->setRange(1, 10);
+    app->grid.scrollBar()->setRange(1, 10);
     interval(u"1");
     run();
     p.advance(1000);
-    EXPECT_EQ(app->scr_Detail->value(), 1);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 1);
     p.advance(4000);
-    EXPECT_EQ(app->scr_Detail->value(), 5);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 5);
     p.advance(5000);  // row 10 is past max - 1: the grid stays
-    EXPECT_EQ(app->scr_Detail->value(), 9);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 9);
     EXPECT_EQ(status(), u"実行中 10");
 }

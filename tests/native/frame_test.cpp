@@ -326,20 +326,20 @@ TEST_F(FrameTest, StartUpLeavesTheInitialModelAndTheFullActionList) {
     start();
     EXPECT_EQ(app->document.steps.count(), 1);
     EXPECT_EQ(app->document.steps.at(1), MacroStep{});
-    EXPECT_EQ(app->scr_Detail->min(), 1);
-    EXPECT_EQ(app->scr_Detail->max(), 1);
-    EXPECT_EQ(app->txt_Kankaku->text(), u"115.5");
-    EXPECT_EQ(app->cmb_Tani->text(), u"秒");
-    EXPECT_EQ(app->cmb_Tani->items(), (std::vector<Str>{u"秒", u"分"}));
+    EXPECT_EQ(app->grid.scrollBar()->min(), 1);
+    EXPECT_EQ(app->grid.scrollBar()->max(), 1);
+    EXPECT_EQ(app->controls.intervalBox->text(), u"115.5");
+    EXPECT_EQ(app->controls.unitBox->text(), u"秒");
+    EXPECT_EQ(app->controls.unitBox->items(), (std::vector<Str>{u"秒", u"分"}));
     EXPECT_EQ(app->document.settings.targetWindowSearch, u"");
     EXPECT_EQ(app->document.settings.timerHours, 0);
     EXPECT_EQ(app->document.settings.timerMinutes, 0);
     EXPECT_FALSE(app->document.settings.stopTimerEnabled || app->document.settings.powerOff || app->document.settings.topMost || app->document.settings.stayBehind);
     EXPECT_FALSE(app->document.changed());
     EXPECT_EQ(app->document.path(), u"");
-    EXPECT_EQ(app->Mdbl_ColRatio[1], 0.15);
-    EXPECT_EQ(app->Mdbl_ColRatio[2], 0.40);
-    EXPECT_EQ(app->Mdbl_ColRatio[3], 0.45);
+    EXPECT_EQ(app->grid.columnShare(1), 0.15);
+    EXPECT_EQ(app->grid.columnShare(2), 0.40);
+    EXPECT_EQ(app->grid.columnShare(3), 0.45);
     EXPECT_EQ(app->hotKeys.startKeys(), std::vector<int16_t>{0});
     EXPECT_EQ(status(), u"");
 
@@ -350,7 +350,7 @@ TEST_F(FrameTest, StartUpLeavesTheInitialModelAndTheFullActionList) {
         u"Ctrl右ｸﾘｯｸ", u"Ctrl中ｸﾘｯｸ",  u"Alt左ｸﾘｯｸ",       u"Alt右ｸﾘｯｸ",       u"Alt中ｸﾘｯｸ",    u"ﾏｳｽｶｰｿﾙ移動",
         u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ", u"ｳｨﾝﾄﾞｳ不在ﾁｪｯｸ", u"EXE実行", u"終了", u"ﾊﾟｽﾜｰﾄﾞ入力",
         u"PlaySound"};
-    EXPECT_EQ(app->cmb_Cmd[1]->items(), expected);
+    EXPECT_EQ(app->grid.actionList(1)->items(), expected);
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Str(dousa::catalogue[i]), expected[i]) << i;
 }
 

@@ -176,7 +176,7 @@ TEST_F(Hostile, NulAndLoneSurrogatesInEveryTextFieldSurviveASave) {
     app->document.settings.targetWindowSearch = odd;
     app->document.settings.startKeys = u"VK_A" + nul;
     app->document.settings.stopKeys = lone;
-    app->txt_Kankaku->setText(odd);
+    app->controls.intervalBox->setText(odd);
     app->macroFile.write(kDoc, MacroFile::Overwrite::Silently);
     EXPECT_EQ(status(), u"書き込み完了！！！");
     // Not all of it fits CP932: written as UTF-8, lone surrogates as U+FFFD.
@@ -192,7 +192,7 @@ TEST_F(Hostile, NulAndLoneSurrogatesInEveryTextFieldSurviveASave) {
     EXPECT_EQ(app->document.steps.at(2).Dousa, toHalfWidth(fixed));
     EXPECT_EQ(app->document.steps.at(2).Comment, nul);
     EXPECT_EQ(app->document.settings.targetWindowSearch, fixed);
-    EXPECT_EQ(app->txt_Kankaku->text(), fixed);
+    EXPECT_EQ(app->controls.intervalBox->text(), fixed);
     // Both hot keys are refused by name, one message each.
     ASSERT_EQ(p.shown.size(), 2u);
     EXPECT_EQ(p.shown[0].text, u"「VK_A" + nul + u"」は、サポートされていないキーです。");
@@ -326,9 +326,9 @@ TEST_F(Hostile, WaitsAtTheThirtyTwoBitLimitEndOnAStopWithinASecond) {
     // and ends the run through the error exit when it comes to run.
     app->document.steps.resize(2);
     app->document.steps.at(1) = MacroStep{u"待機", u"2147483.648", u""};
-    app->txt_Kankaku->setText(u"1");
-    app->cmb_Tani->setText(u"秒");
-    app->cmd_Kaisi->press();
+    app->controls.intervalBox->setText(u"1");
+    app->controls.unitBox->setText(u"秒");
+    app->controls.startButton->press();
     ASSERT_NE(app->player.state().row, 0);
     p.advance(1000);
     EXPECT_EQ(app->player.state().row, 0);

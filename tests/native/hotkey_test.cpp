@@ -16,7 +16,7 @@ TEST_F(HotKeyTest, AnyKeyOfTheStartListStartsWithinOnePoll) {
         p.tap(key);
         p.advance(HotKeyWatch::SlowPollMs);
         EXPECT_TRUE(running()) << key;
-        app->cmd_Kaisi->press();
+        app->controls.startButton->press();
         EXPECT_FALSE(running());
     }
 }
@@ -57,7 +57,7 @@ TEST_F(HotKeyTest, SameStartAndStopKeyReleasedBeforeTheFirstTickDoesNotStop) {
     p.advance(1000);
     EXPECT_TRUE(running());
     EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 1);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
 
     // Still held at the first tick: the run stops before its first step.
     p.press(VK_F11);
@@ -77,7 +77,7 @@ TEST_F(HotKeyTest, StartKeyDuringARunDoesNothing) {
     p.advance(50);
     app->hotKeys.timer().fire();  // even a stray tick of the watch
     EXPECT_TRUE(running());
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+    EXPECT_EQ(app->controls.startButton->text(), u"停止");
     EXPECT_EQ(app->player.state().row, 1);
 }
 
@@ -91,7 +91,7 @@ TEST_F(HotKeyTest, StartKeyWhileTheSettingsDialogIsOpenDoesNothing) {
         p.release(VK_F11);
         f.close();
     });
-    app->cmd_Setting->press();
+    app->controls.settingsButton->press();
     ASSERT_EQ(p.modalsShown, std::vector<std::string>{"frm_Setting"});
     EXPECT_FALSE(ranInside);
     EXPECT_TRUE(p.timerRunning("tim_Start"));
@@ -113,9 +113,9 @@ TEST_F(HotKeyTest, ALatchedStartKeyStartsAtOnceAndTheWatchOtherwisePollsSlowly) 
     EXPECT_LT(p.nowMs, due);
     EXPECT_TRUE(running());
     // Every way back to idle polls slowly again.
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::SlowPollMs);
-    app->cmd_Setting->press();
+    app->controls.settingsButton->press();
     EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::SlowPollMs);
     EXPECT_TRUE(p.timerRunning("tim_Start"));
     // Other keys, and watched keys during a run, wake nothing.
@@ -126,7 +126,7 @@ TEST_F(HotKeyTest, ALatchedStartKeyStartsAtOnceAndTheWatchOtherwisePollsSlowly) 
     p.tap(VK_F11);
     p.advance(0);
     EXPECT_TRUE(running());
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+    EXPECT_EQ(app->controls.startButton->text(), u"停止");
 }
 
 TEST_F(HotKeyTest, AStartKeyAnotherProgramInjectsStartsAtOnce) {
@@ -169,9 +169,9 @@ TEST_F(HotKeyWithoutHookTest, TheWatchKeepsItsTenMillisecondPoll) {
     p.tap(VK_F11);
     p.advance(HotKeyWatch::PollMs);
     EXPECT_TRUE(running());
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::PollMs);
-    app->cmd_Setting->press();
+    app->controls.settingsButton->press();
     EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::PollMs);
     EXPECT_TRUE(p.timerRunning("tim_Start"));
 }

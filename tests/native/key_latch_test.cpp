@@ -74,7 +74,7 @@ TEST_F(KeyLatchTest, PressesWhileIdleDoNotStopTheNextRun) {
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
     run();
-    app->cmd_Kaisi->press();  // stop: from here on idle
+    app->controls.startButton->press();  // stop: from here on idle
     ASSERT_FALSE(running());
     p.tap(VK_F12);
     tapSeenElsewhere(VK_PAUSE);

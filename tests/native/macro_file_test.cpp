@@ -163,15 +163,15 @@ TEST_F(DocTest, FreshModelIsWrittenAsTheSixteenKeyLinesInCp932) {
     EXPECT_FALSE(anyTempFile());
 
     // A unit that is neither of the two is written as nothing.
-    app->cmb_Tani->setText(u"時");
+    app->controls.unitBox->setText(u"時");
     app->macroFile.write(u"C:\\work\\new.TVK", MacroFile::Overwrite::Silently);
     EXPECT_NE(instr(text(u"C:\\work\\new.TVK"), u"\r\nKankakuTimeTani=\r\n"), 0);
 }
 
 TEST_F(DocTest, RoundTripKeepsStepsAndEverySetting) {
     app->form->move(1500, 900, 6000, 7000);
-    app->txt_Kankaku->setText(u"2.5");
-    app->cmb_Tani->setText(u"分");
+    app->controls.intervalBox->setText(u"2.5");
+    app->controls.unitBox->setText(u"分");
     app->document.settings.targetWindowSearch = u"メモ帳,Notepad";
     app->document.settings.startKeys = u"VK_F5";
     app->document.settings.stopKeys = u"+VK_F6(100)";
@@ -191,13 +191,13 @@ TEST_F(DocTest, RoundTripKeepsStepsAndEverySetting) {
 
     // Something else in between.
     app->form->move(0, 0, 3000, 3000);
-    app->txt_Kankaku->setText(u"9");
-    app->cmb_Tani->setText(u"秒");
+    app->controls.intervalBox->setText(u"9");
+    app->controls.unitBox->setText(u"秒");
     app->document.settings.targetWindowSearch = u"x";
     app->document.settings.timerHours = 5;
     app->document.settings.stopTimerEnabled = app->document.settings.powerOff = app->document.settings.topMost = app->document.settings.stayBehind = false;
     app->document.markChanged();
-    app->resetSteps();
+    app->grid.clear();
 
     app->macroFile.read(u"C:\\work\\a.TVK");
     EXPECT_EQ(status(), u"読み込み完了！！！");
@@ -208,8 +208,8 @@ TEST_F(DocTest, RoundTripKeepsStepsAndEverySetting) {
     EXPECT_EQ(app->form->top(), 900);
     EXPECT_EQ(app->form->width(), 6000);
     EXPECT_EQ(app->form->height(), 7000);
-    EXPECT_EQ(app->txt_Kankaku->text(), u"2.5");
-    EXPECT_EQ(app->cmb_Tani->text(), u"分");
+    EXPECT_EQ(app->controls.intervalBox->text(), u"2.5");
+    EXPECT_EQ(app->controls.unitBox->text(), u"分");
     EXPECT_EQ(app->document.settings.targetWindowSearch, u"メモ帳,Notepad");
     EXPECT_EQ(app->document.settings.startKeys, u"VK_F5");
     EXPECT_EQ(app->hotKeys.startKeys(), (std::vector<int16_t>{0, 0x74}));  // decoded as it is read
@@ -223,7 +223,7 @@ TEST_F(DocTest, RoundTripKeepsStepsAndEverySetting) {
     EXPECT_EQ(app->document.version, u"1.0");
     EXPECT_EQ(app->document.path(), u"C:\\work\\a.TVK");
     EXPECT_FALSE(app->document.changed());
-    EXPECT_EQ(app->scr_Detail->value(), 1);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 1);
     EXPECT_EQ(app->form->mousePointer(), tk::MousePointer::Default);
     // The stored text is CP932 and byte for byte what the format says.
     EXPECT_EQ(fileBytes(u"C:\\work\\a.TVK").substr(0, 3), "Ver");
@@ -254,17 +254,17 @@ TEST_F(DocTest, ReaderAndWriterDifferWhereTheFormatSays) {
     EXPECT_EQ(app->document.steps.at(3).Dousa, u"右ｸﾘｯｸ");
 
     // Unit other than "2" comes back as seconds; full-width actions folded.
-    app->cmb_Tani->setText(u"分");
+    app->controls.unitBox->setText(u"分");
     put(u"C:\\work\\e.TVK", u"KankakuTimeTani=x\r\n\"キー入力\",\"ＡＢＣ\",\"ｺﾒﾝﾄ\"\r\n");
     app->macroFile.read(u"C:\\work\\e.TVK");
-    EXPECT_EQ(app->cmb_Tani->text(), u"秒");
+    EXPECT_EQ(app->controls.unitBox->text(), u"秒");
     EXPECT_EQ(app->document.steps.at(1), (MacroStep{u"ｷｰ入力", u"ＡＢＣ", u"ｺﾒﾝﾄ"}));
 }
 
 TEST_F(DocTest, LineBreaksInFieldsAreWrittenAsSpacesSoTheDocumentReadsBackWhole) {
     app->document.settings.targetWindowSearch = u"報告\r\n一覧";
     app->document.settings.startKeys = u"VK_F5\nTopMost=True";  // no key line may be smuggled in
-    app->txt_Kankaku->setText(u"1\r");
+    app->controls.intervalBox->setText(u"1\r");
     setRow(1, u"左ｸﾘｯｸ", u"1,\r\n1", u"前\n後");
     setRow(2, u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"タイトル\r\n,Class", u"\r");
     setRow(3, u"右ｸﾘｯｸ", u"3,3", u"last");
@@ -291,7 +291,7 @@ TEST_F(DocTest, LineBreaksInFieldsAreWrittenAsSpacesSoTheDocumentReadsBackWhole)
 
 TEST_F(DocTest, ReadingKeepsUnmentionedSettingsAndReplacesRows) {
     app->document.settings.targetWindowSearch = u"kept";
-    app->txt_Kankaku->setText(u"7");
+    app->controls.intervalBox->setText(u"7");
     setRow(1, u"左ｸﾘｯｸ", u"1,1", u"");
     setRow(2, u"右ｸﾘｯｸ", u"1,1", u"");
     setRow(3, u"", u"", u"");
@@ -299,7 +299,7 @@ TEST_F(DocTest, ReadingKeepsUnmentionedSettingsAndReplacesRows) {
     put(u"C:\\work\\b.TVK", u"Unknown=ignored\r\nTimerMM=4\r\n\r\n\"中ｸﾘｯｸ\",\"5,5\",\"\"\r\n");
     app->macroFile.read(u"C:\\work\\b.TVK");
     EXPECT_EQ(app->document.settings.targetWindowSearch, u"kept");
-    EXPECT_EQ(app->txt_Kankaku->text(), u"7");
+    EXPECT_EQ(app->controls.intervalBox->text(), u"7");
     EXPECT_EQ(app->document.settings.timerMinutes, 4);
     EXPECT_EQ(app->document.steps.count(), 3);
     EXPECT_EQ(app->document.steps.at(1), MacroStep{});
@@ -382,7 +382,7 @@ TEST_F(DocTest, StatusAndHourglassWhileReading) {
     put(u"C:\\work\\s.TVK", u"KankakuTime=3\r\n");
     Str during;
     tk::MousePointer pointer = tk::MousePointer::Default;
-    app->txt_Kankaku->onChange = [&] {
+    app->controls.intervalBox->onChange = [&] {
         during = status();
         pointer = app->form->mousePointer();
         app->document.markChanged();
@@ -558,7 +558,7 @@ TEST_F(DocTest, ReadFailureNamesTheLineAndKeepsWhatWasRead) {
     EXPECT_EQ(app->document.settings.targetWindowSearch, u"read");
     EXPECT_EQ(app->document.settings.timerMinutes, 2);
     EXPECT_EQ(app->document.settings.timerHours, 0);
-    EXPECT_EQ(app->scr_Detail->value(), 1);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 1);
     EXPECT_EQ(app->form->mousePointer(), tk::MousePointer::Default);
     // Neither that file nor the previous document: unnamed and changed.
     EXPECT_EQ(app->document.path(), u"");
@@ -672,7 +672,7 @@ TEST_F(DocTest, TextsCp932CannotHoldAreWrittenAsUtf8) {
     ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_NE(bytes.find(toUtf8(u"\"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ\",\"한국어 창\",\"Ελληνικά\"\r\n")), std::string::npos);
 
-    app->resetSteps();
+    app->grid.clear();
     app->document.settings.targetWindowSearch.clear();
     app->macroFile.read(u"C:\\work\\u.TVK");
     EXPECT_EQ(app->document.steps.at(1), (MacroStep{u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"한국어 창", u"Ελληνικά"}));
@@ -719,9 +719,9 @@ TEST_F(DocTest, ScrollRangeFollowsTheRowsRead) {
     Str doc;
     for (int i = 0; i < 200; ++i) doc += u"\"左ｸﾘｯｸ\",\"1,1\",\"\"\r\n";
     put(u"C:\\work\\many.TVK", doc);
-    app->scr_Detail->setRange(1, 1);
+    app->grid.scrollBar()->setRange(1, 1);
     app->macroFile.read(u"C:\\work\\many.TVK");
     EXPECT_EQ(app->document.steps.count(), 201);
-    EXPECT_EQ(app->scr_Detail->max(), std::max(1, 201 - app->Mlng_DispGyo + 1));
-    EXPECT_EQ(app->scr_Detail->value(), 1);
+    EXPECT_EQ(app->grid.scrollBar()->max(), std::max(1, 201 - app->grid.rowsShown() + 1));
+    EXPECT_EQ(app->grid.scrollBar()->value(), 1);
 }

@@ -25,11 +25,11 @@ TEST_F(MenusTest, TreeCaptionsAndShortcuts) {
     EXPECT_EQ(file, (std::vector<Str>{u"新規作成(&N)", u"開く(&O)", u"名前を付けて保存(&A)", u"上書き保存(&S)", u"-", u"終了(&Q)"}));
     EXPECT_EQ(tool, (std::vector<Str>{u"実行(&G)", u"記録(&K)", u"設定(&E)", u"この行を実行(&T)", u"位置を表示(&P)", u"-",
                                       u"行挿入(&I)", u"行削除(&D)", u"-", u"Read Me!(&R)", u"ﾊﾞｰｼﾞｮﾝ情報(&V)"}));
-    EXPECT_EQ(app->mnu_Save->shortcut(), (tk::Shortcut{'A', tk::CtrlMask}));
-    EXPECT_EQ(app->mnu_Go->shortcut(), (tk::Shortcut{tk::key::F5, 0}));
-    EXPECT_EQ(app->mnu_Kiroku->shortcut(), (tk::Shortcut{'K', tk::CtrlMask}));
-    EXPECT_EQ(app->mnu_Help->shortcut(), (tk::Shortcut{tk::key::F1, 0}));
-    EXPECT_EQ(app->mnu_Ver->shortcut(), (tk::Shortcut{}));
+    EXPECT_EQ(app->menu.saveAs->shortcut(), (tk::Shortcut{'A', tk::CtrlMask}));
+    EXPECT_EQ(app->menu.run->shortcut(), (tk::Shortcut{tk::key::F5, 0}));
+    EXPECT_EQ(app->menu.record->shortcut(), (tk::Shortcut{'K', tk::CtrlMask}));
+    EXPECT_EQ(app->menu.help->shortcut(), (tk::Shortcut{tk::key::F1, 0}));
+    EXPECT_EQ(app->menu.version->shortcut(), (tk::Shortcut{}));
 }
 
 // Each shortcut does its own command, entered the way a real key enters
@@ -37,7 +37,7 @@ TEST_F(MenusTest, TreeCaptionsAndShortcuts) {
 TEST_F(MenusTest, EveryShortcutDoesItsOwnCommand) {
     load(3);
     app->document.setChanged(false);
-    app->txt_ZahyoCmd[2]->userFocus();
+    app->grid.commandBox(2)->userFocus();
 
     p.answers = {tk::mb::IdNo, tk::mb::IdNo};
     EXPECT_TRUE(ctrl('I'));
@@ -51,7 +51,7 @@ TEST_F(MenusTest, EveryShortcutDoesItsOwnCommand) {
     EXPECT_TRUE(app->form->userShortcut(tk::key::F5, 0));
     EXPECT_EQ(app->player.state().row, 1);
     EXPECT_EQ(p.shown.size(), asked);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     EXPECT_EQ(app->player.state().row, 0);
 
     EXPECT_TRUE(ctrl('E'));
@@ -108,7 +108,7 @@ TEST_F(MenusTest, AccessKeysAreUniqueWithinEachMenu) {
 
 TEST_F(MenusTest, ShortcutsWorkInsideTextBoxesAndStopDuringARun) {
     load(3);
-    app->txt_ZahyoCmd[2]->userFocus();
+    app->grid.commandBox(2)->userFocus();
     p.answers = {tk::mb::IdNo};
     EXPECT_TRUE(ctrl('I'));  // the row insert question, even from a text box
     EXPECT_EQ(p.shown.back().text, u"2行目を挿入します。");
@@ -132,14 +132,14 @@ TEST_F(MenusTest, RowsShownAfterARunAreUnlockedLikeTheRest) {
     load(10);
     app->player.setRunLock(true);
     size(6000, heightFor(5));  // rows 3..5 created while locked
-    EXPECT_FALSE(app->cmb_Cmd[5]->enabled());
+    EXPECT_FALSE(app->grid.actionList(5)->enabled());
     size(6000, heightFor(2));
     app->player.setRunLock(false);
     size(6000, heightFor(5));
     for (int r = 1; r <= 5; ++r) {
-        EXPECT_TRUE(app->cmb_Cmd[size_t(r)]->enabled()) << r;
-        EXPECT_TRUE(app->txt_Comment[size_t(r)]->enabled()) << r;
-        EXPECT_TRUE(app->cmd_Set[size_t(r)]->enabled()) << r;
+        EXPECT_TRUE(app->grid.actionList(size_t(r))->enabled()) << r;
+        EXPECT_TRUE(app->grid.commentBox(size_t(r))->enabled()) << r;
+        EXPECT_TRUE(app->grid.setButton(size_t(r))->enabled()) << r;
     }
 }
 
@@ -160,8 +160,9 @@ TEST_F(MenusTest, SettingsDialogPausesTheHotKeyWatchAndTheOnTopState) {
     EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::SlowPollMs);  // the hook wakes the watch
     EXPECT_NE(p.traceText().rfind(",-1,0,0,0,0,3)"), std::string::npos);  // on top again
 
-    // With the button locked (a run) the menu item does nothing.
-    app->cmd_Setting->setEnabled(false);
+    // With the editor locked as for a run the menu item does nothing.
+    app->player.setRunLock(true);
+    EXPECT_FALSE(app->controls.settingsButton->enabled());
     app->mnu_Setting_Click();
     EXPECT_EQ(p.modalsShown.size(), 1u);
 }
@@ -176,7 +177,7 @@ TEST_F(MenusTest, HelpOpensTheFileBesideTheProgramInTheViewer) {
 
 TEST_F(MenusTest, HelpWarnsWhenTheFileOrTheViewerIsMissing) {
     const int beeps = p.beeps;
-    app->mnu_Help_Click();
+    app->menu.showHelp();
     EXPECT_EQ(status(), u"Readme.txtが見つかりません。");
     EXPECT_EQ(app->statusLine.label().foreColor(), tk::rgb(255, 0, 0));
     EXPECT_EQ(p.beeps, beeps + 1);
@@ -184,7 +185,7 @@ TEST_F(MenusTest, HelpWarnsWhenTheFileOrTheViewerIsMissing) {
 
     p.putFile(kHelp, "help");
     p.startFailures.insert(u"Notepad.exe " + kHelp);
-    app->mnu_Help_Click();
+    app->menu.showHelp();
     EXPECT_EQ(status(), u"Notepad.exeが見つかりません。");
     EXPECT_EQ(p.beeps, beeps + 2);
     // Warnings are not errors: nothing in the log.
@@ -192,14 +193,14 @@ TEST_F(MenusTest, HelpWarnsWhenTheFileOrTheViewerIsMissing) {
 }
 
 TEST_F(MenusTest, VersionBoxShowsTheProgramVersion) {
-    app->mnu_Ver->userClick();
+    app->menu.version->userClick();
     ASSERT_FALSE(p.shown.empty());
     EXPECT_EQ(p.shown.back().text, u"TOVIRAK 1.0");
     EXPECT_EQ(p.shown.back().title, u"ﾊﾞｰｼﾞｮﾝ情報");
     EXPECT_EQ(p.shown.back().style, tk::mb::OK);
     p.verMajor = 13;
     p.verMinor = 2;
-    app->mnu_Ver_Click();
+    app->menu.showVersion();
     EXPECT_EQ(p.shown.back().text, u"TOVIRAK 13.2");
 }
 
@@ -238,4 +239,22 @@ TEST(HelpFile, IsCp932WithCrLfAndNamesEveryKey) {
         EXPECT_NE(text.find(cell), Str::npos) << toUtf8(cell);
     }
     EXPECT_EQ(keys::table().size(), 127u);
+}
+
+TEST(CommandAvailability, IsOneFunctionOfTheState) {
+    // Idle with the caret outside the grid: everything but trying a row.
+    Commands c = availableCommands({});
+    EXPECT_TRUE(c.edit && c.start);
+    EXPECT_FALSE(c.tryRow);
+    // A run locks the editor (the File and Tool menus with it); its button
+    // stays to stop it.
+    c = availableCommands({.runLocked = true, .rowFocused = true});
+    EXPECT_FALSE(c.edit);
+    EXPECT_TRUE(c.start);
+    // A tried row holds the run's lock and the start button too.
+    c = availableCommands({.runLocked = true, .trying = true, .rowFocused = true});
+    EXPECT_FALSE(c.edit || c.start);
+    // Trying a row needs the caret in a row, and no recording.
+    EXPECT_TRUE(availableCommands({.rowFocused = true}).tryRow);
+    EXPECT_FALSE(availableCommands({.recording = true, .rowFocused = true}).tryRow);
 }

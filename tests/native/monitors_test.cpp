@@ -104,13 +104,13 @@ TEST_F(MonitorsTest, MinusOneMinusOneStillClicksWhereTheCursorStands) {
 TEST_F(MonitorsTest, SetButtonMovesToAPointOnAnotherMonitor) {
     app->document.steps.at(1).Dousa = u"左ｸﾘｯｸ";
     app->document.steps.at(1).ZahyoCmd = u"-1280,1079";
-    app->scr_Detail_Scroll();
-    app->cmd_Set[1]->press();
+    app->grid.redraw();
+    app->grid.setButton(1)->press();
     EXPECT_EQ(p.cursor, (os::Point{-1280, 1079}));
     p.cursor = {-300, -1200};
     app->form->userMouseUp(1, 0, 0, 0);
     EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"-300,-1200");
-    app->cmd_Set[1]->press();
+    app->grid.setButton(1)->press();
     EXPECT_EQ(p.cursor, (os::Point{-300, -1200}));
 }
 
@@ -168,12 +168,12 @@ TEST_F(MonitorsWindowTest, RowCapFollowsTheMonitorTheWindowIsOn) {
     // The layout runs when the size changes (a move alone keeps the rows).
     p.monitors = {{0, 0, 1920, 1080}, {-1024, 0, 0, 768}, {1920, -540, 3000, 1380}};
     place(100, 0, 400, 4000);  // far taller than any monitor
-    EXPECT_EQ(app->Mlng_DispGyo, 26);  // ⌈1080 × 15 ÷ 624⌉
+    EXPECT_EQ(app->grid.rowsShown(), 26);  // ⌈1080 × 15 ÷ 624⌉
     place(-1000, 0, 400, 4001);
-    EXPECT_EQ(app->Mlng_DispGyo, 19);  // ⌈768 × 15 ÷ 624⌉
+    EXPECT_EQ(app->grid.rowsShown(), 19);  // ⌈768 × 15 ÷ 624⌉
     place(2000, -500, 400, 4002);
-    EXPECT_EQ(app->Mlng_DispGyo, 47);  // ⌈1920 × 15 ÷ 624⌉
+    EXPECT_EQ(app->grid.rowsShown(), 47);  // ⌈1920 × 15 ÷ 624⌉
     // A window that fits its monitor shows the rows its height holds.
     place(-1000, 0, 400, 700);
-    EXPECT_EQ(app->Mlng_DispGyo, int32_t(std::floor((700 * 15.0 - 1224 - 750) / 624)));
+    EXPECT_EQ(app->grid.rowsShown(), int32_t(std::floor((700 * 15.0 - 1224 - 750) / 624)));
 }

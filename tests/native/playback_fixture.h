@@ -23,13 +23,13 @@ protected:
         }
     }
     void interval(const Str& v, const Str& unit = u"秒") {
-        app->txt_Kankaku->setText(v);
-        app->cmb_Tani->setText(unit);
+        app->controls.intervalBox->setText(v);
+        app->controls.unitBox->setText(unit);
     }
     // Starts by the button; marks the trace so that events() shows the run.
     void run() {
         mark = p.trace.size();
-        app->cmd_Kaisi->press();
+        app->controls.startButton->press();
     }
     bool running() const { return app->player.state().row != 0; }
 

@@ -40,7 +40,7 @@ protected:
         return r;
     }
     bool rowVisible(const Str& number) {
-        for (int r = 1; r <= app->Mlng_DispGyo; ++r)
+        for (int r = 1; r <= app->grid.rowsShown(); ++r)
             if (rowShown(r) && no(r) == number) return true;
         return false;
     }
@@ -56,7 +56,7 @@ TEST_F(RecordingTest, CtrlKRecordsClicksAndKeysUntilCtrlKInAnyProgram) {
     EXPECT_EQ(p.keyObservers.size(), keyObservers + 1);
     EXPECT_EQ(p.mouseObservers.size(), 1u);
     // The guidance of a control the user clicks in does not replace it.
-    app->txt_Kankaku->userFocus();
+    app->controls.intervalBox->userFocus();
     EXPECT_EQ(status(), u"記録中 (Ctrl+Kで終了)");
 
     p.click({50, 60});
@@ -96,7 +96,7 @@ TEST_F(RecordingTest, StepsGoAfterTheLastPlayableRowAndLaterRowsMoveDown) {
     load(4);
     app->document.steps.at(3).Dousa.clear();  // row 3 ends the playable rows; row 4 is kept
     size(6000, heightFor(4));
-    app->scr_Detail_Scroll();
+    app->grid.redraw();
     startByShortcut();
     p.click({7, 8});
     p.advance(1600);
@@ -115,8 +115,8 @@ TEST_F(RecordingTest, StepsGoAfterTheLastPlayableRowAndLaterRowsMoveDown) {
 TEST_F(RecordingTest, AFarDownInsertionScrollsToItsFirstRowAndMinutesWriteWaitsInMinutes) {
     load(60);
     size(6000, heightFor(4));
-    app->scr_Detail->setValue(1);
-    app->cmb_Tani->setText(u"分");
+    app->grid.scrollBar()->setValue(1);
+    app->controls.unitBox->setText(u"分");
     startByShortcut();
     p.click({1, 1});
     p.advance(2000);
@@ -152,11 +152,11 @@ TEST_F(RecordingTest, NothingRecordedChangesNothingAndLeftOutOperationsAreCounte
 }
 
 TEST_F(RecordingTest, TheMenuItemAndThePauseKeyEndItToo) {
-    app->mnu_Kiroku->userClick();
+    app->menu.record->userClick();
     ASSERT_TRUE(recording());
     p.click({5, 5});
     p.advance(10);
-    app->mnu_Kiroku->userClick();
+    app->menu.record->userClick();
     EXPECT_FALSE(recording());
     EXPECT_EQ(app->document.steps.count(), 3);
 
@@ -218,12 +218,12 @@ TEST_F(RecordingTest, HooksThatCannotBeInstalledStopItWithAMessage) {
 
 TEST_F(RecordingTest, NothingStartsARunWhileRecordingNorAfterItFromAKeyPressedMeanwhile) {
     load(1);
-    app->txt_Kankaku->setText(u"1");
+    app->controls.intervalBox->setText(u"1");
     app->hotKeys.setStartKeys({0, VK_F11});
     app->hotKeys.forgetPresses();
     startByShortcut();
     EXPECT_TRUE(app->form->userShortcut(tk::key::F5, 0));
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     p.tap(VK_F11);
     p.advance(100);
     EXPECT_EQ(app->player.state().row, 0);
@@ -237,7 +237,7 @@ TEST_F(RecordingTest, NothingStartsARunWhileRecordingNorAfterItFromAKeyPressedMe
 
 TEST_F(RecordingTest, RowsCannotBeTriedOrShownWhileRecording) {
     load(1);
-    app->txt_ZahyoCmd[1]->userFocus();
+    app->grid.commandBox(1)->userFocus();
     ASSERT_TRUE(app->form->findMenu("mnu_RunRow")->effectivelyEnabled());
     startByShortcut();
     EXPECT_FALSE(app->form->findMenu("mnu_RunRow")->effectivelyEnabled());
@@ -253,15 +253,15 @@ TEST_F(RecordingTest, RowsCannotBeTriedOrShownWhileRecording) {
 
 TEST_F(RecordingTest, TheItemIsDisabledWhileAMacroRuns) {
     load(1);
-    app->txt_Kankaku->setText(u"1");
-    app->cmd_Kaisi->press();
+    app->controls.intervalBox->setText(u"1");
+    app->controls.startButton->press();
     ASSERT_NE(app->player.state().row, 0);
-    EXPECT_FALSE(app->mnu_Kiroku->effectivelyEnabled());
+    EXPECT_FALSE(app->menu.record->effectivelyEnabled());
     EXPECT_FALSE(ctrl('K'));
-    app->mnu_Kiroku->userClick();
+    app->menu.record->userClick();
     EXPECT_FALSE(recording());
-    app->cmd_Kaisi->press();
-    EXPECT_TRUE(app->mnu_Kiroku->effectivelyEnabled());
+    app->controls.startButton->press();
+    EXPECT_TRUE(app->menu.record->effectivelyEnabled());
 }
 
 TEST_F(RecordingTest, ClosingWhileRecordingKeepsTheStepsThenClosesAsUsual) {

@@ -24,8 +24,8 @@ protected:
     // One row, the caret in its command box.
     void row(const Str& action, const Str& command) {
         rows({{action, command}});
-        app->scr_Detail_Scroll();
-        app->txt_ZahyoCmd[1]->userFocus();
+        app->grid.redraw();
+        app->grid.commandBox(1)->userFocus();
     }
     bool ctrl(char k) {
         mark = p.trace.size();
@@ -51,13 +51,13 @@ protected:
     void expectIdle() {
         EXPECT_FALSE(running());
         EXPECT_FALSE(app->rowTrial.running());
-        EXPECT_TRUE(app->mnu_Tool->enabled());
-        EXPECT_TRUE(app->txt_Kankaku->enabled());
-        EXPECT_TRUE(app->cmd_Kaisi->enabled());
-        EXPECT_TRUE(app->txt_ZahyoCmd[1]->enabled());
+        EXPECT_TRUE(app->menu.tool->enabled());
+        EXPECT_TRUE(app->controls.intervalBox->enabled());
+        EXPECT_TRUE(app->controls.startButton->enabled());
+        EXPECT_TRUE(app->grid.commandBox(1)->enabled());
         EXPECT_TRUE(p.timerRunning("tim_Start"));
         EXPECT_FALSE(p.timerRunning("tim_Timer"));
-        EXPECT_EQ(app->cmd_Kaisi->text(), u"開\r\n始");
+        EXPECT_EQ(app->controls.startButton->text(), u"開\r\n始");
     }
 };
 
@@ -83,7 +83,7 @@ TEST_F(RowTrialTest, AKeyRowTypesIntoTheWindowTheUserCameFromAndTheProgramComesB
                                  "keybd_event(66,48,0,0)", "keybd_event(66,48,2,0)", "keybd_event(16,42,2,0)"}));
     EXPECT_EQ(p.foreground, self());
     EXPECT_EQ(status(), u"1行目を実行しました");
-    EXPECT_EQ(app->form->activeControl(), app->txt_ZahyoCmd[1]);
+    EXPECT_EQ(app->form->activeControl(), app->grid.commandBox(1));
     expectIdle();
     p.advance(100);
     EXPECT_FALSE(running());
@@ -132,11 +132,11 @@ TEST_F(RowTrialTest, AWaitLocksWhatARunLocksAndAStopKeyEndsIt) {
     bool locked = true;
     p.onDoEvents = [&] {
         ++slices;
-        locked = locked && !app->mnu_Tool->enabled() && !app->mnu_File->enabled() && !app->cmd_Kaisi->enabled() &&
-                 !app->cmd_Setting->enabled() && !app->txt_ZahyoCmd[1]->enabled() && !p.timerRunning("tim_Start");
+        locked = locked && !app->menu.tool->enabled() && !app->menu.file->enabled() && !app->controls.startButton->enabled() &&
+                 !app->controls.settingsButton->enabled() && !app->grid.commandBox(1)->enabled() && !p.timerRunning("tim_Start");
         // F5, Ctrl+T and the start button do nothing meanwhile.
         locked = locked && !app->form->userShortcut(tk::key::F5, 0) && !app->form->userShortcut('T', tk::CtrlMask);
-        app->cmd_Kaisi->press();
+        app->controls.startButton->press();
         if (slices == 2) p.tap(VK_F12);
     };
     const int64_t start = p.nowMs;
@@ -160,12 +160,12 @@ TEST_F(RowTrialTest, AWaitLocksWhatARunLocksAndAStopKeyEndsIt) {
 
 TEST_F(RowTrialTest, AnInvalidRowShowsTheRunsMessageAndSendsNothing) {
     row(u"左ｸﾘｯｸ", u"abc,1");
-    app->txt_Comment[1]->userFocus();
+    app->grid.commentBox(1)->userFocus();
     ASSERT_TRUE(ctrl('T'));
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"Ｘ軸の値が不正です");
     // The caret goes to the command box, as for a run.
-    EXPECT_EQ(app->form->activeControl(), app->txt_ZahyoCmd[1]);
+    EXPECT_EQ(app->form->activeControl(), app->grid.commandBox(1));
     EXPECT_TRUE(events().empty());
     EXPECT_EQ(fronts(), std::vector<os::WindowHandle>{});
 
@@ -190,7 +190,7 @@ TEST_F(RowTrialTest, AnUnsupportedKeyIsReportedAsInARunAndNothingIsSent) {
     EXPECT_EQ(status(), u"待機中");
     EXPECT_EQ(p.foreground, self());
     EXPECT_FALSE(app->rowTrial.running());
-    EXPECT_TRUE(app->mnu_Tool->enabled());
+    EXPECT_TRUE(app->menu.tool->enabled());
     EXPECT_TRUE(p.timerRunning("tim_Start"));
 }
 
@@ -243,13 +243,13 @@ TEST_F(RowTrialTest, AfterAFastRunATriedRowLooksForTheTargetAfreshAndShowsItsSta
     run();
     p.advance(20);
     ASSERT_EQ(app->player.state().targetWindow, first);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     ASSERT_FALSE(running());
     // That window no longer matches; another one does.
     p.window(first)->title = u"Closed";
     const os::WindowHandle second = p.addWindow(u"Target window 2", u"T");
     p.activate(self());
-    app->txt_ZahyoCmd[1]->userFocus();
+    app->grid.commandBox(1)->userFocus();
     ASSERT_TRUE(ctrl('T'));
     EXPECT_EQ(injected(), (Lines{"SendMessage(" + std::to_string(second) + ",646,65,0x1E0001)"}));
     EXPECT_EQ(status(), u"1行目を実行しました");
@@ -379,15 +379,15 @@ TEST_F(RowTrialTest, TheItemsAreEnabledOnlyInAGridRowAndNeverDuringARun) {
     row(u"ｷｰ入力", u"VK_A");
     EXPECT_TRUE(runItem->effectivelyEnabled());
     EXPECT_TRUE(showItem->effectivelyEnabled());
-    app->txt_Kankaku->userFocus();
+    app->controls.intervalBox->userFocus();
     EXPECT_FALSE(runItem->effectivelyEnabled());
     EXPECT_FALSE(showItem->effectivelyEnabled());
     EXPECT_FALSE(ctrl('T'));
     EXPECT_TRUE(events().empty());
 
-    app->cmb_Cmd[1]->userFocus();
+    app->grid.actionList(1)->userFocus();
     interval(u"10");
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     ASSERT_TRUE(running());
     EXPECT_FALSE(runItem->effectivelyEnabled());
     EXPECT_FALSE(ctrl('T'));

@@ -5,30 +5,30 @@
 class RunControlTest : public PlaybackTest {
 protected:
     void expectEditorEnabled(bool on) {
-        EXPECT_EQ(app->txt_Kankaku->enabled(), on);
-        EXPECT_EQ(app->cmb_Tani->enabled(), on);
-        EXPECT_EQ(app->cmd_End->enabled(), on);
-        EXPECT_EQ(app->cmd_Setting->enabled(), on);
-        EXPECT_EQ(app->cmb_Cmd[1]->enabled(), on);
-        EXPECT_EQ(app->txt_ZahyoCmd[1]->enabled(), on);
-        EXPECT_EQ(app->txt_Comment[1]->enabled(), on);
-        EXPECT_EQ(app->cmd_Set[1]->enabled(), on);
-        EXPECT_EQ(app->mnu_File->enabled(), on);
-        EXPECT_EQ(app->mnu_Tool->enabled(), on);
+        EXPECT_EQ(app->controls.intervalBox->enabled(), on);
+        EXPECT_EQ(app->controls.unitBox->enabled(), on);
+        EXPECT_EQ(app->controls.endButton->enabled(), on);
+        EXPECT_EQ(app->controls.settingsButton->enabled(), on);
+        EXPECT_EQ(app->grid.actionList(1)->enabled(), on);
+        EXPECT_EQ(app->grid.commandBox(1)->enabled(), on);
+        EXPECT_EQ(app->grid.commentBox(1)->enabled(), on);
+        EXPECT_EQ(app->grid.setButton(1)->enabled(), on);
+        EXPECT_EQ(app->menu.file->enabled(), on);
+        EXPECT_EQ(app->menu.tool->enabled(), on);
         // Always usable: the stop button and the grid's scroll bar.
-        EXPECT_TRUE(app->cmd_Kaisi->enabled());
-        EXPECT_TRUE(app->scr_Detail->enabled());
+        EXPECT_TRUE(app->controls.startButton->enabled());
+        EXPECT_TRUE(app->grid.scrollBar()->enabled());
     }
 };
 
 TEST_F(RunControlTest, StartAndStopSwitchCaptionsTimersAndTheEditorLock) {
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"0.5");
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"開\r\n始");
+    EXPECT_EQ(app->controls.startButton->text(), u"開\r\n始");
     EXPECT_TRUE(p.timerRunning("tim_Start"));
     run();
     EXPECT_EQ(app->player.state().row, 1);
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+    EXPECT_EQ(app->controls.startButton->text(), u"停止");
     EXPECT_EQ(status(), u"実行中");
     EXPECT_EQ(app->player.timer().interval(), 500u);
     EXPECT_TRUE(app->player.timer().enabled());
@@ -38,15 +38,15 @@ TEST_F(RunControlTest, StartAndStopSwitchCaptionsTimersAndTheEditorLock) {
     EXPECT_EQ(app->player.state().secondsCounted, 9999999);
     EXPECT_EQ(app->player.screen().maxX, 1919);
     EXPECT_EQ(app->player.screen().maxY, 1079);
-    EXPECT_TRUE(app->scr_Detail->hasFocus());
+    EXPECT_TRUE(app->grid.scrollBar()->hasFocus());
     EXPECT_EQ(app->player.state().targetTitle, u"");
     expectEditorEnabled(false);
 
     p.advance(500);
     size_t mark2 = p.trace.size();
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     EXPECT_EQ(app->player.state().row, 0);
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+    EXPECT_EQ(app->controls.startButton->text(), u"実行");
     EXPECT_EQ(status(), u"待機中");
     EXPECT_EQ(app->player.timer().interval(), 0u);
     EXPECT_FALSE(app->player.timer().enabled());
@@ -60,7 +60,7 @@ TEST_F(RunControlTest, StartAndStopSwitchCaptionsTimersAndTheEditorLock) {
 
     // "実行" starts again.
     run();
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+    EXPECT_EQ(app->controls.startButton->text(), u"停止");
 }
 
 TEST_F(RunControlTest, MenuStartsButNeverStopsARun) {
@@ -72,7 +72,7 @@ TEST_F(RunControlTest, MenuStartsButNeverStopsARun) {
     app->form->userShortcut(tk::key::F5, 0);
     app->mnu_Go_Click();
     EXPECT_TRUE(running());
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+    EXPECT_EQ(app->controls.startButton->text(), u"停止");
 }
 
 TEST_F(RunControlTest, FailedValidationLeavesEverythingIdle) {
@@ -80,7 +80,7 @@ TEST_F(RunControlTest, FailedValidationLeavesEverythingIdle) {
     rows({{u"左ｸﾘｯｸ", u""}});
     run();
     EXPECT_FALSE(running());
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"開\r\n始");
+    EXPECT_EQ(app->controls.startButton->text(), u"開\r\n始");
     EXPECT_FALSE(p.timerRunning("tim_Timer"));
     EXPECT_TRUE(p.timerRunning("tim_Start"));
     ASSERT_FALSE(p.shown.empty());
@@ -96,7 +96,7 @@ TEST_F(RunControlTest, MissingTargetWindowShowsTheMessageAndOpensTheSettings) {
     for (auto& m : p.shown) told |= m.text == u"対象ウィンドウが存在しません。" && (m.style & 7) == tk::mb::OK;
     EXPECT_TRUE(told);
     EXPECT_FALSE(p.timerRunning("tim_Timer"));
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"開\r\n始");
+    EXPECT_EQ(app->controls.startButton->text(), u"開\r\n始");
     EXPECT_EQ(p.modalsShown, std::vector<std::string>{"frm_Setting"});
 }
 
@@ -116,11 +116,11 @@ TEST_F(RunControlTest, DoNotActivateOptionLeavesFocusAndForegroundAlone) {
     app->document.settings.stayBehind = true;
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
-    app->txt_Kankaku->setFocus();
+    app->controls.intervalBox->setFocus();
     run();
-    EXPECT_FALSE(app->scr_Detail->hasFocus());
+    EXPECT_FALSE(app->grid.scrollBar()->hasFocus());
     mark = p.trace.size();
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     EXPECT_EQ(p.traceText(mark).find("AppActivate"), std::string::npos);
 }
 
@@ -130,10 +130,10 @@ TEST_F(RunControlTest, NegativeIntervalInSecondsCannotBeGivenToTheTimer) {
     run();
     EXPECT_EQ(status(), u"[MS_Start]" + err::describeNumber(err::InvalidProperty));
     EXPECT_FALSE(running());
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"開\r\n始");
+    EXPECT_EQ(app->controls.startButton->text(), u"開\r\n始");
     EXPECT_FALSE(p.timerRunning("tim_Timer"));
     EXPECT_TRUE(p.timerRunning("tim_Start"));
-    EXPECT_TRUE(app->txt_Kankaku->enabled());
+    EXPECT_TRUE(app->controls.intervalBox->enabled());
 
     // In minutes it runs one step per second.
     interval(u"-0.5", u"分");
@@ -153,13 +153,13 @@ TEST_F(RunControlTest, StopLimitIsSetUpAtTheStart) {
     ASSERT_TRUE(app->player.state().stopTime.has_value());
     EXPECT_EQ(*app->player.state().stopTime, (DateTime{2026, 12, 7, 10, 30, 5}));
     EXPECT_EQ(app->player.state().passesLeft, -1);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
 
     app->document.settings.timerHours = -1;
     app->document.settings.timerMinutes = 7;
     run();
     EXPECT_EQ(app->player.state().passesLeft, 7);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
 
     app->document.settings.timerHours = 0;
     app->document.settings.timerMinutes = 0;
@@ -169,16 +169,16 @@ TEST_F(RunControlTest, StopLimitIsSetUpAtTheStart) {
 }
 
 TEST_F(RunControlTest, FocusGuidanceOfTheButtons) {
-    app->cmd_Kaisi->userFocus();
+    app->controls.startButton->userFocus();
     EXPECT_EQ(status(), u"開始します。");
-    app->cmd_End->userFocus();
+    app->controls.endButton->userFocus();
     EXPECT_EQ(status(), u"終了します。");
 }
 
 TEST_F(RunControlTest, EndButtonClosesTheWindowAfterSavingTheWorkingState) {
     p.files.erase(p.resolve(u"TOVIRAK.TVK"));
     app->document.setChanged(false);
-    app->cmd_End->press();
+    app->controls.endButton->press();
     EXPECT_FALSE(app->form->isShown());
     EXPECT_NE(p.file(u"TOVIRAK.TVK"), nullptr);
 }
@@ -191,7 +191,7 @@ TEST_F(RunControlTest, RunSwitchStartsAtTheFirstActivation) {
     app.reset();
     start(u"/run /NOMSG");
     EXPECT_TRUE(running());
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+    EXPECT_EQ(app->controls.startButton->text(), u"停止");
     // The watch is re-armed after the start by the activation, but idles.
     mark = p.trace.size();
     p.advance(200);
@@ -219,8 +219,8 @@ TEST_F(RunControlTest, TheEditorLockArmsAndDisarmsTheStepTimer) {
     // A tried row takes the run's lock and gives it back: the step timer
     // follows the lock, and without an interval it never ticked.
     rows({{u"ﾏｳｽｶｰｿﾙ移動", u"5,5"}});
-    app->scr_Detail_Scroll();
-    app->txt_ZahyoCmd[1]->userFocus();
+    app->grid.redraw();
+    app->grid.commandBox(1)->userFocus();
     ASSERT_TRUE(app->form->userShortcut('T', tk::CtrlMask));
     EXPECT_EQ(status(), u"1行目を実行しました");
     EXPECT_FALSE(app->player.timer().enabled());
@@ -230,7 +230,7 @@ TEST_F(RunControlTest, TheEditorLockArmsAndDisarmsTheStepTimer) {
     run();
     EXPECT_TRUE(app->player.timer().enabled());
     EXPECT_TRUE(p.timerRunning("tim_Timer"));
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     EXPECT_FALSE(app->player.timer().enabled());
 }
 
@@ -240,11 +240,11 @@ TEST_F(RunControlTest, NothingCanChangeTheIntervalWhileARunGoes) {
     run();
     // The boxes take no input, and neither another document nor the
     // settings can be reached.
-    EXPECT_FALSE(app->txt_Kankaku->canFocus());
-    EXPECT_FALSE(app->cmb_Tani->canFocus());
-    EXPECT_FALSE(app->mnu_Open->effectivelyEnabled());
-    EXPECT_FALSE(app->mnu_New->effectivelyEnabled());
-    EXPECT_FALSE(app->cmd_Setting->enabled());
+    EXPECT_FALSE(app->controls.intervalBox->canFocus());
+    EXPECT_FALSE(app->controls.unitBox->canFocus());
+    EXPECT_FALSE(app->menu.open->effectivelyEnabled());
+    EXPECT_FALSE(app->menu.newDocument->effectivelyEnabled());
+    EXPECT_FALSE(app->controls.settingsButton->enabled());
     // So the interval the run started with holds: a step at the first
     // second's tick, then one every two seconds.
     p.advance(1000);

@@ -20,8 +20,8 @@ protected:
         ASSERT_TRUE(app->document.changed());
     }
     void typeComment(const Str& t) {
-        app->txt_Comment[1]->userFocus();
-        app->txt_Comment[1]->userTyped(t);
+        app->grid.commentBox(1)->userFocus();
+        app->grid.commentBox(1)->userTyped(t);
     }
     bool query(uint32_t reasons = 0) { return app->form->userQueryEndSession(reasons); }
     os::WindowHandle window() const { return app->form->nativeHandle(); }
@@ -139,8 +139,8 @@ TEST_F(SessionEndTest, AnEndWithoutAQueryStopsTheRunAndWritesFirst) {
     app->document.steps.at(1) = MacroStep{u"左ﾄﾞﾗｯｸﾞ", u"10,20", u"drag"};
     app->document.steps.resize(3);
     app->document.steps.at(2) = MacroStep{u"待機", u"60", u""};
-    app->txt_Kankaku->setText(u"1");
-    app->cmd_Kaisi->press();
+    app->controls.intervalBox->setText(u"1");
+    app->controls.startButton->press();
     p.advance(1000);
     ASSERT_EQ(app->player.state().heldButtons, 4u);
     const size_t mark = p.trace.size();
@@ -155,9 +155,9 @@ TEST_F(SessionEndTest, AnEndWithoutAQueryStopsTheRunAndWritesFirst) {
 TEST_F(SessionEndTest, TheQueryStopsARunningMacroInItsWait) {
     app->document.steps.resize(2);
     app->document.steps.at(1) = MacroStep{u"待機", u"30", u""};
-    app->txt_Kankaku->setText(u"1");
+    app->controls.intervalBox->setText(u"1");
     app->macroFile.write(kTvk, MacroFile::Overwrite::Silently);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     // The query arrives while the wait processes messages.
     bool answer = false;
     int queries = 0;
@@ -167,7 +167,7 @@ TEST_F(SessionEndTest, TheQueryStopsARunningMacroInItsWait) {
     p.advance(1000);
     EXPECT_TRUE(answer);
     EXPECT_EQ(app->player.state().row, 0);
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+    EXPECT_EQ(app->controls.startButton->text(), u"実行");
     EXPECT_EQ(status(), u"書き込み完了！！！");
     EXPECT_FALSE(p.timerRunning("tim_Timer"));
 }

@@ -409,7 +409,7 @@ TEST_F(SettingsTest, SettingsButtonOfTheMainWindowShowsTheDialog) {
         if (t) t->userTyped(u"2");
         if (auto* b = control<tk::Button>(f, "cmd_Ok")) b->press();
     });
-    app->cmd_Setting->userClick();
+    app->controls.settingsButton->userClick();
     ASSERT_EQ(p.modalsShown, std::vector<std::string>{"frm_Setting"});
     EXPECT_EQ(app->document.settings.timerHours, -1);
     EXPECT_EQ(app->document.settings.timerMinutes, 2);

@@ -73,7 +73,7 @@ TEST_F(TargetWindowTest, KeepsTheWindowFoundFirstAndFindsAnotherWhenItFails) {
 TEST_F(TargetWindowTest, ANewRunLooksForTheTopmostWindowAgain) {
     run();
     p.advance(2);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     const auto second = p.addWindow(u"Untitled - Notepad", u"Notepad");
     run();
     p.advance(2);

@@ -63,7 +63,7 @@ protected:
         return v;
     }
     Str interval(StrView text, bool expected) {
-        app->txt_Kankaku->setText(Str(text));
+        app->controls.intervalBox->setText(Str(text));
         return check(expected);
     }
 };
@@ -71,7 +71,7 @@ protected:
 TEST_F(CheckTest, IntervalMessagesInOrder) {
     rows({{dousa::LeftClick, u"1,1"}});
     EXPECT_EQ(interval(u"abc", false), u"実行間隔入力エラー 数値を入力してください。");
-    EXPECT_TRUE(app->txt_Kankaku->hasFocus());
+    EXPECT_TRUE(app->controls.intervalBox->hasFocus());
     EXPECT_EQ(interval(u"", false), u"実行間隔入力エラー 数値を入力してください。");
     EXPECT_EQ(interval(u"0", false), u"実行間隔入力エラー ゼロ以外を入力してください。");
     EXPECT_EQ(interval(u"0.0000", false), u"実行間隔入力エラー ゼロ以外を入力してください。");
@@ -81,9 +81,9 @@ TEST_F(CheckTest, IntervalMessagesInOrder) {
     EXPECT_EQ(interval(u"3e9", false), u"実行間隔入力エラー こんな大きい数字は入力しないでください。");
     EXPECT_EQ(interval(u"0.0005", false), u"実行間隔入力エラー 小数点以下は、３桁までで入力してください。");
     EXPECT_EQ(interval(u"1E-4", false), u"実行間隔入力エラー 小数点以下は、３桁までで入力してください。");
-    app->cmd_End->setFocus();
+    app->controls.endButton->setFocus();
     EXPECT_EQ(interval(u"0.0005", false), u"実行間隔入力エラー 小数点以下は、３桁までで入力してください。");
-    EXPECT_TRUE(app->txt_Kankaku->hasFocus());
+    EXPECT_TRUE(app->controls.intervalBox->hasFocus());
     for (StrView good : {u"2147483.647", u"0.001", u" 1.5 ", u"-1", u"1e3", u"2147483.6470"})
         EXPECT_EQ(interval(good, true), u"") << toUtf8(good);
 }
@@ -100,7 +100,7 @@ TEST_F(CheckTest, RunArraysByAction) {
           {dousa::LeftClick, u""},
           {dousa::RightClick, u" 100, 200"},
           {dousa::MouseMove, u"  ,5"}});
-    app->txt_Kankaku->setText(u"1");
+    app->controls.intervalBox->setText(u"1");
     EXPECT_EQ(check(true), u"");
     EXPECT_EQ(plan->rows.size(), 10u);
     EXPECT_EQ(xs(), (std::vector<Str>{u"abc{ENTER}", u"VK_A,VK_B", u"2000", u"Notepad", u"calc.exe", u"ding.wav", u" a ",
@@ -113,7 +113,7 @@ TEST_F(CheckTest, KeyListsMayBeginWithModifierMarks) {
     // an item, its front included.
     app->document.settings.targetWindowSearch = u"Target";
     rows({{dousa::KeyInputKai, u"+VK_A(300)"}, {dousa::KeyInputShin, u"^%VK_C"}});
-    app->txt_Kankaku->setText(u"1");
+    app->controls.intervalBox->setText(u"1");
     EXPECT_EQ(check(true), u"");
     rows({{dousa::KeyInputKai, u"+abc"}});
     EXPECT_EQ(check(false), u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。");
@@ -121,11 +121,11 @@ TEST_F(CheckTest, KeyListsMayBeginWithModifierMarks) {
 
 TEST_F(CheckTest, WaitInMillisecondsWithTheUnit) {
     rows({{dousa::Wait, u"2"}, {dousa::Wait, u"0.5"}, {dousa::Wait, u"1.001"}});
-    app->txt_Kankaku->setText(u"1");
-    app->cmb_Tani->setText(u"分");
+    app->controls.intervalBox->setText(u"1");
+    app->controls.unitBox->setText(u"分");
     EXPECT_EQ(check(true), u"");
     EXPECT_EQ(xs(), (std::vector<Str>{u"120000", u"30000", u"60060"}));
-    app->cmb_Tani->setText(u"秒");
+    app->controls.unitBox->setText(u"秒");
     EXPECT_EQ(check(true), u"");
     EXPECT_EQ(xs(), (std::vector<Str>{u"2000", u"500", u"1001"}));
 }
@@ -149,13 +149,13 @@ TEST_F(CheckTest, RowMessagesFocusTheFirstCommandBox) {
         {dousa::LeftDouble, u"abc,1", u"Ｘ軸の値が不正です"},
         {dousa::ShiftLeftClick, u"1,y", u"Ｙ軸の値が不正です"},
     };
-    app->txt_Kankaku->setText(u"1");
+    app->controls.intervalBox->setText(u"1");
     for (auto& c : cases) {
         rows({{dousa::LeftClick, u"1,1"}, {c.action, c.text}});
-        app->cmd_End->setFocus();
+        app->controls.endButton->setFocus();
         EXPECT_EQ(check(false), c.message) << toUtf8(c.action) << " " << toUtf8(c.text);
-        EXPECT_TRUE(app->txt_ZahyoCmd[1]->hasFocus());
-        EXPECT_EQ(app->scr_Detail->value(), 1);  // everything fits: no scrolling
+        EXPECT_TRUE(app->grid.commandBox(1)->hasFocus());
+        EXPECT_EQ(app->grid.scrollBar()->value(), 1);  // everything fits: no scrolling
         // The walk stopped at row 2: row 1 passed.
         auto checked = planRun(app->document);
         ASSERT_TRUE(std::holds_alternative<RunProblem>(checked));
@@ -169,43 +169,43 @@ TEST_F(CheckTest, RowMessagesFocusTheFirstCommandBox) {
 TEST_F(CheckTest, FailingRowIsScrolledToTheTopWhenTheGridCanScroll) {
     rows({{dousa::LeftClick, u"1,1"}, {dousa::LeftClick, u"1,1"}, {dousa::LeftClick, u"1,1"},
           {dousa::LeftClick, u"1,1"}, {dousa::LeftClick, u"x"}, {dousa::LeftClick, u"1,1"}});
-    app->txt_Kankaku->setText(u"1");
-    app->scr_Detail->setRange(1, 6);
+    app->controls.intervalBox->setText(u"1");
+    app->grid.scrollBar()->setRange(1, 6);
     EXPECT_EQ(check(false), u"Ｘ軸の値が不正です");
-    EXPECT_EQ(app->scr_Detail->value(), 5);
-    app->scr_Detail->setValue(2);
-    app->scr_Detail->setRange(1, 4);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 5);
+    app->grid.scrollBar()->setValue(2);
+    app->grid.scrollBar()->setRange(1, 4);
     EXPECT_EQ(check(false), u"Ｘ軸の値が不正です");
-    EXPECT_EQ(app->scr_Detail->value(), 2);  // row 5 is beyond the scroll range
+    EXPECT_EQ(app->grid.scrollBar()->value(), 2);  // row 5 is beyond the scroll range
 }
 
 TEST_F(CheckTest, WalkEndsAtTheFirstRowWithoutAction) {
     rows({{dousa::LeftClick, u"1,1"}, {dousa::Wait, u"1"}, {dousa::End, u""}, {dousa::None, u"junk,,,"},
           {dousa::LeftClick, u"bad"}});
-    app->txt_Kankaku->setText(u"1");
+    app->controls.intervalBox->setText(u"1");
     EXPECT_EQ(check(true), u"");
     EXPECT_EQ(plan->rows.size(), 3u);
 }
 
 TEST_F(CheckTest, NothingToRun) {
     rows({{dousa::None, u"1,1"}, {dousa::LeftClick, u"1,1"}});
-    app->txt_Kankaku->setText(u"1");
-    app->scr_Detail->setRange(1, 3);
-    app->scr_Detail->setValue(3);
+    app->controls.intervalBox->setText(u"1");
+    app->grid.scrollBar()->setRange(1, 3);
+    app->grid.scrollBar()->setValue(3);
     EXPECT_EQ(check(false), u"処理が設定されていません");
-    EXPECT_EQ(app->scr_Detail->value(), 1);
-    EXPECT_TRUE(app->cmb_Cmd[1]->hasFocus());
-    app->resetSteps();
+    EXPECT_EQ(app->grid.scrollBar()->value(), 1);
+    EXPECT_TRUE(app->grid.actionList(1)->hasFocus());
+    app->grid.clear();
     EXPECT_EQ(check(false), u"処理が設定されていません");
 }
 
 TEST_F(CheckTest, ThreeCommaPartsEndInTheErrorExit) {
     rows({{dousa::LeftClick, u"1,1"}, {dousa::Exe, u"a.exe x,y,z"}});
-    app->txt_Kankaku->setText(u"1");
-    app->cmd_End->setFocus();
+    app->controls.intervalBox->setText(u"1");
+    app->controls.endButton->setFocus();
     EXPECT_EQ(check(false), u"");
     EXPECT_EQ(status(), u"[MF_InputChk]インデックスが有効範囲にありません。");
-    EXPECT_TRUE(app->cmd_End->hasFocus());
+    EXPECT_TRUE(app->controls.endButton->hasFocus());
     EXPECT_NE(fileBytes(u"C:\\Program Files\\TOVIRAK\\TOVIRAK_ERROR.LOG").find(
                   toCp932(u"[MF_InputChk]インデックスが有効範囲にありません。")),
               std::string::npos);
@@ -213,7 +213,7 @@ TEST_F(CheckTest, ThreeCommaPartsEndInTheErrorExit) {
 
 TEST_F(CheckTest, StopLimitMustBeComplete) {
     rows({{dousa::LeftClick, u"1,1"}});
-    app->txt_Kankaku->setText(u"1");
+    app->controls.intervalBox->setText(u"1");
     app->document.settings.stopTimerEnabled = true;
     app->document.settings.timerHours = 0;
     app->document.settings.timerMinutes = 0;

@@ -145,8 +145,8 @@ void fillModel(frm_TOVIRAK& app) {
     app.document.steps.at(1) = MacroStep{u"左ｸﾘｯｸ", u"100,200", u"朝の巡回"};
     app.document.steps.at(2) = MacroStep{u"ｷｰ入力", u"VK_RETURN,^VK_S(300)", u"保存"};
     app.document.steps.at(3) = MacroStep{u"待機", u"1.5", u""};
-    app.txt_Kankaku->setText(u"2.5");
-    app.cmb_Tani->setText(u"分");
+    app.controls.intervalBox->setText(u"2.5");
+    app.controls.unitBox->setText(u"分");
     app.document.settings.targetWindowSearch = u"メモ帳,Notepad";
     app.document.settings.stopKeys = u"VK_F12";
     app.document.settings.timerHours = 1;
@@ -195,8 +195,8 @@ TEST(EndToEndDocuments, SavedThroughTheOwnDialogAndReopenedInAFreshStartGivesThe
         }
         EXPECT_EQ(app.document.steps.count(), 4);
         EXPECT_EQ(app.document.steps.at(2).ZahyoCmd, Str(u"VK_RETURN,^VK_S(300)"));
-        EXPECT_EQ(app.txt_Kankaku->text(), Str(u"2.5"));
-        EXPECT_EQ(app.cmb_Tani->text(), Str(u"分"));
+        EXPECT_EQ(app.controls.intervalBox->text(), Str(u"2.5"));
+        EXPECT_EQ(app.controls.unitBox->text(), Str(u"分"));
         EXPECT_FALSE(app.document.changed());
         {
             Script s(*app.form, useFileDialog(dir.path, u"copy", false));

@@ -38,7 +38,7 @@ struct MainWindow {
     std::string playRow(const Str& action, const Str& text) {
         app->document.steps.resize(2);
         app->document.steps.at(1) = MacroStep{action, text, Str()};
-        app->txt_Kankaku->setText(u"1");
+        app->controls.intervalBox->setText(u"1");
         app->cmd_Kaisi_Click();
         if (app->player.state().row != 1) return "not started: " + utf8(app->statusLine.text());
         app->player.tick();

@@ -66,12 +66,12 @@ TEST(MouseOnScreen, MoveStepsPutTheCursorOnEveryPixelOfARowAndAColumn) {
     for (size_t i = 0; i < points.size(); ++i)
         app->document.steps.at(int32_t(i) + 1) = MacroStep{u"ﾏｳｽｶｰｿﾙ移動", toStr((long long)points[i].x) + u"," +
                                                                       toStr((long long)points[i].y), Str()};
-    app->MF_ArryAdd(0, false);
+    app->grid.resizeSteps(0, false);
     // A one-second interval: the test ticks the step timer's handler itself,
     // and the timer, which only the message loop would run, never does.
-    app->txt_Kankaku->setText(u"1");
-    app->cmb_Tani->setText(u"秒");
-    tkt::click(*app->cmd_Kaisi);
+    app->controls.intervalBox->setText(u"1");
+    app->controls.unitBox->setText(u"秒");
+    tkt::click(*app->controls.startButton);
     ASSERT_EQ(app->player.state().row, 1);
 
     int wrong = 0;
@@ -88,7 +88,7 @@ TEST(MouseOnScreen, MoveStepsPutTheCursorOnEveryPixelOfARowAndAColumn) {
     EXPECT_EQ(os.flagsSent.size(), points.size());
     for (uint32_t f : os.flagsSent)
         if (!EXPECT_EQ(f, mouse::kAbsoluteMove)) break;
-    tkt::click(*app->cmd_Kaisi);
+    tkt::click(*app->controls.startButton);
     EXPECT_EQ(app->player.state().row, 0);
     app->form->onQueryUnload = nullptr;
 }
