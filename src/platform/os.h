@@ -76,6 +76,14 @@ struct RawKey {
     bool extended = false;
     bool injected = false;   // sent by a program (SendInput, keybd_event), not typed
     uint32_t time = 0;       // the event's time stamp, system milliseconds
+    // Presses: what the key types in the window that gets it, by that
+    // window's keyboard layout and the keyboard's state then (more than one
+    // unit for a surrogate pair, a layout's ligature, or an accent that did
+    // not combine and the character), or a VK_PACKET key's character; zeros
+    // when it types nothing, and for other injected keys (not read). A dead
+    // key has dead set and its accent first.
+    char16_t typed[4] = {0, 0, 0, 0};
+    bool dead = false;
 };
 
 // An observer of the keyboard hook. It runs on the hook's own thread and

@@ -30,7 +30,8 @@ void frm_TOVIRAK::MS_KirokuEnd() {
         hotKeys.forgetPresses();
         std::vector<MacroStep> recorded = recorder.takeSteps(document.inMinutes());
         const int m = recorder.unrecordable();
-        const Str leftOut = m > 0 ? u"（記録できない操作 " + toStr((long long)m) + u"件）" : Str();
+        Str leftOut = m > 0 ? u"（記録できない操作 " + toStr((long long)m) + u"件）" : Str();
+        if (recorder.inputMethodSeen()) leftOut += u"（日本語入力は記録されません）";
         if (recorded.empty()) {
             statusLine.show(StatusMode::Status, u"記録されたステップはありません" + leftOut);
             return;

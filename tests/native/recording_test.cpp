@@ -149,6 +149,55 @@ TEST_F(RecordingTest, NothingRecordedChangesNothingAndLeftOutOperationsAreCounte
     p.release(0x5B);
     endByKeyboard();
     EXPECT_EQ(status(), u"2ステップを記録しました（記録できない操作 2件）");
+
+    // Keys the input method took: what it composed is not in the steps.
+    startByShortcut();
+    p.tap(0xE5);  // VK_PROCESSKEY
+    endByKeyboard();
+    EXPECT_EQ(status(), u"記録されたステップはありません（記録できない操作 1件）（日本語入力は記録されません）");
+}
+
+TEST_F(RecordingTest, TheHooksTellWhatEachKeyTypedAndALoneAltIsRecordedByItself) {
+    startByShortcut();
+    type("a");
+    p.press(0xDF, u"é");  // a key of another layout
+    p.release(0xDF);
+    p.tap(0x12);  // Alt alone: the hook tells the left Alt
+    type("e");
+    p.advance(100);
+    endByKeyboard();
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "ｷｰ入力|aé", "ｷｰ入力_改|VK_MENU",
+                                                    "ｷｰ入力|e"}));
+}
+
+TEST_F(RecordingTest, TheEndingCtrlKReachesNoProgramThoughItsKIsReleasedAfterTheEnd) {
+    startByShortcut();
+    const size_t keyObservers = p.keyObservers.size();
+    p.click({5, 5});
+    p.passed.clear();
+    p.press(VK_CONTROL);
+    p.press('K');
+    p.press('K');  // a repeat
+    p.advance(10);  // the end runs while K is still down
+    EXPECT_FALSE(recording());
+    EXPECT_EQ(p.keyObservers.size(), keyObservers);
+    p.release('K');
+    p.release(VK_CONTROL);
+    p.advance(10);
+    EXPECT_EQ(p.passed, (std::vector<std::pair<int, bool>>{{VK_CONTROL, false}, {VK_CONTROL, true}}));
+    // Its release let the recorder's keyboard observer go.
+    EXPECT_EQ(p.keyObservers.size(), keyObservers - 1);
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|5,5"}));
+    // A new recording does not wait for a release that never came.
+    startByShortcut();
+    p.press(VK_CONTROL);
+    p.press('K');
+    p.advance(10);
+    startByShortcut();
+    EXPECT_EQ(p.keyObservers.size(), keyObservers);
+    endByKeyboard();
+    p.release('K');
+    p.release(VK_CONTROL);
 }
 
 TEST_F(RecordingTest, TheMenuItemAndThePauseKeyEndItToo) {

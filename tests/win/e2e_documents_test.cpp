@@ -171,8 +171,18 @@ TEST(EndToEndDocuments, SavedThroughTheOwnDialogAndReopenedInAFreshStartGivesThe
         app.form->show();
         backend().doEvents();
         fillModel(app);
-        Script s(*app.form, useFileDialog(dir.path, u"朝の巡回", false));
+        // A small document is on the disk well within 0.3 s of OK.
+        auto steps = useFileDialog(dir.path, u"朝の巡回", false);
+        int64_t okAt = 0;
+        steps.back() = [&, ok = steps.back()] {
+            okAt = os.monotonicMs();
+            return ok();
+        };
+        Script s(*app.form, steps);
         app.mnu_Save_Click();
+        const int64_t took = os.monotonicMs() - okAt;
+        wt::note("saved " + std::to_string(took) + " ms after OK");
+        EXPECT_TRUE(took < 300);
         EXPECT_TRUE(s.finished());
         ASSERT_TRUE(os.fileExists(first));
         saved = os.readFile(first);

@@ -92,9 +92,26 @@ bool Platform::timerRunning(const std::string& name) const {
 
 void Platform::press(int vk) { keyEvent(vk, false, false); }
 
+void Platform::press(int vk, StrView typed) { keyEvent(vk, false, false, typed); }
+
 void Platform::release(int vk) { keyEvent(vk, true, false); }
 
-void Platform::keyEvent(int vk, bool up, bool injected) {
+// What a press types on the US layout with the modifiers down now, as the
+// system's translation answers: Ctrl turns a letter into its control
+// character and leaves other keys without one.
+static Str typedOnUsLayout(Os& os, int vk, const std::set<int>& down) {
+    auto held = [&](int generic, int left, int right) {
+        return down.count(generic) || down.count(left) || down.count(right);
+    };
+    const bool shift = held(0x10, 0xA0, 0xA1), ctrl = held(0x11, 0xA2, 0xA3);
+    if (ctrl) return vk >= 'A' && vk <= 'Z' ? Str(1, char16_t(vk - 'A' + 1)) : Str();
+    if (vk == 0x08 || vk == 0x09 || vk == 0x0D || vk == 0x1B) return Str(1, char16_t(vk));
+    for (char16_t c = 0x20; c < 0x7F; ++c)
+        if (os.vkKeyScan(c) == (vk | (shift ? 0x100 : 0))) return Str(1, c);
+    return Str();
+}
+
+void Platform::keyEvent(int vk, bool up, bool injected, StrView typed) {
     os::RawKey e;
     // The hook tells the left key for the generic modifiers, as the system does.
     e.vk = uint16_t(vk == 0x10 ? 0xA0 : vk == 0x11 ? 0xA2 : vk == 0x12 ? 0xA4 : vk);
@@ -102,12 +119,17 @@ void Platform::keyEvent(int vk, bool up, bool injected) {
     e.up = up;
     e.injected = injected;
     e.time = uint32_t(nowMs);
+    if (!up && !injected) {
+        const Str t = typed.empty() ? typedOnUsLayout(os, vk, down) : Str(typed);
+        for (size_t i = 0; i < t.size() && i < std::size(e.typed); ++i) e.typed[i] = t[i];
+    }
     bool swallowed = false;
     // A copy: an observer may remove itself.
     auto observers = keyObservers;
     for (auto& o : observers)
         if (!injected || o.injectedToo) swallowed = o.observer(e) || swallowed;
     if (swallowed) return;
+    passed.emplace_back(vk, up);
     if (up) {
         down.erase(vk);
     } else {

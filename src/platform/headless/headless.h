@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/os.h"
@@ -193,6 +194,9 @@ public:
     // A key of the keyboard, as the user types it: the keyboard hook's
     // observers see it first (and may swallow it), then the key state has it.
     void press(int vk);    // down; sets the pressed-since-query bit
+    // A press that types what the US layout does not say (a character of
+    // another layout, an accent): the hook tells typed with it.
+    void press(int vk, StrView typed);
     void release(int vk);
     void tap(int vk) { press(vk); release(vk); }
     // Another program asks for the key's state, which consumes the
@@ -200,10 +204,12 @@ public:
     void queryByOtherProgram(int vk) { pressedSinceQuery.erase(vk); }
     std::set<int> down;
     std::set<int> pressedSinceQuery;
+    // Every key event that reached the programs, in order: (key, release).
+    std::vector<std::pair<int, bool>> passed;
     // One key event through the hook, then into the key state unless an
     // observer swallowed it; injected events reach only the observers that
     // asked for them. Press, release and the injection calls use it.
-    void keyEvent(int vk, bool up, bool injected);
+    void keyEvent(int vk, bool up, bool injected, StrView typed = {});
     struct KeyObserverEntry {
         int id;
         os::KeyObserver observer;
