@@ -32,7 +32,7 @@ struct Snapshot {
     }
 };
 
-Snapshot take(const frm_TOVIRAK& m) {
+Snapshot take(const MainWindow& m) {
     Snapshot s;
     const int32_t last = m.document.steps.lastNonBlank();
     for (int32_t r = 1; r <= last; ++r) {
@@ -82,7 +82,7 @@ size_t countLines(const std::string& bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 256 * 1024) return 0;
     auto& a = fuzz::app();
-    frm_TOVIRAK& m = *a.app;
+    MainWindow& m = *a.app;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     a.p.putFile(kPath, bytes);
     m.document.setPath(u"C:\\work\\previous.TVK");

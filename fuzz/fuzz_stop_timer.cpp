@@ -6,7 +6,7 @@
 #include "fuzz_app.h"
 #include "fuzz_util.h"
 #include "settings/digits.h"
-#include "settings/frm_Setting.h"
+#include "settings/settings_dialog.h"
 
 namespace {
 
@@ -62,10 +62,10 @@ void checkParse(const Str& s) {
 // members as they were.
 void checkDialog(const Str& s) {
     auto& a = fuzz::app();
-    frm_TOVIRAK& m = *a.app;
+    MainWindow& m = *a.app;
     m.document.settings.timerHours = 7;
     m.document.settings.timerMinutes = 8;
-    frm_Setting dialog(m);
+    SettingsDialog dialog(*m.form, a.p.os, m.statusLine, m.document, m.hotKeys, m.settingsView);
     dialog.Form_Load();
     dialog.txt_StopTimer->setText(s);
     dialog.cmd_Ok_Click();

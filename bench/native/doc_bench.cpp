@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "core/frm_TOVIRAK.h"
+#include "app/main_window.h"
 #include "platform/headless/headless.h"
 
 namespace {
@@ -13,11 +13,11 @@ const Str kPath = u"C:\\work\\bench.TVK";
 
 struct Bench {
     headless::Platform p;
-    std::unique_ptr<frm_TOVIRAK> app;
+    std::unique_ptr<MainWindow> app;
 
     explicit Bench(int64_t steps) {
         p.cmdLine = u"/NOMSG";
-        app = std::make_unique<frm_TOVIRAK>(p.toolkit, p.os);
+        app = std::make_unique<MainWindow>(p.toolkit, p.os);
         app->form->show();
         auto& s = app->document.steps;
         s.resize(int32_t(steps) + 1);

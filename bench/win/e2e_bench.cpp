@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frm_TOVIRAK.h"
+#include "app/main_window.h"
 #include "input/delivery.h"
 #include "platform/win32/bench_probe.h"
 #include "platform/win32/os_probe.h"
@@ -251,7 +251,7 @@ void costs(tk::Backend& toolkit, os::Services& os) {
         MF_SendInputKey(os, 0x5A, u"DOWN");
         MF_SendInputKey(os, 0x5A, u"UP");
     });
-    frm_TOVIRAK app(toolkit, os);
+    MainWindow app(toolkit, os);
     app.form->onLoad = nullptr;  // no document, no command line
     app.form->show();            // the first activation starts the latch
     app.document.settings.stayBehind = true;
@@ -263,7 +263,7 @@ void costs(tk::Backend& toolkit, os::Services& os) {
     app.document.settings.stopTimerEnabled = true;
     app.document.settings.timerHours = -1;
     app.document.settings.timerMinutes = 30000;
-    app.cmd_Kaisi_Click();
+    app.startOrStop();
     if (app.player.state().row != 1) {
         std::printf("cost: the run did not start: %s\n", toUtf8(app.statusLine.text()).c_str());
         return;

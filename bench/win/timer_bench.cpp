@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frm_TOVIRAK.h"
+#include "app/main_window.h"
 #include "platform/win32/bench_probe.h"
 #include "platform/win32/win32_platform.h"
 
@@ -75,7 +75,7 @@ int wmain() {
 
     auto toolkit = win32::makeToolkit(win32::bench::moduleHandle());
     auto services = win32::makeServices(TOVIRAK_VERSION_MAJOR, TOVIRAK_VERSION_MINOR);
-    frm_TOVIRAK app(*toolkit, *services);
+    MainWindow app(*toolkit, *services);
     app.form->show();
 
     // Five steps that only move the cursor "where it stands": no input is
@@ -104,7 +104,7 @@ int wmain() {
     // tick, and the two repaints it contains (status line, window).
     {
         app.controls.intervalBox->setText(u"0.001");
-        app.cmd_Kaisi_Click();
+        app.startOrStop();
         app.player.timer().setEnabled(false);
         auto perCall = [&](auto&& f) {
             const int n = 200;
@@ -161,7 +161,7 @@ int wmain() {
         stamps.clear();
         cpu0 = win32::bench::processCpuMs();
         t0 = Clock::now();
-        app.cmd_Kaisi_Click();
+        app.startOrStop();
         if (app.player.state().row == 0) {
             std::printf("the run did not start: %s\n", toUtf8(app.statusLine.text()).c_str());
             return 2;
@@ -180,7 +180,7 @@ int wmain() {
         if (ms == 2 && own.stepsPerSec < 450) ok = false;
 
         // A plain GUI timer driving the same executor.
-        app.cmd_Kaisi_Click();
+        app.startOrStop();
         app.player.timer().setEnabled(false);
         stamps.clear();
         cpu0 = win32::bench::processCpuMs();

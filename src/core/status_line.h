@@ -10,6 +10,9 @@
 #include "platform/os.h"
 #include "platform/toolkit.h"
 
+// The program's name, the title of its message boxes.
+inline constexpr StrView AppTitle = u"TOVIRAK";
+
 enum class StatusMode {
     Plain,     // the text alone; size and colour stay as they are
     Guidance,  // help for the focused control: small, blue

@@ -203,6 +203,11 @@ void StepGrid::bringForward(int32_t step) {
     }
 }
 
+void StepGrid::showProblem(int32_t step, const Str& message) {
+    bringForward(step);
+    window_.backend().messageBox(message, tk::mb::OK, Str(AppTitle));
+}
+
 void StepGrid::setLocked(bool locked) {
     // Only the rows that exist as controls; the grid may be mid-rebuild.
     const int32_t rows = std::min<int32_t>(

@@ -61,6 +61,8 @@ public:
     // A step that failed a check becomes the first visible row where the
     // grid can scroll that far, and the caret goes to the first command box.
     void bringForward(int32_t step);
+    // The same, then the message in a box.
+    void showProblem(int32_t step, const Str& message);
     // A step is inserted before, or removed at, the step of the row holding
     // the caret, after the user's Yes.
     void insertRowAtCaret();

@@ -1,7 +1,6 @@
 // Trying one row: run it once, or show where it acts.
 #include "trial/row_trial.h"
 
-#include "core/frm_TOVIRAK.h"
 #include "playback/step_preview.h"
 #include "playback/run_plan.h"
 
@@ -31,27 +30,27 @@ void RowTrial::windowActivated(uint64_t previous) {
     // The program's own windows (a dialog, a message box) do not count: the
     // front goes back to the program the user came from.
     if (previous == 0) return;
-    const uint32_t pid = m_.os.windowProcessId(previous);
-    if (pid == 0 || pid == m_.os.windowProcessId(m_.form->nativeHandle())) return;
+    const uint32_t pid = os_.windowProcessId(previous);
+    if (pid == 0 || pid == os_.windowProcessId(window_.nativeHandle())) return;
     previous_ = previous;
 }
 
 bool RowTrial::handOver(os::WindowHandle h) {
-    os::Services& os = m_.os;
-    if (os.getForegroundWindow() != h) bringToFront(m_.statusLine, m_.os, m_.form->nativeHandle(), h);
+    os::Services& os = os_;
+    if (os.getForegroundWindow() != h) bringToFront(status_, os_, window_.nativeHandle(), h);
     // Activation reaches the other program through its own message queue.
     const int64_t start = os.monotonicMs();
     while (os.getForegroundWindow() != h && os.monotonicMs() - start < kFrontWaitMs) {
         os.sleep(10);
-        m_.tk.doEvents();
+        window_.backend().doEvents();
     }
     const os::WindowHandle front = os.getForegroundWindow();
-    return front != 0 && os.windowProcessId(front) != os.windowProcessId(m_.form->nativeHandle());
+    return front != 0 && os.windowProcessId(front) != os.windowProcessId(window_.nativeHandle());
 }
 
 os::WindowHandle RowTrial::windowBehind() {
-    os::Services& os = m_.os;
-    const os::WindowHandle self = m_.form->nativeHandle();
+    os::Services& os = os_;
+    const os::WindowHandle self = window_.nativeHandle();
     const uint32_t own = os.windowProcessId(self);
     bool below = false;
     int walked = 0;
@@ -74,8 +73,8 @@ os::WindowHandle RowTrial::windowBehind() {
 bool RowTrial::agreedTo(os::WindowHandle h) {
     if (h == agreed_) return true;
     // Often the folder or console the program was started from.
-    const Str question = u"「" + trim(m_.os.getWindowText(h)) + u"」に送りますか？";
-    if (m_.msgBox(question, tk::mb::YesNo | tk::mb::Question | tk::mb::DefaultButton2) != tk::mb::IdYes) return false;
+    const Str question = u"「" + trim(os_.getWindowText(h)) + u"」に送りますか？";
+    if (window_.backend().messageBox(question, tk::mb::YesNo | tk::mb::Question | tk::mb::DefaultButton2, Str(AppTitle)) != tk::mb::IdYes) return false;
     agreed_ = h;
     previous_ = h;
     return true;
@@ -83,57 +82,62 @@ bool RowTrial::agreedTo(os::WindowHandle h) {
 
 void RowTrial::lock(bool on) {
     // What a run locks; while a row is tried the start button is locked too.
-    m_.player.setRunLock(on);
+    player_.setRunLock(on);
     if (on)
-        m_.hotKeys.pause();
+        hotKeys_.pause();
     else
-        m_.hotKeys.resume();
+        hotKeys_.resume();
 }
 
 void RowTrial::runRow() {
-    if (running_ || m_.player.running() || m_.recorder.recording()) return;
-    guarded(m_.statusLine, u"mnu_RunRow_Click", [&] {
-        tk::Control* focused = m_.form->activeControl();
-        const int32_t step = m_.grid.focusedStep();
+    if (running_ || player_.running() || host_.recording()) return;
+    guarded(status_, u"mnu_RunRow_Click", [&] {
+        tk::Control* focused = window_.activeControl();
+        const int32_t step = grid_.focusedStep();
         if (step == 0) return;
-        const Str action = trim(m_.document.steps.at(step).Dousa);
+        const Str action = trim(document_.steps.at(step).Dousa);
         if (action.empty()) {
-            m_.statusLine.show(StatusMode::Warning, u"処理が設定されていません");
+            status_.show(StatusMode::Warning, u"処理が設定されていません");
             return;
         }
         // The check of a run, with its messages and its error exit.
         Str X, Y;
         bool valid = false;
-        guarded(m_.statusLine, u"MF_InputChk", [&] { valid = m_.checkStep(step, X, Y); });
+        guarded(status_, u"MF_InputChk", [&] {
+            const MacroStep& s = document_.steps.at(step);
+            const Str message = checkRow(s.Dousa, s.ZahyoCmd, rowCheckContext(document_), X, Y);
+            valid = message.empty();
+            if (!valid) grid_.showProblem(step, message);
+        });
         if (!valid) return;
         if (action == dousa::End) {
-            m_.statusLine.show(StatusMode::Status, rowText(step) + u"の終了は実行しません");
+            status_.show(StatusMode::Status, rowText(step) + u"の終了は実行しません");
             return;
         }
 
         // Where keys and clicks go: the target window, as a run would, or
         // the window the user came from.
-        os::Services& os = m_.os;
+        os::Services& os = os_;
         os::WindowHandle front = 0;
-        if (!m_.document.settings.targetWindowSearch.empty()) {
+        if (!document_.settings.targetWindowSearch.empty()) {
             Str full;
-            front = findTargetWindow(m_.statusLine, os, m_.form->nativeHandle(), m_.document.settings.targetWindowSearch, &full);
+            front = findTargetWindow(status_, os, window_.nativeHandle(), document_.settings.targetWindowSearch, &full);
             if (front == 0) {
-                m_.msgBox(u"対象ウィンドウが存在しません。", tk::mb::OK);
-                m_.cmd_Setting_Click();
+                window_.backend().messageBox(u"対象ウィンドウが存在しません。", tk::mb::OK, Str(AppTitle));
+                host_.openSettings();
                 return;
             }
-            m_.player.state().targetWindow = front;
+            player_.state().targetWindow = front;
         } else if (previous_ != 0 && os.windowProcessId(previous_) != 0) {
             front = previous_;
         }
         const bool input = injects(action);
         if (input && front == 0 && (front = windowBehind()) != 0 && !agreedTo(front)) {
-            m_.statusLine.show(StatusMode::Status, u"待機中");
+            status_.show(StatusMode::Status, u"待機中");
             return;
         }
         if (input && front == 0) {
-            m_.statusLine.show(StatusMode::Warning, u"入力先のウィンドウが見つかりません");
+            status_.show(StatusMode::Warning, u"入力先のウィンドウが見つかりません");
             return;
         }
 
@@ -141,17 +145,17 @@ void RowTrial::runRow() {
         os.hideMarkers();
         lock(true);
         // As at a run's start: windows may have changed since.
-        m_.player.executor().forgetWindows();
-        m_.player.measureScreen();
+        player_.executor().forgetWindows();
+        player_.measureScreen();
         // A wait ends on the stop flag; a key list that stops sets it.
-        RunState& state = m_.player.state();
+        RunState& state = player_.state();
         const bool stopFlag = state.stopRequested;
         state.stopRequested = false;
 
         enum class Outcome { Done, Stayed, Stopped, Refused, Failed } outcome = Outcome::Done;
         try {
             if (input && !handOver(front)) {
-                m_.statusLine.show(StatusMode::Warning, u"入力先のウィンドウを前面にできませんでした");
+                status_.show(StatusMode::Warning, u"入力先のウィンドウを前面にできませんでした");
                 outcome = Outcome::Refused;
             }
             if (outcome != Outcome::Refused && clicks(action)) {
@@ -165,15 +169,15 @@ void RowTrial::runRow() {
                         known = false;  // the step reports the coordinate
                     }
                 }
-                if (known && os.windowProcessId(os.windowFromPoint(at)) == os.windowProcessId(m_.form->nativeHandle())) {
-                    m_.msgBox(u"TOVIRAKのウィンドウ上はクリックできません。", tk::mb::OK);
+                if (known && os.windowProcessId(os.windowFromPoint(at)) == os.windowProcessId(window_.nativeHandle())) {
+                    window_.backend().messageBox(u"TOVIRAKのウィンドウ上はクリックできません。", tk::mb::OK, Str(AppTitle));
                     outcome = Outcome::Refused;
                 }
             }
             if (outcome != Outcome::Refused) {
-                const StepOutcome result = m_.player.executor().execute(PlanRow{action, X, Y}, state);
+                const StepOutcome result = player_.executor().execute(PlanRow{action, X, Y}, state);
                 // An unsupported key stops, as if a run were going.
-                if (result == StepOutcome::UnsupportedKey) m_.player.stop(false);
+                if (result == StepOutcome::UnsupportedKey) player_.stop(false);
                 outcome = result == StepOutcome::Stop || result == StepOutcome::UnsupportedKey ? Outcome::Stopped
                           : result == StepOutcome::Stay                                          ? Outcome::Stayed
                                                                                                  : Outcome::Done;
@@ -181,7 +185,7 @@ void RowTrial::runRow() {
             }
         } catch (const std::exception&) {
             // As a run shows a failing step.
-            m_.statusLine.show(StatusMode::Error, u"[tim_Timer_Timer]" + describeCurrentException() + u" ステップ：" + action);
+            status_.show(StatusMode::Error, u"[tim_Timer_Timer]" + describeCurrentException() + u" ステップ：" + action);
             outcome = Outcome::Failed;
         }
 
@@ -189,39 +193,39 @@ void RowTrial::runRow() {
         // program comes back to the front, the key presses of the row count
         // for nothing.
         try {
-            m_.player.releaseButtons();
-            const os::WindowHandle self = m_.form->nativeHandle();
+            player_.releaseButtons();
+            const os::WindowHandle self = window_.nativeHandle();
             if (os.getForegroundWindow() != self) {
-                bringToFront(m_.statusLine, m_.os, m_.form->nativeHandle(), self);
+                bringToFront(status_, os_, window_.nativeHandle(), self);
                 const int64_t start = os.monotonicMs();
                 while (os.getForegroundWindow() != self && os.monotonicMs() - start < kFrontWaitMs) {
                     os.sleep(10);
-                    m_.tk.doEvents();
+                    window_.backend().doEvents();
                 }
             }
         } catch (const std::exception&) {
-            m_.statusLine.reportError(u"mnu_RunRow_Click");
+            status_.reportError(u"mnu_RunRow_Click");
         }
         state.stopRequested = stopFlag;
         running_ = false;
         lock(false);
-        m_.hotKeys.forgetPresses();
+        hotKeys_.forgetPresses();
         if (focused && focused->canFocus()) {
             try {
                 focused->setFocus();
             } catch (const std::exception&) {
             }
         }
-        m_.refreshCommands();
+        host_.commandsChanged();
         switch (outcome) {
             case Outcome::Done:
-                m_.statusLine.show(StatusMode::Status, rowText(step) + u"を実行しました");
+                status_.show(StatusMode::Status, rowText(step) + u"を実行しました");
                 break;
             case Outcome::Stayed:
-                m_.statusLine.show(StatusMode::Status, rowText(step) + u"を実行しました(実行中はこの行で待ちます)");
+                status_.show(StatusMode::Status, rowText(step) + u"を実行しました(実行中はこの行で待ちます)");
                 break;
             case Outcome::Stopped:
-                m_.statusLine.show(StatusMode::Status, u"待機中");
+                status_.show(StatusMode::Status, u"待機中");
                 break;
             case Outcome::Refused:
             case Outcome::Failed:
@@ -231,49 +235,49 @@ void RowTrial::runRow() {
     // Whatever failed, nothing stays locked.
     if (running_) {
         running_ = false;
-        guarded(m_.statusLine, u"mnu_RunRow_Click", [&] { lock(false); });
+        guarded(status_, u"mnu_RunRow_Click", [&] { lock(false); });
     }
 }
 
 void RowTrial::showRow() {
-    if (running_ || m_.player.running() || m_.recorder.recording()) return;
-    guarded(m_.statusLine, u"mnu_ShowRow_Click", [&] {
-        const int32_t step = m_.grid.focusedStep();
+    if (running_ || player_.running() || host_.recording()) return;
+    guarded(status_, u"mnu_ShowRow_Click", [&] {
+        const int32_t step = grid_.focusedStep();
         if (step == 0) return;
-        const Str action = trim(m_.document.steps.at(step).Dousa);
+        const Str action = trim(document_.steps.at(step).Dousa);
         if (action.empty()) {
-            m_.statusLine.show(StatusMode::Warning, u"処理が設定されていません");
+            status_.show(StatusMode::Warning, u"処理が設定されていません");
             return;
         }
         RowCheckContext ctx;
-        ctx.minutes = m_.document.inMinutes();
-        ctx.targetWindowSet = !m_.document.settings.targetWindowSearch.empty();
+        ctx.minutes = document_.inMinutes();
+        ctx.targetWindowSet = !document_.settings.targetWindowSearch.empty();
         Str X, Y;
-        const Str message = checkRow(action, m_.document.steps.at(step).ZahyoCmd, ctx, X, Y);
+        const Str message = checkRow(action, document_.steps.at(step).ZahyoCmd, ctx, X, Y);
         if (!message.empty()) {
-            m_.statusLine.show(StatusMode::Warning, message);
+            status_.show(StatusMode::Warning, message);
             return;
         }
-        os::Services& os = m_.os;
+        os::Services& os = os_;
         preview::Context pc;
         pc.layout = [&os](char16_t c) { return os.vkKeyScan(c); };
-        pc.powerOff = m_.document.settings.powerOff;
+        pc.powerOff = document_.settings.powerOff;
         const preview::StepPreview p = preview::previewStep(action, X, Y, pc);
         using Kind = preview::StepPreview::Kind;
         if (p.kind == Kind::Point) {
             os.showPointMarker(p.point, kMarkerMs);
-            m_.statusLine.show(StatusMode::Status, p.text);
+            status_.show(StatusMode::Status, p.text);
         } else if (p.kind == Kind::Window) {
             Str full;
-            const os::WindowHandle h = findTargetWindow(m_.statusLine, os, m_.form->nativeHandle(), p.search, &full);
+            const os::WindowHandle h = findTargetWindow(status_, os, window_.nativeHandle(), p.search, &full);
             if (h == 0) {
-                m_.statusLine.show(StatusMode::Warning, u"対象ウィンドウが見つかりません");
+                status_.show(StatusMode::Warning, u"対象ウィンドウが見つかりません");
                 return;
             }
             os.showFrameMarker(os.windowRect(h), kMarkerMs);
-            m_.statusLine.show(StatusMode::Status, full);
+            status_.show(StatusMode::Status, full);
         } else {
-            m_.statusLine.show(p.failure ? StatusMode::Warning : StatusMode::Status, p.text);
+            status_.show(p.failure ? StatusMode::Warning : StatusMode::Status, p.text);
         }
     });
 }

@@ -13,15 +13,35 @@
 
 #include <cstdint>
 
+#include "core/document.h"
+#include "core/status_line.h"
+#include "editor/step_grid.h"
 #include "platform/os.h"
 #include "platform/text.h"
 #include "platform/toolkit.h"
+#include "playback/hotkey_watch.h"
+#include "playback/player.h"
 
-class frm_TOVIRAK;
+// What a trial needs from the window beyond the parts it is given.
+class TrialHost {
+public:
+    virtual bool recording() const = 0;
+    // The target window is missing: the settings dialog lets the user pick
+    // another.
+    virtual void openSettings() = 0;
+    // A trial began or ended: the commands that may be used change.
+    virtual void commandsChanged() = 0;
+
+protected:
+    ~TrialHost() = default;
+};
 
 class RowTrial {
 public:
-    explicit RowTrial(frm_TOVIRAK& main) : m_(main) {}
+    RowTrial(tk::Form& window, os::Services& services, StatusLine& status, const Document& document, StepGrid& grid,
+             Player& player, HotKeyWatch& hotKeys, TrialHost& host)
+        : window_(window), os_(services), status_(status), document_(document), grid_(grid), player_(player),
+          hotKeys_(hotKeys), host_(host) {}
     RowTrial(const RowTrial&) = delete;
     RowTrial& operator=(const RowTrial&) = delete;
 
@@ -57,7 +77,14 @@ private:
     bool agreedTo(os::WindowHandle h);
     void lock(bool on);
 
-    frm_TOVIRAK& m_;
+    tk::Form& window_;
+    os::Services& os_;
+    StatusLine& status_;
+    const Document& document_;
+    StepGrid& grid_;
+    Player& player_;
+    HotKeyWatch& hotKeys_;
+    TrialHost& host_;
     os::WindowHandle previous_ = 0;
     os::WindowHandle agreed_ = 0;  // the window behind the user agreed to
     bool running_ = false;

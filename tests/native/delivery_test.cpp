@@ -129,7 +129,7 @@ protected:
         app->document.steps.resize(2);
         app->document.steps.at(1) = MacroStep{Str(action), Str(text), Str()};
         app->controls.intervalBox->setText(u"1");
-        app->cmd_Kaisi_Click();
+        app->startOrStop();
         if (app->player.state().row != 1) return "not started";
         p.clearTrace();
         p.advance(1000);
@@ -171,7 +171,7 @@ TEST_F(KeyStepTest, MessageRouteToTheTargetWindow) {
     app->document.steps.at(1) = MacroStep{Str(dousa::KeyInputShin), u"VK_A,VK_RETURN", Str()};
     app->document.steps.at(2) = MacroStep{Str(dousa::KeyInputShin), u"VK_A+", Str()};
     app->controls.intervalBox->setText(u"1");
-    app->cmd_Kaisi_Click();
+    app->startOrStop();
     ASSERT_EQ(app->player.state().row, 1);
     p.clearTrace();
     p.advance(1000);

@@ -4,7 +4,7 @@
 
 #include "app_fixture.h"
 #include "dialog_helpers.h"
-#include "documents/frm_FileSelect.h"
+#include "documents/file_select.h"
 
 namespace {
 const Str kDoc = u"C:\\work\\doc.tvk";
@@ -53,7 +53,7 @@ TEST_F(DocumentCommandsTest, NewOnAChangedDocumentWithAFileSavesItWithoutTheOver
     app->document.settings.targetWindowSearch = u"メモ帳";
     edit();
     p.answers = {tk::mb::IdYes};
-    app->mnu_New_Click();
+    app->documents.newDocument();
 
     ASSERT_EQ(p.shown.size(), 1u);  // only the save question
     EXPECT_EQ(p.shown[0].title, u"確認");
@@ -74,17 +74,17 @@ TEST_F(DocumentCommandsTest, SaveQuestionCancelKeepsEverythingAndNoDiscards) {
     withFile();
     edit();
     p.answers = {tk::mb::IdCancel};
-    app->mnu_New_Click();
+    app->documents.newDocument();
     EXPECT_EQ(app->document.steps.count(), 2);
     EXPECT_TRUE(app->document.changed());
     EXPECT_EQ(app->document.path(), kDoc);
     p.answers = {tk::mb::IdCancel};
-    app->mnu_Open_Click();
+    app->documents.open();
     EXPECT_TRUE(p.modalsShown.empty());
     EXPECT_EQ(*p.file(kDoc), "old");
 
     p.answers = {tk::mb::IdNo};
-    app->mnu_New_Click();
+    app->documents.newDocument();
     EXPECT_EQ(*p.file(kDoc), "old");  // No does not save
     EXPECT_EQ(app->document.steps.count(), 1);
     EXPECT_FALSE(app->document.changed());
@@ -93,25 +93,29 @@ TEST_F(DocumentCommandsTest, SaveQuestionCancelKeepsEverythingAndNoDiscards) {
 
 TEST_F(DocumentCommandsTest, CleanDocumentIsNotAsked) {
     app->document.setChanged(false);
-    app->mnu_New_Click();
-    app->mnu_Open_Click();  // dialog dismissed
-    EXPECT_TRUE(p.shown.empty());
-    EXPECT_EQ(p.modalsShown, (std::vector<std::string>{"frm_FileSelect"}));
-    EXPECT_EQ(app->bas.Gint_FileSelectMode, 1);
-}
-
-TEST_F(DocumentCommandsTest, NewThenSaveOpensSaveAs) {
-    withFile();
-    app->mnu_New_Click();
+    app->documents.newDocument();
     Str caption;
     dialog([&](tk::Form& f) {
         caption = f.text();
         f.userClose();
     });
-    app->mnu_SaveUwa_Click();
+    app->documents.open();  // dialog dismissed
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_EQ(p.modalsShown, (std::vector<std::string>{"frm_FileSelect"}));
+    EXPECT_EQ(caption, FileSelectDialog::CaptionRead);
+}
+
+TEST_F(DocumentCommandsTest, NewThenSaveOpensSaveAs) {
+    withFile();
+    app->documents.newDocument();
+    Str caption;
+    dialog([&](tk::Form& f) {
+        caption = f.text();
+        f.userClose();
+    });
+    app->documents.save();
     EXPECT_EQ(p.modalsShown, (std::vector<std::string>{"frm_FileSelect"}));
     EXPECT_EQ(caption, u"保存するﾌｧｲﾙを入力して下さい。");
-    EXPECT_EQ(app->bas.Gint_FileSelectMode, 2);
     EXPECT_TRUE(p.shown.empty());
 }
 
@@ -119,12 +123,16 @@ TEST_F(DocumentCommandsTest, OpenWithACancelledSaveAsOpensNothingAndStaysChanged
     p.putFile(u"C:\\work\\other.tvk", "Ver=1.0\r\n\"待機\",\"1\",\"\"\r\n");
     edit();
     p.answers = {tk::mb::IdYes};
-    dialog([](tk::Form& f) { control<tk::Button>(f, "cmd_Cancel")->press(); });
+    Str caption;
+    dialog([&](tk::Form& f) {
+        caption = f.text();
+        control<tk::Button>(f, "cmd_Cancel")->press();
+    });
     // Were the Open dialog shown, this would read other.tvk.
     dialogAccepts(u"other.tvk");
-    app->mnu_Open_Click();
+    app->documents.open();
     EXPECT_EQ(p.modalsShown.size(), 1u);
-    EXPECT_EQ(app->bas.Gint_FileSelectMode, 2);
+    EXPECT_EQ(caption, FileSelectDialog::CaptionWrite);  // the Save As dialog
     EXPECT_TRUE(app->document.changed());
     EXPECT_EQ(app->document.steps.at(1).Dousa, u"左ｸﾘｯｸ");
     EXPECT_EQ(app->document.path(), u"");
@@ -134,7 +142,7 @@ TEST_F(DocumentCommandsTest, SaveAsksBeforeOverwritingAndNoLeavesFileAndMark) {
     withFile();
     edit();
     p.answers = {tk::mb::IdNo};
-    app->mnu_SaveUwa_Click();
+    app->documents.save();
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"上書きしてよろしいですか？\r\n\r\n" + kDoc);
     EXPECT_EQ(*p.file(kDoc), "old");
@@ -142,7 +150,7 @@ TEST_F(DocumentCommandsTest, SaveAsksBeforeOverwritingAndNoLeavesFileAndMark) {
     EXPECT_TRUE(p.modalsShown.empty());
 
     p.answers = {tk::mb::IdYes};
-    app->mnu_SaveUwa_Click();
+    app->documents.save();
     EXPECT_TRUE(fileHolds(kDoc, u"左ｸﾘｯｸ"));
     EXPECT_FALSE(app->document.changed());
     EXPECT_EQ(app->form->text(), u"TOVIRAK - doc.tvk");
@@ -151,33 +159,33 @@ TEST_F(DocumentCommandsTest, SaveAsksBeforeOverwritingAndNoLeavesFileAndMark) {
 TEST_F(DocumentCommandsTest, SavedAsTheDefaultNameKeepsTheBareTitleAndNoFileName) {
     edit();
     dialogAccepts(u"TOVIRAK.TVK", 2);  // into C:\work\sub
-    app->mnu_Save_Click();
+    app->documents.saveAs();
     EXPECT_NE(p.file(u"C:\\work\\sub\\TOVIRAK.TVK"), nullptr);
     EXPECT_EQ(app->form->text(), u"TOVIRAK");
     EXPECT_EQ(app->document.path(), u"");
     EXPECT_FALSE(app->document.changed());
     // So a later Save asks for a name.
-    app->mnu_SaveUwa_Click();
+    app->documents.save();
     EXPECT_EQ(p.modalsShown.size(), 2u);
 }
 
 TEST_F(DocumentCommandsTest, SaveAsThenOpenRoundTripsThroughTheDialog) {
     edit(u"待機", u"2");
     dialogAccepts(u"朝の巡回");
-    app->mnu_Save_Click();
+    app->documents.saveAs();
     const Str path = u"C:\\work\\朝の巡回.tvk";
     ASSERT_NE(p.file(path), nullptr);
     EXPECT_EQ(app->document.path(), path);
     EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝の巡回.tvk");
 
-    app->mnu_New_Click();
+    app->documents.newDocument();
     EXPECT_EQ(app->document.steps.count(), 1);
     dialog([](tk::Form& f) {
         auto* fil = control<tk::ListBox>(f, "fil_File");
         fil->userSelect(fil->findExact(u"朝の巡回.tvk"));
         fil->userDblClick();
     });
-    app->mnu_Open_Click();
+    app->documents.open();
     EXPECT_EQ(app->document.steps.count(), 2);
     EXPECT_EQ(app->document.steps.at(1).Dousa, u"待機");
     EXPECT_EQ(app->document.path(), path);
@@ -185,7 +193,7 @@ TEST_F(DocumentCommandsTest, SaveAsThenOpenRoundTripsThroughTheDialog) {
 
     // Opening a name that does not exist changes nothing.
     dialogAccepts(u"missing");
-    app->mnu_Open_Click();
+    app->documents.open();
     EXPECT_EQ(app->document.path(), path);
     EXPECT_EQ(app->document.steps.at(1).Dousa, u"待機");
 }
@@ -202,7 +210,7 @@ TEST_F(DocumentCommandsTest, WindowTitleShowsTheFileNameExceptTheDefaultDocument
     };
     for (const auto& c : cases) {
         app->document.setPath(c.file);
-        app->MS_SetWindowTitle();
+        app->documents.showTitle();
         EXPECT_EQ(app->form->text(), c.title);
     }
 }
@@ -213,7 +221,7 @@ TEST_F(DocumentCommandsTest, OnTopStateIsDroppedForTheDialogAndRestored) {
     size_t atDialog = 0;
     dialog([&](tk::Form&) { atDialog = p.trace.size(); });
     p.clearTrace();
-    app->mnu_Save_Click();
+    app->documents.saveAs();
     ASSERT_GT(atDialog, 0u);
     std::string beforeDialog, afterDialog;
     for (size_t i = 0; i < p.trace.size(); ++i) (i < atDialog ? beforeDialog : afterDialog) += p.trace[i] + "\n";
@@ -226,7 +234,7 @@ TEST_F(DocumentCommandsTest, FailedSaveStopsNewAndKeepsTheChanges) {
     edit();
     p.failures.push_back({headless::FileFailure::Write, 1, err::DiskFull});
     p.answers = {tk::mb::IdYes};
-    app->mnu_New_Click();
+    app->documents.newDocument();
     EXPECT_TRUE(app->document.changed());
     EXPECT_EQ(app->document.steps.count(), 2);
     EXPECT_EQ(app->document.path(), kDoc);

@@ -247,7 +247,7 @@ TEST_F(FaultInjection, TheDefaultDocumentWrittenOnCloseSurvivesAFailure) {
         p.failures = {{k, 1, err::DiskFull}};
         p.callCounts.clear();
         bool cancel = false;
-        app->Form_QueryUnload(cancel, 0);
+        app->queryClose(cancel);
         ++injected;
         EXPECT_TRUE(fileBytes(u"TOVIRAK.TVK") == old) << "the previous state changed";
         EXPECT_FALSE(anyTempFile());

@@ -79,7 +79,7 @@ TEST_F(FrameTest, NoMsgInAnyCaseSuppressesTheNotice) {
         restart(cmd);
         EXPECT_TRUE(p.shown.empty()) << toUtf8(cmd);
         EXPECT_EQ(app->document.path(), u"") << toUtf8(cmd);
-        EXPECT_FALSE(app->Mbln_RunFlg);
+        EXPECT_FALSE(app->runOnActivation);
     }
 }
 
@@ -87,8 +87,8 @@ TEST_F(FrameTest, RunAndADocumentPathInOneArgumentText) {
     put(u"C:\\DOCS\\A.TVK", u"WindowTitle=\r\n\"左ｸﾘｯｸ\",\"1,1\",\"\"\r\n");
     start(u"/nomsg /Run c:\\docs\\a.tvk");
     EXPECT_TRUE(p.shown.empty());
-    EXPECT_TRUE(app->Mbln_RunFlg);
-    EXPECT_TRUE(app->Mbln_ActiveFlg);
+    EXPECT_TRUE(app->runOnActivation);
+    EXPECT_TRUE(app->activated);
     // The path comes out upper-cased once a switch was taken out of it.
     EXPECT_EQ(app->document.path(), u"C:\\DOCS\\A.TVK");
     EXPECT_EQ(app->document.steps.at(1).Dousa, u"左ｸﾘｯｸ");
@@ -98,7 +98,7 @@ TEST_F(FrameTest, RunAndADocumentPathInOneArgumentText) {
     EXPECT_EQ(app->form->text(), u"TOVIRAK - A.TVK");
 
     restart(u"c:\\docs\\a.tvk/RUN/nomsg");
-    EXPECT_TRUE(app->Mbln_RunFlg);
+    EXPECT_TRUE(app->runOnActivation);
     EXPECT_EQ(app->document.path(), u"C:\\DOCS\\A.TVK");
 }
 
@@ -107,7 +107,7 @@ TEST_F(FrameTest, ArgumentTextWithoutSwitchesIsUsedUnchanged) {
     put(u"c:\\docs\\lower.tvk", u"Ver=1.0\r\n");
     start(u"c:\\docs\\lower.tvk");
     EXPECT_TRUE(p.shown.empty());
-    EXPECT_FALSE(app->Mbln_RunFlg);
+    EXPECT_FALSE(app->runOnActivation);
     EXPECT_EQ(app->document.path(), u"c:\\docs\\lower.tvk");
 }
 
@@ -122,7 +122,7 @@ TEST_F(FrameTest, OnePairOfQuotesAroundThePathIsRemoved) {
 
     // The switches still work before, after or around it.
     restart(u"/RUN \"c:\\my macros\\朝.tvk\" /nomsg");
-    EXPECT_TRUE(app->Mbln_RunFlg);
+    EXPECT_TRUE(app->runOnActivation);
     EXPECT_EQ(app->document.path(), u"C:\\MY MACROS\\朝.TVK");
     EXPECT_EQ(app->player.state().row, 1);
     app->player.stop(false);
@@ -146,10 +146,10 @@ TEST_F(FrameTest, FailureInFormLoadIsLoggedAndSkipsTheRest) {
     ASSERT_EQ(logLines().size(), 1u);
     EXPECT_EQ(logLines()[0], u"26/12/07 09:00:00 " + msg);
     EXPECT_EQ(app->document.settings.targetWindowSearch, u"from the default document");
-    EXPECT_FALSE(app->Mbln_RunFlg);
+    EXPECT_FALSE(app->runOnActivation);
     EXPECT_TRUE(p.shown.empty());
     // The first activation still runs.
-    EXPECT_TRUE(app->Mbln_ActiveFlg);
+    EXPECT_TRUE(app->activated);
     EXPECT_TRUE(p.timerRunning("tim_Start"));
 }
 
@@ -237,11 +237,11 @@ TEST_F(FrameTest, QuitMenuClosesLikeTheEndButton) {
     start();
     app->document.markChanged();
     p.answers.push_back(tk::mb::IdCancel);
-    app->mnu_Quit_Click();
+    app->close();
     EXPECT_TRUE(app->form->isShown());
     EXPECT_EQ(p.shown.back().text, u"変更されています。保存しますか？\r\n\r\n");
     p.answers.push_back(tk::mb::IdNo);
-    app->mnu_Quit_Click();
+    app->close();
     EXPECT_FALSE(app->form->isShown());
     EXPECT_NE(p.file(kTvk), nullptr);
 }

@@ -9,7 +9,7 @@
 #include "input/sendkeys.h"
 #include "input/window_search.h"
 #include "settings/digits.h"
-#include "settings/frm_Setting.h"
+#include "settings/settings_dialog.h"
 
 namespace {
 
@@ -362,7 +362,7 @@ TEST_F(Hostile, StopTimerTextsOfAnySize) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     EXPECT_LT(seconds, 20.0);
     // Through the dialog: the overflow description, nothing stored.
-    frm_Setting dialog(*app);
+    SettingsDialog dialog(*app->form, p.os, app->statusLine, app->document, app->hotKeys, app->settingsView);
     dialog.Form_Load();
     app->document.settings.timerHours = 1;
     app->document.settings.timerMinutes = 2;

@@ -450,7 +450,7 @@ TEST_F(DocTest, FileThatCannotBeOpenedLeavesTheCurrentMacroAsItWas) {
         for (tk::Control* c : f.controls())
             if (c->name() == "cmd_OK") static_cast<tk::Button*>(c)->press();
     });
-    app->mnu_Open_Click();
+    app->documents.open();
     EXPECT_EQ(status(), u"0行目 " + err::describeNumber(err::PermissionDenied));
     EXPECT_EQ(app->document.path(), u"C:\\work\\mine.TVK");
     EXPECT_EQ(app->document.steps.at(1).Comment, u"mine");
@@ -475,7 +475,7 @@ TEST_F(DocTest, DefaultDocumentNameInAnyFolderLeavesNoFileName) {
 
 TEST_F(DocTest, TitleFollowsTheDocument) {
     app->document.setPath(u"C:\\macro\\x.TVK");
-    app->MS_SetWindowTitle();
+    app->documents.showTitle();
     EXPECT_EQ(app->form->text(), u"TOVIRAK - x.TVK");
     app->macroFile.write(u"C:\\work\\朝の巡回.TVK", MacroFile::Overwrite::Silently);
     EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝の巡回.TVK");

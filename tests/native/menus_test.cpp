@@ -56,12 +56,18 @@ TEST_F(MenusTest, EveryShortcutDoesItsOwnCommand) {
 
     EXPECT_TRUE(ctrl('E'));
     EXPECT_EQ(p.modalsShown, (std::vector<std::string>{"frm_Setting"}));
+    std::vector<Str> captions;
+    auto caption = [&](tk::Form& f) {
+        captions.push_back(f.text());
+        f.userClose();
+    };
+    p.modalScripts.push_back(caption);
     EXPECT_TRUE(ctrl('O'));
     EXPECT_EQ(p.modalsShown.back(), "frm_FileSelect");
-    EXPECT_EQ(app->bas.Gint_FileSelectMode, 1);
+    p.modalScripts.push_back(caption);
     EXPECT_TRUE(ctrl('A'));
     EXPECT_EQ(p.modalsShown.size(), 3u);
-    EXPECT_EQ(app->bas.Gint_FileSelectMode, 2);
+    EXPECT_EQ(captions, (std::vector<Str>{Str(FileSelectDialog::CaptionRead), Str(FileSelectDialog::CaptionWrite)}));
 
     // Ctrl+S writes the named document without a dialog.
     app->document.setPath(u"C:\\work\\s.TVK");
@@ -163,7 +169,7 @@ TEST_F(MenusTest, SettingsDialogPausesTheHotKeyWatchAndTheOnTopState) {
     // With the editor locked as for a run the menu item does nothing.
     app->player.setRunLock(true);
     EXPECT_FALSE(app->controls.settingsButton->enabled());
-    app->mnu_Setting_Click();
+    app->menu.settings->onClick();
     EXPECT_EQ(p.modalsShown.size(), 1u);
 }
 

@@ -17,7 +17,7 @@ protected:
         p.foreground = notepad;
         p.pointWindow = notepad;
     }
-    bool recording() const { return app->recorder.recording(); }
+    bool recording() const { return app->recording.recorder().recording(); }
     void startByShortcut() { ASSERT_TRUE(ctrl('K')); }
     // Ctrl+K pressed on the keyboard in whatever program has the front; the
     // message loop then runs what the hooks handed over.

@@ -70,7 +70,7 @@ TEST_F(RunControlTest, MenuStartsButNeverStopsARun) {
     EXPECT_TRUE(running());
     // The menu is locked during the run, and the handler ignores it anyway.
     app->form->userShortcut(tk::key::F5, 0);
-    app->mnu_Go_Click();
+    app->menu.run->onClick();
     EXPECT_TRUE(running());
     EXPECT_EQ(app->controls.startButton->text(), u"停止");
 }

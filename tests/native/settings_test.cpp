@@ -5,7 +5,7 @@
 #include "app_fixture.h"
 #include "dialog_helpers.h"
 #include "settings/digits.h"
-#include "settings/frm_Setting.h"
+#include "settings/settings_dialog.h"
 
 class SettingsTest : public AppTest {
 protected:
@@ -17,7 +17,7 @@ protected:
             script(f);
             closed = !f.isShown();
         });
-        runSettingsDialog(*app);
+        runSettingsDialog(*app->form, p.os, app->statusLine, app->document, app->hotKeys, app->settingsView);
         return closed;
     }
     template <class T = tk::TextBox>

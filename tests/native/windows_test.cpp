@@ -140,10 +140,10 @@ TEST_F(WindowTest, ActivationAttachesToTheForegroundThread) {
 TEST_F(WindowTest, TopMostFollowsTheSettingOnlyWhenAsked) {
     std::string self = std::to_string(app->form->nativeHandle());
     app->document.settings.topMost = true;
-    app->MS_TopMost(true);
-    app->MS_TopMost(false);
+    app->keepOnTop(true);
+    app->keepOnTop(false);
     app->document.settings.topMost = false;
-    app->MS_TopMost(true);
+    app->keepOnTop(true);
     EXPECT_EQ(p.traceText(), "SetWindowPos(" + self + ",-1,0,0,0,0,3)\nSetWindowPos(" + self +
                                  ",-2,0,0,0,0,3)\nSetWindowPos(" + self + ",-2,0,0,0,0,3)");
 }

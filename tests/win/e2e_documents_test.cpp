@@ -7,13 +7,13 @@
 #include <memory>
 #include <vector>
 
-#include "core/frm_TOVIRAK.h"
-#include "documents/frm_FileSelect.h"
+#include "app/main_window.h"
+#include "documents/file_select.h"
 #include "harness.h"
 #include "platform/win32/os_probe.h"
 #include "platform/win32/tk_testing.h"
 #include "platform/win32/win32_platform.h"
-#include "settings/frm_Setting.h"
+#include "settings/settings_dialog.h"
 #include "test_services.h"
 
 namespace {
@@ -54,8 +54,8 @@ private:
             next_ = steps_.size();
             timer_->setEnabled(false);
             // Leave the dialog, whichever is open.
-            if (auto* d = frm_FileSelect::shown()) tkt::click(*d->cmd_Cancel);
-            if (auto* s = frm_Setting::shown()) tkt::click(*s->cmd_Cancel);
+            if (auto* d = FileSelectDialog::shown()) tkt::click(*d->cmd_Cancel);
+            if (auto* s = SettingsDialog::shown()) tkt::click(*s->cmd_Cancel);
         } else if (steps_[next_]()) {
             ++next_;
             if (finished()) timer_->setEnabled(false);
@@ -71,7 +71,7 @@ private:
 
 // Opens the folder list at target, one double-click at a time, like a user:
 // the drive first, then the ancestor or child item that leads there.
-bool openFolder(frm_FileSelect& d, const Str& target) {
+bool openFolder(FileSelectDialog& d, const Str& target) {
     if (!filesel::sameDrive(d.dir_File->path(), target)) {
         int i = d.drv_File->findExact(lcase(target.substr(0, 2)));
         if (i < 0) return false;
@@ -106,10 +106,10 @@ bool openFolder(frm_FileSelect& d, const Str& target) {
 // Script steps that save or open name in folder through the dialog.
 std::vector<Script::Step> useFileDialog(const Str& folder, const Str& name, bool pickFromList) {
     return {
-        [] { return frm_FileSelect::shown() != nullptr && frm_FileSelect::shown()->form->isShown(); },
-        [=] { return openFolder(*frm_FileSelect::shown(), folder); },
+        [] { return FileSelectDialog::shown() != nullptr && FileSelectDialog::shown()->form->isShown(); },
+        [=] { return openFolder(*FileSelectDialog::shown(), folder); },
         [=] {
-            frm_FileSelect& d = *frm_FileSelect::shown();
+            FileSelectDialog& d = *FileSelectDialog::shown();
             if (pickFromList) {
                 int i = d.fil_File->findExact(name);
                 if (i < 0) return false;  // the list may still be filling
@@ -121,7 +121,7 @@ std::vector<Script::Step> useFileDialog(const Str& folder, const Str& name, bool
             return true;
         },
         [] {
-            tkt::click(*frm_FileSelect::shown()->cmd_OK);
+            tkt::click(*FileSelectDialog::shown()->cmd_OK);
             return true;
         },
     };
@@ -140,7 +140,7 @@ struct Sink {
     ~Sink() { tkt::setFailureSink(nullptr); }
 };
 
-void fillModel(frm_TOVIRAK& app) {
+void fillModel(MainWindow& app) {
     app.document.steps.grow(3);
     app.document.steps.at(1) = MacroStep{u"左ｸﾘｯｸ", u"100,200", u"朝の巡回"};
     app.document.steps.at(2) = MacroStep{u"ｷｰ入力", u"VK_RETURN,^VK_S(300)", u"保存"};
@@ -167,7 +167,7 @@ TEST(EndToEndDocuments, SavedThroughTheOwnDialogAndReopenedInAFreshStartGivesThe
 
     std::string saved;
     {
-        frm_TOVIRAK app(backend(), os);
+        MainWindow app(backend(), os);
         app.form->show();
         backend().doEvents();
         fillModel(app);
@@ -179,7 +179,7 @@ TEST(EndToEndDocuments, SavedThroughTheOwnDialogAndReopenedInAFreshStartGivesThe
             return ok();
         };
         Script s(*app.form, steps);
-        app.mnu_Save_Click();
+        app.documents.saveAs();
         const int64_t took = os.monotonicMs() - okAt;
         wt::note("saved " + std::to_string(took) + " ms after OK");
         EXPECT_TRUE(took < 300);
@@ -195,12 +195,12 @@ TEST(EndToEndDocuments, SavedThroughTheOwnDialogAndReopenedInAFreshStartGivesThe
     {
         // A fresh start: a new main window reads the document through the
         // dialog's file list and writes it out again under another name.
-        frm_TOVIRAK app(backend(), os);
+        MainWindow app(backend(), os);
         app.form->show();
         backend().doEvents();
         {
             Script s(*app.form, useFileDialog(dir.path, u"朝の巡回.tvk", true));
-            app.mnu_Open_Click();
+            app.documents.open();
             EXPECT_TRUE(s.finished());
         }
         EXPECT_EQ(app.document.steps.count(), 4);
@@ -210,7 +210,7 @@ TEST(EndToEndDocuments, SavedThroughTheOwnDialogAndReopenedInAFreshStartGivesThe
         EXPECT_FALSE(app.document.changed());
         {
             Script s(*app.form, useFileDialog(dir.path, u"copy", false));
-            app.mnu_Save_Click();
+            app.documents.saveAs();
             EXPECT_TRUE(s.finished());
         }
         ASSERT_TRUE(os.fileExists(second));
@@ -225,7 +225,7 @@ TEST(EndToEndDocuments, SettingsDialogPicksTheWindowUnderAClickAndMovesItToTheCo
     auto real = win32::makeServices(1, 0);
     Services os(*real);
     Sink sink;
-    frm_TOVIRAK app(backend(), os);
+    MainWindow app(backend(), os);
     app.form->show();
     backend().doEvents();
 
@@ -244,16 +244,16 @@ TEST(EndToEndDocuments, SettingsDialogPicksTheWindowUnderAClickAndMovesItToTheCo
     auto inside = [](const probe::Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; };
     Script s(*app.form,
              {
-                 [] { return frm_Setting::shown() != nullptr && frm_Setting::shown()->form->isShown(); },
+                 [] { return SettingsDialog::shown() != nullptr && SettingsDialog::shown()->form->isShown(); },
                  [] {
-                     tkt::click(*frm_Setting::shown()->cmd_Set);
-                     return frm_Setting::shown()->Mbln_SetFlg;
+                     tkt::click(*SettingsDialog::shown()->cmd_Set);
+                     return SettingsDialog::shown()->Mbln_SetFlg;
                  },
                  [&] {
                      // A point of the target that neither the dialog nor the
                      // main window covers, then a real click there.
                      probe::Rect t = probe::windowRect(target);
-                     probe::Rect d = probe::windowRect(frm_Setting::shown()->form->nativeHandle());
+                     probe::Rect d = probe::windowRect(SettingsDialog::shown()->form->nativeHandle());
                      probe::Rect m = probe::windowRect(app.form->nativeHandle());
                      for (int y = t.top + 40; y < t.bottom - 5; y += 20)
                          for (int x = t.left + 10; x < t.right - 5; x += 20)
@@ -267,24 +267,24 @@ TEST(EndToEndDocuments, SettingsDialogPicksTheWindowUnderAClickAndMovesItToTheCo
                      return true;
                  },
                  [&] {
-                     frm_Setting& d = *frm_Setting::shown();
+                     SettingsDialog& d = *SettingsDialog::shown();
                      if (d.Mbln_SetFlg) return false;  // the release has not arrived yet
                      picked = d.txt_WindowTitle->text();
                      return true;
                  },
                  [] {
-                     frm_Setting& d = *frm_Setting::shown();
+                     SettingsDialog& d = *SettingsDialog::shown();
                      if (!d.cmd_LeftTop->enabled()) return true;
                      tkt::click(*d.cmd_LeftTop);
                      return true;
                  },
                  [&] {
                      after = probe::windowRect(target);
-                     tkt::click(*frm_Setting::shown()->cmd_Cancel);
+                     tkt::click(*SettingsDialog::shown()->cmd_Cancel);
                      return true;
                  },
              });
-    runSettingsDialog(app);
+    runSettingsDialog(*app.form, os, app.statusLine, app.document, app.hotKeys, app.settingsView);
     EXPECT_TRUE(s.finished());
     EXPECT_EQ(picked, title);
     EXPECT_EQ(after.left, 0);
@@ -301,15 +301,15 @@ TEST(EndToEndDocuments, SettingsDialogEnterWalksTheFieldsAndEscapeCancels) {
     auto real = win32::makeServices(1, 0);
     Services os(*real);
     Sink sink;
-    frm_TOVIRAK app(backend(), os);
+    MainWindow app(backend(), os);
     app.form->show();
     backend().doEvents();
     bool movedOn = false, stayedOpen = false, intoGroup = false;
     Script s(*app.form,
              {
-                 [] { return frm_Setting::shown() != nullptr && frm_Setting::shown()->form->isShown(); },
+                 [] { return SettingsDialog::shown() != nullptr && SettingsDialog::shown()->form->isShown(); },
                  [&] {
-                     frm_Setting& d = *frm_Setting::shown();
+                     SettingsDialog& d = *SettingsDialog::shown();
                      tkt::nativeSetFocus(*d.txt_StartHotKey);
                      tkt::typeChars(*d.txt_StartHotKey, u"VK_F5");
                      tkt::pressKey(*d.txt_StartHotKey, tk::key::Return, 0, backend());
@@ -320,17 +320,17 @@ TEST(EndToEndDocuments, SettingsDialogEnterWalksTheFieldsAndEscapeCancels) {
                      return true;
                  },
                  [] {
-                     frm_Setting& d = *frm_Setting::shown();
+                     SettingsDialog& d = *SettingsDialog::shown();
                      tkt::pressKey(*d.optStopTimer[2], tk::key::Escape, 0, backend());
                      return true;
                  },
              });
-    runSettingsDialog(app);
+    runSettingsDialog(*app.form, os, app.statusLine, app.document, app.hotKeys, app.settingsView);
     EXPECT_TRUE(s.finished());
     EXPECT_TRUE(movedOn);
     EXPECT_TRUE(stayedOpen);
     EXPECT_TRUE(intoGroup);
-    EXPECT_TRUE(frm_Setting::shown() == nullptr);
+    EXPECT_TRUE(SettingsDialog::shown() == nullptr);
     EXPECT_EQ(app.document.settings.startKeys, Str());  // Escape stored nothing
     for (auto& f : sink.failures) wt::note("failure: " + wt::utf8(f));
     EXPECT_TRUE(sink.failures.empty());

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/frm_TOVIRAK.h"
-#include "documents/frm_FileSelect.h"
+#include "app/main_window.h"
+#include "documents/file_select.h"
 #include "harness.h"
 #include "platform/win32/os_probe.h"
 #include "platform/win32/tk_testing.h"
@@ -64,11 +64,11 @@ struct Editor {
     std::unique_ptr<os::Services> real = win32::makeServices(1, 0);
     Services os{*real};
     Sink sink;
-    std::unique_ptr<frm_TOVIRAK> app;
+    std::unique_ptr<MainWindow> app;
     Str statusAfterShow;
 
     explicit Editor(int32_t n) {
-        app = std::make_unique<frm_TOVIRAK>(backend(), os);
+        app = std::make_unique<MainWindow>(backend(), os);
         app->form->show();
         backend().doEvents();
         statusAfterShow = app->statusLine.text();
@@ -160,7 +160,7 @@ TEST(EditorOnWindows, EnterMovesOnAndCtrlAIsSaveAsInsideATextBox) {
     bool dialogSeen = false;
     tk::Timer& t = e.app->form->addTimer("tmrCancel");
     t.onTick = [&] {
-        if (auto* d = frm_FileSelect::shown()) {
+        if (auto* d = FileSelectDialog::shown()) {
             dialogSeen = true;
             tkt::click(*d->cmd_Cancel);
         }

@@ -66,17 +66,17 @@ TEST(InputWindows, AlwaysOnTopOnAndOff) {
     os::WindowHandle self = a.app->form->nativeHandle();
     ASSERT_TRUE(self != 0);
     a.app->document.settings.topMost = true;
-    a.app->MS_TopMost(true);
+    a.app->keepOnTop(true);
     probe::pump(50);
     EXPECT_TRUE(probe::isTopmost(self));
-    a.app->MS_TopMost(false);  // dropped around a dialog, whatever the setting
+    a.app->keepOnTop(false);  // dropped around a dialog, whatever the setting
     probe::pump(50);
     EXPECT_FALSE(probe::isTopmost(self));
-    a.app->MS_TopMost(true);
+    a.app->keepOnTop(true);
     probe::pump(50);
     EXPECT_TRUE(probe::isTopmost(self));
     a.app->document.settings.topMost = false;
-    a.app->MS_TopMost(true);
+    a.app->keepOnTop(true);
     probe::pump(50);
     EXPECT_FALSE(probe::isTopmost(self));
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "core/frm_TOVIRAK.h"
+#include "app/main_window.h"
 #include "harness.h"
 #include "platform/win32/os_probe.h"
 #include "platform/win32/win32_platform.h"
@@ -16,12 +16,12 @@ namespace wt {
 struct MainWindow {
     std::unique_ptr<tk::Backend> toolkit = win32::makeToolkit(nullptr);
     std::unique_ptr<os::Services> os = win32::makeServices(1, 0);
-    std::unique_ptr<frm_TOVIRAK> app;
+    std::unique_ptr<::MainWindow> app;
 
     // keepFront false: the window never takes the front back after a run,
     // so a test can leave another window in front between rows.
     explicit MainWindow(bool keepFront = true) {
-        app = std::make_unique<frm_TOVIRAK>(*toolkit, *os);
+        app = std::make_unique<::MainWindow>(*toolkit, *os);
         app->form->onLoad = nullptr;
         app->form->onActivate = nullptr;
         app->form->show();
@@ -39,7 +39,7 @@ struct MainWindow {
         app->document.steps.resize(2);
         app->document.steps.at(1) = MacroStep{action, text, Str()};
         app->controls.intervalBox->setText(u"1");
-        app->cmd_Kaisi_Click();
+        app->startOrStop();
         if (app->player.state().row != 1) return "not started: " + utf8(app->statusLine.text());
         app->player.tick();
         const Str status = app->statusLine.text();

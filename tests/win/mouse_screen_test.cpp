@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frm_TOVIRAK.h"
+#include "app/main_window.h"
 #include "harness.h"
 #include "input/mouse.h"
 #include "platform/win32/tk_testing.h"
@@ -37,7 +37,7 @@ TEST(MouseOnScreen, MoveStepsPutTheCursorOnEveryPixelOfARowAndAColumn) {
     std::unique_ptr<tk::Backend> toolkit = win32::makeToolkit(nullptr);
     std::unique_ptr<os::Services> real = win32::makeServices(1, 0);
     Services os{*real};
-    auto app = std::make_unique<frm_TOVIRAK>(*toolkit, os);
+    auto app = std::make_unique<MainWindow>(*toolkit, os);
     app->form->show();
     toolkit->doEvents();
     // Whatever working state the start-up found: no target window, no stop
