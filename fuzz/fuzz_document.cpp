@@ -64,7 +64,7 @@ Snapshot take(const MainWindow& m) {
 // Only the half-width folding of Dousa can make such a field out of a line.
 bool faithful(const Snapshot& s) {
     for (const MacroStep& st : s.rows)
-        for (const Str* f : {&st.Dousa, &st.ZahyoCmd})
+        for (const Str* f : {&st.action, &st.command})
             if (f->find(u"\",\"") != Str::npos || endsWith(*f, u"\",")) return false;
     return true;
 }
@@ -115,9 +115,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // to half-width, so that is what a written document gives back.
     bool folded = false;
     for (MacroStep& st : first.rows) {
-        Str f = toHalfWidth(st.Dousa);
-        folded = folded || f != st.Dousa;
-        st.Dousa = std::move(f);
+        Str f = toHalfWidth(st.action);
+        folded = folded || f != st.action;
+        st.action = std::move(f);
     }
 
     m.macroFile.write(kOut1, MacroFile::Overwrite::Silently);

@@ -18,20 +18,20 @@ bool allDigits(StrView s) {
 }
 
 void checkBytes(const Str& s) {
-    FUZZ_CHECK(MF_NumericChk(s) == allDigits(s), s);
-    const long n = MF_LenByte(s);
+    FUZZ_CHECK(isAllDigits(s) == allDigits(s), s);
+    const long n = ansiLength(s);
     FUZZ_CHECK(n == cp932Length(s), s);
     const Str ansi = fromCp932(toCp932(s));
-    FUZZ_CHECK(MF_MidByte(s, 1) == ansi, s);
-    FUZZ_CHECK(MF_MidByte(s, n + 1).empty() && MF_MidByte(s, 1, 0).empty(), s);
-    FUZZ_CHECK(MF_StrConv(MF_StrConv(s, strconv::FromUnicode), strconv::ToUnicode) == ansi, s);
-    FUZZ_CHECK(long(MF_StrConv(s, strconv::FromUnicode).size()) == n, s);
+    FUZZ_CHECK(ansiMid(s, 1) == ansi, s);
+    FUZZ_CHECK(ansiMid(s, n + 1).empty() && ansiMid(s, 1, 0).empty(), s);
+    FUZZ_CHECK(ansiConvert(ansiConvert(s, strconv::FromUnicode), strconv::ToUnicode) == ansi, s);
+    FUZZ_CHECK(long(ansiConvert(s, strconv::FromUnicode).size()) == n, s);
     // Cutting at a character boundary and joining gives the whole text.
     if (!s.empty()) {
         const Str head = s.substr(0, s.size() / 2);
         const long cut = cp932Length(head);
         if (head.empty() || !(head.back() >= 0xD800 && head.back() <= 0xDBFF))
-            FUZZ_CHECK(MF_MidByte(s, 1, cut) + MF_MidByte(s, cut + 1) == ansi, s);
+            FUZZ_CHECK(ansiMid(s, 1, cut) + ansiMid(s, cut + 1) == ansi, s);
     }
 }
 

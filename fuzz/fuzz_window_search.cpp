@@ -9,14 +9,14 @@
 namespace {
 
 void checkText(const Str& s) {
-    const Str clean = MF_NullDel(s);
+    const Str clean = withoutNuls(s);
     FUZZ_CHECK(clean.find(char16_t(0)) == Str::npos, s);
     Str expected(s);
     std::erase(expected, char16_t(0));
     FUZZ_CHECK(clean == expected, s);
 
     Str before, after;
-    MS_Kanma_Bunkatu(s, before, after);
+    splitAtFirstComma(s, before, after);
     const size_t comma = s.find(u',');
     if (comma == Str::npos) {
         FUZZ_CHECK(before == s && after.empty(), s);
@@ -59,9 +59,9 @@ void checkWalk(const Str& s) {
     }
     // The window found is on the desktop and its title holds the title part.
     Str title, cls;
-    MS_Kanma_Bunkatu(trim(MF_NullDel(search)), title, cls);
+    splitAtFirstComma(trim(withoutNuls(search)), title, cls);
     FUZZ_CHECK(!full.empty() && full.find(title) != Str::npos, search);
-    FUZZ_CHECK(full == trim(MF_NullDel(a.p.os.getWindowText(h))), search);
+    FUZZ_CHECK(full == trim(withoutNuls(a.p.os.getWindowText(h))), search);
     a.forget();
 }
 

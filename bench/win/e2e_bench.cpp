@@ -248,8 +248,8 @@ void costs(tk::Backend& toolkit, os::Services& os) {
     probe::pump(100);
     // The same keys before any keyboard hook is in this process.
     const double bare = perCall(n, [&](int) {
-        MF_SendInputKey(os, 0x5A, u"DOWN");
-        MF_SendInputKey(os, 0x5A, u"UP");
+        sendInputKey(os, 0x5A, false);
+        sendInputKey(os, 0x5A, true);
     });
     MainWindow app(toolkit, os);
     app.form->onLoad = nullptr;  // no document, no command line

@@ -83,8 +83,8 @@ int wmain() {
     // status line, repaint).
     app.document.steps.resize(6);
     for (int r = 1; r <= 5; ++r) {
-        app.document.steps.at(r).Dousa = Str(dousa::MouseMove);
-        app.document.steps.at(r).ZahyoCmd = u"-1,-1";
+        app.document.steps.at(r).action = Str(actions::MouseMove);
+        app.document.steps.at(r).command = u"-1,-1";
     }
     app.controls.unitBox->setText(u"秒");
 

@@ -144,17 +144,17 @@ void MacroFile::read(const Str& path) {
             } else if (n == u"NotActive") {
                 settings.stayBehind = docfmt::readBool(v);
             } else if (n == u"Dousa") {
-                steps.at(row).Dousa = v;
+                steps.at(row).action = v;
             } else if (n == u"ZahyoCmd" || n == u"X_jiku") {
-                steps.at(row).ZahyoCmd = v;
+                steps.at(row).command = v;
             } else if (n == u"Y_jiku") {
                 if (!v.empty()) {
                     MacroStep& s = steps.at(row);
-                    s.ZahyoCmd += u',';
-                    s.ZahyoCmd += v;
+                    s.command += u',';
+                    s.command += v;
                 }
             } else if (n == u"Comment") {
-                steps.at(row).Comment = v;
+                steps.at(row).comment = v;
             }
         }
 
@@ -212,9 +212,9 @@ void MacroFile::save(const Str& path, Overwrite overwrite, bool copy) {
         h.height = window_.height();
         h.left = window_.left();
         h.width = window_.width();
-        h.kankakuTime = document_.interval;
+        h.interval = document_.interval;
         const Str& tani = document_.intervalUnit;
-        h.kankakuTimeTani = tani == u"秒" ? Str(u"1") : tani == u"分" ? Str(u"2") : Str();
+        h.intervalUnit = tani == u"秒" ? Str(u"1") : tani == u"分" ? Str(u"2") : Str();
         h.windowTitle = settings.targetWindowSearch;
         h.startHotKey = settings.startKeys;
         h.stopHotKey = settings.stopKeys;

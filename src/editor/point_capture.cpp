@@ -41,7 +41,7 @@ void PointCapture::arm(int r) {
     }
     if (guidance::isNotCapturable(a)) return;
 
-    if (!dousa::isWindowAction(a)) {
+    if (!actions::isWindowAction(a)) {
         // Start from the row's current point.
         try {
             const Str t = grid_.commandBox(r)->text();
@@ -87,11 +87,11 @@ void PointCapture::buttonReleased() {
     if (!armed_) return;
     try {
         const os::Point pt = os_.getCursorPos();
-        const Str a = document_.steps.at(step_).Dousa;
+        const Str a = document_.steps.at(step_).action;
         // What the capture writes into the step; nothing when it has nothing.
         std::optional<Str> captured;
         if (!guidance::isNotCapturable(a)) {
-            if (dousa::isWindowAction(a)) {
+            if (actions::isWindowAction(a)) {
                 const os::WindowHandle w = os_.windowFromPoint(pt);
                 const Str title = os_.getWindowText(w);
                 // A title may hold a line break, which a document line cannot.
@@ -101,7 +101,7 @@ void PointCapture::buttonReleased() {
             }
         }
         if (captured) {
-            Str& cmd = document_.steps.at(step_).ZahyoCmd;
+            Str& cmd = document_.steps.at(step_).command;
             // A new value is an edit like typing it: the document must not
             // close without asking and keep its old coordinates.
             if (cmd != *captured) {

@@ -106,7 +106,7 @@ void StepGrid::fillActions(int r) {
     guarded(status_, u"MS_DousaListSet", [&] {
         if (r < 1 || r >= int(actions_.size())) err::raise(err::Subscript);
         // In one change: a native list filled entry by entry is slow.
-        actions_[size_t(r)]->addItems(std::vector<Str>(dousa::catalogue.begin(), dousa::catalogue.end()));
+        actions_[size_t(r)]->addItems(std::vector<Str>(actions::catalogue.begin(), actions::catalogue.end()));
     });
 }
 
@@ -147,15 +147,15 @@ void StepGrid::redraw() {
             // One selection per row (entry 0 is the empty action); an
             // action the list does not hold leaves the row empty and fails.
             actionLock_ = true;
-            const int item = step.Dousa.empty() ? 0 : cmb->findExact(step.Dousa);
+            const int item = step.action.empty() ? 0 : cmb->findExact(step.action);
             cmb->setListIndex(item < 0 ? 0 : item);
             if (item < 0) err::raise(err::InvalidProperty);
             actionLock_ = false;
 
             textLock_ = true;
-            command->setPasswordChar(cmb->text() == dousa::Password ? u'*' : 0);
-            command->setText(step.ZahyoCmd);
-            comment->setText(step.Comment);
+            command->setPasswordChar(cmb->text() == actions::Password ? u'*' : 0);
+            command->setText(step.command);
+            comment->setText(step.comment);
             textLock_ = false;
         }
     } catch (const std::exception&) {
@@ -458,11 +458,11 @@ void StepGrid::actionPicked(int r) {
         showActionGuidance(r);
         const Str a = actions_.at(size_t(r))->text();
         const int32_t s = stepOf(r);
-        document_.steps.at(s).Dousa = a;
+        document_.steps.at(s).action = a;
         if (s >= document_.steps.count()) resizeSteps(1, true);
         // The empty action alone does not count as a change.
         if (!a.empty()) document_.markChanged();
-        commands_.at(size_t(r))->setPasswordChar(a == dousa::Password ? u'*' : 0);
+        commands_.at(size_t(r))->setPasswordChar(a == actions::Password ? u'*' : 0);
     });
 }
 
@@ -470,7 +470,7 @@ void StepGrid::commandChanged(int r) {
     if (textLock_) return;
     guarded(status_, u"txt_ZahyoCmd_Change", [&] {
         const int32_t s = stepOf(r);
-        document_.steps.at(s).ZahyoCmd = storedText(*commands_.at(size_t(r)), textLock_);
+        document_.steps.at(s).command = storedText(*commands_.at(size_t(r)), textLock_);
         if (s >= document_.steps.count()) resizeSteps(1, true);
         document_.markChanged();
     });
@@ -480,7 +480,7 @@ void StepGrid::commentChanged(int r) {
     if (textLock_) return;
     guarded(status_, u"txt_Comment_Change", [&] {
         const int32_t s = stepOf(r);
-        document_.steps.at(s).Comment = storedText(*comments_.at(size_t(r)), textLock_);
+        document_.steps.at(s).comment = storedText(*comments_.at(size_t(r)), textLock_);
         if (s >= document_.steps.count()) resizeSteps(1, true);
         document_.markChanged();
     });

@@ -4,28 +4,26 @@
 #include "input/physical_keys.h"
 #include "platform/toolkit.h"
 
-bool MF_SendInputKey(os::Services& os, int16_t int_Key, StrView str_Mode) {
-    std::vector<int16_t> keys{int_Key};
-    std::vector<int16_t> ups{int16_t(str_Mode == u"DOWN" ? 0 : 1)};
-    MS_SendInputKeys(os, 1, keys, ups);
+bool sendInputKey(os::Services& os, int16_t key, bool up) {
+    sendInputKeys(os, 1, {key}, {int16_t(up ? 1 : 0)});
     return true;
 }
 
-void MS_SendInputKeys(os::Services& os, int32_t lng_Count, const std::vector<int16_t>& int_Keys,
-                      const std::vector<int16_t>& int_Ups) {
+void sendInputKeys(os::Services& os, int32_t count, const std::vector<int16_t>& keyCodes,
+                   const std::vector<int16_t>& ups) {
     try {
-        size_t n = lng_Count < 0 ? 0 : size_t(lng_Count);
-        n = std::min({n, int_Keys.size(), int_Ups.size()});
+        size_t n = count < 0 ? 0 : size_t(count);
+        n = std::min({n, keyCodes.size(), ups.size()});
         if (n == 0) return;
         std::vector<os::KeyInput> records(n);
         for (size_t i = 0; i < n; ++i) {
             // Key codes go as their low byte, with the scan code and the
             // extended flag a keyboard sends for the key.
-            uint16_t vk = uint16_t(uint16_t(int_Keys[i]) & 0xFF);
+            uint16_t vk = uint16_t(uint16_t(keyCodes[i]) & 0xFF);
             const keys::PhysicalKey k = keys::physicalKey(vk, os);
             records[i].vk = vk;
             records[i].scan = k.scan;
-            records[i].flags = keys::keyEventFlags(k, int_Ups[i] != 0);
+            records[i].flags = keys::keyEventFlags(k, ups[i] != 0);
         }
         os.sendInput(records);
     } catch (const std::exception&) {
@@ -33,11 +31,11 @@ void MS_SendInputKeys(os::Services& os, int32_t lng_Count, const std::vector<int
     }
 }
 
-bool MF_SendMessageKey(os::Services& os, int16_t int_Key, StrView str_Mode, uint64_t lng_hWnd) {
+bool sendKeyMessage(os::Services& os, int16_t key, bool up, uint64_t window) {
     try {
-        bool down = str_Mode == u"DOWN";
+        const bool down = !up;
         uint32_t msg;
-        if (int_Key < 48 || int_Key > 90) {
+        if (key < 48 || key > 90) {
             msg = down ? os::k::WM_SYSKEYDOWN : os::k::WM_SYSKEYUP;
         } else {
             if (!down) return true;
@@ -45,8 +43,8 @@ bool MF_SendMessageKey(os::Services& os, int16_t int_Key, StrView str_Mode, uint
         }
         // lParam as the keyboard fills it, so a target that reads the scan
         // code or the extended bit of a key message finds the key there.
-        const uint16_t vk = uint16_t(int_Key) & 0xFF;
-        os.sendMessageKey(lng_hWnd, msg, uintptr_t(vk), keys::keyMessageLParam(keys::physicalKey(vk, os), !down));
+        const uint16_t vk = uint16_t(key) & 0xFF;
+        os.sendMessageKey(window, msg, uintptr_t(vk), keys::keyMessageLParam(keys::physicalKey(vk, os), !down));
     } catch (const std::exception&) {
     }
     return true;
@@ -69,12 +67,12 @@ KeystrokeFailure keystrokeFailure(int number, const Str& description) {
     return {sendKeysErrorMessage(number, description), tk::mb::OK};
 }
 
-bool MF_PlaySound(os::Services& os, const Str& str_File) {
+bool playSoundFile(os::Services& os, const Str& file) {
     try {
-        if (str_File.empty()) return false;
+        if (file.empty()) return false;
         os::DirEntry e;
-        if (!os.fileInfo(str_File, e) || e.isDir || e.hidden || e.system) return false;
-        return os.playSound(str_File, os::k::SND_ASYNC);
+        if (!os.fileInfo(file, e) || e.isDir || e.hidden || e.system) return false;
+        return os.playSound(file, os::k::SND_ASYNC);
     } catch (const std::exception&) {
         return false;
     }

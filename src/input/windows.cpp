@@ -7,7 +7,7 @@
 namespace {
 os::WindowHandle find(os::Services& os, os::WindowHandle own, const Str& search, Str* fullTitle) {
     Str titlePart, classPart;
-    MS_Kanma_Bunkatu(search, titlePart, classPart);
+    splitAtFirstComma(search, titlePart, classPart);
     Str title;
     const os::WindowHandle h = findWindow(os, os.getWindow(own, os::k::GW_HWNDFIRST), titlePart, classPart, &title);
     if (h != 0 && fullTitle) *fullTitle = title;
@@ -18,7 +18,7 @@ os::WindowHandle find(os::Services& os, os::WindowHandle own, const Str& search,
 os::WindowHandle findTargetWindow(ErrorSink& sink, os::Services& os, os::WindowHandle own, StrView search,
                                   Str* fullTitle) {
     os::WindowHandle h = 0;
-    const bool ok = guarded(sink, u"MF_WindowActive", [&] { h = find(os, own, trim(MF_NullDel(search)), fullTitle); });
+    const bool ok = guarded(sink, u"MF_WindowActive", [&] { h = find(os, own, trim(withoutNuls(search)), fullTitle); });
     return ok ? h : 0;
 }
 
@@ -26,7 +26,7 @@ std::optional<os::WindowHandle> activateTargetWindow(ErrorSink& sink, os::Servic
                                                      StrView search, Str* fullTitle) {
     os::WindowHandle h = 0;
     const bool ok = guarded(sink, u"MF_WindowActive", [&] {
-        const Str text = trim(MF_NullDel(search));
+        const Str text = trim(withoutNuls(search));
         h = find(os, own, text, fullTitle);
         if (!text.empty() && h != 0)
             bringToFront(sink, os, own, h);

@@ -12,8 +12,8 @@ namespace {
 // Steps that hold the tick for a while: a wait, and key lists with hold
 // times. The display shows where the run stands before them.
 bool stepWaits(const Str& action, const Str& X) {
-    if (action == dousa::Wait) return true;
-    return dousa::isKeyInput(action) && keys::isKeyList(X) && X.find(u'(') != Str::npos;
+    if (action == actions::Wait) return true;
+    return actions::isKeyInput(action) && keys::isKeyList(X) && X.find(u'(') != Str::npos;
 }
 
 // Row r of the plan (from 1); a row outside it is an index error.

@@ -5,18 +5,18 @@
 
 #include "input/keys.h"
 
-void MS_StrSplit(StrView str_In, std::vector<Str>& parts) {
+void splitAtCommas(StrView text, std::vector<Str>& parts) {
     for (Str& s : parts) s.clear();
     auto store = [&](size_t k, StrView piece) {
         if (k >= parts.size()) err::raise(err::Subscript);
         parts[k] = Str(piece);
     };
     size_t k = 1;
-    for (size_t p = str_In.find(u','); p != StrView::npos; p = str_In.find(u',')) {
-        store(k++, str_In.substr(0, p));
-        str_In = str_In.substr(p + 1);
+    for (size_t p = text.find(u','); p != StrView::npos; p = text.find(u',')) {
+        store(k++, text.substr(0, p));
+        text = text.substr(p + 1);
     }
-    store(k, str_In);
+    store(k, text);
 }
 
 namespace {
@@ -46,39 +46,39 @@ bool aboveLimit(const Decimal& d) {
 
 }  // namespace
 
-Str checkRow(StrView action, const Str& zahyoCmd, const RowCheckContext& ctx, Str& x, Str& y) {
+Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str& x, Str& y) {
     const Str a = trim(action);
     x.clear();
     y.clear();
-    if (!dousa::isKeyInput(a)) {
+    if (!actions::isKeyInput(a)) {
         std::vector<Str> parts(3);
-        MS_StrSplit(zahyoCmd, parts);
+        splitAtCommas(command, parts);
         x = parts[1];
         y = parts[2];
     } else {
-        x = zahyoCmd;
+        x = command;
     }
     Str tx = trim(x);
-    if (dousa::isKeyInput(a)) {
+    if (actions::isKeyInput(a)) {
         if (tx.empty()) return u"コマンドが設定されていません";
-        if ((a == dousa::KeyInputKai || a == dousa::KeyInputShin) && !keys::isKeyList(tx))
+        if ((a == actions::KeyInputKai || a == actions::KeyInputShin) && !keys::isKeyList(tx))
             return u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。";
-        if (a == dousa::KeyInputShin && !ctx.targetWindowSet) return u"ｷｰ入力_真の場合は、対象ウィンドウを設定してください。";
+        if (a == actions::KeyInputShin && !ctx.targetWindowSet) return u"ｷｰ入力_真の場合は、対象ウィンドウを設定してください。";
         x = tx;
-    } else if (a == dousa::Wait) {
+    } else if (a == actions::Wait) {
         if (tx.empty() || !isNumeric(tx)) return u"待機時間の値が不正です";
         x = toStr(cdbl(tx) * 1000);
         if (ctx.minutes) x = toStr(cdbl(x) * 60);
-    } else if (dousa::isWindowAction(a)) {
+    } else if (actions::isWindowAction(a)) {
         if (tx.empty()) return u"ウィンドウタイトルが入力されていません";
         x = tx;
-    } else if (a == dousa::Exe) {
+    } else if (a == actions::Exe) {
         if (tx.empty()) return u"ＥＸＥファイル名が入力されていません";
         x = tx;
-    } else if (a == dousa::PlaySound) {
+    } else if (a == actions::PlaySound) {
         if (tx.empty()) return u"音声ファイル名が入力されていません";
         x = tx;
-    } else if (a != dousa::End) {
+    } else if (a != actions::End) {
         if (tx.empty()) x = u"-1";
         if (trim(y).empty()) y = u"-1";
         if (!isNumeric(x)) return u"Ｘ軸の値が不正です";
@@ -110,9 +110,9 @@ std::variant<RunPlan, RunProblem> planRun(const Document& document) {
         const MacroStep& step = steps.at(i);
         // The walk ends before the text of a row without action is looked
         // at: left-over text there must not fail the run.
-        if (trim(step.Dousa).empty()) break;
-        PlanRow row{step.Dousa, Str(), Str()};
-        const Str message = checkRow(step.Dousa, step.ZahyoCmd, ctx, row.x, row.y);
+        if (trim(step.action).empty()) break;
+        PlanRow row{step.action, Str(), Str()};
+        const Str message = checkRow(step.action, step.command, ctx, row.x, row.y);
         if (!message.empty()) return RunProblem{Kind::Row, message, i};
         plan.rows.push_back(std::move(row));
     }

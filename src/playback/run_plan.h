@@ -9,10 +9,10 @@
 #include "core/document.h"
 #include "platform/text.h"
 
-// Empties parts, then stores the pieces of str_In between commas into
+// Empties parts, then stores the pieces of text between commas into
 // parts[1], parts[2], ... (parts[0] stays empty). RtError 9 when the text
 // has more pieces than parts can hold.
-void MS_StrSplit(StrView str_In, std::vector<Str>& parts);
+void splitAtCommas(StrView text, std::vector<Str>& parts);
 
 // What the check of one row needs besides the row.
 struct RowCheckContext {
@@ -25,7 +25,7 @@ RowCheckContext rowCheckContext(const Document& document);
 // and gives its run parameters in x and y. Returns the message of the
 // first check that fails, empty when the row may run. RtError 9 when a
 // text that is split has more pieces than the split holds.
-Str checkRow(StrView action, const Str& zahyoCmd, const RowCheckContext& ctx, Str& x, Str& y);
+Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str& x, Str& y);
 
 // One row of a run: its action as the step holds it, and its run
 // parameters as the check left them (coordinates, a wait in milliseconds,

@@ -15,7 +15,7 @@ StepOutcome StepExecutor::execute(const PlanRow& row, RunState& state) {
     const Str& action = row.action;
     const Str& X = row.x;
     const Str& Y = row.y;
-    if (dousa::isKeyInput(action)) {
+    if (actions::isKeyInput(action)) {
         if (keys::isKeyList(X)) {
             KeyArrays k;
             Str unsupported;
@@ -34,25 +34,25 @@ StepOutcome StepExecutor::execute(const PlanRow& row, RunState& state) {
                 return StepOutcome::Stop;
             }
         }
-    } else if (action == dousa::Wait) {
+    } else if (action == actions::Wait) {
         const uint32_t generation = state.generation;
         stepTimer_.setEnabled(false);
         if (!wait(clng(X), state)) return StepOutcome::Stop;
         // The next step comes one full interval after the wait, unless the
         // run was stopped (or a new one started) meanwhile.
         if (state.row != 0 && generation == state.generation) stepTimer_.setEnabled(true);
-    } else if (action == dousa::WindowActive) {
+    } else if (action == actions::WindowActive) {
         // A missing window is warned about; the run goes on.
         activateWindow(X);
-    } else if (action == dousa::WindowExists) {
+    } else if (action == actions::WindowExists) {
         if (findTargetWindow(errors_, os_, window_.nativeHandle(), X) == 0) return StepOutcome::Stay;
-    } else if (action == dousa::WindowAbsent) {
+    } else if (action == actions::WindowAbsent) {
         if (findTargetWindow(errors_, os_, window_.nativeHandle(), X) != 0) return StepOutcome::Stay;
-    } else if (action == dousa::Exe) {
+    } else if (action == actions::Exe) {
         os_.startProgram(X, os::k::SW_SHOWNORMAL);
-    } else if (action == dousa::PlaySound) {
-        MF_PlaySound(os_, X);
-    } else if (action == dousa::End) {
+    } else if (action == actions::PlaySound) {
+        playSoundFile(os_, X);
+    } else if (action == actions::End) {
         return StepOutcome::EndTool;
     } else {
         mouse(action, X, Y, state);
@@ -70,16 +70,16 @@ os::WindowHandle StepExecutor::activateWindow(StrView search, Str* fullTitle) {
 void StepExecutor::sendKeyList(const Str& action, const KeyArrays& k, const RunState& state) {
     // Messages go to the target window, the other routes to the window that
     // has the keyboard.
-    inputGate_.require(action == dousa::KeyInputShin ? state.targetWindow : os_.getForegroundWindow());
+    inputGate_.require(action == actions::KeyInputShin ? state.targetWindow : os_.getForegroundWindow());
     for (int32_t i = 1; i <= k.last(); ++i) {
         const auto idx = size_t(i);
         const int16_t code = int16_t(uint8_t(k.code[idx]));
         const bool sh = k.shift[idx], ct = k.ctrl[idx], al = k.alt[idx];
         auto send = [&](int16_t key, bool down) {
-            if (action == dousa::KeyInputKai)
-                MF_SendInputKey(os_, key, down ? u"DOWN" : u"UP");
-            else if (action == dousa::KeyInputShin)
-                MF_SendMessageKey(os_, key, down ? u"DOWN" : u"UP", state.targetWindow);
+            if (action == actions::KeyInputKai)
+                sendInputKey(os_, key, !down);
+            else if (action == actions::KeyInputShin)
+                sendKeyMessage(os_, key, !down, state.targetWindow);
             else
                 sendKeybdEvent(os_, uint8_t(key), !down);
         };
@@ -114,7 +114,7 @@ void StepExecutor::mouse(const Str& action, const Str& X, const Str& Y, RunState
     }
     // The click goes to the window under the point; refused input fails the
     // step before anything is sent. A cursor move alone is not refused.
-    if (action != dousa::MouseMove) {
+    if (action != actions::MouseMove) {
         const Str button = left(name, 1);
         if (button == u"左" || button == u"中" || button == u"右") {
             os::Point at = os_.getCursorPos();
@@ -151,7 +151,7 @@ void StepExecutor::mouse(const Str& action, const Str& X, const Str& Y, RunState
             const mouse::Normalised to = mouse::normalise({x, y}, os_.virtualScreen());
             os_.mouseEvent(mouse::kAbsoluteMove, to.dx, to.dy, 0, 0);
         }
-        if (action != dousa::MouseMove) {
+        if (action != actions::MouseMove) {
             const bool drag = right(name, 6) == u"ﾄﾞﾗｯｸﾞ";
             for (int c = 0; c < clicks; ++c) {
                 os_.mouseEvent(press, 0, 0, 0, 0);

@@ -40,7 +40,7 @@ void RecordingCommands::end() {
         // After the last playable row, that is at the first row without an
         // action (the empty input row at the latest); later rows move down.
         int32_t at = 1;
-        while (at < document_.steps.count() && !trim(document_.steps.at(at).Dousa).empty()) ++at;
+        while (at < document_.steps.count() && !trim(document_.steps.at(at).action).empty()) ++at;
         const int32_t n = int32_t(recorded.size());
         const int32_t old = document_.steps.count();
         if (!grid_.resizeSteps(n, false)) return;

@@ -23,11 +23,11 @@ std::optional<Parsed> parse(const Str& text) {
     if (p > 0) {
         const Str hours = left(text, p - 1);
         const Str minutes = mid(text, p + 1);
-        if (!MF_NumericChk(hours) || !MF_NumericChk(minutes)) return std::nullopt;
+        if (!isAllDigits(hours) || !isAllDigits(minutes)) return std::nullopt;
         if (val(minutes) >= 60) return std::nullopt;
         return Parsed{val(hours), val(minutes)};
     }
-    if (!MF_NumericChk(text)) return std::nullopt;
+    if (!isAllDigits(text)) return std::nullopt;
     return Parsed{-1, val(text)};
 }
 
@@ -148,7 +148,7 @@ SettingsDialog::SettingsDialog(tk::Form& mainWindow, os::Services& services, Err
 SettingsDialog::~SettingsDialog() {
     if (g_shown == this) g_shown = nullptr;
     // A capture still held when the dialog goes away would keep the mouse.
-    if (Mbln_SetFlg) main_.backend().releaseCapture();
+    if (capturing) main_.backend().releaseCapture();
 }
 
 void SettingsDialog::report() { main_.backend().messageBox(describeCurrentException(), tk::mb::OK, Str(AppTitle)); }
@@ -162,7 +162,7 @@ void SettingsDialog::Form_Load() {
         form->move(std::max(0.0, (sw - form->width()) / 2), std::max(0.0, (sh - form->height()) / 2), form->width(),
                    form->height());
 
-        Mbln_SetFlg = false;
+        capturing = false;
         txt_WindowTitle->setText(m.targetWindowSearch);
         txt_WindowTitle_Change();
         txt_StartHotKey->setText(m.startKeys);
@@ -227,14 +227,14 @@ void SettingsDialog::txt_WindowTitle_Change() {
 void SettingsDialog::cmd_Set_Click() {
     try {
         main_.backend().setCapture(*form);
-        Mbln_SetFlg = true;
+        capturing = true;
     } catch (const std::exception&) {
         report();
     }
 }
 
 void SettingsDialog::Form_MouseUp() {
-    if (!Mbln_SetFlg) return;
+    if (!capturing) return;
     try {
         os::Point pt = os_.getCursorPos();
         os::WindowHandle h = os_.windowFromPoint(pt);
@@ -245,7 +245,7 @@ void SettingsDialog::Form_MouseUp() {
         report();
     }
     // The capture ends with this release whatever happened above.
-    Mbln_SetFlg = false;
+    capturing = false;
     main_.backend().releaseCapture();
 }
 

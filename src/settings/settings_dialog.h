@@ -68,7 +68,7 @@ public:
     tk::Button* cmd_Help = nullptr;
 
     // True from a click on cmd_Set until the next mouse-button release.
-    bool Mbln_SetFlg = false;
+    bool capturing = false;
 
     void Form_Load();
     void Form_KeyDown(int& keyCode, int shift);

@@ -10,8 +10,8 @@ namespace {
 // another program's window. A cursor move, a wait or a window check acts
 // wherever the program stands.
 bool clicks(StrView action) {
-    if (action == dousa::MouseMove || action == dousa::Wait || dousa::isKeyInput(action) ||
-        dousa::isWindowAction(action) || action == dousa::Exe || action == dousa::PlaySound || action == dousa::End)
+    if (action == actions::MouseMove || action == actions::Wait || actions::isKeyInput(action) ||
+        actions::isWindowAction(action) || action == actions::Exe || action == actions::PlaySound || action == actions::End)
         return false;
     StrView name = action;
     for (StrView prefix : {StrView(u"ｼﾌﾄ"), StrView(u"Ctrl"), StrView(u"Alt")})
@@ -20,7 +20,7 @@ bool clicks(StrView action) {
     return button == u"左" || button == u"中" || button == u"右";
 }
 
-bool injects(StrView action) { return dousa::isKeyInput(action) || clicks(action); }
+bool injects(StrView action) { return actions::isKeyInput(action) || clicks(action); }
 
 Str rowText(int32_t step) { return toStr((long long)step) + u"行目"; }
 
@@ -95,7 +95,7 @@ void RowTrial::runRow() {
         tk::Control* focused = window_.activeControl();
         const int32_t step = grid_.focusedStep();
         if (step == 0) return;
-        const Str action = trim(document_.steps.at(step).Dousa);
+        const Str action = trim(document_.steps.at(step).action);
         if (action.empty()) {
             status_.show(StatusMode::Warning, u"処理が設定されていません");
             return;
@@ -105,12 +105,12 @@ void RowTrial::runRow() {
         bool valid = false;
         guarded(status_, u"MF_InputChk", [&] {
             const MacroStep& s = document_.steps.at(step);
-            const Str message = checkRow(s.Dousa, s.ZahyoCmd, rowCheckContext(document_), X, Y);
+            const Str message = checkRow(s.action, s.command, rowCheckContext(document_), X, Y);
             valid = message.empty();
             if (!valid) grid_.showProblem(step, message);
         });
         if (!valid) return;
-        if (action == dousa::End) {
+        if (action == actions::End) {
             status_.show(StatusMode::Status, rowText(step) + u"の終了は実行しません");
             return;
         }
@@ -244,7 +244,7 @@ void RowTrial::showRow() {
     guarded(status_, u"mnu_ShowRow_Click", [&] {
         const int32_t step = grid_.focusedStep();
         if (step == 0) return;
-        const Str action = trim(document_.steps.at(step).Dousa);
+        const Str action = trim(document_.steps.at(step).action);
         if (action.empty()) {
             status_.show(StatusMode::Warning, u"処理が設定されていません");
             return;
@@ -253,7 +253,7 @@ void RowTrial::showRow() {
         ctx.minutes = document_.inMinutes();
         ctx.targetWindowSet = !document_.settings.targetWindowSearch.empty();
         Str X, Y;
-        const Str message = checkRow(action, document_.steps.at(step).ZahyoCmd, ctx, X, Y);
+        const Str message = checkRow(action, document_.steps.at(step).command, ctx, X, Y);
         if (!message.empty()) {
             status_.show(StatusMode::Warning, message);
             return;

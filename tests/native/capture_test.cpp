@@ -9,8 +9,8 @@ protected:
         load(3);
     }
     void row(int s, const Str& a, const Str& cmd) {
-        app->document.steps.at(s).Dousa = a;
-        app->document.steps.at(s).ZahyoCmd = cmd;
+        app->document.steps.at(s).action = a;
+        app->document.steps.at(s).command = cmd;
         app->grid.redraw();
     }
     void releaseAt(int x, int y) {
@@ -41,7 +41,7 @@ TEST_F(CaptureTest, PointCaptureStartsFromTheRowsPointAndStoresTheClick) {
     EXPECT_EQ(status(), u"");
 
     releaseAt(300, 400);
-    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd, u"300,400");
+    EXPECT_EQ(app->document.steps.at(2).command, u"300,400");
     EXPECT_EQ(command(2), u"300,400");
     EXPECT_TRUE(app->document.changed());  // new coordinates are a change
     EXPECT_EQ(app->document.steps.count(), 4);
@@ -51,7 +51,7 @@ TEST_F(CaptureTest, PointCaptureStartsFromTheRowsPointAndStoresTheClick) {
 
     // An ordinary click afterwards changes nothing.
     releaseAt(1, 1);
-    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd, u"300,400");
+    EXPECT_EQ(app->document.steps.at(2).command, u"300,400");
 }
 
 TEST_F(CaptureTest, EmptyCommandArmsWithoutMovingTheCursor) {
@@ -60,7 +60,7 @@ TEST_F(CaptureTest, EmptyCommandArmsWithoutMovingTheCursor) {
     EXPECT_EQ(mouseEvents(), 0);
     EXPECT_TRUE(app->capture.armed());
     releaseAt(7, 9);
-    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"7,9");
+    EXPECT_EQ(app->document.steps.at(1).command, u"7,9");
 }
 
 TEST_F(CaptureTest, LoneNumberMovesToThatXOnTheTopEdge) {
@@ -82,7 +82,7 @@ TEST_F(CaptureTest, UnusableCoordinatesStillArmTheCapture) {
     EXPECT_TRUE(app->capture.armed());
     EXPECT_EQ(status(), u"");
     releaseAt(10, 20);
-    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"10,20");
+    EXPECT_EQ(app->document.steps.at(1).command, u"10,20");
 }
 
 TEST_F(CaptureTest, ScreenSizeIsTakenAtTheMomentOfTheClick) {
@@ -102,7 +102,7 @@ TEST_F(CaptureTest, WindowCaptureStoresTitleAndClassOfTheInnermostWindow) {
     app->grid.setButton(3)->press();
     EXPECT_EQ(mouseEvents(), 0);  // a window capture does not move the cursor
     releaseAt(50, 60);
-    EXPECT_EQ(app->document.steps.at(3).ZahyoCmd, u"OK,Button");
+    EXPECT_EQ(app->document.steps.at(3).command, u"OK,Button");
     EXPECT_EQ(command(3), u"OK,Button");
     EXPECT_TRUE(app->document.changed());
 }
@@ -145,7 +145,7 @@ TEST_F(CaptureTest, LineBreakInACapturedTitleBecomesASpace) {
     p.pointWindow = p.addWindow(u"二行の\r\nタイトル\n", u"Static");
     app->grid.setButton(1)->press();
     releaseAt(5, 5);
-    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"二行の タイトル ,Static");
+    EXPECT_EQ(app->document.steps.at(1).command, u"二行の タイトル ,Static");
     EXPECT_EQ(command(1), u"二行の タイトル ,Static");
 }
 
@@ -154,7 +154,7 @@ TEST_F(CaptureTest, WindowWithoutTitleLeavesTheCommandAndEndsTheCapture) {
     p.pointWindow = p.addWindow(u"", u"Edit");
     app->grid.setButton(2)->press();
     releaseAt(50, 60);
-    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd, u"keep");
+    EXPECT_EQ(app->document.steps.at(2).command, u"keep");
     EXPECT_FALSE(app->capture.armed());
     EXPECT_TRUE(traced("ReleaseCapture"));
 }
@@ -165,7 +165,7 @@ TEST_F(CaptureTest, NonPointActionsIgnoreTheSetButton) {
         app->grid.setButton(1)->press();
         EXPECT_FALSE(app->capture.armed()) << toUtf8(a);
         releaseAt(300, 400);
-        EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"10,10") << toUtf8(a);
+        EXPECT_EQ(app->document.steps.at(1).command, u"10,10") << toUtf8(a);
     }
     EXPECT_EQ(mouseEvents(), 0);
     EXPECT_FALSE(traced("SetCapture"));
@@ -176,20 +176,20 @@ TEST_F(CaptureTest, EndActionTakesAPointLikeAMouseAction) {
     app->grid.setButton(1)->press();
     EXPECT_TRUE(app->capture.armed());
     releaseAt(640, 480);
-    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"640,480");
+    EXPECT_EQ(app->document.steps.at(1).command, u"640,480");
 }
 
 TEST_F(CaptureTest, CaptureWritesTheStepArmedEvenAfterScrolling) {
     load(20);
     app->grid.scrollBar()->setValue(6);
-    app->document.steps.at(7).Dousa = u"中ｸﾘｯｸ";
+    app->document.steps.at(7).action = u"中ｸﾘｯｸ";
     app->grid.redraw();
     app->grid.setButton(2)->press();
     EXPECT_EQ(app->capture.step(), 7);
     app->grid.scrollBar()->setValue(1);
     releaseAt(11, 22);
-    EXPECT_EQ(app->document.steps.at(7).ZahyoCmd, u"11,22");
-    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd, u"2,4");
+    EXPECT_EQ(app->document.steps.at(7).command, u"11,22");
+    EXPECT_EQ(app->document.steps.at(2).command, u"2,4");
 }
 
 TEST_F(CaptureTest, ArmedStepDeletedMeanwhileReportsAndEndsTheCapture) {

@@ -134,7 +134,7 @@ TEST_F(DocumentCommandsTest, OpenWithACancelledSaveAsOpensNothingAndStaysChanged
     EXPECT_EQ(p.modalsShown.size(), 1u);
     EXPECT_EQ(caption, FileSelectDialog::CaptionWrite);  // the Save As dialog
     EXPECT_TRUE(app->document.changed());
-    EXPECT_EQ(app->document.steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->document.steps.at(1).action, u"左ｸﾘｯｸ");
     EXPECT_EQ(app->document.path(), u"");
 }
 
@@ -187,7 +187,7 @@ TEST_F(DocumentCommandsTest, SaveAsThenOpenRoundTripsThroughTheDialog) {
     });
     app->documents.open();
     EXPECT_EQ(app->document.steps.count(), 2);
-    EXPECT_EQ(app->document.steps.at(1).Dousa, u"待機");
+    EXPECT_EQ(app->document.steps.at(1).action, u"待機");
     EXPECT_EQ(app->document.path(), path);
     EXPECT_FALSE(app->document.changed());
 
@@ -195,7 +195,7 @@ TEST_F(DocumentCommandsTest, SaveAsThenOpenRoundTripsThroughTheDialog) {
     dialogAccepts(u"missing");
     app->documents.open();
     EXPECT_EQ(app->document.path(), path);
-    EXPECT_EQ(app->document.steps.at(1).Dousa, u"待機");
+    EXPECT_EQ(app->document.steps.at(1).action, u"待機");
 }
 
 TEST_F(DocumentCommandsTest, WindowTitleShowsTheFileNameExceptTheDefaultDocument) {

@@ -13,7 +13,7 @@ protected:
 
 TEST_F(EditingTest, ChoosingAnActionInTheInputRowGrowsTheMacro) {
     pick(1, u"左ｸﾘｯｸ");
-    EXPECT_EQ(app->document.steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->document.steps.at(1).action, u"左ｸﾘｯｸ");
     EXPECT_EQ(app->document.steps.count(), 2);
     EXPECT_TRUE(app->document.changed());
     EXPECT_EQ(status(), u"setﾎﾞﾀﾝを押して、位置を設定します。");
@@ -29,7 +29,7 @@ TEST_F(EditingTest, ChoosingAnActionInTheInputRowGrowsTheMacro) {
 TEST_F(EditingTest, TheEmptyActionIsStoredWithoutMarkingTheDocument) {
     load(3);
     pick(2, u"");
-    EXPECT_EQ(app->document.steps.at(2).Dousa, u"");
+    EXPECT_EQ(app->document.steps.at(2).action, u"");
     EXPECT_FALSE(app->document.changed());
     EXPECT_EQ(status(), u"動作(ｸﾘｯｸ,ｷｰ入力,待機)を選択します。");
     EXPECT_EQ(app->document.steps.count(), 4);
@@ -46,27 +46,27 @@ TEST_F(EditingTest, PasswordInputMasksTheCommandBoxAtOnce) {
     EXPECT_EQ(status(), u"ｺﾏﾝﾄﾞ欄にｷｰ入力を行う文字を入力します。");
     pick(1, u"ｷｰ入力");
     EXPECT_EQ(app->grid.commandBox(1)->passwordChar(), 0);
-    EXPECT_EQ(app->document.steps.at(1).Dousa, u"ｷｰ入力");
+    EXPECT_EQ(app->document.steps.at(1).action, u"ｷｰ入力");
 }
 
 TEST_F(EditingTest, TypingStoresTheTextAndOnlyTheInputRowGrows) {
     load(2);
     app->grid.commandBox(1)->userFocus();
     app->grid.commandBox(1)->userTyped(u"7,8");
-    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"7,8");
+    EXPECT_EQ(app->document.steps.at(1).command, u"7,8");
     EXPECT_EQ(app->document.steps.count(), 3);
     EXPECT_TRUE(app->document.changed());
 
     app->grid.commandBox(3)->userFocus();
     app->grid.commandBox(3)->userTyped(u"a");
-    EXPECT_EQ(app->document.steps.at(3).ZahyoCmd, u"a");
+    EXPECT_EQ(app->document.steps.at(3).command, u"a");
     EXPECT_EQ(app->document.steps.count(), 4);
     EXPECT_TRUE(rowShown(4));
 
     app->grid.commentBox(4)->userFocus();
     EXPECT_EQ(status(), u"ｺﾒﾝﾄが入力出来ます。(入力しなくてもかまいません。)");
     app->grid.commentBox(4)->userTyped(u"note");
-    EXPECT_EQ(app->document.steps.at(4).Comment, u"note");
+    EXPECT_EQ(app->document.steps.at(4).comment, u"note");
     EXPECT_EQ(app->document.steps.count(), 5);
     EXPECT_EQ(app->grid.scrollBar()->max(), 2);
 }
@@ -75,26 +75,26 @@ TEST_F(EditingTest, PastedLineBreaksBecomeSpacesInTheStepAndTheBox) {
     load(2);
     app->grid.commandBox(1)->userFocus();
     app->grid.commandBox(1)->userTyped(u"abc\r\ndef\rg\nh");
-    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"abc def g h");
+    EXPECT_EQ(app->document.steps.at(1).command, u"abc def g h");
     EXPECT_EQ(command(1), u"abc def g h");
     app->grid.commentBox(2)->userFocus();
     app->grid.commentBox(2)->userTyped(u"\r\n二行目\r\n");
-    EXPECT_EQ(app->document.steps.at(2).Comment, u" 二行目 ");
+    EXPECT_EQ(app->document.steps.at(2).comment, u" 二行目 ");
     EXPECT_EQ(comment(2), u" 二行目 ");
     EXPECT_TRUE(app->document.changed());
     EXPECT_FALSE(app->grid.filling());
     // Typing on after the paste stores the box's text as usual.
     app->grid.commentBox(2)->userTyped(u" 二行目 x");
-    EXPECT_EQ(app->document.steps.at(2).Comment, u" 二行目 x");
+    EXPECT_EQ(app->document.steps.at(2).comment, u" 二行目 x");
 }
 
 TEST_F(EditingTest, EditsInAScrolledGridReachTheirStep) {
     load(20);
     app->grid.scrollBar()->setValue(11);
     app->grid.commentBox(3)->userTyped(u"thirteen");
-    EXPECT_EQ(app->document.steps.at(13).Comment, u"thirteen");
+    EXPECT_EQ(app->document.steps.at(13).comment, u"thirteen");
     pick(2, u"待機");
-    EXPECT_EQ(app->document.steps.at(12).Dousa, u"待機");
+    EXPECT_EQ(app->document.steps.at(12).action, u"待機");
     EXPECT_EQ(app->document.steps.count(), 21);
 }
 
@@ -105,14 +105,14 @@ TEST_F(EditingTest, SpaceRecordsTheCursorForMouseActionsOnly) {
     app->document.setChanged(false);
     EXPECT_FALSE(keyPress(32));  // the list still gets the key
     EXPECT_EQ(command(2), u"100,200");
-    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd, u"100,200");
+    EXPECT_EQ(app->document.steps.at(2).command, u"100,200");
     EXPECT_TRUE(app->document.changed());
 
     // In the input row it also grows the macro.
     pick(4, u"ﾏｳｽｶｰｿﾙ移動");
     p.cursor = {5, 6};
     keyPress(32);
-    EXPECT_EQ(app->document.steps.at(4).ZahyoCmd, u"5,6");
+    EXPECT_EQ(app->document.steps.at(4).command, u"5,6");
     EXPECT_EQ(app->document.steps.count(), 5);
 
     for (const Str a : {u"終了", u"待機", u"ｷｰ入力", u"ｷｰ入力_改", u"ｷｰ入力_真", u"ﾊﾟｽﾜｰﾄﾞ入力", u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ",

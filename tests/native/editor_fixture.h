@@ -17,9 +17,9 @@ protected:
         app->document.steps.resize(n + 1);
         for (int32_t s = 1; s <= n; ++s) {
             MacroStep& st = app->document.steps.at(s);
-            st.Dousa = action;
-            st.ZahyoCmd = toStr((long long)s) + u"," + toStr((long long)(s * 2));
-            st.Comment = u"c" + toStr((long long)s);
+            st.action = action;
+            st.command = toStr((long long)s) + u"," + toStr((long long)(s * 2));
+            st.comment = u"c" + toStr((long long)s);
         }
         app->grid.resizeSteps(0, false);
         app->grid.scrollBar()->setValue(1);

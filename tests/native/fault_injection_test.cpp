@@ -84,7 +84,7 @@ TEST_F(FaultInjection, EveryCallOfASaveFailsInTurnAndTheOldDocumentSurvives) {
     bigModel(9000);  // > 256 KB: several write calls
     saveCleanly(kDoc);
     old = fileBytes(kDoc);
-    app->document.steps.at(4500).Comment = u"changed";
+    app->document.steps.at(4500).comment = u"changed";
     app->document.markChanged();
     const auto calls = callsOfOneSave(u"C:\\work\\probe.TVK");
     p.files.erase(p.resolve(u"C:\\work\\probe.TVK"));
@@ -118,7 +118,7 @@ TEST_F(FaultInjection, AFullDiskAtAnyPointLeavesTheOldDocument) {
     bigModel(6000);
     saveCleanly(kDoc);
     old = fileBytes(kDoc);
-    app->document.steps.at(1).Comment = u"changed, and a little longer than before";
+    app->document.steps.at(1).comment = u"changed, and a little longer than before";
     app->document.markChanged();
     callsOfOneSave(u"C:\\work\\probe.TVK");
     const size_t size = fileBytes(u"C:\\work\\probe.TVK").size();
@@ -160,7 +160,7 @@ TEST_F(FaultInjection, AReadOnlyOrLockedTargetOrFolderIsReportedAndKept) {
     app->document.steps.grow(1);
     saveCleanly(kDoc);
     old = fileBytes(kDoc);
-    app->document.steps.at(1).Comment = u"changed";
+    app->document.steps.at(1).comment = u"changed";
     app->document.markChanged();
 
     p.readOnly.insert(kDoc);
@@ -240,7 +240,7 @@ TEST_F(FaultInjection, TheDefaultDocumentWrittenOnCloseSurvivesAFailure) {
     saveCleanly(u"TOVIRAK.TVK");
     old = fileBytes(u"TOVIRAK.TVK");
     ASSERT_FALSE(old.empty());
-    app->document.steps.at(1).Comment = u"今回";
+    app->document.steps.at(1).comment = u"今回";
     app->document.setChanged(false);  // nothing to ask about
     for (Kind k : {Kind::Create, Kind::Write, Kind::Flush, Kind::Close, Kind::Replace}) {
         SCOPED_TRACE(kindName(k));

@@ -91,7 +91,7 @@ TEST_F(FrameTest, RunAndADocumentPathInOneArgumentText) {
     EXPECT_TRUE(app->activated);
     // The path comes out upper-cased once a switch was taken out of it.
     EXPECT_EQ(app->document.path(), u"C:\\DOCS\\A.TVK");
-    EXPECT_EQ(app->document.steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->document.steps.at(1).action, u"左ｸﾘｯｸ");
     // Playback started at the first activation.
     EXPECT_TRUE(p.timerRunning("tim_Timer"));
     EXPECT_EQ(app->player.state().row, 1);
@@ -117,7 +117,7 @@ TEST_F(FrameTest, OnePairOfQuotesAroundThePathIsRemoved) {
     put(u"C:\\My Macros\\朝.TVK", u"\"左ｸﾘｯｸ\",\"1,1\",\"\"\r\n");
     start(u"\"C:\\My Macros\\朝.TVK\"");
     EXPECT_EQ(app->document.path(), u"C:\\My Macros\\朝.TVK");
-    EXPECT_EQ(app->document.steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->document.steps.at(1).action, u"左ｸﾘｯｸ");
     EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝.TVK");
 
     // The switches still work before, after or around it.
@@ -252,7 +252,7 @@ TEST_F(FrameTest, ChangedDocumentEachAnswer) {
         restart(u"/NOMSG");
         put(doc, u"\"左ｸﾘｯｸ\",\"1,1\",\"saved\"\r\n");
         app->macroFile.read(doc);
-        app->document.steps.at(1).Comment = Str(comment);
+        app->document.steps.at(1).comment = Str(comment);
         app->document.markChanged();
         p.files.erase(kTvk);
         p.shown.clear();
@@ -298,7 +298,7 @@ TEST_F(FrameTest, ChangedDocumentEachAnswer) {
 
 TEST_F(FrameTest, NeverSavedDocumentYesThenCancelledDialogKeepsTheWindow) {
     start();
-    app->document.steps.at(1).Dousa = u"左ｸﾘｯｸ";
+    app->document.steps.at(1).action = u"左ｸﾘｯｸ";
     app->document.steps.grow(1);
     app->document.markChanged();
     p.answers.push_back(tk::mb::IdYes);
@@ -351,7 +351,7 @@ TEST_F(FrameTest, StartUpLeavesTheInitialModelAndTheFullActionList) {
         u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ", u"ｳｨﾝﾄﾞｳ不在ﾁｪｯｸ", u"EXE実行", u"終了", u"ﾊﾟｽﾜｰﾄﾞ入力",
         u"PlaySound"};
     EXPECT_EQ(app->grid.actionList(1)->items(), expected);
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Str(dousa::catalogue[i]), expected[i]) << i;
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Str(actions::catalogue[i]), expected[i]) << i;
 }
 
 TEST(StepList, RowsFromOneWithInsertDeleteAndTheLastNonBlankRow) {
@@ -359,17 +359,17 @@ TEST(StepList, RowsFromOneWithInsertDeleteAndTheLastNonBlankRow) {
     EXPECT_EQ(s.count(), 1);
     EXPECT_EQ(s.lastNonBlank(), 0);
     s.grow(3);
-    s.at(1).Dousa = u"a";
-    s.at(3).Comment = u" x ";
-    s.at(2).ZahyoCmd = u"\u3000 ";  // blanks only
+    s.at(1).action = u"a";
+    s.at(3).comment = u" x ";
+    s.at(2).command = u"\u3000 ";  // blanks only
     EXPECT_EQ(s.lastNonBlank(), 3);
     s.insertEmpty(2);
     EXPECT_EQ(s.count(), 5);
-    EXPECT_EQ(s.at(4).Comment, u" x ");
+    EXPECT_EQ(s.at(4).comment, u" x ");
     EXPECT_TRUE(s.at(2).blank());
     s.erase(1);
     EXPECT_EQ(s.count(), 4);
-    EXPECT_EQ(s.at(3).Comment, u" x ");
+    EXPECT_EQ(s.at(3).comment, u" x ");
     for (int32_t bad : {0, -1, 5}) {
         try {
             s.at(bad);

@@ -94,9 +94,9 @@ TEST_F(GridTest, InsertAtAScrolledRowAsksForTheStepAndShiftsTheRest) {
     EXPECT_EQ(p.shown[0].style & 7, tk::mb::YesNo);
     EXPECT_EQ(app->document.steps.count(), before + 1);
     EXPECT_EQ(app->document.steps.at(6), MacroStep{});
-    EXPECT_EQ(app->document.steps.at(7).ZahyoCmd, u"6,12");
-    EXPECT_EQ(app->document.steps.at(21).ZahyoCmd, u"20,40");
-    EXPECT_EQ(app->document.steps.at(5).ZahyoCmd, u"5,10");
+    EXPECT_EQ(app->document.steps.at(7).command, u"6,12");
+    EXPECT_EQ(app->document.steps.at(21).command, u"20,40");
+    EXPECT_EQ(app->document.steps.at(5).command, u"5,10");
     EXPECT_TRUE(app->document.changed());
     // The grid shows it at once and the focus stays.
     EXPECT_EQ(no(2), u"6");
@@ -116,7 +116,7 @@ TEST_F(GridTest, InsertOrDeleteAnsweredNoChangesNothing) {
     EXPECT_EQ(p.shown[0].text, u"3行目を挿入します。");
     EXPECT_EQ(p.shown[1].text, u"3行目を削除します。");
     EXPECT_EQ(app->document.steps.count(), 6);
-    EXPECT_EQ(app->document.steps.at(3).ZahyoCmd, u"3,6");
+    EXPECT_EQ(app->document.steps.at(3).command, u"3,6");
     EXPECT_FALSE(app->document.changed());
 }
 
@@ -134,7 +134,7 @@ TEST_F(GridTest, DeleteOfTheInputRowDoesNothingOtherRowsAreRemoved) {
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"2行目を削除します。");
     EXPECT_EQ(app->document.steps.count(), 3);
-    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd, u"3,6");
+    EXPECT_EQ(app->document.steps.at(2).command, u"3,6");
     EXPECT_EQ(app->document.steps.at(3), MacroStep{});
     EXPECT_TRUE(app->document.changed());
     EXPECT_EQ(command(2), u"3,6");
@@ -207,8 +207,8 @@ TEST_F(GridTest, EnterOnAnUpperCommentNeverScrolls) {
 TEST_F(GridTest, PasswordMaskFollowsTheStepShown) {
     size(6000, heightFor(2));
     load(4);
-    app->document.steps.at(2).Dousa = u"ﾊﾟｽﾜｰﾄﾞ入力";
-    app->document.steps.at(2).ZahyoCmd = u"secret";
+    app->document.steps.at(2).action = u"ﾊﾟｽﾜｰﾄﾞ入力";
+    app->document.steps.at(2).command = u"secret";
     app->grid.redraw();
     EXPECT_EQ(app->grid.commandBox(1)->passwordChar(), 0);
     EXPECT_EQ(app->grid.commandBox(2)->passwordChar(), u'*');
@@ -223,8 +223,8 @@ TEST_F(GridTest, PasswordMaskFollowsTheStepShown) {
 TEST_F(GridTest, UnknownActionStopsTheRedrawAndReleasesTheLocks) {
     size(6000, heightFor(3));
     load(5);
-    app->document.steps.at(2).Dousa = u"ダンス";
-    app->document.steps.at(3).ZahyoCmd = u"changed";
+    app->document.steps.at(2).action = u"ダンス";
+    app->document.steps.at(3).command = u"changed";
     app->grid.redraw();
     EXPECT_EQ(status().substr(0, 19), u"[scr_Detail_Scroll]");
     EXPECT_FALSE(app->grid.filling());
@@ -232,7 +232,7 @@ TEST_F(GridTest, UnknownActionStopsTheRedrawAndReleasesTheLocks) {
     EXPECT_EQ(action(2), u"");
     EXPECT_EQ(command(3), u"3,6");  // rows below keep what they showed
     // The model is not written back by the failed fill.
-    EXPECT_EQ(app->document.steps.at(2).Dousa, u"ダンス");
+    EXPECT_EQ(app->document.steps.at(2).action, u"ダンス");
     EXPECT_FALSE(app->document.changed());
 }
 
@@ -242,7 +242,7 @@ TEST_F(GridTest, GrowthKeepsStepsAndTheScrollRange) {
     EXPECT_TRUE(app->grid.resizeSteps(1, false));
     EXPECT_EQ(app->document.steps.count(), 5);
     EXPECT_EQ(app->grid.scrollBar()->max(), 3);
-    EXPECT_EQ(app->document.steps.at(3).ZahyoCmd, u"3,6");
+    EXPECT_EQ(app->document.steps.at(3).command, u"3,6");
     EXPECT_EQ(app->document.steps.at(5), MacroStep{});
     EXPECT_TRUE(app->grid.resizeSteps(-2, false));
     EXPECT_EQ(app->document.steps.count(), 3);
@@ -267,17 +267,17 @@ TEST_F(GridTest, HundredThousandStepsScrollAndEditAtTheEnd) {
 
     app->grid.commentBox(6)->userFocus();
     app->grid.commentBox(6)->userTyped(u"last");
-    EXPECT_EQ(app->document.steps.at(100001).Comment, u"last");
+    EXPECT_EQ(app->document.steps.at(100001).comment, u"last");
     EXPECT_EQ(app->document.steps.count(), 100002);
 
     app->grid.actionList(1)->userFocus();
     p.answers = {tk::mb::IdYes, tk::mb::IdYes};
     app->grid.insertRowAtCaret();
     EXPECT_EQ(p.shown.back().text, u"99996行目を挿入します。");
-    EXPECT_EQ(app->document.steps.at(99997).ZahyoCmd, u"99996,199992");
+    EXPECT_EQ(app->document.steps.at(99997).command, u"99996,199992");
     app->grid.deleteRowAtCaret();
     EXPECT_EQ(p.shown.back().text, u"99996行目を削除します。");
-    EXPECT_EQ(app->document.steps.at(99996).ZahyoCmd, u"99996,199992");
+    EXPECT_EQ(app->document.steps.at(99996).command, u"99996,199992");
     EXPECT_EQ(app->document.steps.count(), 100002);
 
     // A redraw touches only the visible rows, wherever the grid stands.

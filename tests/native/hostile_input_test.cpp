@@ -55,8 +55,8 @@ TEST_F(Hostile, ASingleLineOfTenMegabytes) {
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
     ASSERT_EQ(app->document.steps.count(), 2);
-    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd.size(), big.size());
-    EXPECT_EQ(app->document.steps.at(1).Comment, u"end");
+    EXPECT_EQ(app->document.steps.at(1).command.size(), big.size());
+    EXPECT_EQ(app->document.steps.at(1).comment, u"end");
 
     // As a header value.
     p.putFile(kDoc, "WindowTitle=" + big + "\r\n");
@@ -90,8 +90,8 @@ TEST_F(Hostile, ADocumentOfOneMillionSteps) {
     const double readSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     EXPECT_EQ(status(), u"読み込み完了！！！");
     ASSERT_EQ(app->document.steps.count(), n + 1);
-    EXPECT_EQ(app->document.steps.at(n).Comment, u"千");
-    EXPECT_EQ(app->document.steps.at(n - 1).ZahyoCmd, u"1");
+    EXPECT_EQ(app->document.steps.at(n).comment, u"千");
+    EXPECT_EQ(app->document.steps.at(n - 1).command, u"1");
     EXPECT_TRUE(app->document.steps.at(n + 1).blank());
 
     // Written back: the same million step lines.
@@ -144,19 +144,19 @@ TEST_F(Hostile, ACp932FileWithInvalidByteSequencesKeepsItsLines) {
     EXPECT_NE(log.find(u" 20行目 " + err::describeNumber(err::InvalidCall)), Str::npos) << toUtf8(log);
     ASSERT_GE(app->document.steps.count(), 6);
     const Str bad(1, char16_t(0x30FB));
-    EXPECT_EQ(app->document.steps.at(1).Dousa, toHalfWidth(bad));
-    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"a" + bad);
-    EXPECT_EQ(app->document.steps.at(1).Comment, u"b" + bad);
-    EXPECT_EQ(app->document.steps.at(2).ZahyoCmd.size(), 5u);
-    EXPECT_EQ(app->document.steps.at(3).Dousa, toHalfWidth(u"c" + bad + u",\"d"));
-    EXPECT_EQ(app->document.steps.at(3).ZahyoCmd, u"e");
-    EXPECT_EQ(app->document.steps.at(3).Comment, u"f");
+    EXPECT_EQ(app->document.steps.at(1).action, toHalfWidth(bad));
+    EXPECT_EQ(app->document.steps.at(1).command, u"a" + bad);
+    EXPECT_EQ(app->document.steps.at(1).comment, u"b" + bad);
+    EXPECT_EQ(app->document.steps.at(2).command.size(), 5u);
+    EXPECT_EQ(app->document.steps.at(3).action, toHalfWidth(u"c" + bad + u",\"d"));
+    EXPECT_EQ(app->document.steps.at(3).command, u"e");
+    EXPECT_EQ(app->document.steps.at(3).comment, u"f");
     EXPECT_EQ(app->document.settings.targetWindowSearch, u"abc" + bad);
-    EXPECT_EQ(app->document.steps.at(4).Dousa, u"亜");
-    EXPECT_EQ(app->document.steps.at(4).ZahyoCmd, u"\\");
-    EXPECT_EQ(app->document.steps.at(4).Comment, u"ソ");
-    EXPECT_EQ(app->document.steps.at(5).Comment, u"i");  // the dot stands where the closing quote was
-    EXPECT_EQ(app->document.steps.at(6).Dousa, u"j");
+    EXPECT_EQ(app->document.steps.at(4).action, u"亜");
+    EXPECT_EQ(app->document.steps.at(4).command, u"\\");
+    EXPECT_EQ(app->document.steps.at(4).comment, u"ソ");
+    EXPECT_EQ(app->document.steps.at(5).comment, u"i");  // the dot stands where the closing quote was
+    EXPECT_EQ(app->document.steps.at(6).action, u"j");
 
     // Without the cut last line the document loads completely.
     bytes.resize(bytes.size() - 2);
@@ -186,11 +186,11 @@ TEST_F(Hostile, NulAndLoneSurrogatesInEveryTextFieldSurviveASave) {
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
     const Str fixed = u"a" + nul + u"\uFFFDx\uFFFD" + u"b";
-    EXPECT_EQ(app->document.steps.at(1).Dousa, u"待機" + nul);
-    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, fixed);
-    EXPECT_EQ(app->document.steps.at(1).Comment, fixed);
-    EXPECT_EQ(app->document.steps.at(2).Dousa, toHalfWidth(fixed));
-    EXPECT_EQ(app->document.steps.at(2).Comment, nul);
+    EXPECT_EQ(app->document.steps.at(1).action, u"待機" + nul);
+    EXPECT_EQ(app->document.steps.at(1).command, fixed);
+    EXPECT_EQ(app->document.steps.at(1).comment, fixed);
+    EXPECT_EQ(app->document.steps.at(2).action, toHalfWidth(fixed));
+    EXPECT_EQ(app->document.steps.at(2).comment, nul);
     EXPECT_EQ(app->document.settings.targetWindowSearch, fixed);
     EXPECT_EQ(app->controls.intervalBox->text(), fixed);
     // Both hot keys are refused by name, one message each.
@@ -346,7 +346,7 @@ TEST_F(Hostile, WindowSearchTextsOfAnySize) {
     const Str clean = Str(500000, u'\0') + u" 無題 " + Str(3, u'\0');
     EXPECT_NE(findTargetWindow(app->statusLine, p.os, app->form->nativeHandle(), clean, &full), 0u);
     EXPECT_EQ(full, u"無題 - メモ帳");
-    EXPECT_EQ(MF_NullDel(Str(1000000, u'\0')), u"");
+    EXPECT_EQ(withoutNuls(Str(1000000, u'\0')), u"");
 }
 
 TEST_F(Hostile, StopTimerTextsOfAnySize) {
@@ -354,9 +354,9 @@ TEST_F(Hostile, StopTimerTextsOfAnySize) {
     // checked in time proportional to its length.
     const Str digits(1000000, u'9');
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_TRUE(MF_NumericChk(digits));
-    EXPECT_FALSE(MF_NumericChk(digits + u"x"));
-    EXPECT_FALSE(MF_NumericChk(digits + Str(1, u'\0')));
+    EXPECT_TRUE(isAllDigits(digits));
+    EXPECT_FALSE(isAllDigits(digits + u"x"));
+    EXPECT_FALSE(isAllDigits(digits + Str(1, u'\0')));
     const auto parsed = stoptimer::parse(digits + u":" + digits);
     EXPECT_FALSE(parsed);  // minutes of a million digits are not below 60
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();

@@ -150,7 +150,7 @@ TEST_F(LayoutTest, CreatedRowsCopyRowOne) {
     // New rows answer their own events.
     load(5);
     pick(3, u"待機");
-    EXPECT_EQ(app->document.steps.at(3).Dousa, u"待機");
+    EXPECT_EQ(app->document.steps.at(3).action, u"待機");
 }
 
 TEST_F(LayoutTest, TabOrderRunsRowByRowWithTheScrollBarLast) {

@@ -66,26 +66,26 @@ TEST(DocumentFormat, KeyLinesSplitAtTheFirstEqualsSign) {
 
 TEST(DocumentFormat, StepLinesCutAtQuoteCommaQuote) {
     auto s = docfmt::cutStepLine(u"\"左ｸﾘｯｸ\",\"100,200\",\"a \"quoted\", comment\"");
-    EXPECT_EQ(s.Dousa, u"左ｸﾘｯｸ");
-    EXPECT_EQ(s.ZahyoCmd, u"100,200");
-    EXPECT_EQ(s.Comment, u"a \"quoted\", comment");
+    EXPECT_EQ(s.action, u"左ｸﾘｯｸ");
+    EXPECT_EQ(s.command, u"100,200");
+    EXPECT_EQ(s.comment, u"a \"quoted\", comment");
 
     // A quote followed by a comma inside a field survives: the next field is
     // searched from the separator's closing quote on.
     s = docfmt::cutStepLine(u"\"ｷｰ入力\",\"\"hi\",x\",\"\"");
-    EXPECT_EQ(s.ZahyoCmd, u"\"hi\",x");
-    EXPECT_EQ(s.Comment, u"");
+    EXPECT_EQ(s.command, u"\"hi\",x");
+    EXPECT_EQ(s.comment, u"");
     // A lone comma as a field.
     s = docfmt::cutStepLine(u"\",\",\",\",\",\"");
-    EXPECT_EQ(s.Dousa, u",");
-    EXPECT_EQ(s.ZahyoCmd, u",");
-    EXPECT_EQ(s.Comment, u",");
+    EXPECT_EQ(s.action, u",");
+    EXPECT_EQ(s.command, u",");
+    EXPECT_EQ(s.comment, u",");
 
     // Full-width Dousa is folded; the other fields are kept as they are.
     s = docfmt::cutStepLine(u"\"ウィンドウアクティブ\",\"ＡＢ\",\"ｶﾞ\"");
-    EXPECT_EQ(s.Dousa, u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ");
-    EXPECT_EQ(s.ZahyoCmd, u"ＡＢ");
-    EXPECT_EQ(docfmt::cutStepLine(u"\"ＰｌａｙＳｏｕｎｄ\",\"\",\"\"").Dousa, u"PlaySound");
+    EXPECT_EQ(s.action, u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ");
+    EXPECT_EQ(s.command, u"ＡＢ");
+    EXPECT_EQ(docfmt::cutStepLine(u"\"ＰｌａｙＳｏｕｎｄ\",\"\",\"\"").action, u"PlaySound");
 
     for (StrView bad : {u"\"only one\"", u"\"a\",\"b\"", u"\"a\",\"b\",\"", u"\"", u"\"\",\""})
         EXPECT_EQ(rtErrorOf([&] { docfmt::cutStepLine(bad); }), err::InvalidCall) << toUtf8(bad);
@@ -229,7 +229,7 @@ TEST_F(DocTest, RoundTripKeepsStepsAndEverySetting) {
     EXPECT_EQ(fileBytes(u"C:\\work\\a.TVK").substr(0, 3), "Ver");
     const Str sep = u"\",\"";
     EXPECT_NE(instr(text(u"C:\\work\\a.TVK"), u"\r\n\"左ｸﾘｯｸ" + sep + u"100,200" + sep + u"最初の一歩\"\r\n\r\n\"ｷｰ入力" + sep +
-                                                  written[2].ZahyoCmd + sep + written[2].Comment + u"\"\r\n"),
+                                                  written[2].command + sep + written[2].comment + u"\"\r\n"),
               0);
 }
 
@@ -251,7 +251,7 @@ TEST_F(DocTest, ReaderAndWriterDifferWhereTheFormatSays) {
     EXPECT_EQ(app->document.settings.targetWindowSearch, u"padded title");
     EXPECT_EQ(app->document.steps.count(), 4);
     EXPECT_EQ(app->document.steps.at(2), MacroStep{});
-    EXPECT_EQ(app->document.steps.at(3).Dousa, u"右ｸﾘｯｸ");
+    EXPECT_EQ(app->document.steps.at(3).action, u"右ｸﾘｯｸ");
 
     // Unit other than "2" comes back as seconds; full-width actions folded.
     app->controls.unitBox->setText(u"分");
@@ -303,7 +303,7 @@ TEST_F(DocTest, ReadingKeepsUnmentionedSettingsAndReplacesRows) {
     EXPECT_EQ(app->document.settings.timerMinutes, 4);
     EXPECT_EQ(app->document.steps.count(), 3);
     EXPECT_EQ(app->document.steps.at(1), MacroStep{});
-    EXPECT_EQ(app->document.steps.at(2).Dousa, u"中ｸﾘｯｸ");
+    EXPECT_EQ(app->document.steps.at(2).action, u"中ｸﾘｯｸ");
     EXPECT_EQ(app->document.steps.at(3), MacroStep{});
 }
 
@@ -341,12 +341,12 @@ TEST_F(DocTest, LegacyIndexOnePastTheEndGrowsMoreFails) {
     // So the row is saved, not lost as the trailing row.
     app->macroFile.write(u"C:\\work\\g2.TVK", MacroFile::Overwrite::Silently);
     app->macroFile.read(u"C:\\work\\g2.TVK");
-    EXPECT_EQ(app->document.steps.at(2).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->document.steps.at(2).action, u"左ｸﾘｯｸ");
 
     put(u"C:\\work\\h.TVK", u"Dousa(1)=左ｸﾘｯｸ\r\nDousa(4)=右ｸﾘｯｸ\r\n");
     app->macroFile.read(u"C:\\work\\h.TVK");
     EXPECT_EQ(status(), u"2行目 " + err::describeNumber(err::Subscript));
-    EXPECT_EQ(app->document.steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->document.steps.at(1).action, u"左ｸﾘｯｸ");
     EXPECT_EQ(app->document.steps.count(), 2);
 }
 
@@ -404,7 +404,7 @@ TEST_F(DocTest, MissingFileReadsNothing) {
     app->macroFile.read(u"C:\\work\\missing.TVK");
     EXPECT_EQ(status(), u"before");
     EXPECT_EQ(p.toolkit.repaints, repaints);
-    EXPECT_EQ(app->document.steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->document.steps.at(1).action, u"左ｸﾘｯｸ");
     EXPECT_TRUE(app->document.changed());
 }
 
@@ -413,7 +413,7 @@ TEST_F(DocTest, FileThatCannotBeOpenedLeavesTheCurrentMacroAsItWas) {
     setRow(1, u"左ｸﾘｯｸ", u"1,1", u"mine");
     setRow(2, u"待機", u"3", u"");
     app->macroFile.write(u"C:\\work\\mine.TVK", MacroFile::Overwrite::Silently);
-    app->document.steps.at(2).ZahyoCmd = u"4";  // an unsaved change
+    app->document.steps.at(2).command = u"4";  // an unsaved change
     app->document.markChanged();
     ASSERT_EQ(app->document.steps.count(), 3);
     const std::vector<MacroStep> before{app->document.steps.at(1), app->document.steps.at(2), app->document.steps.at(3)};
@@ -453,7 +453,7 @@ TEST_F(DocTest, FileThatCannotBeOpenedLeavesTheCurrentMacroAsItWas) {
     app->documents.open();
     EXPECT_EQ(status(), u"0行目 " + err::describeNumber(err::PermissionDenied));
     EXPECT_EQ(app->document.path(), u"C:\\work\\mine.TVK");
-    EXPECT_EQ(app->document.steps.at(1).Comment, u"mine");
+    EXPECT_EQ(app->document.steps.at(1).comment, u"mine");
     EXPECT_FALSE(app->document.changed());
 }
 
@@ -488,7 +488,7 @@ TEST_F(DocTest, TitleFollowsTheDocument) {
 TEST_F(DocTest, ACopyWritesTheSameBytesAndLeavesTheNameTheMarkAndTheTitle) {
     setRow(1, u"左ｸﾘｯｸ", u"1,2", u"c");
     app->macroFile.write(u"C:\\work\\mine.TVK", MacroFile::Overwrite::Silently);
-    app->document.steps.at(1).Comment = u"changed";
+    app->document.steps.at(1).comment = u"changed";
     app->document.markChanged();
     app->macroFile.writeCopy(u"TOVIRAK.TVK");
     EXPECT_EQ(app->document.path(), u"C:\\work\\mine.TVK");
@@ -554,7 +554,7 @@ TEST_F(DocTest, ReadFailureNamesTheLineAndKeepsWhatWasRead) {
     ASSERT_FALSE(logLines().empty());
     EXPECT_EQ(logLines().back(), u"26/12/07 09:00:00 " + msg);
     EXPECT_EQ(app->document.steps.count(), 9);
-    EXPECT_EQ(app->document.steps.at(8).ZahyoCmd, u"8,0");
+    EXPECT_EQ(app->document.steps.at(8).command, u"8,0");
     EXPECT_EQ(app->document.settings.targetWindowSearch, u"read");
     EXPECT_EQ(app->document.settings.timerMinutes, 2);
     EXPECT_EQ(app->document.settings.timerHours, 0);
@@ -598,7 +598,7 @@ TEST_P(WriteFailureTest, LeavesThePreviousFileAndTheDocumentStateAlone) {
     setRow(1, u"左ｸﾘｯｸ", u"1,1", u"old");
     app->macroFile.write(path, MacroFile::Overwrite::Silently);
     const std::string old = fileBytes(path);
-    app->document.steps.at(1).Comment = u"new";
+    app->document.steps.at(1).comment = u"new";
     app->document.markChanged();
     const Str title = app->form->text();
 
@@ -635,7 +635,7 @@ TEST_F(DocTest, WriteFailingPartWayLeavesTheOldFileByteIdentical) {
     app->macroFile.write(path, MacroFile::Overwrite::Silently);
     const std::string old = fileBytes(path);
     ASSERT_GT(old.size(), 300000u);
-    app->document.steps.at(3000).Comment = u"changed";
+    app->document.steps.at(3000).comment = u"changed";
 
     // The second chunk fails, after the first reached the temporary file.
     p.failures.push_back({headless::FileFailure::Write, 2, err::DeviceIO});
@@ -696,10 +696,10 @@ TEST_F(DocTest, HostileInputIsBoundedAndSafe) {
     p.putFile(u"C:\\work\\nul.TVK", std::string(nul, sizeof nul - 1));
     app->macroFile.read(u"C:\\work\\nul.TVK");
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    EXPECT_EQ(app->document.steps.at(1).Dousa, Str(u"a\0b", 3));
+    EXPECT_EQ(app->document.steps.at(1).action, Str(u"a\0b", 3));
     app->macroFile.write(u"C:\\work\\nul2.TVK", MacroFile::Overwrite::Silently);
     app->macroFile.read(u"C:\\work\\nul2.TVK");
-    EXPECT_EQ(app->document.steps.at(1).Dousa, Str(u"a\0b", 3));
+    EXPECT_EQ(app->document.steps.at(1).action, Str(u"a\0b", 3));
 
     // Random bytes: any outcome but a crash or a hang.
     std::mt19937 rng(7);

@@ -82,7 +82,7 @@ TEST_F(MenusTest, EveryShortcutDoesItsOwnCommand) {
     // Ctrl+N empties the document.
     EXPECT_TRUE(ctrl('N'));
     EXPECT_EQ(app->document.steps.count(), 1);
-    EXPECT_EQ(app->document.steps.at(1).Dousa, u"");
+    EXPECT_EQ(app->document.steps.at(1).action, u"");
     EXPECT_EQ(app->document.path(), u"");
 
     EXPECT_TRUE(ctrl('Q'));

@@ -102,14 +102,14 @@ TEST_F(MonitorsTest, MinusOneMinusOneStillClicksWhereTheCursorStands) {
 }
 
 TEST_F(MonitorsTest, SetButtonMovesToAPointOnAnotherMonitor) {
-    app->document.steps.at(1).Dousa = u"左ｸﾘｯｸ";
-    app->document.steps.at(1).ZahyoCmd = u"-1280,1079";
+    app->document.steps.at(1).action = u"左ｸﾘｯｸ";
+    app->document.steps.at(1).command = u"-1280,1079";
     app->grid.redraw();
     app->grid.setButton(1)->press();
     EXPECT_EQ(p.cursor, (os::Point{-1280, 1079}));
     p.cursor = {-300, -1200};
     app->form->userMouseUp(1, 0, 0, 0);
-    EXPECT_EQ(app->document.steps.at(1).ZahyoCmd, u"-300,-1200");
+    EXPECT_EQ(app->document.steps.at(1).command, u"-300,-1200");
     app->grid.setButton(1)->press();
     EXPECT_EQ(p.cursor, (os::Point{-300, -1200}));
 }

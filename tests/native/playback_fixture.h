@@ -18,8 +18,8 @@ protected:
     void rows(const std::vector<std::pair<Str, Str>>& r) {
         app->document.steps.resize(int32_t(r.size()) + 1);
         for (size_t i = 0; i < r.size(); ++i) {
-            app->document.steps.at(int32_t(i) + 1).Dousa = r[i].first;
-            app->document.steps.at(int32_t(i) + 1).ZahyoCmd = r[i].second;
+            app->document.steps.at(int32_t(i) + 1).action = r[i].first;
+            app->document.steps.at(int32_t(i) + 1).command = r[i].second;
         }
     }
     void interval(const Str& v, const Str& unit = u"秒") {

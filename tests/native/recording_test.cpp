@@ -36,7 +36,7 @@ protected:
     std::vector<std::string> stepRows() {
         std::vector<std::string> r;
         for (int32_t i = 1; i < app->document.steps.count(); ++i)
-            r.push_back(toUtf8(app->document.steps.at(i).Dousa) + "|" + toUtf8(app->document.steps.at(i).ZahyoCmd));
+            r.push_back(toUtf8(app->document.steps.at(i).action) + "|" + toUtf8(app->document.steps.at(i).command));
         return r;
     }
     bool rowVisible(const Str& number) {
@@ -76,7 +76,7 @@ TEST_F(RecordingTest, CtrlKRecordsClicksAndKeysUntilCtrlKInAnyProgram) {
     EXPECT_EQ(p.keyObservers.size(), keyObservers);
     EXPECT_TRUE(p.mouseObservers.empty());
     EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|50,60", "ｷｰ入力|Hi{ENTER}"}));
-    EXPECT_EQ(app->document.steps.at(2).Comment, u"記録: メモ帳 でクリック");
+    EXPECT_EQ(app->document.steps.at(2).comment, u"記録: メモ帳 でクリック");
     EXPECT_EQ(app->document.steps.count(), 4);
     EXPECT_EQ(status(), u"3ステップを記録しました");
     EXPECT_EQ(app->statusLine.label().foreColor(), tk::rgb(255, 255, 0));
@@ -94,7 +94,7 @@ TEST_F(RecordingTest, CtrlKRecordsClicksAndKeysUntilCtrlKInAnyProgram) {
 
 TEST_F(RecordingTest, StepsGoAfterTheLastPlayableRowAndLaterRowsMoveDown) {
     load(4);
-    app->document.steps.at(3).Dousa.clear();  // row 3 ends the playable rows; row 4 is kept
+    app->document.steps.at(3).action.clear();  // row 3 ends the playable rows; row 4 is kept
     size(6000, heightFor(4));
     app->grid.redraw();
     startByShortcut();
@@ -105,7 +105,7 @@ TEST_F(RecordingTest, StepsGoAfterTheLastPlayableRowAndLaterRowsMoveDown) {
     endByKeyboard();
     EXPECT_EQ(stepRows(), (std::vector<std::string>{"左ｸﾘｯｸ|1,2", "左ｸﾘｯｸ|2,4", "ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳",
                                                     "左ｸﾘｯｸ|7,8", "待機|2", "左ｸﾘｯｸ|300,8", "|3,6", "左ｸﾘｯｸ|4,8"}));
-    EXPECT_EQ(app->document.steps.at(7).Comment, u"c3");
+    EXPECT_EQ(app->document.steps.at(7).comment, u"c3");
     EXPECT_EQ(app->document.steps.count(), 9);
     EXPECT_TRUE(app->document.steps.at(9).blank());
     EXPECT_TRUE(rowVisible(u"3"));
@@ -123,7 +123,7 @@ TEST_F(RecordingTest, AFarDownInsertionScrollsToItsFirstRowAndMinutesWriteWaitsI
     p.click({200, 1});
     p.advance(100);
     endByKeyboard();
-    EXPECT_EQ(toUtf8(app->document.steps.at(63).Dousa) + "|" + toUtf8(app->document.steps.at(63).ZahyoCmd), "待機|0.033");
+    EXPECT_EQ(toUtf8(app->document.steps.at(63).action) + "|" + toUtf8(app->document.steps.at(63).command), "待機|0.033");
     EXPECT_TRUE(rowVisible(u"61"));
     EXPECT_EQ(app->document.steps.count(), 61 + 4);
 }
@@ -281,7 +281,7 @@ TEST_F(RecordingTest, NothingStartsARunWhileRecordingNorAfterItFromAKeyPressedMe
     p.advance(100);
     EXPECT_EQ(app->player.state().row, 0);
     // The key recorded as a key: F11 has a name in braces.
-    EXPECT_EQ(toUtf8(app->document.steps.at(3).ZahyoCmd), "{F11}");
+    EXPECT_EQ(toUtf8(app->document.steps.at(3).command), "{F11}");
 }
 
 TEST_F(RecordingTest, RowsCannotBeTriedOrShownWhileRecording) {
@@ -351,7 +351,7 @@ TEST_F(RecordingTest, ALongRecordingOfManyThousandEvents) {
     endByKeyboard();
     // The activation, the clicks and a wait of a second between each two.
     EXPECT_EQ(app->document.steps.count(), 1 + clicks + (clicks - 1) + 1);
-    EXPECT_EQ(toUtf8(app->document.steps.at(2 * clicks).ZahyoCmd), "100,200");
+    EXPECT_EQ(toUtf8(app->document.steps.at(2 * clicks).command), "100,200");
     EXPECT_EQ(status(), toStr((long long)(2 * clicks)) + u"ステップを記録しました");
 }
 

@@ -60,18 +60,18 @@ TEST_F(SampleTest, EverySampleReadsAndPassesTheRunCheckAsWrittenAndAsChangedForE
         bool searches = app->document.settings.targetWindowSearch == u"メモ帳";
         for (int32_t r = 1; r < app->document.steps.count(); ++r) {
             const MacroStep& s = app->document.steps.at(r);
-            searches = searches || (dousa::isWindowAction(s.Dousa) && s.ZahyoCmd == u"メモ帳");
-            EXPECT_EQ(instr(s.ZahyoCmd, u"Notepad"), 0) << r;
+            searches = searches || (actions::isWindowAction(s.action) && s.command == u"メモ帳");
+            EXPECT_EQ(instr(s.command, u"Notepad"), 0) << r;
         }
         EXPECT_TRUE(searches);
-        EXPECT_GT(instr(app->document.steps.at(1).Comment, u"「メモ帳」を「- Notepad」に変える"), 0);
+        EXPECT_GT(instr(app->document.steps.at(1).comment, u"「メモ帳」を「- Notepad」に変える"), 0);
 
         // The change its first comment asks for on an English system.
         const Str english = replaceAll(replaceAll(text, u"WindowTitle=メモ帳\r\n", u"WindowTitle=- Notepad\r\n"),
                                        u"\",\"メモ帳\",\"", u"\",\"- Notepad\",\"");
         EXPECT_EQ(readAndCheck(name, toCp932(english)), "");
         for (int32_t r = 1; r < app->document.steps.count(); ++r)
-            if (dousa::isWindowAction(app->document.steps.at(r).Dousa)) EXPECT_EQ(app->document.steps.at(r).ZahyoCmd, u"- Notepad") << r;
+            if (actions::isWindowAction(app->document.steps.at(r).action)) EXPECT_EQ(app->document.steps.at(r).command, u"- Notepad") << r;
     }
     EXPECT_EQ(samples, 2);
 }

@@ -419,24 +419,24 @@ TEST_F(SettingsTest, SettingsButtonOfTheMainWindowShowsTheDialog) {
 // ---------------------------------------------------------------------------
 
 TEST(Digits, NumericCheckAcceptsOnlyAsciiDigitBytes) {
-    EXPECT_TRUE(MF_NumericChk(u"0"));
-    EXPECT_TRUE(MF_NumericChk(u"0123456789"));
+    EXPECT_TRUE(isAllDigits(u"0"));
+    EXPECT_TRUE(isAllDigits(u"0123456789"));
     for (const Str s : {u"", u" 1", u"1 ", u"-1", u"+1", u"1.5", u"１", u"1１", u"ｱ", u"あ", u"1e3", u"😀"})
-        EXPECT_FALSE(MF_NumericChk(s)) << toUtf8(s);
+        EXPECT_FALSE(isAllDigits(s)) << toUtf8(s);
 }
 
 TEST(Digits, ByteLengthAndByteMidUseTheAnsiForm) {
-    EXPECT_EQ(MF_LenByte(u""), 0);
-    EXPECT_EQ(MF_LenByte(u"aあｱ１"), 1 + 2 + 1 + 2);
-    EXPECT_EQ(MF_MidByte(u"aあb", 2, 2), u"あ");
-    EXPECT_EQ(MF_MidByte(u"aあb", 2), u"あb");
-    EXPECT_EQ(MF_MidByte(u"abc", 3, 5), u"c");
-    EXPECT_EQ(MF_MidByte(u"abc", 4), u"");
-    EXPECT_EQ(MF_MidByte(u"abc", 2, 0), u"");
+    EXPECT_EQ(ansiLength(u""), 0);
+    EXPECT_EQ(ansiLength(u"aあｱ１"), 1 + 2 + 1 + 2);
+    EXPECT_EQ(ansiMid(u"aあb", 2, 2), u"あ");
+    EXPECT_EQ(ansiMid(u"aあb", 2), u"あb");
+    EXPECT_EQ(ansiMid(u"abc", 3, 5), u"c");
+    EXPECT_EQ(ansiMid(u"abc", 4), u"");
+    EXPECT_EQ(ansiMid(u"abc", 2, 0), u"");
     // Half of a double-byte character is no character.
-    EXPECT_EQ(MF_MidByte(u"aあb", 2, 1), u"・");
+    EXPECT_EQ(ansiMid(u"aあb", 2, 1), u"・");
     try {
-        MF_MidByte(u"abc", 0);
+        ansiMid(u"abc", 0);
         ADD_FAILURE() << "position 0 must fail";
     } catch (const RtError& e) {
         EXPECT_EQ(e.number, err::InvalidCall);
@@ -444,12 +444,12 @@ TEST(Digits, ByteLengthAndByteMidUseTheAnsiForm) {
 }
 
 TEST(Digits, StrConvTurnsTextIntoAnsiBytesAndBack) {
-    Str bytes = MF_StrConv(u"aあ", strconv::FromUnicode);
+    Str bytes = ansiConvert(u"aあ", strconv::FromUnicode);
     EXPECT_EQ(bytes, (Str{u'a', char16_t(0x82), char16_t(0xA0)}));
-    EXPECT_EQ(MF_StrConv(bytes, strconv::ToUnicode), u"aあ");
-    EXPECT_EQ(MF_StrConv(MF_StrConv(u"朝の巡回ｱｲｳ", 128), 64), u"朝の巡回ｱｲｳ");
+    EXPECT_EQ(ansiConvert(bytes, strconv::ToUnicode), u"aあ");
+    EXPECT_EQ(ansiConvert(ansiConvert(u"朝の巡回ｱｲｳ", 128), 64), u"朝の巡回ｱｲｳ");
     try {
-        MF_StrConv(u"a", 1);
+        ansiConvert(u"a", 1);
         ADD_FAILURE() << "conversion 1 must fail";
     } catch (const RtError& e) {
         EXPECT_EQ(e.number, err::InvalidCall);

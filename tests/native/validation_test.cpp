@@ -4,18 +4,18 @@
 
 TEST(StrSplit, PiecesBetweenCommas) {
     std::vector<Str> parts{u"old", u"old", u"old"};
-    MS_StrSplit(u"1,2", parts);
+    splitAtCommas(u"1,2", parts);
     EXPECT_EQ(parts, (std::vector<Str>{u"", u"1", u"2"}));
-    MS_StrSplit(u"abc", parts);
+    splitAtCommas(u"abc", parts);
     EXPECT_EQ(parts, (std::vector<Str>{u"", u"abc", u""}));
-    MS_StrSplit(u",5", parts);
+    splitAtCommas(u",5", parts);
     EXPECT_EQ(parts, (std::vector<Str>{u"", u"", u"5"}));
-    MS_StrSplit(u"", parts);
+    splitAtCommas(u"", parts);
     EXPECT_EQ(parts, (std::vector<Str>{u"", u"", u""}));
-    MS_StrSplit(u" 1 , 2 ", parts);
+    splitAtCommas(u" 1 , 2 ", parts);
     EXPECT_EQ(parts, (std::vector<Str>{u"", u" 1 ", u" 2 "}));
     try {
-        MS_StrSplit(u"a.exe x,y,z", parts);
+        splitAtCommas(u"a.exe x,y,z", parts);
         FAIL() << "three pieces fitted";
     } catch (const RtError& e) {
         EXPECT_EQ(e.number, err::Subscript);
@@ -23,7 +23,7 @@ TEST(StrSplit, PiecesBetweenCommas) {
     EXPECT_EQ(parts[1], u"a.exe x");
     EXPECT_EQ(parts[2], u"y");
     std::vector<Str> five(5);
-    MS_StrSplit(u"a,b,c,d", five);
+    splitAtCommas(u"a,b,c,d", five);
     EXPECT_EQ(five, (std::vector<Str>{u"", u"a", u"b", u"c", u"d"}));
 }
 
@@ -69,7 +69,7 @@ protected:
 };
 
 TEST_F(CheckTest, IntervalMessagesInOrder) {
-    rows({{dousa::LeftClick, u"1,1"}});
+    rows({{actions::LeftClick, u"1,1"}});
     EXPECT_EQ(interval(u"abc", false), u"実行間隔入力エラー 数値を入力してください。");
     EXPECT_TRUE(app->controls.intervalBox->hasFocus());
     EXPECT_EQ(interval(u"", false), u"実行間隔入力エラー 数値を入力してください。");
@@ -90,16 +90,16 @@ TEST_F(CheckTest, IntervalMessagesInOrder) {
 
 TEST_F(CheckTest, RunArraysByAction) {
     app->document.settings.targetWindowSearch = u"Target";
-    rows({{dousa::KeyInput, u"  abc{ENTER} "},
-          {dousa::KeyInputShin, u" VK_A,VK_B "},
-          {dousa::Wait, u" 2 ,x"},
-          {dousa::WindowActive, u" Notepad , Cls"},
-          {dousa::Exe, u" calc.exe "},
-          {dousa::PlaySound, u"ding.wav"},
-          {dousa::End, u" a , b"},
-          {dousa::LeftClick, u""},
-          {dousa::RightClick, u" 100, 200"},
-          {dousa::MouseMove, u"  ,5"}});
+    rows({{actions::KeyInput, u"  abc{ENTER} "},
+          {actions::KeyInputShin, u" VK_A,VK_B "},
+          {actions::Wait, u" 2 ,x"},
+          {actions::WindowActive, u" Notepad , Cls"},
+          {actions::Exe, u" calc.exe "},
+          {actions::PlaySound, u"ding.wav"},
+          {actions::End, u" a , b"},
+          {actions::LeftClick, u""},
+          {actions::RightClick, u" 100, 200"},
+          {actions::MouseMove, u"  ,5"}});
     app->controls.intervalBox->setText(u"1");
     EXPECT_EQ(check(true), u"");
     EXPECT_EQ(plan->rows.size(), 10u);
@@ -112,15 +112,15 @@ TEST_F(CheckTest, KeyListsMayBeginWithModifierMarks) {
     // "+VK_A(300)" and "^VK_C" are key lists: the marks may stand anywhere in
     // an item, its front included.
     app->document.settings.targetWindowSearch = u"Target";
-    rows({{dousa::KeyInputKai, u"+VK_A(300)"}, {dousa::KeyInputShin, u"^%VK_C"}});
+    rows({{actions::KeyInputKai, u"+VK_A(300)"}, {actions::KeyInputShin, u"^%VK_C"}});
     app->controls.intervalBox->setText(u"1");
     EXPECT_EQ(check(true), u"");
-    rows({{dousa::KeyInputKai, u"+abc"}});
+    rows({{actions::KeyInputKai, u"+abc"}});
     EXPECT_EQ(check(false), u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。");
 }
 
 TEST_F(CheckTest, WaitInMillisecondsWithTheUnit) {
-    rows({{dousa::Wait, u"2"}, {dousa::Wait, u"0.5"}, {dousa::Wait, u"1.001"}});
+    rows({{actions::Wait, u"2"}, {actions::Wait, u"0.5"}, {actions::Wait, u"1.001"}});
     app->controls.intervalBox->setText(u"1");
     app->controls.unitBox->setText(u"分");
     EXPECT_EQ(check(true), u"");
@@ -135,23 +135,23 @@ TEST_F(CheckTest, RowMessagesFocusTheFirstCommandBox) {
         StrView action, text, message;
     };
     const Case cases[] = {
-        {dousa::KeyInput, u"   ", u"コマンドが設定されていません"},
-        {dousa::Password, u"", u"コマンドが設定されていません"},
-        {dousa::KeyInputKai, u"abc", u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。"},
-        {dousa::KeyInputShin, u"vk_a", u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。"},
-        {dousa::KeyInputShin, u"VK_A", u"ｷｰ入力_真の場合は、対象ウィンドウを設定してください。"},
-        {dousa::Wait, u"", u"待機時間の値が不正です"},
-        {dousa::Wait, u"abc", u"待機時間の値が不正です"},
-        {dousa::WindowExists, u" ,x", u"ウィンドウタイトルが入力されていません"},
-        {dousa::WindowAbsent, u"", u"ウィンドウタイトルが入力されていません"},
-        {dousa::Exe, u"", u"ＥＸＥファイル名が入力されていません"},
-        {dousa::PlaySound, u" ", u"音声ファイル名が入力されていません"},
-        {dousa::LeftDouble, u"abc,1", u"Ｘ軸の値が不正です"},
-        {dousa::ShiftLeftClick, u"1,y", u"Ｙ軸の値が不正です"},
+        {actions::KeyInput, u"   ", u"コマンドが設定されていません"},
+        {actions::Password, u"", u"コマンドが設定されていません"},
+        {actions::KeyInputKai, u"abc", u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。"},
+        {actions::KeyInputShin, u"vk_a", u"ｷｰ入力_改 と ｷｰ入力_真の場合は、VK_??による指定しかできません。"},
+        {actions::KeyInputShin, u"VK_A", u"ｷｰ入力_真の場合は、対象ウィンドウを設定してください。"},
+        {actions::Wait, u"", u"待機時間の値が不正です"},
+        {actions::Wait, u"abc", u"待機時間の値が不正です"},
+        {actions::WindowExists, u" ,x", u"ウィンドウタイトルが入力されていません"},
+        {actions::WindowAbsent, u"", u"ウィンドウタイトルが入力されていません"},
+        {actions::Exe, u"", u"ＥＸＥファイル名が入力されていません"},
+        {actions::PlaySound, u" ", u"音声ファイル名が入力されていません"},
+        {actions::LeftDouble, u"abc,1", u"Ｘ軸の値が不正です"},
+        {actions::ShiftLeftClick, u"1,y", u"Ｙ軸の値が不正です"},
     };
     app->controls.intervalBox->setText(u"1");
     for (auto& c : cases) {
-        rows({{dousa::LeftClick, u"1,1"}, {c.action, c.text}});
+        rows({{actions::LeftClick, u"1,1"}, {c.action, c.text}});
         app->controls.endButton->setFocus();
         EXPECT_EQ(check(false), c.message) << toUtf8(c.action) << " " << toUtf8(c.text);
         EXPECT_TRUE(app->grid.commandBox(1)->hasFocus());
@@ -162,13 +162,13 @@ TEST_F(CheckTest, RowMessagesFocusTheFirstCommandBox) {
         EXPECT_EQ(std::get<RunProblem>(checked).row, 2);
     }
     // Key inputs pass where the VK_ form is not required, and are not split.
-    rows({{dousa::KeyInput, u"abc"}, {dousa::KeyInputKai, u"VK_A(1),VK_B"}, {dousa::Password, u"a,b,c"}});
+    rows({{actions::KeyInput, u"abc"}, {actions::KeyInputKai, u"VK_A(1),VK_B"}, {actions::Password, u"a,b,c"}});
     EXPECT_EQ(check(true), u"");
 }
 
 TEST_F(CheckTest, FailingRowIsScrolledToTheTopWhenTheGridCanScroll) {
-    rows({{dousa::LeftClick, u"1,1"}, {dousa::LeftClick, u"1,1"}, {dousa::LeftClick, u"1,1"},
-          {dousa::LeftClick, u"1,1"}, {dousa::LeftClick, u"x"}, {dousa::LeftClick, u"1,1"}});
+    rows({{actions::LeftClick, u"1,1"}, {actions::LeftClick, u"1,1"}, {actions::LeftClick, u"1,1"},
+          {actions::LeftClick, u"1,1"}, {actions::LeftClick, u"x"}, {actions::LeftClick, u"1,1"}});
     app->controls.intervalBox->setText(u"1");
     app->grid.scrollBar()->setRange(1, 6);
     EXPECT_EQ(check(false), u"Ｘ軸の値が不正です");
@@ -180,15 +180,15 @@ TEST_F(CheckTest, FailingRowIsScrolledToTheTopWhenTheGridCanScroll) {
 }
 
 TEST_F(CheckTest, WalkEndsAtTheFirstRowWithoutAction) {
-    rows({{dousa::LeftClick, u"1,1"}, {dousa::Wait, u"1"}, {dousa::End, u""}, {dousa::None, u"junk,,,"},
-          {dousa::LeftClick, u"bad"}});
+    rows({{actions::LeftClick, u"1,1"}, {actions::Wait, u"1"}, {actions::End, u""}, {actions::None, u"junk,,,"},
+          {actions::LeftClick, u"bad"}});
     app->controls.intervalBox->setText(u"1");
     EXPECT_EQ(check(true), u"");
     EXPECT_EQ(plan->rows.size(), 3u);
 }
 
 TEST_F(CheckTest, NothingToRun) {
-    rows({{dousa::None, u"1,1"}, {dousa::LeftClick, u"1,1"}});
+    rows({{actions::None, u"1,1"}, {actions::LeftClick, u"1,1"}});
     app->controls.intervalBox->setText(u"1");
     app->grid.scrollBar()->setRange(1, 3);
     app->grid.scrollBar()->setValue(3);
@@ -200,7 +200,7 @@ TEST_F(CheckTest, NothingToRun) {
 }
 
 TEST_F(CheckTest, ThreeCommaPartsEndInTheErrorExit) {
-    rows({{dousa::LeftClick, u"1,1"}, {dousa::Exe, u"a.exe x,y,z"}});
+    rows({{actions::LeftClick, u"1,1"}, {actions::Exe, u"a.exe x,y,z"}});
     app->controls.intervalBox->setText(u"1");
     app->controls.endButton->setFocus();
     EXPECT_EQ(check(false), u"");
@@ -212,7 +212,7 @@ TEST_F(CheckTest, ThreeCommaPartsEndInTheErrorExit) {
 }
 
 TEST_F(CheckTest, StopLimitMustBeComplete) {
-    rows({{dousa::LeftClick, u"1,1"}});
+    rows({{actions::LeftClick, u"1,1"}});
     app->controls.intervalBox->setText(u"1");
     app->document.settings.stopTimerEnabled = true;
     app->document.settings.timerHours = 0;

@@ -4,22 +4,22 @@
 #include "input/window_search.h"
 
 TEST(WindowSearchText, NulRemovalAndCommaSplit) {
-    EXPECT_EQ(MF_NullDel(Str(u"a\0b\0", 4)), u"ab");
-    EXPECT_EQ(MF_NullDel(u""), u"");
+    EXPECT_EQ(withoutNuls(Str(u"a\0b\0", 4)), u"ab");
+    EXPECT_EQ(withoutNuls(u""), u"");
     Str before = u"x", after = u"y";
-    MS_Kanma_Bunkatu(u"Title", before, after);
+    splitAtFirstComma(u"Title", before, after);
     EXPECT_EQ(before, u"Title");
     EXPECT_EQ(after, u"");
-    MS_Kanma_Bunkatu(u"Untitled - Notepad, Notepad", before, after);
+    splitAtFirstComma(u"Untitled - Notepad, Notepad", before, after);
     EXPECT_EQ(before, u"Untitled - Notepad");
     EXPECT_EQ(after, u" Notepad");
-    MS_Kanma_Bunkatu(u",Cls", before, after);
+    splitAtFirstComma(u",Cls", before, after);
     EXPECT_EQ(before, u"");
     EXPECT_EQ(after, u"Cls");
-    MS_Kanma_Bunkatu(u"a,b,c", before, after);
+    splitAtFirstComma(u"a,b,c", before, after);
     EXPECT_EQ(before, u"a");
     EXPECT_EQ(after, u"b,c");
-    MS_Kanma_Bunkatu(u"a,", before, after);
+    splitAtFirstComma(u"a,", before, after);
     EXPECT_EQ(before, u"a");
     EXPECT_EQ(after, u"");
 }

@@ -204,7 +204,7 @@ TEST(EndToEndDocuments, SavedThroughTheOwnDialogAndReopenedInAFreshStartGivesThe
             EXPECT_TRUE(s.finished());
         }
         EXPECT_EQ(app.document.steps.count(), 4);
-        EXPECT_EQ(app.document.steps.at(2).ZahyoCmd, Str(u"VK_RETURN,^VK_S(300)"));
+        EXPECT_EQ(app.document.steps.at(2).command, Str(u"VK_RETURN,^VK_S(300)"));
         EXPECT_EQ(app.controls.intervalBox->text(), Str(u"2.5"));
         EXPECT_EQ(app.controls.unitBox->text(), Str(u"分"));
         EXPECT_FALSE(app.document.changed());
@@ -247,7 +247,7 @@ TEST(EndToEndDocuments, SettingsDialogPicksTheWindowUnderAClickAndMovesItToTheCo
                  [] { return SettingsDialog::shown() != nullptr && SettingsDialog::shown()->form->isShown(); },
                  [] {
                      tkt::click(*SettingsDialog::shown()->cmd_Set);
-                     return SettingsDialog::shown()->Mbln_SetFlg;
+                     return SettingsDialog::shown()->capturing;
                  },
                  [&] {
                      // A point of the target that neither the dialog nor the
@@ -268,7 +268,7 @@ TEST(EndToEndDocuments, SettingsDialogPicksTheWindowUnderAClickAndMovesItToTheCo
                  },
                  [&] {
                      SettingsDialog& d = *SettingsDialog::shown();
-                     if (d.Mbln_SetFlg) return false;  // the release has not arrived yet
+                     if (d.capturing) return false;  // the release has not arrived yet
                      picked = d.txt_WindowTitle->text();
                      return true;
                  },

@@ -74,11 +74,11 @@ struct Editor {
         statusAfterShow = app->statusLine.text();
         app->document.steps.resize(n + 1);
         for (int32_t s = 1; s <= n; ++s) {
-            const StrView a = dousa::catalogue[size_t(1 + (s - 1) % 30)];
+            const StrView a = actions::catalogue[size_t(1 + (s - 1) % 30)];
             Str cmd = toStr((long long)(s * 3 % 1280)) + u"," + toStr((long long)(s * 7 % 1024));
-            if (a == dousa::Wait) cmd = u"2";
-            if (dousa::isKeyInput(a)) cmd = u"VK_RETURN";
-            if (dousa::isWindowAction(a)) cmd = u"メモ帳,Notepad";
+            if (a == actions::Wait) cmd = u"2";
+            if (actions::isKeyInput(a)) cmd = u"VK_RETURN";
+            if (actions::isWindowAction(a)) cmd = u"メモ帳,Notepad";
             app->document.steps.at(s) = MacroStep{Str(a), cmd, u"手順" + toStr((long long)s)};
         }
         app->grid.resizeSteps(0, false);
@@ -178,9 +178,9 @@ TEST(EditorOnWindows, EnterMovesOnAndCtrlAIsSaveAsInsideATextBox) {
 TEST(EditorOnWindows, PointAndWindowCaptureOnTheRealScreen) {
     Editor e(3);
     e.size(9000, 1224 + 750 + 624 * 3 + 100);
-    e.app->document.steps.at(2).Dousa = u"左ｸﾘｯｸ";
-    e.app->document.steps.at(2).ZahyoCmd = u"";
-    e.app->document.steps.at(3).Dousa = u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ";
+    e.app->document.steps.at(2).action = u"左ｸﾘｯｸ";
+    e.app->document.steps.at(2).command = u"";
+    e.app->document.steps.at(3).action = u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ";
     e.app->grid.redraw();
 
     tkt::click(*e.app->grid.setButton(2));
@@ -189,7 +189,7 @@ TEST(EditorOnWindows, PointAndWindowCaptureOnTheRealScreen) {
     tkt::mouseUp(*e.app->form, 1, 5, 5);
     backend().doEvents();
     EXPECT_FALSE(e.app->capture.armed());
-    EXPECT_EQ(e.app->document.steps.at(2).ZahyoCmd, Str(u"123,234"));
+    EXPECT_EQ(e.app->document.steps.at(2).command, Str(u"123,234"));
     EXPECT_EQ(tkt::nativeText(*e.app->grid.commandBox(2)), Str(u"123,234"));
     EXPECT_TRUE(e.app->document.changed());  // a new point is a change
 
@@ -210,7 +210,7 @@ TEST(EditorOnWindows, PointAndWindowCaptureOnTheRealScreen) {
     backend().doEvents();
     const Str cls = e.os.getClassName(w);
     probe::destroyWindow(w);
-    EXPECT_EQ(e.app->document.steps.at(3).ZahyoCmd, u"捕捉テスト," + cls);
+    EXPECT_EQ(e.app->document.steps.at(3).command, u"捕捉テスト," + cls);
     EXPECT_TRUE(e.sink.failures.empty());
 }
 
