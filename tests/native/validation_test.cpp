@@ -52,16 +52,13 @@ protected:
     }
     // The plan of the last check that passed.
     std::optional<RunPlan> plan;
-    std::vector<Str> xs() const {
+    std::vector<Str> column(Str PlanRow::*field) const {
         std::vector<Str> v;
-        for (const PlanRow& r : plan->rows) v.push_back(r.x);
+        for (const PlanRow& r : plan->rows) v.push_back(r.*field);
         return v;
     }
-    std::vector<Str> ys() const {
-        std::vector<Str> v;
-        for (const PlanRow& r : plan->rows) v.push_back(r.y);
-        return v;
-    }
+    std::vector<Str> xs() const { return column(&PlanRow::x); }
+    std::vector<Str> ys() const { return column(&PlanRow::y); }
     Str interval(StrView text, bool expected) {
         app->controls.intervalBox->setText(Str(text));
         return check(expected);
