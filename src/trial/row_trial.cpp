@@ -11,7 +11,8 @@ namespace {
 // wherever the program stands.
 bool clicks(StrView action) {
     if (action == actions::MouseMove || action == actions::Wait || actions::isKeyInput(action) ||
-        actions::isWindowAction(action) || action == actions::Exe || action == actions::PlaySound || action == actions::End)
+        actions::isWindowAction(action) || action == actions::Exe || action == actions::PlaySound ||
+        action == actions::End)
         return false;
     StrView name = action;
     for (StrView prefix : {StrView(u"ｼﾌﾄ"), StrView(u"Ctrl"), StrView(u"Alt")})
@@ -74,7 +75,8 @@ bool RowTrial::agreedTo(os::WindowHandle h) {
     if (h == agreed_) return true;
     // Often the folder or console the program was started from.
     const Str question = u"「" + trim(os_.getWindowText(h)) + u"」に送りますか？";
-    if (window_.backend().messageBox(question, tk::mb::YesNo | tk::mb::Question | tk::mb::DefaultButton2, Str(AppTitle)) != tk::mb::IdYes) return false;
+    const int style = tk::mb::YesNo | tk::mb::Question | tk::mb::DefaultButton2;
+    if (window_.backend().messageBox(question, style, Str(AppTitle)) != tk::mb::IdYes) return false;
     agreed_ = h;
     previous_ = h;
     return true;
@@ -249,9 +251,7 @@ void RowTrial::showRow() {
             status_.show(StatusMode::Warning, u"処理が設定されていません");
             return;
         }
-        RowCheckContext ctx;
-        ctx.minutes = document_.inMinutes();
-        ctx.targetWindowSet = !document_.settings.targetWindowSearch.empty();
+        const RowCheckContext ctx = rowCheckContext(document_);
         Str X, Y;
         const Str message = checkRow(action, document_.steps.at(step).command, ctx, X, Y);
         if (!message.empty()) {
