@@ -103,13 +103,11 @@ bool isKeyList(StrView text) {
 
 Str unsupportedKeyMessage(const Str& item) { return u"「" + item + u"」は、サポートされていないキーです。"; }
 
-}  // namespace keys
-
-void frm_TOVIRAK::MS_HotKey_StrToArry(const Str& str_In, KeyArrays& out) {
-    guarded(u"MS_HotKey_StrToArry", [&] {
-        Str bad;
-        if (keys::parseKeyList(str_In, out, bad)) return;
-        msgBox(keys::unsupportedKeyMessage(bad), tk::mb::OK, Str(AppTitle));
-        MS_Stop(false);
-    });
+bool readKeyList(ErrorSink& sink, StrView text, KeyArrays& out, Str& unsupported) {
+    bool supported = true;
+    unsupported.clear();
+    guarded(sink, u"MS_HotKey_StrToArry", [&] { supported = parseKeyList(text, out, unsupported); });
+    return supported;
 }
+
+}  // namespace keys

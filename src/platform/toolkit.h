@@ -157,6 +157,13 @@ protected:
     friend class Form;
 };
 
+// Fields where Enter moves on like Tab: text boxes, combo boxes, option
+// and check buttons (a button takes Enter itself).
+inline bool takesEnterAsTab(const Control& c) {
+    const Kind k = c.kind();
+    return k == Kind::TextBox || k == Kind::ComboBox || k == Kind::OptionButton || k == Kind::CheckBox;
+}
+
 class Label : public Control {
 public:
     Label(Form* f, std::string n, int i) : Control(f, Kind::Label, std::move(n), i) { tabStop_ = false; }

@@ -388,7 +388,7 @@ void StepTurner::flushRun(uint32_t now) {
     Str text;
     auto emitText = [&] {
         if (text.empty()) return;
-        emit(dousa::KeyInput, playableText(std::move(text)), comment(r.window, u"キー入力"));
+        emit(actions::KeyInput, playableText(std::move(text)), comment(r.window, u"キー入力"));
         text.clear();
     };
     for (KeyPress& k : r.keys) {
@@ -397,7 +397,7 @@ void StepTurner::flushRun(uint32_t now) {
         const bool held = hold > s_.input.keyRepeatDelayMs;
         if (held && !k.item.empty()) {
             emitText();
-            emit(dousa::KeyInputKai, k.item + u"(" + toStr((long long)hold) + u")",
+            emit(actions::KeyInputKai, k.item + u"(" + toStr((long long)hold) + u")",
                  comment(r.window, u"キーを押し続ける (" + secondsText(hold) + u"秒)"));
             continue;
         }
@@ -407,7 +407,7 @@ void StepTurner::flushRun(uint32_t now) {
             text += k.notation;
         } else {
             emitText();
-            emit(k.alone ? dousa::KeyInputKai : dousa::KeyInput, k.item, comment(r.window, u"キー入力"));
+            emit(k.alone ? actions::KeyInputKai : actions::KeyInput, k.item, comment(r.window, u"キー入力"));
         }
     }
     emitText();
@@ -479,7 +479,7 @@ void StepTurner::buttonUp(const InputEvent& e) {
             // click of the same button at the end, whose release ends it.
             const Str b(buttonWord(p.button));
             emit(Str(buttonChar(p.button)) + u"ﾄﾞﾗｯｸﾞ", xy(p.pt), comment(p.window, b + u"ドラッグ開始"));
-            emit(dousa::MouseMove, xy(e.pt), u"記録: ドラッグ先へ移動");
+            emit(actions::MouseMove, xy(e.pt), u"記録: ドラッグ先へ移動");
             emit(clickAction(p.button, 0), xy(e.pt), u"記録: ドラッグ終了 (ボタンを離す)");
         }
     } else if (p.second) {
@@ -529,7 +529,7 @@ void StepTurner::beginAction(uint32_t t, os::WindowHandle window, bool key, uint
         flushRun(t);
         const Str why = w.atLeast ? Str(u"ダブルクリックにならないように待つ")
                                   : u"次の操作まで" + toStr((long long)(w.waitMs / 1000)) + u"秒";
-        w.step = MacroStep{Str(dousa::Wait), Str(), u"記録: " + why};
+        w.step = MacroStep{Str(actions::Wait), Str(), u"記録: " + why};
         out_.push_back(std::move(w));
     }
     if (!haveWindow_ || window != lastWindow_) {
@@ -539,7 +539,7 @@ void StepTurner::beginAction(uint32_t t, os::WindowHandle window, bool key, uint
         auto it = titles_.find(window);
         const Str text = it == titles_.end() ? Str() : activationText(it->second);
         // A window without a title cannot be searched for; its action still counts.
-        if (!text.empty()) emit(dousa::WindowActive, text, u"記録: " + windowName(window) + u" を前面へ");
+        if (!text.empty()) emit(actions::WindowActive, text, u"記録: " + windowName(window) + u" を前面へ");
     }
     if (!key) flushRun(t);
     if (!anyAction_ || elapsed(lastEnd_, t) > 0) lastEnd_ = t;
@@ -597,9 +597,9 @@ std::vector<MacroStep> StepTurner::finish(bool minutes) {
                 // time. A wait that must not be shorter rounds up.
                 const int64_t th = o.atLeast ? (o.waitMs + 59) / 60 : o.waitMs / 60;
                 Str frac = toStr((long long)(th % 1000));
-                o.step.ZahyoCmd = toStr((long long)(th / 1000)) + u"." + Str(3 - frac.size(), u'0') + frac;
+                o.step.command = toStr((long long)(th / 1000)) + u"." + Str(3 - frac.size(), u'0') + frac;
             } else {
-                o.step.ZahyoCmd = secondsText(uint32_t(o.waitMs));
+                o.step.command = secondsText(uint32_t(o.waitMs));
             }
         }
         steps.push_back(std::move(o.step));

@@ -27,10 +27,10 @@ protected:
         const Str path = u"C:\\work\\" + name;
         p.putFile(path, bytes);
         p.shown.clear();
-        app->MS_ReadFile(path);
+        app->macroFile.read(path);
         if (!p.shown.empty()) return toUtf8(p.shown.back().text);
         if (status() != u"読み込み完了！！！") return toUtf8(status());
-        if (!app->MF_InputChk()) return "check: " + (p.shown.empty() ? toUtf8(status()) : toUtf8(p.shown.back().text));
+        if (!app->checkRun().has_value()) return "check: " + (p.shown.empty() ? toUtf8(status()) : toUtf8(p.shown.back().text));
         return std::string();
     }
 };
@@ -57,21 +57,21 @@ TEST_F(SampleTest, EverySampleReadsAndPassesTheRunCheckAsWrittenAndAsChangedForE
         EXPECT_EQ(readAndCheck(name, bytes), "");
         // Notepad is looked for as Japanese Windows titles it, and nothing
         // looks for the English title.
-        bool searches = app->Mstr_WindowTitle == u"メモ帳";
-        for (int32_t r = 1; r < app->Mlng_RowCount(); ++r) {
-            const MacroStep& s = app->steps.at(r);
-            searches = searches || (dousa::isWindowAction(s.Dousa) && s.ZahyoCmd == u"メモ帳");
-            EXPECT_EQ(instr(s.ZahyoCmd, u"Notepad"), 0) << r;
+        bool searches = app->document.settings.targetWindowSearch == u"メモ帳";
+        for (int32_t r = 1; r < app->document.steps.count(); ++r) {
+            const MacroStep& s = app->document.steps.at(r);
+            searches = searches || (actions::isWindowAction(s.action) && s.command == u"メモ帳");
+            EXPECT_EQ(instr(s.command, u"Notepad"), 0) << r;
         }
         EXPECT_TRUE(searches);
-        EXPECT_GT(instr(app->steps.at(1).Comment, u"「メモ帳」を「- Notepad」に変える"), 0);
+        EXPECT_GT(instr(app->document.steps.at(1).comment, u"「メモ帳」を「- Notepad」に変える"), 0);
 
         // The change its first comment asks for on an English system.
         const Str english = replaceAll(replaceAll(text, u"WindowTitle=メモ帳\r\n", u"WindowTitle=- Notepad\r\n"),
                                        u"\",\"メモ帳\",\"", u"\",\"- Notepad\",\"");
         EXPECT_EQ(readAndCheck(name, toCp932(english)), "");
-        for (int32_t r = 1; r < app->Mlng_RowCount(); ++r)
-            if (dousa::isWindowAction(app->steps.at(r).Dousa)) EXPECT_EQ(app->steps.at(r).ZahyoCmd, u"- Notepad") << r;
+        for (int32_t r = 1; r < app->document.steps.count(); ++r)
+            if (actions::isWindowAction(app->document.steps.at(r).action)) EXPECT_EQ(app->document.steps.at(r).command, u"- Notepad") << r;
     }
     EXPECT_EQ(samples, 2);
 }

@@ -188,12 +188,12 @@ protected:
     // "action|text" per step.
     std::vector<std::string> rows(bool minutes = false) {
         std::vector<std::string> r;
-        for (auto& st : steps(minutes)) r.push_back(toUtf8(st.Dousa) + "|" + toUtf8(st.ZahyoCmd));
+        for (auto& st : steps(minutes)) r.push_back(toUtf8(st.action) + "|" + toUtf8(st.command));
         return r;
     }
     std::vector<std::string> comments() {
         std::vector<std::string> r;
-        for (auto& st : steps()) r.push_back(toUtf8(st.Comment));
+        for (auto& st : steps()) r.push_back(toUtf8(st.comment));
         return r;
     }
     // The characters the keystroke texts type when played, on a layout
@@ -201,8 +201,8 @@ protected:
     Str typedBack() {
         Str out;
         for (auto& st : steps())
-            if (st.Dousa == u"ｷｰ入力")
-                for (auto& e : sendkeys::parse(trim(st.ZahyoCmd), [](char16_t) { return -1; }))
+            if (st.action == u"ｷｰ入力")
+                for (auto& e : sendkeys::parse(trim(st.command), [](char16_t) { return -1; }))
                     if (!e.up && e.unit) out += e.unit;
         return out;
     }
@@ -210,9 +210,9 @@ protected:
     std::vector<std::string> played() {
         std::vector<std::string> out;
         for (auto& st : steps()) {
-            if (st.Dousa != u"ｷｰ入力") continue;
+            if (st.action != u"ｷｰ入力") continue;
             std::set<int> held;
-            for (auto& e : sendkeys::parse(trim(st.ZahyoCmd), [&](char16_t c) { return p.os.vkKeyScan(c); })) {
+            for (auto& e : sendkeys::parse(trim(st.command), [&](char16_t c) { return p.os.vkKeyScan(c); })) {
                 if (e.vk >= 0x10 && e.vk <= 0x12) {
                     if (e.up) held.erase(e.vk);
                     else held.insert(e.vk);
@@ -532,8 +532,8 @@ TEST_F(StepTurnerTest, ALongRunIsCutIntoStepsTheSenderTakes) {
     for (size_t i = 0; i < StepTurner::kMaxRunKeys + 3; ++i) s.tap('A', 1);
     auto r = steps();
     ASSERT_EQ(r.size(), 3u);
-    EXPECT_EQ(r[1].ZahyoCmd, Str(StepTurner::kMaxRunKeys, u'a'));
-    EXPECT_EQ(r[2].ZahyoCmd, u"aaa");
+    EXPECT_EQ(r[1].command, Str(StepTurner::kMaxRunKeys, u'a'));
+    EXPECT_EQ(r[2].command, u"aaa");
 }
 
 // ---------------------------------------------------------------------------

@@ -32,7 +32,7 @@ struct Typist : wt::MainWindow {
     Typist() : wt::MainWindow(false) {}
     Str type(const Str& action, const Str& text, const Str& expected) {
         if (!probe::setControlText(np.edit, u"")) return u"(Notepad's text could not be cleared)";
-        app->MF_ActiveForm(np.window);
+        bringToFront(app->statusLine, *os, app->form->nativeHandle(), np.window);
         if (!np.waitForeground()) return u"(Notepad did not come to the front)";
         const std::string why = playRow(action, text);
         if (!why.empty()) return fromUtf8(why);

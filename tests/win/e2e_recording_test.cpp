@@ -30,7 +30,7 @@ std::vector<std::string> stepsOf(const std::string& bytes) {
     while (docfmt::nextLine(text, pos, line)) {
         if (line.empty() || line[0] != u'"') continue;
         MacroStep s = docfmt::cutStepLine(line);
-        rows.push_back(wt::utf8(s.Dousa) + "|" + wt::utf8(s.ZahyoCmd));
+        rows.push_back(wt::utf8(s.action) + "|" + wt::utf8(s.command));
     }
     return rows;
 }

@@ -32,7 +32,7 @@ Str firstComment(const Str& text) {
     size_t pos = 0;
     StrView line;
     while (docfmt::nextLine(text, pos, line))
-        if (!line.empty() && line[0] == u'"') return docfmt::cutStepLine(line).Comment;
+        if (!line.empty() && line[0] == u'"') return docfmt::cutStepLine(line).comment;
     return Str();
 }
 

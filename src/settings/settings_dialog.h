@@ -1,5 +1,5 @@
 // The settings dialog: target window, hot keys, stop timer, power-off and
-// how the main window behaves. It reads the main window's members when it
+// how the main window behaves. It reads the document's settings when it
 // loads and writes them back only on OK.
 #pragma once
 
@@ -7,12 +7,27 @@
 #include <optional>
 #include <vector>
 
+#include "core/document.h"
+#include "platform/error_sink.h"
+#include "platform/os.h"
 #include "platform/toolkit.h"
+#include "playback/hotkey_watch.h"
 
-class frm_TOVIRAK;
+// What OK asks of the window besides the document and the hot keys.
+class SettingsHost {
+public:
+    // The key codes of a hot-key list; an unsupported key is told and stops
+    // (as if a run were going).
+    virtual std::vector<int16_t> hotKeyCodes(const Str& keyList) = 0;
+    // The window stays above all others when the settings say so (on).
+    virtual void keepOnTop(bool on) = 0;
 
-// Stop-timer text «h:mm», «count» or empty, as stored in Mint_TimerHH and
-// Mint_TimerMM (hours -1: a run count in the minutes member).
+protected:
+    ~SettingsHost() = default;
+};
+
+// Stop-timer text «h:mm», «count» or empty, as stored in the settings' hours and
+// minutes (hours -1: a run count in the minutes).
 namespace stoptimer {
 Str format(int16_t hh, int16_t mm);
 struct Parsed {
@@ -24,16 +39,19 @@ struct Parsed {
 std::optional<Parsed> parse(const Str& text);
 }  // namespace stoptimer
 
-class frm_Setting {
+class SettingsDialog {
 public:
-    explicit frm_Setting(frm_TOVIRAK& owner);
-    ~frm_Setting();
-    frm_Setting(const frm_Setting&) = delete;
-    frm_Setting& operator=(const frm_Setting&) = delete;
+    // mainWindow is the window whose settings these are (the target window
+    // is searched from it); errors of the search go to errors.
+    SettingsDialog(tk::Form& mainWindow, os::Services& services, ErrorSink& errors, Document& document,
+                   HotKeyWatch& hotKeys, SettingsHost& host);
+    ~SettingsDialog();
+    SettingsDialog(const SettingsDialog&) = delete;
+    SettingsDialog& operator=(const SettingsDialog&) = delete;
 
     // The dialog being shown (one at a time), so that a test can drive its
     // native controls from inside the modal loop; null when none.
-    static frm_Setting* shown();
+    static SettingsDialog* shown();
 
     std::unique_ptr<tk::Form> form;
     tk::TextBox* txt_WindowTitle = nullptr;
@@ -50,7 +68,7 @@ public:
     tk::Button* cmd_Help = nullptr;
 
     // True from a click on cmd_Set until the next mouse-button release.
-    bool Mbln_SetFlg = false;
+    bool capturing = false;
 
     void Form_Load();
     void Form_KeyDown(int& keyCode, int shift);
@@ -64,7 +82,12 @@ public:
     void cmd_Help_Click();
 
 private:
-    frm_TOVIRAK& owner_;
+    tk::Form& main_;
+    os::Services& os_;
+    ErrorSink& errors_;
+    Document& document_;
+    HotKeyWatch& hotKeys_;
+    SettingsHost& host_;
     void report();
     // The control Tab reaches from c: an option group is entered at its
     // selected button and left as a whole.
@@ -72,4 +95,5 @@ private:
 };
 
 // Creates the dialog, shows it modally and destroys it.
-void runSettingsDialog(frm_TOVIRAK& owner);
+void runSettingsDialog(tk::Form& mainWindow, os::Services& services, ErrorSink& errors, Document& document,
+                       HotKeyWatch& hotKeys, SettingsHost& host);

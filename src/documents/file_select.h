@@ -1,6 +1,6 @@
 // The program's own file selection window: drive, folder and file lists of
-// macro documents and a file-name box. Created for one modal showing; the
-// result goes back through bas.Gstr_FileSelectPath.
+// macro documents and a file-name box. Created for one modal showing, after
+// which it gives the path chosen.
 #pragma once
 
 #include <memory>
@@ -8,8 +8,6 @@
 
 #include "platform/os.h"
 #include "platform/toolkit.h"
-
-class frm_TOVIRAK;
 
 namespace filesel {
 
@@ -67,16 +65,23 @@ private:
 
 }  // namespace filesel
 
-class frm_FileSelect {
+// What the dialog asks for: a document to read, or a name to write to.
+enum class FileSelectMode { Read, Write };
+
+class FileSelectDialog {
 public:
-    explicit frm_FileSelect(frm_TOVIRAK& owner);
-    ~frm_FileSelect();
-    frm_FileSelect(const frm_FileSelect&) = delete;
-    frm_FileSelect& operator=(const frm_FileSelect&) = delete;
+    // Over the main window, whose place and size it takes.
+    FileSelectDialog(tk::Form& mainWindow, os::Services& services, FileSelectMode mode);
+    ~FileSelectDialog();
+    FileSelectDialog(const FileSelectDialog&) = delete;
+    FileSelectDialog& operator=(const FileSelectDialog&) = delete;
 
     // The window being shown (one at a time), so that a test can drive its
     // native controls from inside the modal loop; null when none.
-    static frm_FileSelect* shown();
+    static FileSelectDialog* shown();
+
+    // After the showing: the path chosen, empty when cancelled.
+    const Str& path() const { return path_; }
 
     static constexpr StrView CaptionRead = u"読み込むﾌｧｲﾙを選択して下さい。";
     static constexpr StrView CaptionWrite = u"保存するﾌｧｲﾙを入力して下さい。";
@@ -100,7 +105,10 @@ public:
     void cmd_Cancel_Click();
 
 private:
-    frm_TOVIRAK& owner_;
+    tk::Form& main_;
+    os::Services& os_;
+    FileSelectMode mode_;
+    Str path_;
     bool activated_ = false;
     // Runs a change of the lists; a failure offers Retry (run it again) and
     // Cancel (give it up, the lists keep what they showed).

@@ -1,10 +1,11 @@
 // The settings dialog.
-#include "settings/frm_Setting.h"
+#include "settings/settings_dialog.h"
 
 #include <algorithm>
 
 #include "core/document_format.h"
-#include "core/frm_TOVIRAK.h"
+#include "core/status_line.h"
+#include "input/windows.h"
 #include "settings/digits.h"
 
 namespace stoptimer {
@@ -22,33 +23,30 @@ std::optional<Parsed> parse(const Str& text) {
     if (p > 0) {
         const Str hours = left(text, p - 1);
         const Str minutes = mid(text, p + 1);
-        if (!MF_NumericChk(hours) || !MF_NumericChk(minutes)) return std::nullopt;
+        if (!isAllDigits(hours) || !isAllDigits(minutes)) return std::nullopt;
         if (val(minutes) >= 60) return std::nullopt;
         return Parsed{val(hours), val(minutes)};
     }
-    if (!MF_NumericChk(text)) return std::nullopt;
+    if (!isAllDigits(text)) return std::nullopt;
     return Parsed{-1, val(text)};
 }
 
 }  // namespace stoptimer
 
 namespace {
-frm_Setting* g_shown = nullptr;
+SettingsDialog* g_shown = nullptr;
 
 tk::Font gothic() { return tk::Font{u"ＭＳ Ｐゴシック", 9, false, false}; }
 
-bool startsWithAny(const std::string& name) {
-    for (const char* p : {"txt", "cmb", "opt", "chk"})
-        if (name.rfind(p, 0) == 0) return true;
-    return false;
-}
 }  // namespace
 
-frm_Setting* frm_Setting::shown() { return g_shown; }
+SettingsDialog* SettingsDialog::shown() { return g_shown; }
 
-frm_Setting::frm_Setting(frm_TOVIRAK& owner) : owner_(owner) {
+SettingsDialog::SettingsDialog(tk::Form& mainWindow, os::Services& services, ErrorSink& errors, Document& document,
+                               HotKeyWatch& hotKeys, SettingsHost& host)
+    : main_(mainWindow), os_(services), errors_(errors), document_(document), hotKeys_(hotKeys), host_(host) {
     g_shown = this;
-    form = std::make_unique<tk::Form>(owner.tk, "frm_Setting");
+    form = std::make_unique<tk::Form>(mainWindow.backend(), "frm_Setting");
     tk::Form& f = *form;
     f.setText(u"TOVIRAK設定");
     f.keyPreview = true;
@@ -147,48 +145,48 @@ frm_Setting::frm_Setting(frm_TOVIRAK& owner) : owner_(owner) {
     cmd_Help->onClick = [this] { cmd_Help_Click(); };
 }
 
-frm_Setting::~frm_Setting() {
+SettingsDialog::~SettingsDialog() {
     if (g_shown == this) g_shown = nullptr;
     // A capture still held when the dialog goes away would keep the mouse.
-    if (Mbln_SetFlg) owner_.tk.releaseCapture();
+    if (capturing) main_.backend().releaseCapture();
 }
 
-void frm_Setting::report() { owner_.msgBox(describeCurrentException(), tk::mb::OK); }
+void SettingsDialog::report() { main_.backend().messageBox(describeCurrentException(), tk::mb::OK, Str(AppTitle)); }
 
-void frm_Setting::Form_Load() {
+void SettingsDialog::Form_Load() {
     try {
-        frm_TOVIRAK& m = owner_;
+        const DocumentSettings& m = document_.settings;
         // Centred on the primary screen.
-        const double sw = m.os.screenWidth() * m.tk.twipsPerPixelX();
-        const double sh = m.os.screenHeight() * m.tk.twipsPerPixelY();
+        const double sw = os_.screenWidth() * main_.backend().twipsPerPixelX();
+        const double sh = os_.screenHeight() * main_.backend().twipsPerPixelY();
         form->move(std::max(0.0, (sw - form->width()) / 2), std::max(0.0, (sh - form->height()) / 2), form->width(),
                    form->height());
 
-        Mbln_SetFlg = false;
-        txt_WindowTitle->setText(m.Mstr_WindowTitle);
+        capturing = false;
+        txt_WindowTitle->setText(m.targetWindowSearch);
         txt_WindowTitle_Change();
-        txt_StartHotKey->setText(m.Mstr_StartKey);
-        txt_StopHotKey->setText(m.Mstr_StopKey);
-        if (m.Mbln_StopTimerEnabled) optStopTimer[1]->setValue(true);
+        txt_StartHotKey->setText(m.startKeys);
+        txt_StopHotKey->setText(m.stopKeys);
+        if (m.stopTimerEnabled) optStopTimer[1]->setValue(true);
         else optStopTimer[2]->setValue(true);
-        txt_StopTimer->setText(stoptimer::format(m.Mint_TimerHH, m.Mint_TimerMM));
-        chk_PCPowerOff->setChecked(m.Mbln_PCPowerOff);
-        if (m.Mbln_TopMost) optWindowSetting[2]->setValue(true);
-        else if (m.Mbln_NotActive) optWindowSetting[3]->setValue(true);
+        txt_StopTimer->setText(stoptimer::format(m.timerHours, m.timerMinutes));
+        chk_PCPowerOff->setChecked(m.powerOff);
+        if (m.topMost) optWindowSetting[2]->setValue(true);
+        else if (m.stayBehind) optWindowSetting[3]->setValue(true);
         else optWindowSetting[1]->setValue(true);
     } catch (const std::exception&) {
         report();
     }
 }
 
-void frm_Setting::Form_KeyDown(int& keyCode, int) {
+void SettingsDialog::Form_KeyDown(int& keyCode, int) {
     if (keyCode == tk::key::F1) {
         keyCode = 0;
         cmd_Help_Click();
     }
 }
 
-tk::Control* frm_Setting::nextField(tk::Control* c) const {
+tk::Control* SettingsDialog::nextField(tk::Control* c) const {
     tk::Control* n = form->nextInTabOrder(c);
     const size_t limit = form->controls().size();
     if (c && c->kind() == tk::Kind::OptionButton) {
@@ -210,11 +208,11 @@ tk::Control* frm_Setting::nextField(tk::Control* c) const {
     return n;
 }
 
-void frm_Setting::Form_KeyPress(int& keyAscii) {
+void SettingsDialog::Form_KeyPress(int& keyAscii) {
     if (keyAscii != tk::key::Return) return;
     try {
         tk::Control* active = form->activeControl();
-        if (!active || !startsWithAny(active->name())) return;  // a button keeps its Enter
+        if (!active || !tk::takesEnterAsTab(*active)) return;  // a button keeps its Enter
         keyAscii = 0;
         if (tk::Control* next = nextField(active)) next->setFocus();
     } catch (const std::exception&) {
@@ -222,53 +220,53 @@ void frm_Setting::Form_KeyPress(int& keyAscii) {
     }
 }
 
-void frm_Setting::txt_WindowTitle_Change() {
+void SettingsDialog::txt_WindowTitle_Change() {
     cmd_LeftTop->setEnabled(!trim(txt_WindowTitle->text()).empty());
 }
 
-void frm_Setting::cmd_Set_Click() {
+void SettingsDialog::cmd_Set_Click() {
     try {
-        owner_.tk.setCapture(*form);
-        Mbln_SetFlg = true;
+        main_.backend().setCapture(*form);
+        capturing = true;
     } catch (const std::exception&) {
         report();
     }
 }
 
-void frm_Setting::Form_MouseUp() {
-    if (!Mbln_SetFlg) return;
+void SettingsDialog::Form_MouseUp() {
+    if (!capturing) return;
     try {
-        os::Point pt = owner_.os.getCursorPos();
-        os::WindowHandle h = owner_.os.windowFromPoint(pt);
-        Str title = h ? owner_.os.getWindowText(h) : Str();
+        os::Point pt = os_.getCursorPos();
+        os::WindowHandle h = os_.windowFromPoint(pt);
+        Str title = h ? os_.getWindowText(h) : Str();
         // A title may hold a line break, which a document line cannot.
         if (!title.empty()) txt_WindowTitle->setText(docfmt::singleLine(title));
     } catch (const std::exception&) {
         report();
     }
     // The capture ends with this release whatever happened above.
-    Mbln_SetFlg = false;
-    owner_.tk.releaseCapture();
+    capturing = false;
+    main_.backend().releaseCapture();
 }
 
-void frm_Setting::cmd_LeftTop_Click() {
+void SettingsDialog::cmd_LeftTop_Click() {
     try {
         Str full;
-        os::WindowHandle h = owner_.MF_WindowActive(txt_WindowTitle->text(), false, full);
+        os::WindowHandle h = findTargetWindow(errors_, os_, main_.nativeHandle(), txt_WindowTitle->text(), &full);
         if (h != 0) {
-            owner_.os.setWindowPos(h, 0, 0, 0, 0, 0, os::k::SWP_NOSIZE | os::k::SWP_NOZORDER | os::k::SWP_NOACTIVATE);
+            os_.setWindowPos(h, 0, 0, 0, 0, 0, os::k::SWP_NOSIZE | os::k::SWP_NOZORDER | os::k::SWP_NOACTIVATE);
         }
     } catch (const std::exception&) {
         report();
     }
 }
 
-void frm_Setting::cmd_Ok_Click() {
+void SettingsDialog::cmd_Ok_Click() {
     try {
-        frm_TOVIRAK& m = owner_;
+        DocumentSettings& m = document_.settings;
         auto parsed = stoptimer::parse(txt_StopTimer->text());
         if (!parsed) {
-            m.msgBox(u"入力エラー", tk::mb::OK);
+            main_.backend().messageBox(u"入力エラー", tk::mb::OK, Str(AppTitle));
             if (txt_StopTimer->canFocus()) txt_StopTimer->setFocus();
             return;
         }
@@ -276,43 +274,35 @@ void frm_Setting::cmd_Ok_Click() {
         // pair as it was.
         const int16_t hh = cint(parsed->hours);
         const int16_t mm = cint(parsed->minutes);
-        m.Mint_TimerHH = hh;
-        m.Mint_TimerMM = mm;
-        m.Mstr_WindowTitle = docfmt::singleLine(txt_WindowTitle->text());
-        m.Mstr_StartKey = txt_StartHotKey->text();
-        {
-            KeyArrays keys;
-            m.MS_HotKey_StrToArry(m.Mstr_StartKey, keys);
-            m.bas.Gint_StartKey = keys.code;
-        }
-        m.Mstr_StopKey = txt_StopHotKey->text();
-        {
-            KeyArrays keys;
-            m.MS_HotKey_StrToArry(m.Mstr_StopKey, keys);
-            m.bas.Gint_StopKey = keys.code;
-        }
-        m.MS_HotKeyClear();
-        m.Mbln_StopTimerEnabled = optStopTimer[1]->value();
-        m.Mbln_PCPowerOff = chk_PCPowerOff->checked();
+        m.timerHours = hh;
+        m.timerMinutes = mm;
+        m.targetWindowSearch = docfmt::singleLine(txt_WindowTitle->text());
+        m.startKeys = txt_StartHotKey->text();
+        hotKeys_.setStartKeys(host_.hotKeyCodes(m.startKeys));
+        m.stopKeys = txt_StopHotKey->text();
+        hotKeys_.setStopKeys(host_.hotKeyCodes(m.stopKeys));
+        hotKeys_.forgetPresses();
+        m.stopTimerEnabled = optStopTimer[1]->value();
+        m.powerOff = chk_PCPowerOff->checked();
         if (optWindowSetting[1]->value()) {
-            m.Mbln_TopMost = false;
-            m.Mbln_NotActive = false;
+            m.topMost = false;
+            m.stayBehind = false;
         } else if (optWindowSetting[2]->value()) {
-            m.Mbln_TopMost = true;
-            m.Mbln_NotActive = false;
+            m.topMost = true;
+            m.stayBehind = false;
         } else if (optWindowSetting[3]->value()) {
-            m.Mbln_TopMost = false;
-            m.Mbln_NotActive = true;
+            m.topMost = false;
+            m.stayBehind = true;
         }
-        m.MS_TopMost(m.Mbln_TopMost);
-        m.Mbln_EditFlg = true;
+        host_.keepOnTop(m.topMost);
+        document_.markChanged();
         form->close();
     } catch (const std::exception&) {
         report();
     }
 }
 
-void frm_Setting::cmd_Cancel_Click() {
+void SettingsDialog::cmd_Cancel_Click() {
     try {
         form->close();
     } catch (const std::exception&) {
@@ -320,24 +310,25 @@ void frm_Setting::cmd_Cancel_Click() {
     }
 }
 
-void frm_Setting::cmd_Help_Click() {
+void SettingsDialog::cmd_Help_Click() {
     try {
-        const Str path = owner_.os.programFolder() + u"\\README.TXT";
-        if (!owner_.os.fileExists(path)) {
-            owner_.msgBox(u"Readme.txtが見つかりません。", tk::mb::OK);
+        const Str path = os_.programFolder() + u"\\README.TXT";
+        if (!os_.fileExists(path)) {
+            main_.backend().messageBox(u"Readme.txtが見つかりません。", tk::mb::OK, Str(AppTitle));
             return;
         }
-        owner_.os.startProgram(u"Notepad.exe " + path, os::k::SW_SHOWNORMAL);
+        os_.startProgram(u"Notepad.exe " + path, os::k::SW_SHOWNORMAL);
     } catch (const std::exception&) {
-        owner_.msgBox(u"Notepad.exeが見つかりません。", tk::mb::OK);
+        main_.backend().messageBox(u"Notepad.exeが見つかりません。", tk::mb::OK, Str(AppTitle));
     }
 }
 
-void runSettingsDialog(frm_TOVIRAK& owner) {
+void runSettingsDialog(tk::Form& mainWindow, os::Services& services, ErrorSink& errors, Document& document,
+                       HotKeyWatch& hotKeys, SettingsHost& host) {
     try {
-        frm_Setting dialog(owner);
+        SettingsDialog dialog(mainWindow, services, errors, document, hotKeys, host);
         dialog.form->showModal();
     } catch (const std::exception&) {
-        owner.msgBox(describeCurrentException(), tk::mb::OK);
+        mainWindow.backend().messageBox(describeCurrentException(), tk::mb::OK, Str(AppTitle));
     }
 }

@@ -3,8 +3,9 @@
 #include <cmath>
 #include <optional>
 
+#include "editor/point_capture.h"
+
 #include "core/document_format.h"
-#include "core/frm_TOVIRAK.h"
 #include "editor/guidance.h"
 #include "input/mouse.h"
 
@@ -29,21 +30,21 @@ std::vector<Str> splitCommas(const Str& s) {
 }
 }  // namespace
 
-void frm_TOVIRAK::cmd_Set_Click(int r) {
+void PointCapture::arm(int r) {
     // Every failure here is ignored: the step that failed has no effect and
     // the capture is still armed.
     Str a;
     try {
-        a = cmb_Cmd.at(size_t(r))->text();
+        a = grid_.actionList(r)->text();
     } catch (const std::exception&) {
         return;  // no such row
     }
     if (guidance::isNotCapturable(a)) return;
 
-    if (!dousa::isWindowAction(a)) {
+    if (!actions::isWindowAction(a)) {
         // Start from the row's current point.
         try {
-            const Str t = txt_ZahyoCmd.at(size_t(r))->text();
+            const Str t = grid_.commandBox(r)->text();
             if (!t.empty()) {
                 const std::vector<Str> parts = splitCommas(t);
                 // A point that cannot be read or scaled is not moved to.
@@ -60,62 +61,62 @@ void frm_TOVIRAK::cmd_Set_Click(int r) {
                     ok = false;
                 }
                 // The screen may have changed since the last run.
-                Mlng_DispMaxX = os.screenWidth() - 1;
-                Mlng_DispMaxY = os.screenHeight() - 1;
+                screen_.maxX = os_.screenWidth() - 1;
+                screen_.maxY = os_.screenHeight() - 1;
                 mouse::Normalised to;
                 try {
-                    to = mouse::normalise({x, y}, os.virtualScreen());
+                    to = mouse::normalise({x, y}, os_.virtualScreen());
                 } catch (const std::exception&) {
                     ok = false;
                 }
-                if (ok) os.mouseEvent(mouse::kAbsoluteMove, to.dx, to.dy, 0, 0);
+                if (ok) os_.mouseEvent(mouse::kAbsoluteMove, to.dx, to.dy, 0, 0);
             }
         } catch (const std::exception&) {
         }
     }
 
     try {
-        tk.setCapture(*form);
+        window_.backend().setCapture(window_);
     } catch (const std::exception&) {
     }
-    Mbln_SetMode = true;
-    Mlng_SetGyo = scr_Detail->value() + r - 1;
+    armed_ = true;
+    step_ = grid_.scrollBar()->value() + r - 1;
 }
 
-void frm_TOVIRAK::Form_MouseUp() {
-    if (!Mbln_SetMode) return;
+void PointCapture::buttonReleased() {
+    if (!armed_) return;
     try {
-        const os::Point pt = os.getCursorPos();
-        const Str a = steps.at(Mlng_SetGyo).Dousa;
+        const os::Point pt = os_.getCursorPos();
+        const Str a = document_.steps.at(step_).action;
         // What the capture writes into the step; nothing when it has nothing.
         std::optional<Str> captured;
         if (!guidance::isNotCapturable(a)) {
-            if (dousa::isWindowAction(a)) {
-                const os::WindowHandle w = os.windowFromPoint(pt);
-                const Str title = os.getWindowText(w);
+            if (actions::isWindowAction(a)) {
+                const os::WindowHandle w = os_.windowFromPoint(pt);
+                const Str title = os_.getWindowText(w);
                 // A title may hold a line break, which a document line cannot.
-                if (!title.empty()) captured = docfmt::singleLine(title + u"," + os.getClassName(w));
+                if (!title.empty()) captured = docfmt::singleLine(title + u"," + os_.getClassName(w));
             } else {
                 captured = toStr((long long)pt.x) + u"," + toStr((long long)pt.y);
             }
         }
         if (captured) {
-            Str& cmd = steps.at(Mlng_SetGyo).ZahyoCmd;
+            Str& cmd = document_.steps.at(step_).command;
             // A new value is an edit like typing it: the document must not
             // close without asking and keep its old coordinates.
             if (cmd != *captured) {
                 cmd = *captured;
-                Mbln_EditFlg = true;
+                document_.markChanged();
             }
-            scr_Detail_Scroll();
+            grid_.redraw();
         }
     } catch (const std::exception&) {
-        errorExit(u"Form_MouseUp");
+        status_.reportError(u"Form_MouseUp");
     }
     // The capture ends whatever happened.
     try {
-        tk.releaseCapture();
+        window_.backend().releaseCapture();
     } catch (const std::exception&) {
     }
-    Mbln_SetMode = false;
+    armed_ = false;
 }

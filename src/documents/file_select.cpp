@@ -1,9 +1,9 @@
 // The file selection window of Open and Save as.
-#include "documents/frm_FileSelect.h"
+#include "documents/file_select.h"
 
 #include <algorithm>
 
-#include "core/frm_TOVIRAK.h"
+#include "core/status_line.h"
 
 namespace filesel {
 
@@ -131,17 +131,18 @@ void FileListBox::setPath(os::Services& os, const Str& folder) {
 // ---------------------------------------------------------------------------
 
 namespace {
-frm_FileSelect* g_shown = nullptr;
+FileSelectDialog* g_shown = nullptr;
 constexpr double kDriveHeight = 300;   // a drop-down list's fixed height
 constexpr double kButtonHeight = 375;
 constexpr double kNameHeight = 300;
 }  // namespace
 
-frm_FileSelect* frm_FileSelect::shown() { return g_shown; }
+FileSelectDialog* FileSelectDialog::shown() { return g_shown; }
 
-frm_FileSelect::frm_FileSelect(frm_TOVIRAK& owner) : owner_(owner) {
+FileSelectDialog::FileSelectDialog(tk::Form& mainWindow, os::Services& services, FileSelectMode mode)
+    : main_(mainWindow), os_(services), mode_(mode) {
     g_shown = this;
-    form = std::make_unique<tk::Form>(owner.tk, "frm_FileSelect");
+    form = std::make_unique<tk::Form>(mainWindow.backend(), "frm_FileSelect");
     tk::Form& f = *form;
     f.setText(Str(CaptionRead));
     f.setBackColor(tk::rgb(192, 192, 192));
@@ -171,7 +172,7 @@ frm_FileSelect::frm_FileSelect(frm_TOVIRAK& owner) : owner_(owner) {
         int i = dir_File->listIndex();
         if (i < 0) return;
         Str target = dir_File->pathOf(i);
-        withRetry([&] { dir_File->setPath(owner_.os, target); });
+        withRetry([&] { dir_File->setPath(os_, target); });
     };
     fil_File->onClick = [this] { fil_File_Click(); };
     fil_File->onDblClick = [this] { fil_File_DblClick(); };
@@ -179,37 +180,36 @@ frm_FileSelect::frm_FileSelect(frm_TOVIRAK& owner) : owner_(owner) {
     cmd_Cancel->onClick = [this] { cmd_Cancel_Click(); };
 }
 
-frm_FileSelect::~frm_FileSelect() {
+FileSelectDialog::~FileSelectDialog() {
     if (g_shown == this) g_shown = nullptr;
 }
 
 template <class F>
-void frm_FileSelect::withRetry(F&& change) {
+void FileSelectDialog::withRetry(F&& change) {
     for (;;) {
         try {
             change();
             return;
         } catch (const std::exception&) {
-            int answer = owner_.msgBox(describeCurrentException(), tk::mb::Critical | tk::mb::RetryCancel,
-                                       Str(frm_TOVIRAK::AppTitle));
+            int answer = main_.backend().messageBox(describeCurrentException(), tk::mb::Critical | tk::mb::RetryCancel,
+                                                    Str(AppTitle));
             if (answer != tk::mb::IdRetry) return;
         }
     }
 }
 
-void frm_FileSelect::report() {
-    owner_.msgBox(describeCurrentException(), tk::mb::OK | tk::mb::Critical, Str(frm_TOVIRAK::AppTitle));
+void FileSelectDialog::report() {
+    main_.backend().messageBox(describeCurrentException(), tk::mb::OK | tk::mb::Critical, Str(AppTitle));
 }
 
-void frm_FileSelect::Form_Load() {
+void FileSelectDialog::Form_Load() {
     try {
-        tk::Form& main = *owner_.form;
-        form->move(main.left(), main.top(), main.width(), main.height());
+        form->move(main_.left(), main_.top(), main_.width(), main_.height());
         fil_File->pattern = u"*.TVK";
 
         // The lists start at the process's current drive and folder.
-        const Str cur = owner_.os.currentFolder();
-        std::vector<Str> drives = owner_.os.drives();
+        const Str cur = os_.currentFolder();
+        std::vector<Str> drives = os_.drives();
         drv_File->setItems(drives);
         if (cur.size() >= 2 && cur[1] == u':') {
             Str drive = lcase(cur.substr(0, 2));
@@ -222,23 +222,23 @@ void frm_FileSelect::Form_Load() {
         }
         // Wired only now, so the initial choice does not count as a change.
         drv_File->onClick = [this] { drv_File_Change(); };
-        withRetry([&] { dir_File->setPath(owner_.os, cur); });
+        withRetry([&] { dir_File->setPath(os_, cur); });
     } catch (const std::exception&) {
         report();
     }
 }
 
-void frm_FileSelect::Form_Activate() {
+void FileSelectDialog::Form_Activate() {
     // Only the first activation: coming back from a message box must not
     // move the focus or forget a result.
     if (activated_) return;
     activated_ = true;
     try {
-        owner_.bas.Gstr_FileSelectPath.clear();
-        if (owner_.bas.Gint_FileSelectMode == 1) {
+        path_.clear();
+        if (mode_ == FileSelectMode::Read) {
             form->setText(Str(CaptionRead));
             if (fil_File->canFocus()) fil_File->setFocus();
-        } else if (owner_.bas.Gint_FileSelectMode == 2) {
+        } else {
             form->setText(Str(CaptionWrite));
             if (txt_FileName->canFocus()) txt_FileName->setFocus();
         }
@@ -247,7 +247,7 @@ void frm_FileSelect::Form_Activate() {
     }
 }
 
-void frm_FileSelect::Form_Resize() {
+void FileSelectDialog::Form_Resize() {
     if (form->windowState() == tk::WindowState::Minimized) return;
     // Twips. A window smaller than the fixed parts keeps every size at
     // least 1 and every position at least 0 instead of going negative.
@@ -266,47 +266,47 @@ void frm_FileSelect::Form_Resize() {
     cmd_OK->move(right, listH + drvH, width, cmd_OK->height());
 }
 
-void frm_FileSelect::drv_File_Change() {
+void FileSelectDialog::drv_File_Change() {
     const Str drive = drv_File->drive();
     if (drive.empty()) return;
     if (filesel::sameDrive(dir_File->path(), drive)) return;  // already there
     // The process's current folder when it is on that drive, else its root.
-    const Str cur = owner_.os.currentFolder();
+    const Str cur = os_.currentFolder();
     Str target;
     if (filesel::sameDrive(cur, drive)) target = cur;
     else target = ucase(drive) + u"\\";
-    withRetry([&] { dir_File->setPath(owner_.os, target); });
+    withRetry([&] { dir_File->setPath(os_, target); });
 }
 
-void frm_FileSelect::dir_File_Change() {
-    withRetry([&] { fil_File->setPath(owner_.os, dir_File->path()); });
+void FileSelectDialog::dir_File_Change() {
+    withRetry([&] { fil_File->setPath(os_, dir_File->path()); });
 }
 
-void frm_FileSelect::fil_File_Click() {
+void FileSelectDialog::fil_File_Click() {
     int i = fil_File->listIndex();
     if (i >= 0) txt_FileName->setText(fil_File->items()[size_t(i)]);
 }
 
-void frm_FileSelect::fil_File_DblClick() {
+void FileSelectDialog::fil_File_DblClick() {
     if (fil_File->listIndex() >= 0) cmd_Ok_Click();
 }
 
-void frm_FileSelect::cmd_Ok_Click() {
+void FileSelectDialog::cmd_Ok_Click() {
     try {
         const Str name = txt_FileName->text();
         if (ucase(right(name, 4)) != u".TVK") txt_FileName->setText(name + u".tvk");
         Str folder = dir_File->path();
-        if (folder.empty()) folder = owner_.os.currentFolder();
+        if (folder.empty()) folder = os_.currentFolder();
         // A root folder already ends with "\": the result then holds two in
         // a row, which the file system accepts.
-        owner_.bas.Gstr_FileSelectPath = folder + u"\\" + txt_FileName->text();
+        path_ = folder + u"\\" + txt_FileName->text();
         form->close();
     } catch (const std::exception&) {
         report();
     }
 }
 
-void frm_FileSelect::cmd_Cancel_Click() {
-    owner_.bas.Gstr_FileSelectPath.clear();
+void FileSelectDialog::cmd_Cancel_Click() {
+    path_.clear();
     form->close();
 }
