@@ -4,18 +4,18 @@
 
 #include <memory>
 
-#include "core/frm_TOVIRAK.h"
+#include "app/main_window.h"
 #include "platform/headless/headless.h"
 
 namespace fuzz {
 
 struct App {
     headless::Platform p;
-    std::unique_ptr<frm_TOVIRAK> app;
+    std::unique_ptr<MainWindow> app;
 
     App() {
         p.cmdLine = u"/NOMSG";
-        app = std::make_unique<frm_TOVIRAK>(p.toolkit, p.os);
+        app = std::make_unique<MainWindow>(p.toolkit, p.os);
         app->form->show();
         forget();
     }
@@ -27,7 +27,7 @@ struct App {
         p.modalsShown.clear();
         p.started.clear();
     }
-    Str status() const { return app->lbl_Stat->text(); }
+    Str status() const { return app->statusLine.text(); }
 };
 
 inline App& app() {

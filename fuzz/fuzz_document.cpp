@@ -32,30 +32,30 @@ struct Snapshot {
     }
 };
 
-Snapshot take(const frm_TOVIRAK& m) {
+Snapshot take(const MainWindow& m) {
     Snapshot s;
-    const int32_t last = m.steps.lastNonBlank();
+    const int32_t last = m.document.steps.lastNonBlank();
     for (int32_t r = 1; r <= last; ++r) {
-        const MacroStep& st = m.steps.at(r);
+        const MacroStep& st = m.document.steps.at(r);
         s.rows.push_back(st.blank() ? MacroStep{} : st);
     }
-    s.windowTitle = m.Mstr_WindowTitle;
-    s.startKey = m.Mstr_StartKey;
-    s.stopKey = m.Mstr_StopKey;
-    s.kankaku = m.txt_Kankaku->text();
-    s.tani = m.cmb_Tani->text();
-    s.hh = m.Mint_TimerHH;
-    s.mm = m.Mint_TimerMM;
-    s.timer = m.Mbln_StopTimerEnabled;
-    s.pcOff = m.Mbln_PCPowerOff;
-    s.topMost = m.Mbln_TopMost;
-    s.notActive = m.Mbln_NotActive;
+    s.windowTitle = m.document.settings.targetWindowSearch;
+    s.startKey = m.document.settings.startKeys;
+    s.stopKey = m.document.settings.stopKeys;
+    s.kankaku = m.controls.intervalBox->text();
+    s.tani = m.controls.unitBox->text();
+    s.hh = m.document.settings.timerHours;
+    s.mm = m.document.settings.timerMinutes;
+    s.timer = m.document.settings.stopTimerEnabled;
+    s.pcOff = m.document.settings.powerOff;
+    s.topMost = m.document.settings.topMost;
+    s.notActive = m.document.settings.stayBehind;
     s.top = m.form->top();
     s.left = m.form->left();
     s.width = m.form->width();
     s.height = m.form->height();
-    s.startCodes = m.bas.Gint_StartKey;
-    s.stopCodes = m.bas.Gint_StopKey;
+    s.startCodes = m.hotKeys.startKeys();
+    s.stopCodes = m.hotKeys.stopKeys();
     return s;
 }
 
@@ -64,7 +64,7 @@ Snapshot take(const frm_TOVIRAK& m) {
 // Only the half-width folding of Dousa can make such a field out of a line.
 bool faithful(const Snapshot& s) {
     for (const MacroStep& st : s.rows)
-        for (const Str* f : {&st.Dousa, &st.ZahyoCmd})
+        for (const Str* f : {&st.action, &st.command})
             if (f->find(u"\",\"") != Str::npos || endsWith(*f, u"\",")) return false;
     return true;
 }
@@ -82,11 +82,11 @@ size_t countLines(const std::string& bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 256 * 1024) return 0;
     auto& a = fuzz::app();
-    frm_TOVIRAK& m = *a.app;
+    MainWindow& m = *a.app;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     a.p.putFile(kPath, bytes);
-    m.Mstr_FileName = u"C:\\work\\previous.TVK";
-    m.MS_ReadFile(kPath);
+    m.document.setPath(u"C:\\work\\previous.TVK");
+    m.macroFile.read(kPath);
     const Str status = a.status();
 
     const std::string* logBytes = a.p.file(kLog);
@@ -103,30 +103,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const double n = val(log.substr(begin, mark - begin));
         FUZZ_CHECK(n >= 1 && n <= double(countLines(bytes)), log);
         FUZZ_CHECK(log.find(u"行目 ", mark + 1) == Str::npos, log);  // it stops at the first
-        FUZZ_CHECK(m.Mstr_FileName.empty() && m.Mbln_EditFlg, status);
-        FUZZ_CHECK(m.steps.count() >= 1 && m.steps.at(m.steps.count()).blank(), status);
+        FUZZ_CHECK(m.document.path().empty() && m.document.changed(), status);
+        FUZZ_CHECK(m.document.steps.count() >= 1 && m.document.steps.at(m.document.steps.count()).blank(), status);
         a.forget();
         return 0;
     }
-    FUZZ_CHECK(m.Mstr_FileName == kPath && !m.Mbln_EditFlg, status);
-    FUZZ_CHECK(m.steps.at(m.steps.count()) == MacroStep{}, status);  // the empty input row
+    FUZZ_CHECK(m.document.path() == kPath && !m.document.changed(), status);
+    FUZZ_CHECK(m.document.steps.at(m.document.steps.count()) == MacroStep{}, status);  // the empty input row
     Snapshot first = take(m);
     // Dousa of a legacy key line is taken as it stands; a step line folds it
     // to half-width, so that is what a written document gives back.
     bool folded = false;
     for (MacroStep& st : first.rows) {
-        Str f = toHalfWidth(st.Dousa);
-        folded = folded || f != st.Dousa;
-        st.Dousa = std::move(f);
+        Str f = toHalfWidth(st.action);
+        folded = folded || f != st.action;
+        st.action = std::move(f);
     }
 
-    m.MS_WriteFile(kOut1, 1);
+    m.macroFile.write(kOut1, MacroFile::Overwrite::Silently);
     FUZZ_CHECK(a.status() == u"書き込み完了！！！", a.status());
     const std::string written = *a.p.file(kOut1);
-    m.MS_ReadFile(kOut1);
+    m.macroFile.read(kOut1);
     FUZZ_CHECK(a.status() == u"読み込み完了！！！", a.status());
     const Snapshot second = take(m);
-    FUZZ_CHECK(m.steps.count() == int32_t(second.rows.size()) + 1, a.status());
+    FUZZ_CHECK(m.document.steps.count() == int32_t(second.rows.size()) + 1, a.status());
     if (faithful(first)) {
         FUZZ_CHECK(first.rows == second.rows, Str(u"rows differ"));
         Snapshot a1 = first, a2 = second;
@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // Written again, it comes out byte for byte the same.
     if (!folded && faithful(first) && first == second) {
-        m.MS_WriteFile(kOut2, 1);
+        m.macroFile.write(kOut2, MacroFile::Overwrite::Silently);
         FUZZ_CHECK(*a.p.file(kOut2) == written, Str(u"second write differs"));
     }
     a.p.files.erase(a.p.resolve(kOut1));

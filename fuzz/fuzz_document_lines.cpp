@@ -22,15 +22,15 @@ void checkLine(StrView line) {
         }
         // The fields come from the line: ZahyoCmd and Comment as they stand,
         // Dousa folded; together they are no longer than the line.
-        FUZZ_CHECK(line.find(s.ZahyoCmd) != StrView::npos && line.find(s.Comment) != StrView::npos, Str(line));
-        FUZZ_CHECK(s.ZahyoCmd.size() + s.Comment.size() + 8 <= line.size() + 2, Str(line));
-        FUZZ_CHECK(s.Dousa == toHalfWidth(s.Dousa), Str(line));
+        FUZZ_CHECK(line.find(s.command) != StrView::npos && line.find(s.comment) != StrView::npos, Str(line));
+        FUZZ_CHECK(s.command.size() + s.comment.size() + 8 <= line.size() + 2, Str(line));
+        FUZZ_CHECK(s.action == toHalfWidth(s.action), Str(line));
         // Put together again as the writer does, the line cuts to the same
         // fields unless a field holds what the format cannot escape.
-        const bool plain = s.Dousa.find(u"\",\"") == Str::npos && !endsWith(s.Dousa, u"\",") &&
-                           s.ZahyoCmd.find(u"\",\"") == Str::npos && !endsWith(s.ZahyoCmd, u"\",");
+        const bool plain = s.action.find(u"\",\"") == Str::npos && !endsWith(s.action, u"\",") &&
+                           s.command.find(u"\",\"") == Str::npos && !endsWith(s.command, u"\",");
         if (plain) {
-            const Str again = u"\"" + s.Dousa + u"\",\"" + s.ZahyoCmd + u"\",\"" + s.Comment + u"\"";
+            const Str again = u"\"" + s.action + u"\",\"" + s.command + u"\",\"" + s.comment + u"\"";
             FUZZ_CHECK(docfmt::cutStepLine(again) == s, again);
         }
         return;

@@ -108,8 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < size; ++i) h = h * 31 + data[i];
     if (h % 8 != 0) return 0;
     auto& a = fuzz::app();
-    KeyArrays out;
-    a.app->MS_HotKey_StrToArry(text, out);
+    a.app->hotKeyCodes(text);
     KeyArrays pure;
     Str bad;
     bool ok = true;

@@ -6,7 +6,7 @@
 #include "fuzz_app.h"
 #include "fuzz_util.h"
 #include "settings/digits.h"
-#include "settings/frm_Setting.h"
+#include "settings/settings_dialog.h"
 
 namespace {
 
@@ -18,20 +18,20 @@ bool allDigits(StrView s) {
 }
 
 void checkBytes(const Str& s) {
-    FUZZ_CHECK(MF_NumericChk(s) == allDigits(s), s);
-    const long n = MF_LenByte(s);
+    FUZZ_CHECK(isAllDigits(s) == allDigits(s), s);
+    const long n = ansiLength(s);
     FUZZ_CHECK(n == cp932Length(s), s);
     const Str ansi = fromCp932(toCp932(s));
-    FUZZ_CHECK(MF_MidByte(s, 1) == ansi, s);
-    FUZZ_CHECK(MF_MidByte(s, n + 1).empty() && MF_MidByte(s, 1, 0).empty(), s);
-    FUZZ_CHECK(MF_StrConv(MF_StrConv(s, strconv::FromUnicode), strconv::ToUnicode) == ansi, s);
-    FUZZ_CHECK(long(MF_StrConv(s, strconv::FromUnicode).size()) == n, s);
+    FUZZ_CHECK(ansiMid(s, 1) == ansi, s);
+    FUZZ_CHECK(ansiMid(s, n + 1).empty() && ansiMid(s, 1, 0).empty(), s);
+    FUZZ_CHECK(ansiConvert(ansiConvert(s, strconv::FromUnicode), strconv::ToUnicode) == ansi, s);
+    FUZZ_CHECK(long(ansiConvert(s, strconv::FromUnicode).size()) == n, s);
     // Cutting at a character boundary and joining gives the whole text.
     if (!s.empty()) {
         const Str head = s.substr(0, s.size() / 2);
         const long cut = cp932Length(head);
         if (head.empty() || !(head.back() >= 0xD800 && head.back() <= 0xDBFF))
-            FUZZ_CHECK(MF_MidByte(s, 1, cut) + MF_MidByte(s, cut + 1) == ansi, s);
+            FUZZ_CHECK(ansiMid(s, 1, cut) + ansiMid(s, cut + 1) == ansi, s);
     }
 }
 
@@ -62,19 +62,19 @@ void checkParse(const Str& s) {
 // members as they were.
 void checkDialog(const Str& s) {
     auto& a = fuzz::app();
-    frm_TOVIRAK& m = *a.app;
-    m.Mint_TimerHH = 7;
-    m.Mint_TimerMM = 8;
-    frm_Setting dialog(m);
+    MainWindow& m = *a.app;
+    m.document.settings.timerHours = 7;
+    m.document.settings.timerMinutes = 8;
+    SettingsDialog dialog(*m.form, a.p.os, m.statusLine, m.document, m.hotKeys, m.settingsView);
     dialog.Form_Load();
     dialog.txt_StopTimer->setText(s);
     dialog.cmd_Ok_Click();
     const auto p = stoptimer::parse(s);
     const bool fits = p && p->hours >= -32768 && p->hours <= 32767 && p->minutes <= 32767;
     if (fits) {
-        FUZZ_CHECK(m.Mint_TimerHH == p->hours && m.Mint_TimerMM == p->minutes, s);
+        FUZZ_CHECK(m.document.settings.timerHours == p->hours && m.document.settings.timerMinutes == p->minutes, s);
     } else {
-        FUZZ_CHECK(m.Mint_TimerHH == 7 && m.Mint_TimerMM == 8, s);
+        FUZZ_CHECK(m.document.settings.timerHours == 7 && m.document.settings.timerMinutes == 8, s);
         FUZZ_CHECK(!a.p.shown.empty(), s);  // "入力エラー" or the overflow
     }
     a.forget();

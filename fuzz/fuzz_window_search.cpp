@@ -4,18 +4,19 @@
 #include "fuzz_app.h"
 #include "fuzz_util.h"
 #include "input/window_search.h"
+#include "input/windows.h"
 
 namespace {
 
 void checkText(const Str& s) {
-    const Str clean = MF_NullDel(s);
+    const Str clean = withoutNuls(s);
     FUZZ_CHECK(clean.find(char16_t(0)) == Str::npos, s);
     Str expected(s);
     std::erase(expected, char16_t(0));
     FUZZ_CHECK(clean == expected, s);
 
     Str before, after;
-    MS_Kanma_Bunkatu(s, before, after);
+    splitAtFirstComma(s, before, after);
     const size_t comma = s.find(u',');
     if (comma == Str::npos) {
         FUZZ_CHECK(before == s && after.empty(), s);
@@ -51,16 +52,16 @@ void checkWalk(const Str& s) {
     }
     const Str before = u"\x1F(unchanged)";
     Str full = before;
-    const uint64_t h = a.app->MF_WindowActive(search, false, full);
+    const uint64_t h = findTargetWindow(a.app->statusLine, a.p.os, a.app->form->nativeHandle(), search, &full);
     if (h == 0) {
         FUZZ_CHECK(full == before, search);
         return;
     }
     // The window found is on the desktop and its title holds the title part.
     Str title, cls;
-    MS_Kanma_Bunkatu(trim(MF_NullDel(search)), title, cls);
+    splitAtFirstComma(trim(withoutNuls(search)), title, cls);
     FUZZ_CHECK(!full.empty() && full.find(title) != Str::npos, search);
-    FUZZ_CHECK(full == trim(MF_NullDel(a.p.os.getWindowText(h))), search);
+    FUZZ_CHECK(full == trim(withoutNuls(a.p.os.getWindowText(h))), search);
     a.forget();
 }
 

@@ -8,11 +8,11 @@ _deps_missing() {
 }
 
 ensure_deps() {
-    local want=(cmake make g++ libgtest-dev googletest libbenchmark-dev)
+    local want=(cmake make g++ libgtest-dev googletest libbenchmark-dev libstb-dev)
     case "${1:-all}" in
         native) ;;
-        win) want+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 xvfb xdotool x11-utils fonts-horai-umefont fonts-noto-cjk imagemagick) ;;
-        all) want+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 xvfb xdotool x11-utils fonts-horai-umefont fonts-noto-cjk imagemagick clang libclang-rt-14-dev) ;;
+        win) want+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 xvfb xdotool x11-utils x11-xkb-utils locales fonts-horai-umefont fonts-noto-cjk imagemagick) ;;
+        all) want+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 xvfb xdotool x11-utils x11-xkb-utils locales fonts-horai-umefont fonts-noto-cjk imagemagick clang libclang-rt-14-dev) ;;
     esac
     local missing
     missing=$(_deps_missing "${want[@]}")

@@ -1,8 +1,10 @@
 #!/bin/bash
-# Windows-side tests under Wine: boots the build's Wine prefix, makes sure
-# there is a display (a private Xvfb otherwise), runs win_tests.exe, checks
-# that TOVIRAK.exe imports only system DLLs, and prints one summary line
-#   winetests: N passed, M failed
+# Windows-side tests under Wine on one desk (WINE_DESK, see wine-env.sh;
+# the Japanese one by default): boots the desk's Wine prefix, starts a
+# private Xvfb with the desk's keyboard layout (whatever DISPLAY says), runs
+# win_tests.exe, checks that TOVIRAK.exe imports only system DLLs (when no
+# filter is given), and prints one summary line
+#   winetests (ja desk): N passed, M failed
 # Exit status is non-zero when anything failed.
 #   scripts/win-tests.sh <build-win-dir> [test filter...]
 # WIN_TEST_TIMEOUT (s, per test, default 90) and WIN_TESTS_BUDGET (s, all
@@ -35,7 +37,9 @@ trap cleanup EXIT
 # --- imports: the program must run on a bare Windows --------------------------
 exe="$build/TOVIRAK.exe"
 objdump="${OBJDUMP:-x86_64-w64-mingw32-objdump}"
-if [ -f "$exe" ]; then
+if [ $# -gt 0 ]; then
+    :  # a filtered run tests only what it names
+elif [ -f "$exe" ]; then
     dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
     bad=$(printf '%s\n' "$dlls" | grep -v -i -x -E \
         'kernel32\.dll|user32\.dll|gdi32\.dll|advapi32\.dll|winmm\.dll|comctl32\.dll|shell32\.dll|ole32\.dll|oleaut32\.dll|comdlg32\.dll|shlwapi\.dll|uxtheme\.dll|imm32\.dll|version\.dll|msvcrt\.dll|ucrtbase\.dll|api-ms-win-[a-z0-9-]+\.dll|ntdll\.dll|ws2_32\.dll|bcrypt\.dll|dwmapi\.dll|shcore\.dll')
@@ -56,7 +60,7 @@ if [ ! -f "$tests" ]; then
     fail "win_tests.exe" "not built"
     tests=""
 else
-    ensure_display || { fail "display" "no X display for Wine"; tests=""; }
+    desk_display || { fail "display" "no X display for Wine"; tests=""; }
 fi
 if [ -n "$tests" ]; then
     if ! wine_boot; then
@@ -104,5 +108,5 @@ if [ -n "$tests" ]; then
     fi
 fi
 
-echo "winetests: $passed passed, $failed failed$([ "$skipped" -gt 0 ] && echo ", $skipped skipped")"
+echo "winetests ($WINE_DESK desk): $passed passed, $failed failed$([ "$skipped" -gt 0 ] && echo ", $skipped skipped")"
 [ "$failed" -eq 0 ]

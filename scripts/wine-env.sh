@@ -1,7 +1,17 @@
 # Wine environment for the Windows build's tests. Source it:
 #   . scripts/wine-env.sh <build-win-dir>      (or set BUILD_WIN)
-# then call wine_boot (creates the prefix once) and ensure_display.
-# The prefix lives inside the build folder so nothing touches $HOME.
+# then call wine_boot (creates the prefix once) and ensure_display (or
+# desk_display for a private display whatever DISPLAY says).
+#
+# WINE_DESK chooses the system Wine plays:
+#   ja (default)  Japanese Windows as the program's users have it: the
+#                 locale ja_JP.UTF-8 (ANSI code page 932, Japanese system
+#                 texts: Notepad's window is "(無題) - メモ帳") and the JP
+#                 106/109 keyboard layout on a display of our own;
+#   en            C.UTF-8 (English texts, "Untitled - Notepad") and the US
+#                 layout.
+# Each desk has its prefix inside the build folder (wineprefix-ja,
+# wineprefix-en), so nothing touches $HOME and the two never mix.
 
 _wine_build_dir="${1:-${BUILD_WIN:-}}"
 if [ -z "$_wine_build_dir" ]; then
@@ -9,15 +19,55 @@ if [ -z "$_wine_build_dir" ]; then
     return 1 2>/dev/null || exit 1
 fi
 mkdir -p "$_wine_build_dir"
-export WINEPREFIX="$(cd "$_wine_build_dir" && pwd)/wineprefix"
+_wine_build_dir="$(cd "$_wine_build_dir" && pwd)"
+export WINE_DESK="${WINE_DESK:-ja}"
+case "$WINE_DESK" in
+    ja) _wine_locale=ja_JP.UTF-8 _wine_layout=jp ;;
+    en) _wine_locale=C.UTF-8 _wine_layout=us ;;
+    *)
+        echo "wine-env.sh: WINE_DESK is ja or en, not '$WINE_DESK'" >&2
+        return 1 2>/dev/null || exit 1
+        ;;
+esac
+export WINEPREFIX="$_wine_build_dir/wineprefix-$WINE_DESK"
 export WINEDEBUG=-all
 # Keep Wine from offering to install Mono and Gecko on first boot.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
-# Wine takes its language and code page from the locale. One fixed locale
-# keeps Notepad's title ("Untitled - Notepad", which the samples wait for),
-# the system's own texts and file names (UTF-8) the same on every machine.
-export LC_ALL=C.UTF-8
+
+# Wine takes its language and ANSI code page from the locale. A missing
+# Japanese locale is generated from Debian's locale sources (the "locales"
+# package): into the system when we may write there, else into the build
+# folder, where LOCPATH points the C library.
+_wine_has_locale() {  # name as "ja_JP.utf8"
+    locale -a 2>/dev/null | grep -qix "$1"
+}
+_wine_ensure_locale() {
+    local name="$1" lang="${1%%.*}" dir="$_wine_build_dir/locale"
+    case "$name" in C.*|POSIX) return 0 ;; esac
+    _wine_has_locale "$lang.utf8" && return 0
+    if [ ! -f "$dir/$name/LC_CTYPE" ]; then
+        if [ ! -e "/usr/share/i18n/locales/$lang" ]; then
+            echo "wine-env: the locale $name is missing and Debian's 'locales' package is not installed" >&2
+            return 1
+        fi
+        echo "wine-env: generating the locale $name" >&2
+        localedef -i "$lang" -f UTF-8 "$name" >/dev/null 2>&1
+        _wine_has_locale "$lang.utf8" && return 0
+        mkdir -p "$dir"
+        localedef -i "$lang" -f UTF-8 "$dir/$name" >/dev/null 2>&1
+        if [ ! -f "$dir/$name/LC_CTYPE" ]; then
+            echo "wine-env: localedef could not make $name" >&2
+            return 1
+        fi
+    fi
+    export LOCPATH="$dir"
+}
+if ! _wine_ensure_locale "$_wine_locale"; then
+    return 1 2>/dev/null || exit 1
+fi
+# (bash itself may not see LOCPATH and warns; its children do.)
+export LC_ALL="$_wine_locale" 2>/dev/null
 # The "wine" launcher picks the 64-bit loader for 64-bit programs.
 WINE="${WINE:-wine}"
 WINESERVER="${WINESERVER:-wineserver}"
@@ -106,22 +156,40 @@ winepath_of() {
     printf 'Z:%s' "${p//\//\\}"
 }
 
-# Start a private Xvfb when there is no display, and say so. Sets
-# WINE_XVFB_PID so the caller can stop it with stop_display.
+# The display Wine draws on. ensure_display keeps a display the user has
+# (and only says which keyboard layout it found there); without one, or when
+# it does not answer, it starts a private Xvfb with the desk's layout.
+# desk_display always starts the private one, as the tests need. Both set
+# WINE_XVFB_PID for stop_display when they started Xvfb.
 ensure_display() {
     if [ -n "${DISPLAY:-}" ]; then
         # A stale DISPLAY (a closed session) would make every test fail.
         if ! command -v xdotool >/dev/null || xdotool getdisplaygeometry >/dev/null 2>&1; then
+            local found
+            found=$(setxkbmap -display "$DISPLAY" -query 2>/dev/null | sed -n 's/^layout: *//p')
+            echo "wine-env: using DISPLAY=$DISPLAY as it is; keyboard layout ${found:-unknown}" \
+                "(the $WINE_DESK desk expects $_wine_layout)" >&2
             return 0
         fi
         echo "wine-env: DISPLAY=$DISPLAY does not answer; using a private Xvfb" >&2
         unset DISPLAY
     fi
+    _wine_start_xvfb
+}
+
+desk_display() {
+    unset DISPLAY
+    _wine_start_xvfb
+}
+
+_wine_start_xvfb() {
     local fdfile num i
     fdfile=$(mktemp)
     # -displayfd lets Xvfb choose a free display number itself, so parallel
     # runs of other builds do not collide.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    # -noreset: the server would drop the layout set below when its last
+    # client (setxkbmap) leaves before the first Wine program connects.
+    Xvfb -displayfd 3 -screen 0 "${WINE_XVFB_SIZE:-1280x1024}x24" -nolisten tcp -noreset 3>"$fdfile" >/dev/null 2>&1 &
     WINE_XVFB_PID=$!
     for i in $(seq 1 100); do
         num=$(head -n1 "$fdfile" 2>/dev/null)
@@ -135,7 +203,14 @@ ensure_display() {
         return 1
     fi
     export DISPLAY=":$num"
-    echo "wine-env: no DISPLAY; started Xvfb on $DISPLAY (pid $WINE_XVFB_PID)" >&2
+    # Wine reads the layout from the display when a program starts.
+    setxkbmap -display "$DISPLAY" -layout "$_wine_layout" 2>/dev/null
+    if [ "$(setxkbmap -display "$DISPLAY" -query 2>/dev/null | sed -n 's/^layout: *//p')" != "$_wine_layout" ]; then
+        echo "wine-env: setxkbmap could not set the $_wine_layout layout on $DISPLAY" >&2
+        stop_display
+        return 1
+    fi
+    echo "wine-env: started Xvfb on $DISPLAY (pid $WINE_XVFB_PID), $WINE_DESK desk: $LC_ALL, $_wine_layout layout" >&2
 }
 
 stop_display() {

@@ -1,7 +1,7 @@
 // The Windows entry point: wires the real backends to the application.
 // Per-monitor DPI awareness and the Common Controls 6 styles come from the
 // manifest in the resources, so they hold before any window exists.
-#include "core/app.h"
+#include "app/app.h"
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>

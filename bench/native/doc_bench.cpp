@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "core/frm_TOVIRAK.h"
+#include "app/main_window.h"
 #include "platform/headless/headless.h"
 
 namespace {
@@ -13,13 +13,13 @@ const Str kPath = u"C:\\work\\bench.TVK";
 
 struct Bench {
     headless::Platform p;
-    std::unique_ptr<frm_TOVIRAK> app;
+    std::unique_ptr<MainWindow> app;
 
     explicit Bench(int64_t steps) {
         p.cmdLine = u"/NOMSG";
-        app = std::make_unique<frm_TOVIRAK>(p.toolkit, p.os);
+        app = std::make_unique<MainWindow>(p.toolkit, p.os);
         app->form->show();
-        auto& s = app->steps;
+        auto& s = app->document.steps;
         s.resize(int32_t(steps) + 1);
         for (int32_t r = 1; r <= int32_t(steps); ++r) {
             MacroStep& m = s.at(r);
@@ -30,17 +30,17 @@ struct Bench {
                 default: m = {u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"メモ帳", u"前へ"}; break;
             }
         }
-        app->MS_WriteFile(kPath, 1);
+        app->macroFile.write(kPath, MacroFile::Overwrite::Silently);
     }
 };
 
 void BM_ReadDocument(benchmark::State& state) {
     Bench b(state.range(0));
     for (auto _ : state) {
-        b.app->MS_ReadFile(kPath);
-        benchmark::DoNotOptimize(b.app->Mlng_RowCount());
+        b.app->macroFile.read(kPath);
+        benchmark::DoNotOptimize(b.app->document.steps.count());
     }
-    if (b.app->Mlng_RowCount() != state.range(0) + 1) state.SkipWithError("rows lost");
+    if (b.app->document.steps.count() != state.range(0) + 1) state.SkipWithError("rows lost");
     state.SetItemsProcessed(state.iterations() * state.range(0));
     state.SetBytesProcessed(state.iterations() * int64_t(b.p.file(kPath)->size()));
 }
@@ -48,7 +48,7 @@ void BM_ReadDocument(benchmark::State& state) {
 void BM_WriteDocument(benchmark::State& state) {
     Bench b(state.range(0));
     for (auto _ : state) {
-        b.app->MS_WriteFile(kPath, 1);
+        b.app->macroFile.write(kPath, MacroFile::Overwrite::Silently);
         benchmark::DoNotOptimize(b.p.file(kPath));
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -35,7 +35,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frm_TOVIRAK.h"
+#include "app/main_window.h"
 #include "input/delivery.h"
 #include "platform/win32/bench_probe.h"
 #include "platform/win32/os_probe.h"
@@ -282,52 +282,53 @@ void costs(tk::Backend& toolkit, os::Services& os) {
     probe::pump(100);
     // The same keys before the latch watches.
     const double bare = perCall(n, [&](int) {
-        MF_SendInputKey(os, 0x5A, u"DOWN");
-        MF_SendInputKey(os, 0x5A, u"UP");
+        sendInputKey(os, 0x5A, false);
+        sendInputKey(os, 0x5A, true);
     });
-    frm_TOVIRAK app(toolkit, os);
+    MainWindow app(toolkit, os);
     app.form->onLoad = nullptr;  // no document, no command line
     app.form->show();            // the first activation starts the latch
-    app.Mbln_NotActive = true;
+    app.document.settings.stayBehind = true;
     probe::pump(200);
-    app.steps.resize(2);
-    app.steps.at(1) = MacroStep{u"ｷｰ入力_改", u"VK_Z", Str()};
-    app.txt_Kankaku->setText(u"0.001");
-    app.Mstr_WindowTitle = kCounterTitle;
-    app.Mbln_StopTimerEnabled = true;
-    app.Mint_TimerHH = -1;
-    app.Mint_TimerMM = 30000;
-    app.cmd_Kaisi_Click();
-    if (app.Mlng_RunRow != 1) {
-        std::printf("cost: the run did not start: %s\n", toUtf8(app.lbl_Stat->text()).c_str());
+    app.document.steps.resize(2);
+    app.document.steps.at(1) = MacroStep{u"ｷｰ入力_改", u"VK_Z", Str()};
+    app.controls.intervalBox->setText(u"0.001");
+    app.document.settings.targetWindowSearch = kCounterTitle;
+    app.document.settings.stopTimerEnabled = true;
+    app.document.settings.timerHours = -1;
+    app.document.settings.timerMinutes = 30000;
+    app.startOrStop();
+    if (app.player.state().row != 1) {
+        std::printf("cost: the run did not start: %s\n", toUtf8(app.statusLine.text()).c_str());
         return;
     }
-    app.tim_Timer->setEnabled(false);  // the ticks are called below
+    app.player.timer().setEnabled(false);  // the ticks are called below
     counter.bringToFront();
     probe::pump(100);
     std::printf("what one tick costs, in ms (mean of %d calls; the one-step macro into the counting window):\n", n);
 
     Str ignored;
-    const double walk = perCall(n, [&](int) { app.MF_WindowActive(app.Mstr_WindowTitleFull, false, ignored); });
+    const double walk = perCall(n, [&](int) { findTargetWindow(app.statusLine, os, app.form->nativeHandle(), app.player.state().targetTitle, &ignored); });
     // The tick's own check, where it asks the window found last first.
-    const double kept = perCall(n, [&](int) { app.targetWindow.find(app.Mstr_WindowTitleFull, app.form->nativeHandle()); });
+    const double kept = perCall(n, [&](int) { app.player.targetWindow().find(app.player.state().targetTitle, app.form->nativeHandle()); });
     const double status = perCall(n, [&](int i) {
-        app.MS_DispStatus(2, u"実行中 1　残り" + toStr((long long)(30000 - i)) + u"回");
+        app.statusLine.show(StatusMode::Status, u"実行中 1　残り" + toStr((long long)(30000 - i)) + u"回");
     });
     const double gridStill = perCall(n, [&](int) {
-        if (app.Mlng_RunRow <= app.scr_Detail->max() - 1) app.scr_Detail->setValue(app.Mlng_RunRow);
+        if (app.player.state().row <= app.grid.scrollBar()->max() - 1) app.grid.scrollBar()->setValue(app.player.state().row);
     });
     const double repaint = perCall(n, [&](int) { app.form->repaint(); });
-    const double inject = perCall(n, [&](int) { app.executeStep(u"ｷｰ入力_改", u"VK_Z", Str()); });
-    app.Mint_RestCount = 30000;
-    const double tick = perCall(n, [&](int) { app.tim_Timer_Timer(); });
+    auto injectOnce = [&](int) { app.player.executor().execute(PlanRow{u"ｷｰ入力_改", u"VK_Z", Str()}, app.player.state()); };
+    const double inject = perCall(n, injectOnce);
+    app.player.state().passesLeft = 30000;
+    const double tick = perCall(n, [&](int) { app.player.tick(); });
     // With a low-level keyboard hook in the process, which every key waits
     // for, and once it has gone again.
     const int hook = os.addKeyObserver([](const os::RawKey&) { return false; }, true);
-    const double hooked = perCall(n, [&](int) { app.executeStep(u"ｷｰ入力_改", u"VK_Z", Str()); });
+    const double hooked = perCall(n, injectOnce);
     os.removeKeyObserver(hook);
     probe::pump(100);
-    const double unhooked = perCall(n, [&](int) { app.executeStep(u"ｷｰ入力_改", u"VK_Z", Str()); });
+    const double unhooked = perCall(n, injectOnce);
     probe::pump(200);
     const size_t keys = counter.stamps().size();
 
@@ -344,18 +345,18 @@ void costs(tk::Backend& toolkit, os::Services& os) {
 
     // The grid following the run through a longer macro: each step scrolls
     // it by one row, which rewrites and repaints every visible row.
-    app.MS_Stop(false);
-    app.steps.resize(61);
-    for (int r = 1; r <= 60; ++r) app.steps.at(r) = MacroStep{u"ｷｰ入力_改", u"VK_Z", u"row"};
-    app.scr_Detail->setRange(1, 60 - app.Mlng_DispGyo + 1);
-    app.MS_Enabled(false);
-    app.tim_Timer->setEnabled(false);
+    app.player.stop(false);
+    app.document.steps.resize(61);
+    for (int r = 1; r <= 60; ++r) app.document.steps.at(r) = MacroStep{u"ｷｰ入力_改", u"VK_Z", u"row"};
+    app.grid.scrollBar()->setRange(1, 60 - app.grid.rowsShown() + 1);
+    app.player.setRunLock(true);
+    app.player.timer().setEnabled(false);
     const double gridMove = perCall(n / 4, [&](int i) {
-        app.scr_Detail->setValue(1 + i % 2);
+        app.grid.scrollBar()->setValue(1 + i % 2);
         app.form->repaint();
     });
-    app.MS_Enabled(true);
-    std::printf("  grid moving by one row, with its repaint (%d visible rows) %8.4f\n", app.Mlng_DispGyo, gridMove);
+    app.player.setRunLock(false);
+    std::printf("  grid moving by one row, with its repaint (%d visible rows) %8.4f\n", app.grid.rowsShown(), gridMove);
     std::printf("  (%zu keys reached the counting window)\n", keys);
     std::fflush(stdout);
     app.form->onQueryUnload = nullptr;

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frm_TOVIRAK.h"
+#include "app/main_window.h"
 #include "platform/win32/bench_probe.h"
 #include "platform/win32/win32_platform.h"
 
@@ -75,25 +75,25 @@ int wmain() {
 
     auto toolkit = win32::makeToolkit(win32::bench::moduleHandle());
     auto services = win32::makeServices(TOVIRAK_VERSION_MAJOR, TOVIRAK_VERSION_MINOR);
-    frm_TOVIRAK app(*toolkit, *services);
+    MainWindow app(*toolkit, *services);
     app.form->show();
 
     // Five steps that only move the cursor "where it stands": no input is
     // injected, the tick does everything else (checks, progress text,
     // status line, repaint).
-    app.steps.resize(6);
+    app.document.steps.resize(6);
     for (int r = 1; r <= 5; ++r) {
-        app.steps.at(r).Dousa = Str(dousa::MouseMove);
-        app.steps.at(r).ZahyoCmd = u"-1,-1";
+        app.document.steps.at(r).action = Str(actions::MouseMove);
+        app.document.steps.at(r).command = u"-1,-1";
     }
-    app.cmb_Tani->setText(u"秒");
+    app.controls.unitBox->setText(u"秒");
 
     tk::Timer& stopper = app.form->addTimer("bench_stop");
     std::vector<double> stamps;
     stamps.reserve(size_t(seconds * 1100) + 16);
     Clock::time_point t0;
-    const auto tick = app.tim_Timer->onTick;
-    app.tim_Timer->onTick = [&] {
+    const auto tick = app.player.timer().onTick;
+    app.player.timer().onTick = [&] {
         stamps.push_back(msSince(t0));
         tick();
     };
@@ -103,23 +103,23 @@ int wmain() {
     // What one step costs on this machine, without any timer: the whole
     // tick, and the two repaints it contains (status line, window).
     {
-        app.txt_Kankaku->setText(u"0.001");
-        app.cmd_Kaisi_Click();
-        app.tim_Timer->setEnabled(false);
+        app.controls.intervalBox->setText(u"0.001");
+        app.startOrStop();
+        app.player.timer().setEnabled(false);
         auto perCall = [&](auto&& f) {
             const int n = 200;
             auto t = Clock::now();
             for (int i = 0; i < n; ++i) f();
             return msSince(t) / n;
         };
-        double tickMs = perCall([&] { app.tim_Timer_Timer(); });
-        double statusMs = perCall([&] { app.MS_DispStatus(2, u"実行中 1"); });
+        double tickMs = perCall([&] { app.player.tick(); });
+        double statusMs = perCall([&] { app.statusLine.show(StatusMode::Status, u"実行中 1"); });
         double repaintMs = perCall([&] { app.form->repaint(); });
         double flushMs = perCall([&] {
-            app.lbl_Stat->setText(app.lbl_Stat->text() == u"a" ? u"b" : u"a");
+            app.statusLine.label().setText(app.statusLine.text() == u"a" ? u"b" : u"a");
             win32::bench::flushPaint(app.form->nativeHandle());
         });
-        app.MS_Stop(false);
+        app.player.stop(false);
         std::printf("cost of one step: %.3f ms (status line %.3f ms, window repaint %.3f ms;"
                     " a status text painted alone %.3f ms)\n",
                     tickMs, statusMs, repaintMs, flushMs);
@@ -131,7 +131,7 @@ int wmain() {
     tk::Timer& bare = app.form->addTimer("bench_bare");
     bare.onTick = [&] { stamps.push_back(msSince(t0)); };
     for (uint32_t ms : {1u, 2u, 5u, 10u, 50u}) {
-        app.txt_Kankaku->setText(intervalText(ms));
+        app.controls.intervalBox->setText(intervalText(ms));
 
         // The timers alone, ticks doing nothing: what they can deliver.
         stamps.clear();
@@ -161,14 +161,14 @@ int wmain() {
         stamps.clear();
         cpu0 = win32::bench::processCpuMs();
         t0 = Clock::now();
-        app.cmd_Kaisi_Click();
-        if (app.Mlng_RunRow == 0) {
-            std::printf("the run did not start: %s\n", toUtf8(app.lbl_Stat->text()).c_str());
+        app.startOrStop();
+        if (app.player.state().row == 0) {
+            std::printf("the run did not start: %s\n", toUtf8(app.statusLine.text()).c_str());
             return 2;
         }
         stopper.onTick = [&] {
             stopper.setEnabled(false);
-            app.MS_Stop(false);
+            app.player.stop(false);
             toolkit->quit();
         };
         stopper.setInterval(uint32_t(seconds * 1000));
@@ -180,30 +180,30 @@ int wmain() {
         if (ms == 2 && own.stepsPerSec < 450) ok = false;
 
         // A plain GUI timer driving the same executor.
-        app.cmd_Kaisi_Click();
-        app.tim_Timer->setEnabled(false);
+        app.startOrStop();
+        app.player.timer().setEnabled(false);
         stamps.clear();
         cpu0 = win32::bench::processCpuMs();
         t0 = Clock::now();
         win32::bench::runGuiTimer(ms, seconds, [&] {
             stamps.push_back(msSince(t0));
-            app.tim_Timer_Timer();
+            app.player.tick();
         });
         Result gui = evaluate(stamps, ms, msSince(t0), win32::bench::processCpuMs() - cpu0);
-        app.MS_Stop(false);
+        app.player.stop(false);
         printRow("SetTimer", ms, gui);
     }
 
     // Idle: no run, the hot-key watch polls one start key every 10 ms.
-    app.bas.Gint_StartKey = {0, 0x7A};  // F11, not pressed during the benchmark
+    app.hotKeys.setStartKeys({0, 0x7A});  // F11, not pressed during the benchmark
     long polls = 0;
-    const auto poll = app.tim_Start->onTick;
-    app.tim_Start->onTick = [&] {
+    const auto poll = app.hotKeys.timer().onTick;
+    app.hotKeys.timer().onTick = [&] {
         ++polls;
         poll();
     };
-    app.tim_Start->setInterval(10);
-    app.tim_Start->setEnabled(true);
+    app.hotKeys.timer().setInterval(10);
+    app.hotKeys.timer().setEnabled(true);
     const double idleSeconds = std::max(seconds, 5.0);
     double cpu0 = win32::bench::processCpuMs();
     t0 = Clock::now();
@@ -220,6 +220,6 @@ int wmain() {
     std::printf("minimum rates (900/s at 1 ms, 450/s at 2 ms): bare timer %s, macro %s\n", bareOk ? "met" : "MISSED",
                 ok ? "met" : "MISSED");
     std::fflush(stdout);
-    app.tim_Start->setEnabled(false);
+    app.hotKeys.timer().setEnabled(false);
     return ok ? 0 : 1;
 }

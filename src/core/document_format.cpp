@@ -82,9 +82,9 @@ MacroStep cutStepLine(StrView line) {
     StrView last = rest.substr(b + 2);
     if (last.size() < 2) err::raise(err::InvalidCall);
     MacroStep s;
-    s.Dousa = toHalfWidth(line.substr(1, a - 1));
-    s.ZahyoCmd = Str(rest.substr(1, b - 1));
-    s.Comment = Str(last.substr(1, last.size() - 2));
+    s.action = toHalfWidth(line.substr(1, a - 1));
+    s.command = Str(rest.substr(1, b - 1));
+    s.comment = Str(last.substr(1, last.size() - 2));
     return s;
 }
 
@@ -131,8 +131,8 @@ Str headerText(const Header& h) {
     line(u"Height", numberText(h.height));
     line(u"Left", numberText(h.left));
     line(u"Width", numberText(h.width));
-    line(u"KankakuTime", singleLine(h.kankakuTime));
-    line(u"KankakuTimeTani", h.kankakuTimeTani);
+    line(u"KankakuTime", singleLine(h.interval));
+    line(u"KankakuTimeTani", h.intervalUnit);
     line(u"WindowTitle", singleLine(h.windowTitle));
     line(u"StartHotKey", singleLine(h.startHotKey));
     line(u"StopHotKey", singleLine(h.stopHotKey));
@@ -150,7 +150,7 @@ Str stepsText(const StepList& steps) {
     size_t size = 0;
     for (int32_t r = 1; r <= last; ++r) {
         const MacroStep& s = steps.at(r);
-        size += s.Dousa.size() + s.ZahyoCmd.size() + s.Comment.size() + 10;
+        size += s.action.size() + s.command.size() + s.comment.size() + 10;
     }
     Str out;
     out.reserve(size);
@@ -158,11 +158,11 @@ Str stepsText(const StepList& steps) {
         const MacroStep& s = steps.at(r);
         if (!s.blank()) {
             out += u'"';
-            appendField(out, s.Dousa);
+            appendField(out, s.action);
             out += kSeparator;
-            appendField(out, s.ZahyoCmd);
+            appendField(out, s.command);
             out += kSeparator;
-            appendField(out, s.Comment);
+            appendField(out, s.comment);
             out += u'"';
         }
         out += u"\r\n";

@@ -67,8 +67,8 @@ Str boolText(bool v);
 struct Header {
     Str ver;
     double top = 0, height = 0, left = 0, width = 0;
-    Str kankakuTime;
-    Str kankakuTimeTani;  // "1", "2" or empty
+    Str interval;
+    Str intervalUnit;  // "1", "2" or empty
     Str windowTitle;
     Str startHotKey;
     Str stopHotKey;

@@ -1,12 +1,12 @@
 // Reading and writing macro documents.
+#include "core/macro_file.h"
+
 #include <algorithm>
 #include <optional>
 
 #include "core/document_format.h"
-#include "core/frm_TOVIRAK.h"
 
 namespace {
-constexpr StrView kDefaultDocument = u"TOVIRAK.TVK";
 // Chunk size of writes: large enough to be cheap, small enough that a full
 // disk is noticed part-way through a long document.
 constexpr size_t kWriteChunk = 256 * 1024;
@@ -15,7 +15,11 @@ constexpr size_t kWriteChunk = 256 * 1024;
 constexpr double kMaxWindowPixels = 65535;
 }  // namespace
 
-Str frm_TOVIRAK::MS_GetFileName(StrView path) {
+Str programVersion(os::Services& os) {
+    return toStr((long long)os.versionMajor()) + u"." + toStr((long long)os.versionMinor());
+}
+
+Str MacroFile::fileName(StrView path) {
     Str s(path);
     for (;;) {
         auto p = s.find(u'\\');
@@ -41,7 +45,7 @@ static void ensureRow(StepList& steps, int32_t r) {
     if (r >= steps.count()) steps.grow(r - steps.count() + 1);
 }
 
-void frm_TOVIRAK::MS_ReadFile(const Str& path) {
+void MacroFile::read(const Str& path) {
     long long lineNo = 0;
     bool started = false;
     // The window geometry read so far, applied in one move at the end so a
@@ -49,32 +53,29 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
     std::optional<double> top, height, left, width;
     auto applyGeometry = [&] {
         if (!top && !height && !left && !width) return;
-        form->move(left.value_or(form->left()), top.value_or(form->top()), width.value_or(form->width()),
-                   height.value_or(form->height()));
+        window_.move(left.value_or(window_.left()), top.value_or(window_.top()), width.value_or(window_.width()),
+                     height.value_or(window_.height()));
     };
-    // Brings the grid's scroll range in line with the rows read and shows
-    // them from row 1.
-    auto showFromTop = [&] {
-        MF_ArryAdd(0, false);
-        scr_Detail->setValue(1);
-        scr_Detail_Scroll();
-    };
+    StepList& steps = document_.steps;
+    DocumentSettings& settings = document_.settings;
     bool busy = false;
     try {
-        if (!os.fileExists(path)) return;
+        if (!os_.fileExists(path)) return;
         busy = true;
-        form->setMousePointer(tk::MousePointer::Hourglass);
-        MS_DispStatus(2, u"読み込み中！！！");
+        window_.setMousePointer(tk::MousePointer::Hourglass);
+        status_.show(StatusMode::Status, u"読み込み中！！！");
         // The whole file before anything changes: one that cannot be read
         // (locked, no access) leaves the current macro as it was.
-        const Str text = docfmt::decode(os.readFile(path));
+        const Str text = docfmt::decode(os_.readFile(path));
         started = true;
-        resetSteps();
+        steps.reset();
+        view_.stepsCleared();
 
+        tk::Backend& tk = window_.backend();
         const double tppX = tk.twipsPerPixelX(), tppY = tk.twipsPerPixelY();
         // A window saved on any monitor comes back there: Top and Left are
         // kept within the desktop of all monitors, not the primary one.
-        const os::Rect desktop = os.virtualScreen();
+        const os::Rect desktop = os_.virtualScreen();
         int32_t row = 0;
         size_t pos = 0;
         StrView line;
@@ -102,7 +103,7 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
             const bool rowKey = n == u"Dousa" || n == u"ZahyoCmd" || n == u"X_jiku" || n == u"Y_jiku" || n == u"Comment";
             if (rowKey && row == 0) continue;
             if (n == u"Ver") {
-                Mstr_FileVer = v;
+                document_.version = v;
             } else if (n == u"Top") {
                 double t = docfmt::readNumber(v);
                 top = t >= desktop.top * tppY && t < desktop.bottom * tppY ? t : 0;
@@ -116,62 +117,57 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
                 double w = docfmt::readNumber(v);
                 if (w >= 0) width = std::min(w, kMaxWindowPixels * tppX);
             } else if (n == u"KankakuTime") {
-                txt_Kankaku->setText(v);
+                document_.interval = v;
+                view_.settingRead(DocumentSetting::Interval);
             } else if (n == u"KankakuTimeTani") {
-                cmb_Tani->setListIndex(cmb_Tani->findExact(v == u"2" ? u"分" : u"秒"));
+                document_.intervalUnit = v == u"2" ? u"分" : u"秒";
+                view_.settingRead(DocumentSetting::IntervalUnit);
             } else if (n == u"WindowTitle") {
-                Mstr_WindowTitle = v;
+                settings.targetWindowSearch = v;
             } else if (n == u"StartHotKey") {
-                Mstr_StartKey = v;
-                KeyArrays a;
-                MS_HotKey_StrToArry(v, a);
-                bas.Gint_StartKey = a.code;
-                watchHotKeys();
+                settings.startKeys = v;
+                view_.settingRead(DocumentSetting::StartKeys);
             } else if (n == u"StopHotKey") {
-                Mstr_StopKey = v;
-                KeyArrays a;
-                MS_HotKey_StrToArry(v, a);
-                bas.Gint_StopKey = a.code;
-                watchHotKeys();
+                settings.stopKeys = v;
+                view_.settingRead(DocumentSetting::StopKeys);
             } else if (n == u"TimerHH") {
-                Mint_TimerHH = docfmt::readInt16(v);
+                settings.timerHours = docfmt::readInt16(v);
             } else if (n == u"TimerMM") {
-                Mint_TimerMM = docfmt::readInt16(v);
+                settings.timerMinutes = docfmt::readInt16(v);
             } else if (n == u"TimerEnabled") {
-                Mbln_StopTimerEnabled = docfmt::readBool(v);
+                settings.stopTimerEnabled = docfmt::readBool(v);
             } else if (n == u"TimerPCOff") {
-                Mbln_PCPowerOff = docfmt::readBool(v);
+                settings.powerOff = docfmt::readBool(v);
             } else if (n == u"TopMost") {
-                Mbln_TopMost = docfmt::readBool(v);
-                MS_TopMost(true);
+                settings.topMost = docfmt::readBool(v);
+                view_.settingRead(DocumentSetting::TopMost);
             } else if (n == u"NotActive") {
-                Mbln_NotActive = docfmt::readBool(v);
+                settings.stayBehind = docfmt::readBool(v);
             } else if (n == u"Dousa") {
-                steps.at(row).Dousa = v;
+                steps.at(row).action = v;
             } else if (n == u"ZahyoCmd" || n == u"X_jiku") {
-                steps.at(row).ZahyoCmd = v;
+                steps.at(row).command = v;
             } else if (n == u"Y_jiku") {
                 if (!v.empty()) {
                     MacroStep& s = steps.at(row);
-                    s.ZahyoCmd += u',';
-                    s.ZahyoCmd += v;
+                    s.command += u',';
+                    s.command += v;
                 }
             } else if (n == u"Comment") {
-                steps.at(row).Comment = v;
+                steps.at(row).comment = v;
             }
         }
 
         applyGeometry();
-        Mstr_FileName = MS_GetFileName(path) == kDefaultDocument ? Str() : path;
-        MS_SetWindowTitle();
-        showFromTop();
-        Mbln_EditFlg = false;
-        form->setMousePointer(tk::MousePointer::Default);
-        MS_DispStatus(2, u"読み込み完了！！！");
+        document_.setPath(fileName(path) == WorkingState ? Str() : path);
+        view_.stepsRead();
+        document_.setChanged(false);
+        window_.setMousePointer(tk::MousePointer::Default);
+        status_.show(StatusMode::Status, u"読み込み完了！！！");
     } catch (const std::exception&) {
-        MS_DispStatus(9, toStr(lineNo) + u"行目 " + describeCurrentException());
+        status_.show(StatusMode::Error, toStr(lineNo) + u"行目 " + describeCurrentException());
         if (!started) {
-            if (busy) form->setMousePointer(tk::MousePointer::Default);
+            if (busy) window_.setMousePointer(tk::MousePointer::Default);
             return;
         }
         // What was read stays, but it is neither that file nor the previous
@@ -179,79 +175,86 @@ void frm_TOVIRAK::MS_ReadFile(const Str& path) {
         // save cannot silently put the mixture over either of them.
         try {
             applyGeometry();
-            showFromTop();
+            view_.stepsRead();
         } catch (const std::exception&) {
         }
-        Mbln_EditFlg = true;
-        Mstr_FileName.clear();
-        MS_SetWindowTitle();
-        form->setMousePointer(tk::MousePointer::Default);
+        document_.markChanged();
+        document_.setPath(Str());
+        window_.setMousePointer(tk::MousePointer::Default);
     }
 }
 
 // ---------------------------------------------------------------------------
 // Writing
 
-void frm_TOVIRAK::MS_WriteFile(const Str& path, int16_t noQuestion) {
+void MacroFile::write(const Str& path, Overwrite overwrite) { save(path, overwrite, false); }
+
+void MacroFile::writeCopy(const Str& path) { save(path, Overwrite::Silently, true); }
+
+void MacroFile::save(const Str& path, Overwrite overwrite, bool copy) {
     bool busy = false;
     std::unique_ptr<os::OutFile> out;
     Str temp;
     try {
-        if (noQuestion == 0 && os.fileExists(path)) {
-            if (msgBox(u"上書きしてよろしいですか？\r\n\r\n" + path, tk::mb::YesNo, u"確認") != tk::mb::IdYes) return;
+        if (overwrite == Overwrite::Ask && os_.fileExists(path)) {
+            if (window_.backend().messageBox(u"上書きしてよろしいですか？\r\n\r\n" + path, tk::mb::YesNo, u"確認") !=
+                tk::mb::IdYes)
+                return;
         }
         busy = true;
-        form->setMousePointer(tk::MousePointer::Hourglass);
-        MS_DispStatus(2, u"書き込み中！！！");
+        window_.setMousePointer(tk::MousePointer::Hourglass);
+        status_.show(StatusMode::Status, u"書き込み中！！！");
 
+        const DocumentSettings& settings = document_.settings;
         docfmt::Header h;
-        h.ver = versionText();
-        h.top = form->top();
-        h.height = form->height();
-        h.left = form->left();
-        h.width = form->width();
-        h.kankakuTime = txt_Kankaku->text();
-        const Str& tani = cmb_Tani->text();
-        h.kankakuTimeTani = tani == u"秒" ? Str(u"1") : tani == u"分" ? Str(u"2") : Str();
-        h.windowTitle = Mstr_WindowTitle;
-        h.startHotKey = Mstr_StartKey;
-        h.stopHotKey = Mstr_StopKey;
-        h.timerHH = Mint_TimerHH;
-        h.timerMM = Mint_TimerMM;
-        h.timerEnabled = Mbln_StopTimerEnabled;
-        h.timerPCOff = Mbln_PCPowerOff;
-        h.topMost = Mbln_TopMost;
-        h.notActive = Mbln_NotActive;
-        const std::string bytes = docfmt::encode(docfmt::headerText(h) + docfmt::stepsText(steps));
+        h.ver = programVersion(os_);
+        h.top = window_.top();
+        h.height = window_.height();
+        h.left = window_.left();
+        h.width = window_.width();
+        h.interval = document_.interval;
+        const Str& tani = document_.intervalUnit;
+        h.intervalUnit = tani == u"秒" ? Str(u"1") : tani == u"分" ? Str(u"2") : Str();
+        h.windowTitle = settings.targetWindowSearch;
+        h.startHotKey = settings.startKeys;
+        h.stopHotKey = settings.stopKeys;
+        h.timerHH = settings.timerHours;
+        h.timerMM = settings.timerMinutes;
+        h.timerEnabled = settings.stopTimerEnabled;
+        h.timerPCOff = settings.powerOff;
+        h.topMost = settings.topMost;
+        h.notActive = settings.stayBehind;
+        const std::string bytes = docfmt::encode(docfmt::headerText(h) + docfmt::stepsText(document_.steps));
 
         // The document goes to a temporary file beside the target, which
         // replaces the target only when it is complete: a failure on the way
         // leaves the previous file as it was.
         temp = path + u".tmp~";
-        out = os.createFile(temp);
+        out = os_.createFile(temp);
         for (size_t at = 0; at < bytes.size(); at += kWriteChunk)
             out->write(std::string_view(bytes).substr(at, kWriteChunk));
         out->flush();
         out->close();
         out.reset();
-        os.replaceFile(temp, path);
+        os_.replaceFile(temp, path);
         temp.clear();
 
-        Mstr_FileName = MS_GetFileName(path) == kDefaultDocument ? Str() : path;
-        MS_SetWindowTitle();
-        Mbln_EditFlg = false;
-        form->setMousePointer(tk::MousePointer::Default);
-        MS_DispStatus(2, u"書き込み完了！！！");
+        if (!copy) {
+            document_.setPath(fileName(path) == WorkingState ? Str() : path);
+            document_.setChanged(false);
+        }
+        window_.setMousePointer(tk::MousePointer::Default);
+        status_.show(StatusMode::Status, u"書き込み完了！！！");
     } catch (const std::exception&) {
-        errorExit(u"MS_WriteFile");
+        status_.reportError(u"MS_WriteFile");
         // The name, the title and the changed mark stay as they were.
         out.reset();  // closes silently
         if (!temp.empty()) {
             try {
-                os.removeFile(temp);
+                os_.removeFile(temp);
             } catch (const std::exception&) {
             }
         }
-        if (busy) form->setMousePointer(tk::MousePointer::Default);
+        if (busy) window_.setMousePointer(tk::MousePointer::Default);
     }
 }

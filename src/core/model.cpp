@@ -1,6 +1,6 @@
 #include "core/model.h"
 
-bool MacroStep::blank() const { return trim(Dousa).empty() && trim(ZahyoCmd).empty() && trim(Comment).empty(); }
+bool MacroStep::blank() const { return trim(action).empty() && trim(command).empty() && trim(comment).empty(); }
 
 MacroStep& StepList::at(int32_t r) {
     if (r < 1 || r > count()) err::raise(err::Subscript);
@@ -39,7 +39,7 @@ int32_t StepList::lastNonBlank() const {
     return 0;
 }
 
-namespace dousa {
+namespace actions {
 bool isKeyInput(StrView a) { return a == KeyInput || a == KeyInputKai || a == KeyInputShin || a == Password; }
 bool isWindowAction(StrView a) { return a == WindowActive || a == WindowExists || a == WindowAbsent; }
-}  // namespace dousa
+}  // namespace actions

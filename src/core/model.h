@@ -9,9 +9,9 @@
 #include "platform/text.h"
 
 struct MacroStep {
-    Str Dousa;     // the action's display text
-    Str ZahyoCmd;  // coordinates "X,Y" or the command text
-    Str Comment;
+    Str action;   // the action's display text ("Dousa")
+    Str command;  // coordinates "X,Y" or the command text ("ZahyoCmd")
+    Str comment;
     // Blank when the trimmed three fields are all empty.
     bool blank() const;
     friend bool operator==(const MacroStep&, const MacroStep&) = default;
@@ -41,7 +41,7 @@ private:
 };
 
 // The 31 actions in display order; entry 0 is the empty action.
-namespace dousa {
+namespace actions {
 inline constexpr StrView None = u"";
 inline constexpr StrView KeyInput = u"ｷｰ入力";
 inline constexpr StrView KeyInputKai = u"ｷｰ入力_改";
@@ -86,4 +86,4 @@ inline constexpr std::array<StrView, 31> catalogue{
 bool isKeyInput(StrView a);
 // The three window actions.
 bool isWindowAction(StrView a);
-}  // namespace dousa
+}  // namespace actions

@@ -1,78 +1,76 @@
 // New, Open, Save as, Save and the window title.
-#include "core/frm_TOVIRAK.h"
-#include "documents/frm_FileSelect.h"
+#include "documents/document_commands.h"
 
-bool frm_TOVIRAK::askSaveChanges() {
-    if (!Mbln_EditFlg) return true;
-    int answer = msgBox(u"変更されています。保存しますか？\r\n\r\n" + Mstr_FileName, tk::mb::YesNoCancel, u"確認");
+bool DocumentCommands::askSaveChanges() {
+    if (!document_.changed()) return true;
+    const int answer = window_.backend().messageBox(u"変更されています。保存しますか？\r\n\r\n" + document_.path(),
+                                                    tk::mb::YesNoCancel, u"確認");
     if (answer == tk::mb::IdCancel) return false;
     if (answer == tk::mb::IdYes) {
-        if (!Mstr_FileName.empty()) MS_WriteFile(Mstr_FileName, 1);
-        else mnu_Save_Click();
+        if (!document_.path().empty()) macroFile_.write(document_.path(), MacroFile::Overwrite::Silently);
+        else saveAs();
         // Still changed: the name was not given or the write failed. Going
         // on would throw the unsaved changes away.
-        if (Mbln_EditFlg) return false;
+        if (document_.changed()) return false;
     }
     return true;
 }
 
-void frm_TOVIRAK::mnu_New_Click() {
-    guarded(u"mnu_New_Click", [&] {
+void DocumentCommands::newDocument() {
+    guarded(status_, u"mnu_New_Click", [&] {
         if (!askSaveChanges()) return;
-        form->setText(u"TOVIRAK");
-        bas.Gstr_FileSelectPath.clear();
-        Mstr_FileName.clear();
-        resetSteps();
-        scr_Detail_Scroll();
-        Mbln_EditFlg = false;
+        document_.setPath(Str());
+        document_.steps.reset();
+        view_.stepsCleared();
+        view_.stepsRead();
+        document_.setChanged(false);
     });
 }
 
-void frm_TOVIRAK::mnu_Open_Click() {
-    guarded(u"mnu_Open_Click", [&] {
+void DocumentCommands::open() {
+    guarded(status_, u"mnu_Open_Click", [&] {
         if (!askSaveChanges()) return;
-        MS_TopMost(false);  // the dialog must come in front
-        showFileSelect(1);
-        MS_TopMost(true);
-        if (!bas.Gstr_FileSelectPath.empty()) MS_ReadFile(bas.Gstr_FileSelectPath);
+        view_.keepOnTop(false);  // the dialog must come in front
+        const Str path = chooseFile(FileSelectMode::Read);
+        view_.keepOnTop(true);
+        if (!path.empty()) macroFile_.read(path);
     });
 }
 
-void frm_TOVIRAK::mnu_Save_Click() {
-    guarded(u"mnu_Save_Click", [&] {
-        MS_TopMost(false);
-        showFileSelect(2);
-        MS_TopMost(true);
-        if (!bas.Gstr_FileSelectPath.empty()) MS_WriteFile(bas.Gstr_FileSelectPath, 0);
+void DocumentCommands::saveAs() {
+    guarded(status_, u"mnu_Save_Click", [&] {
+        view_.keepOnTop(false);
+        const Str path = chooseFile(FileSelectMode::Write);
+        view_.keepOnTop(true);
+        if (!path.empty()) macroFile_.write(path, MacroFile::Overwrite::Ask);
     });
 }
 
-void frm_TOVIRAK::mnu_SaveUwa_Click() {
-    guarded(u"mnu_SaveUwa_Click", [&] {
-        if (!Mstr_FileName.empty()) MS_WriteFile(Mstr_FileName, 0);
-        else mnu_Save_Click();
+void DocumentCommands::save() {
+    guarded(status_, u"mnu_SaveUwa_Click", [&] {
+        if (!document_.path().empty()) macroFile_.write(document_.path(), MacroFile::Overwrite::Ask);
+        else saveAs();
     });
 }
 
-void frm_TOVIRAK::MS_SetWindowTitle() {
-    guarded(u"MS_SetWindowTitle", [&] {
-        const Str name = MS_GetFileName(Mstr_FileName);
-        Str caption = u"TOVIRAK";
-        if (!Mstr_FileName.empty() && name != u"TOVIRAK.TVK") caption += u" - " + name;
-        form->setText(caption);
+void DocumentCommands::showTitle() {
+    guarded(status_, u"MS_SetWindowTitle", [&] {
+        const Str name = MacroFile::fileName(document_.path());
+        Str caption(AppTitle);
+        if (!document_.path().empty() && name != MacroFile::WorkingState) caption += u" - " + name;
+        window_.setText(caption);
     });
 }
 
-void frm_TOVIRAK::showFileSelect(int16_t mode) {
-    bas.Gint_FileSelectMode = mode;
-    bas.Gstr_FileSelectPath.clear();
+Str DocumentCommands::chooseFile(FileSelectMode mode) {
     try {
-        frm_FileSelect dialog(*this);
+        FileSelectDialog dialog(window_, os_, mode);
         dialog.form->showModal();
+        return dialog.path();
     } catch (const std::exception&) {
         // The dialog could not be shown: no result, and the caller goes on
         // as after a cancel.
-        bas.Gstr_FileSelectPath.clear();
-        msgBox(describeCurrentException(), tk::mb::OK | tk::mb::Critical);
+        window_.backend().messageBox(describeCurrentException(), tk::mb::OK | tk::mb::Critical, Str(AppTitle));
+        return Str();
     }
 }

@@ -10,7 +10,8 @@ const std::vector<std::pair<Str, int16_t>>& table() {
         std::vector<std::pair<Str, int16_t>> v = {
             {u"VK_LBUTTON", 1},  {u"VK_RBUTTON", 2},  {u"VK_CANCEL", 3},  {u"VK_MBUTTON", 4},  {u"VK_BACK", 8},
             {u"VK_TAB", 9},      {u"VK_CLEAR", 12},   {u"VK_RETURN", 13}, {u"VK_SHIFT", 16},   {u"VK_CONTROL", 17},
-            {u"VK_MENU", 18},    {u"VK_PAUSE", 19},   {u"VK_CAPITAL", 20}, {u"VK_ESCAPE", 27}, {u"VK_SPACE", 32},
+            {u"VK_MENU", 18},    {u"VK_PAUSE", 19},   {u"VK_CAPITAL", 20}, {u"VK_KANA", 21},   {u"VK_KANJI", 25},
+            {u"VK_ESCAPE", 27},  {u"VK_CONVERT", 28}, {u"VK_NONCONVERT", 29}, {u"VK_SPACE", 32},
             {u"VK_PRIOR", 33},   {u"VK_NEXT", 34},    {u"VK_END", 35},    {u"VK_HOME", 36},    {u"VK_LEFT", 37},
             {u"VK_UP", 38},      {u"VK_RIGHT", 39},   {u"VK_DOWN", 40},   {u"VK_SELECT", 41},  {u"VK_PRINT", 42},
             {u"VK_EXECUTE", 43}, {u"VK_SNAPSHOT", 44}, {u"VK_INSERT", 45}, {u"VK_DELETE", 46}, {u"VK_HELP", 47},
@@ -102,13 +103,11 @@ bool isKeyList(StrView text) {
 
 Str unsupportedKeyMessage(const Str& item) { return u"「" + item + u"」は、サポートされていないキーです。"; }
 
-}  // namespace keys
-
-void frm_TOVIRAK::MS_HotKey_StrToArry(const Str& str_In, KeyArrays& out) {
-    guarded(u"MS_HotKey_StrToArry", [&] {
-        Str bad;
-        if (keys::parseKeyList(str_In, out, bad)) return;
-        msgBox(keys::unsupportedKeyMessage(bad), tk::mb::OK, Str(AppTitle));
-        MS_Stop(false);
-    });
+bool readKeyList(ErrorSink& sink, StrView text, KeyArrays& out, Str& unsupported) {
+    bool supported = true;
+    unsupported.clear();
+    guarded(sink, u"MS_HotKey_StrToArry", [&] { supported = parseKeyList(text, out, unsupported); });
+    return supported;
 }
+
+}  // namespace keys

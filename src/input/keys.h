@@ -7,8 +7,18 @@
 #include <utility>
 #include <vector>
 
-#include "core/frm_TOVIRAK.h"
+#include "platform/error_sink.h"
 #include "platform/text.h"
+
+// Result arrays of the key-list parser, entries 1..n (entry 0 unused).
+struct KeyArrays {
+    std::vector<int16_t> code{0};
+    std::vector<int32_t> wait{0};
+    std::vector<bool> shift{false};
+    std::vector<bool> ctrl{false};
+    std::vector<bool> alt{false};
+    int32_t last() const { return int32_t(code.size()) - 1; }
+};
 
 namespace keys {
 
@@ -25,6 +35,13 @@ int16_t codeOf(StrView upperName);
 // A hold time outside the 32-bit range raises RtError 6 with out holding
 // what was set up to then.
 bool parseKeyList(StrView text, KeyArrays& out, Str& unsupported);
+
+// A key list as a run and the hot keys read it: false with the unsupported
+// item when parseKeyList finds one, for the caller to tell the user (and
+// stop, as an unsupported key always does). A hold time out of range is
+// reported to sink under "MS_HotKey_StrToArry" and the list read up to it
+// counts (true).
+bool readKeyList(ErrorSink& sink, StrView text, KeyArrays& out, Str& unsupported);
 
 // Whether a key-input text is a key list rather than keystroke text: it
 // starts with "VK_" (case-sensitive), possibly behind the modifier marks of

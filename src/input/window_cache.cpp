@@ -10,9 +10,9 @@ constexpr int kMaxWalk = 100000;
 }  // namespace
 
 bool windowPassesSearch(os::Services& os, os::WindowHandle h, StrView titlePart, StrView classPart, Str* title) {
-    Str t = trim(MF_NullDel(os.getWindowText(h)));
+    Str t = trim(withoutNuls(os.getWindowText(h)));
     // The class matters only when the search names one.
-    if (!windowMatches(t, classPart.empty() ? Str() : trim(MF_NullDel(os.getClassName(h))), titlePart, classPart))
+    if (!windowMatches(t, classPart.empty() ? Str() : trim(withoutNuls(os.getClassName(h))), titlePart, classPart))
         return false;
     if (title) *title = std::move(t);
     return true;
@@ -34,7 +34,7 @@ void WindowCache::clear() {
 }
 
 os::WindowHandle WindowCache::find(const Str& title, os::WindowHandle own) {
-    const Str text = trim(MF_NullDel(title));
+    const Str text = trim(withoutNuls(title));
     if (kept_ != 0 && text == title_ && os_.isWindow(kept_) && windowPassesSearch(os_, kept_, text, u"")) return kept_;
     // Every call to the system counts here: the top is asked only for a walk.
     title_ = text;

@@ -1,24 +1,24 @@
 // Window search texts.
 #include "input/window_search.h"
 
-Str MF_NullDel(StrView str_In) {
+Str withoutNuls(StrView text) {
     Str out;
-    out.reserve(str_In.size());
-    for (char16_t c : str_In)
+    out.reserve(text.size());
+    for (char16_t c : text)
         if (c != 0) out.push_back(c);
     return out;
 }
 
-void MS_Kanma_Bunkatu(StrView str_In, Str& str_Before, Str& str_After) {
-    str_Before.clear();
-    str_After.clear();
-    size_t p = str_In.find(u',');
+void splitAtFirstComma(StrView text, Str& before, Str& after) {
+    before.clear();
+    after.clear();
+    size_t p = text.find(u',');
     if (p == StrView::npos) {
-        str_Before = Str(str_In);
+        before = Str(text);
         return;
     }
-    str_Before = Str(str_In.substr(0, p));
-    str_After = Str(str_In.substr(p + 1));
+    before = Str(text.substr(0, p));
+    after = Str(text.substr(p + 1));
 }
 
 bool windowMatches(StrView title, StrView className, StrView titlePart, StrView classPart) {

@@ -5,11 +5,11 @@
 #include "platform/text.h"
 
 // The text with every NUL character removed.
-Str MF_NullDel(StrView str_In);
+Str withoutNuls(StrView text);
 
-// Splits at the first ",": str_Before gets what stands before it (the whole
-// text when there is none), str_After what follows it. Neither is trimmed.
-void MS_Kanma_Bunkatu(StrView str_In, Str& str_Before, Str& str_After);
+// Splits at the first ",": before gets what stands before it (the whole
+// text when there is none), after what follows it. Neither is trimmed.
+void splitAtFirstComma(StrView text, Str& before, Str& after);
 
 // A window (cleaned title and class) matches when the class part is empty
 // or equal, and the title part occurs in a non-empty title (case counts).

@@ -1,64 +1,74 @@
 // Window search, activation, always-on-top and the screen measure.
-#include "core/frm_TOVIRAK.h"
+#include "input/windows.h"
+
 #include "input/window_cache.h"
 #include "input/window_search.h"
 
-uint64_t frm_TOVIRAK::MF_WindowActive(const Str& str_SearchTitle, bool bln_ActFlg, Str& str_SearchTitleFull) {
-    uint64_t h = 0;
-    bool ok = guarded(u"MF_WindowActive", [&] {
-        Str search = trim(MF_NullDel(str_SearchTitle));
-        Str titlePart, classPart;
-        MS_Kanma_Bunkatu(search, titlePart, classPart);
-        Str title;
-        h = findWindow(os, os.getWindow(form->nativeHandle(), os::k::GW_HWNDFIRST), titlePart, classPart, &title);
-        if (h != 0) str_SearchTitleFull = title;
-        if (bln_ActFlg) {
-            if (!search.empty() && h != 0) {
-                MF_ActiveForm(h);
-            } else {
-                // The warning mode sounds the beep itself.
-                MS_DispStatus(8, u"対象ウィンドウが見つかりません。");
-                h = 0;
-            }
-        }
-    });
+namespace {
+os::WindowHandle find(os::Services& os, os::WindowHandle own, const Str& search, Str* fullTitle) {
+    Str titlePart, classPart;
+    splitAtFirstComma(search, titlePart, classPart);
+    Str title;
+    const os::WindowHandle h = findWindow(os, os.getWindow(own, os::k::GW_HWNDFIRST), titlePart, classPart, &title);
+    if (h != 0 && fullTitle) *fullTitle = title;
+    return h;
+}
+}  // namespace
+
+os::WindowHandle findTargetWindow(ErrorSink& sink, os::Services& os, os::WindowHandle own, StrView search,
+                                  Str* fullTitle) {
+    os::WindowHandle h = 0;
+    const bool ok = guarded(sink, u"MF_WindowActive", [&] { h = find(os, own, trim(withoutNuls(search)), fullTitle); });
     return ok ? h : 0;
 }
 
-bool frm_TOVIRAK::MF_ActiveForm(uint64_t hWnd) {
-    guarded(u"MF_ActiveForm", [&] {
+std::optional<os::WindowHandle> activateTargetWindow(ErrorSink& sink, os::Services& os, os::WindowHandle own,
+                                                     StrView search, Str* fullTitle) {
+    os::WindowHandle h = 0;
+    const bool ok = guarded(sink, u"MF_WindowActive", [&] {
+        const Str text = trim(withoutNuls(search));
+        h = find(os, own, text, fullTitle);
+        if (!text.empty() && h != 0)
+            bringToFront(sink, os, own, h);
+        else
+            h = 0;
+    });
+    if (!ok) return std::nullopt;
+    return h;
+}
+
+void bringToFront(ErrorSink& sink, os::Services& os, os::WindowHandle own, os::WindowHandle h) {
+    guarded(sink, u"MF_ActiveForm", [&] {
         os::WindowHandle fg = os.getForegroundWindow();
-        if (fg == hWnd) return;
-        os::WindowHandle self = form->nativeHandle();
-        os::ThreadId own = os.getCurrentThreadId();
+        if (fg == h) return;
+        const os::ThreadId thread = os.getCurrentThreadId();
         // A background program may not take the foreground; attached to the
         // input of the foreground window's thread it may.
-        if (fg != self) {
-            os::ThreadId owner = os.getWindowThreadProcessId(fg);
-            os.attachThreadInput(owner, own, true);
-            os.setForegroundWindow(self);
-            os.attachThreadInput(owner, own, false);
+        if (fg != own) {
+            const os::ThreadId owner = os.getWindowThreadProcessId(fg);
+            os.attachThreadInput(owner, thread, true);
+            os.setForegroundWindow(own);
+            os.attachThreadInput(owner, thread, false);
         }
-        os::ThreadId owner = os.getWindowThreadProcessId(os.getForegroundWindow());
-        os.attachThreadInput(owner, own, true);
-        os.setForegroundWindow(hWnd);
-        os.attachThreadInput(owner, own, false);
-    });
-    return true;
-}
-
-void frm_TOVIRAK::MS_TopMost(bool bln_Kbn) {
-    guarded(u"MS_TopMost", [&] {
-        int64_t after = (bln_Kbn && Mbln_TopMost) ? os::k::HWND_TOPMOST : os::k::HWND_NOTOPMOST;
-        os.setWindowPos(form->nativeHandle(), after, 0, 0, 0, 0, os::k::SWP_NOSIZE | os::k::SWP_NOMOVE);
+        const os::ThreadId owner = os.getWindowThreadProcessId(os.getForegroundWindow());
+        os.attachThreadInput(owner, thread, true);
+        os.setForegroundWindow(h);
+        os.attachThreadInput(owner, thread, false);
     });
 }
 
-void frm_TOVIRAK::MS_GetDispWidth() {
+void setTopMost(ErrorSink& sink, os::Services& os, os::WindowHandle own, bool topMost) {
+    guarded(sink, u"MS_TopMost", [&] {
+        const int64_t after = topMost ? os::k::HWND_TOPMOST : os::k::HWND_NOTOPMOST;
+        os.setWindowPos(own, after, 0, 0, 0, 0, os::k::SWP_NOSIZE | os::k::SWP_NOMOVE);
+    });
+}
+
+void measureScreen(ErrorSink& sink, os::Services& os, ScreenMeasure& screen) {
     // Measured, not probed with the cursor: a step at "-1,-1" must click
     // where the user left the cursor.
-    guarded(u"MS_GetDispWidth", [&] {
-        Mlng_DispMaxX = os.screenWidth() - 1;
-        Mlng_DispMaxY = os.screenHeight() - 1;
+    guarded(sink, u"MS_GetDispWidth", [&] {
+        screen.maxX = os.screenWidth() - 1;
+        screen.maxY = os.screenHeight() - 1;
     });
 }

@@ -11,25 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/geometry.h"
 #include "platform/text.h"
 
 namespace os {
 
 using WindowHandle = std::uint64_t;  // 0 = none
 using ThreadId = std::uint32_t;
-
-struct Point {
-    int32_t x = 0, y = 0;
-    friend bool operator==(const Point&, const Point&) = default;
-};
-
-// Screen rectangle in pixels; right and bottom lie just outside it.
-struct Rect {
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
-    int32_t width() const { return right - left; }
-    int32_t height() const { return bottom - top; }
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
 
 // Win32 constants the application passes through unchanged.
 namespace k {
@@ -62,6 +50,15 @@ constexpr int SW_SHOWNORMAL = 1;
 constexpr int VK_PAUSE = 0x13;
 }  // namespace k
 
+// How a top-level window stands on the screen: enough to tell a window the
+// user works in from the system's own and from hidden or parked ones.
+struct WindowStyle {
+    bool visible = false;     // shown, and not kept hidden by the system (cloaked)
+    bool minimized = false;
+    bool toolWindow = false;  // a floating palette or bar: no taskbar button
+    bool shell = false;       // the desktop or the taskbar
+};
+
 // One keyboard record of SendInput (type INPUT_KEYBOARD).
 struct KeyInput {
     uint16_t vk = 0;
@@ -82,6 +79,14 @@ struct RawKey {
     bool injected = false;   // sent by a program (SendInput, keybd_event), not typed;
                              // a watcher knows it only for this program's own keys
     uint32_t time = 0;       // the event's time stamp, system milliseconds
+    // Presses: what the key types in the window that gets it, by that
+    // window's keyboard layout and the keyboard's state then (more than one
+    // unit for a surrogate pair, a layout's ligature, or an accent that did
+    // not combine and the character), or a VK_PACKET key's character; zeros
+    // when it types nothing, and for other injected keys (not read). A dead
+    // key has dead set and its accent first.
+    char16_t typed[4] = {0, 0, 0, 0};
+    bool dead = false;
 };
 
 // An observer of the keyboard hook. It runs on the hook's own thread and
@@ -212,6 +217,8 @@ public:
     virtual void appActivate(const Str& title) = 0;
     // A top-level window's outer rectangle on the screen; empty when it is gone.
     virtual Rect windowRect(WindowHandle h) = 0;
+    // How a top-level window stands; all false when it is gone.
+    virtual WindowStyle windowStyle(WindowHandle h) = 0;
 
     // --- markers: where a step acts -------------------------------------------
     // A small cross centred on p, or a frame along the inside of r, shown
@@ -234,6 +241,10 @@ public:
     virtual Rect monitorOfWindow(WindowHandle h) = 0;
     virtual Rect monitorOfRect(const Rect& r) = 0;
     virtual int dpi() = 0;               // pixels per inch of the screen
+    // Copies what the screen shows in r, clipped to the virtual desktop,
+    // into out (out.rect tells what was taken). False, with out empty, when
+    // nothing of r is on the desktop or the system refuses.
+    virtual bool captureScreen(const Rect& r, ScreenPixels& out) = 0;
 
     // --- processes, sound, power ---------------------------------------------
     // Start a program from a command line with a window style, without

@@ -93,6 +93,16 @@ void Control::userFocus() {
     if (form_) form_->setActiveControl(this);
 }
 
+void Control::setAcceptsFiles(bool v) {
+    if (v == acceptsFiles_) return;
+    acceptsFiles_ = v;
+    notify(Prop::AcceptFiles);
+}
+
+void Control::userDropFiles(const std::vector<Str>& paths) {
+    if (acceptsFiles_ && !paths.empty() && onFilesDropped) onFilesDropped(paths);
+}
+
 void Control::userClick() {
     if (onClick) onClick();
 }
@@ -592,6 +602,24 @@ void Form::setActiveControl(Control* c) {
     if (old && old->onLostFocus) old->onLostFocus();
     if (c && c->onGotFocus) c->onGotFocus();
     if (onActiveControlChange) onActiveControlChange();
+}
+
+ScreenPick pickFromDrag(const SnapshotDrag& drag, const os::Rect& snapshot) {
+    ScreenPick pick;
+    if (!drag.dragged) return pick;
+    const os::Rect r{std::max(std::min(drag.from.x, drag.to.x), snapshot.left),
+                     std::max(std::min(drag.from.y, drag.to.y), snapshot.top),
+                     std::min(std::max(drag.from.x, drag.to.x) + 1, snapshot.right),
+                     std::min(std::max(drag.from.y, drag.to.y) + 1, snapshot.bottom)};
+    if (r.width() < kMinPickSide || r.height() < kMinPickSide) return pick;
+    pick.chosen = true;
+    pick.rect = r;
+    pick.shift = drag.shift;
+    return pick;
+}
+
+ScreenPick pickScreenRect(Backend& backend, const os::ScreenPixels& snapshot) {
+    return pickFromDrag(backend.dragOnSnapshot(snapshot), snapshot.rect);
 }
 
 }  // namespace tk

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/geometry.h"
 #include "platform/text.h"
 
 namespace tk {
@@ -36,7 +37,7 @@ constexpr uint32_t rgb(int r, int g, int b) { return uint32_t(r) | (uint32_t(g) 
 // Property that changed, so a backend updates only that.
 enum class Prop {
     Text, Visible, Enabled, Geometry, Font, Colors, Items, ListIndex, PasswordChar,
-    ScrollRange, ScrollValue, Value, TabOrder, Caption, WindowState, MousePointer, Menu, Line
+    ScrollRange, ScrollValue, Value, TabOrder, Caption, WindowState, MousePointer, Menu, Line, AcceptFiles
 };
 
 // Message box styles and answers (classic values).
@@ -122,7 +123,15 @@ public:
     std::function<void(int& keyAscii)> onKeyPress;
     std::function<void(int& keyCode, int shift)> onKeyDown;
 
+    // Files dropped on the control from another program (Explorer), in the
+    // order the system lists them. Only a control that accepts files gets
+    // them; the system shows a refusing cursor over the others.
+    bool acceptsFiles() const { return acceptsFiles_; }
+    void setAcceptsFiles(bool v);
+    std::function<void(const std::vector<Str>& paths)> onFilesDropped;
+
     // Entry points for backends and tests: what the user did.
+    void userDropFiles(const std::vector<Str>& paths);
     void userFocus();                 // the control received the focus
     void userClick();
     void userDblClick();
@@ -141,11 +150,19 @@ protected:
     bool visible_ = true;
     bool enabled_ = true;
     bool tabStop_ = true;
+    bool acceptsFiles_ = false;
     double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     Font font_;
     uint32_t fore_ = 0, back_ = rgb(192, 192, 192);
     friend class Form;
 };
+
+// Fields where Enter moves on like Tab: text boxes, combo boxes, option
+// and check buttons (a button takes Enter itself).
+inline bool takesEnterAsTab(const Control& c) {
+    const Kind k = c.kind();
+    return k == Kind::TextBox || k == Kind::ComboBox || k == Kind::OptionButton || k == Kind::CheckBox;
+}
 
 class Label : public Control {
 public:
@@ -463,6 +480,35 @@ private:
 };
 
 // ---------------------------------------------------------------------------
+// Choosing a part of the screen on a frozen picture of it.
+
+// What the backend saw: the left button went down at from and came up at
+// to (virtual-desktop pixels), or the choice was cancelled (Esc, a right
+// click, or the overlay lost the front).
+struct SnapshotDrag {
+    bool dragged = false;
+    os::Point from, to;
+    bool shift = false;  // Shift was down when the button came up
+};
+
+constexpr int32_t kMinPickSide = 4;  // a smaller rectangle is taken as a slip
+
+struct ScreenPick {
+    bool chosen = false;
+    os::Rect rect;       // virtual-desktop pixels, both corners of the drag inside
+    bool shift = false;  // Shift was down when the button came up
+};
+
+// The rectangle a drag chose: the pixels from the press to the release
+// point, both inside, clipped to the snapshot; not chosen when cancelled or
+// smaller than kMinPickSide on either side.
+ScreenPick pickFromDrag(const SnapshotDrag& drag, const os::Rect& snapshot);
+
+// Shows snapshot full-screen above every window (the screen seems to
+// freeze) and lets the user drag a rectangle on it; modal.
+ScreenPick pickScreenRect(Backend& backend, const os::ScreenPixels& snapshot);
+
+// ---------------------------------------------------------------------------
 // What a backend provides. Everything runs on the one UI thread.
 class Backend {
 public:
@@ -500,6 +546,10 @@ public:
     virtual double twipsPerPixelX() = 0;
     virtual double twipsPerPixelY() = 0;
     virtual void quit() = 0;                  // leave the main loop
+    // The snapshot over the whole virtual desktop, above every window,
+    // until the user has dragged with the left button or pressed Esc.
+    // Modal: timers tick meanwhile; the program's forms get no input.
+    virtual SnapshotDrag dragOnSnapshot(const os::ScreenPixels& snapshot) = 0;
 };
 
 }  // namespace tk

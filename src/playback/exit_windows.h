@@ -6,9 +6,9 @@
 
 #include "platform/os.h"
 
-class clsExitWindows {
+class ExitWindows {
 public:
-    explicit clsExitWindows(os::Services& services) : os_(services) {}
+    explicit ExitWindows(os::Services& services) : os_(services) {}
 
     bool Force() const { return lngForce != 0; }
     void Force(bool bolNewForce) { lngForce = bolNewForce ? os::k::EWX_FORCE : 0; }
@@ -27,3 +27,6 @@ private:
     uint32_t lngForce = 0;
     int32_t lngLastResult = 0;
 };
+
+// Asks Windows to switch the PC off, forced: open programs do not hold it.
+void powerOffPC(os::Services& os);

@@ -158,22 +158,22 @@ bool describeKeystrokes(StrView text, const LayoutFn& layout, Str& out) {
 
 StepPreview previewStep(StrView action, const Str& X, const Str& Y, const Context& ctx) {
     StepPreview p;
-    if (dousa::isKeyInput(action)) {
+    if (actions::isKeyInput(action)) {
         const bool ok = keys::isKeyList(X) ? describeKeyList(X, p.text) : describeKeystrokes(X, ctx.layout, p.text);
         p.failure = !ok;
-    } else if (action == dousa::Wait) {
+    } else if (action == actions::Wait) {
         // The wait runs in whole-second slices.
         const int64_t ms = clng(X);
         const int64_t seconds = ms <= 0 ? 0 : (ms + 999) / 1000;
         p.text = toStr((long long)seconds) + u"秒待機します";
-    } else if (dousa::isWindowAction(action)) {
+    } else if (actions::isWindowAction(action)) {
         p.kind = StepPreview::Kind::Window;
         p.search = X;
-    } else if (action == dousa::Exe) {
+    } else if (action == actions::Exe) {
         p.text = X + u" を起動します";
-    } else if (action == dousa::PlaySound) {
+    } else if (action == actions::PlaySound) {
         p.text = X + u" を再生します";
-    } else if (action == dousa::End) {
+    } else if (action == actions::End) {
         p.text = ctx.powerOff ? u"TOVIRAK.TVK を保存し、PCの電源を切ります" : u"TOVIRAK.TVK を保存して終了します";
     } else if (X == u"-1" && Y == u"-1") {
         p.text = u"現在のカーソル位置で実行します";
@@ -181,7 +181,7 @@ StepPreview previewStep(StrView action, const Str& X, const Str& Y, const Contex
         p.kind = StepPreview::Kind::Point;
         p.point = {clng(X), clng(Y)};
         const Str at = toStr((long long)p.point.x) + u"," + toStr((long long)p.point.y);
-        p.text = action == dousa::MouseMove ? at + u" へ移動します" : at + u" で" + Str(action) + u"します";
+        p.text = action == actions::MouseMove ? at + u" へ移動します" : at + u" で" + Str(action) + u"します";
     }
     return p;
 }

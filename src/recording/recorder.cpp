@@ -2,7 +2,7 @@
 #include "recording/recorder.h"
 
 namespace {
-constexpr uint16_t VK_CONTROL = 0x11, VK_MENU = 0x12, VK_PACKET = 0xE7, VK_K = 'K';
+constexpr uint16_t VK_CONTROL = 0x11, VK_MENU = 0x12, VK_K = 'K';
 constexpr uint16_t VK_SHIFT = 0x10;
 
 bool isCtrl(uint16_t vk) { return vk == VK_CONTROL || vk == 0xA2 || vk == 0xA3; }
@@ -16,11 +16,13 @@ Recorder::Recorder(tk::Backend& toolkit, os::Services& services)
 
 Recorder::~Recorder() {
     stop();
+    dropKeyObserver();
     link_->owner = nullptr;
 }
 
 bool Recorder::start(uint32_t ownProcess, std::function<void()> onEndKey) {
     if (recording_) return true;
+    dropKeyObserver();
     recording::TurnerSettings settings;
     settings.input = os_.inputSettings();
     settings.chars = recording::layoutCharacters([this](char16_t c) { return os_.vkKeyScan(c); },
@@ -35,6 +37,7 @@ bool Recorder::start(uint32_t ownProcess, std::function<void()> onEndKey) {
     ownProcess_ = ownProcess;
     ctrlHeld_ = settings.ctrl;
     altHeld_ = settings.alt;
+    endKeyDown_ = false;
     buttonsHeld_ = 0;
     lastWindow_ = 0;
     ending_ = false;
@@ -61,18 +64,26 @@ bool Recorder::start(uint32_t ownProcess, std::function<void()> onEndKey) {
 void Recorder::stop() {
     if (!recording_) return;
     // After these return no observer runs any more; events already posted
-    // arrive after this and are dropped.
-    os_.removeKeyObserver(keyObserver_);
+    // arrive after this and are dropped. The K of the Ctrl+K that ended the
+    // recording may still be down: the key observer stays to take its
+    // release too, and goes then.
     os_.removeMouseObserver(mouseObserver_);
-    keyObserver_ = mouseObserver_ = 0;
+    mouseObserver_ = 0;
+    if (!endKeyDown_) dropKeyObserver();
     recording_ = false;
     onEndKey_ = nullptr;
+}
+
+void Recorder::dropKeyObserver() {
+    if (keyObserver_) os_.removeKeyObserver(keyObserver_);
+    keyObserver_ = 0;
 }
 
 std::vector<MacroStep> Recorder::takeSteps(bool minutes) {
     if (!turner_ || recording_) return {};
     std::vector<MacroStep> steps = turner_->finish(minutes);
     unrecordable_ = turner_->unrecordable();
+    inputMethodSeen_ = turner_->inputMethodSeen();
     turner_.reset();
     return steps;
 }
@@ -83,11 +94,19 @@ std::vector<MacroStep> Recorder::takeSteps(bool minutes) {
 bool Recorder::observeKey(const os::RawKey& k) {
     if (isCtrl(k.vk)) ctrlHeld_ = !k.up;
     if (isAlt(k.vk)) altHeld_ = !k.up;
-    // The one event taken from the programs: Ctrl+K (with its repeats) ends
-    // the recording wherever it is pressed. AltGr (Ctrl and Alt) is a
-    // character, not this.
-    if (!k.up && k.vk == VK_K && ctrlHeld_ && !altHeld_) {
-        if (!ending_.exchange(true)) requestEnd();
+    // The one key taken from the programs: the K of Ctrl+K, with its repeats
+    // and its release, ends the recording wherever it is pressed. AltGr
+    // (Ctrl and Alt) is a character, not this.
+    if (k.vk == VK_K && (endKeyDown_ || (!k.up && ctrlHeld_ && !altHeld_))) {
+        endKeyDown_ = !k.up;
+        if (!k.up && !ending_.exchange(true)) requestEnd();
+        if (k.up) {
+            // Its release lets the key observer go, if the recording is over.
+            tk_.post([link = link_, session = session_] {
+                Recorder* r = link->owner;
+                if (r && !r->recording_ && r->session_ == session) r->dropKeyObserver();
+            });
+        }
         return true;
     }
     if (ending_) return false;
@@ -100,8 +119,9 @@ bool Recorder::observeKey(const os::RawKey& k) {
     e.kind = k.up ? recording::InputEvent::KeyUp : recording::InputEvent::KeyDown;
     e.time = k.time;
     e.vk = k.vk;
-    // A character sent as a key carries it in place of a scan code.
-    if (k.vk == VK_PACKET) e.unit = char16_t(k.scan);
+    for (char16_t c : k.typed)
+        if (c) e.text += c;
+    e.dead = k.dead;
     if (!k.up) noteWindow(os_.getForegroundWindow(), e);
     hand(std::move(e));
     return false;

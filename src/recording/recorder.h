@@ -40,8 +40,10 @@ public:
     // waits in minutes when minutes.
     std::vector<MacroStep> takeSteps(bool minutes);
 
-    // Operations that could not be recorded, as of the last takeSteps.
+    // Operations that could not be recorded, and whether keys of the input
+    // method went by, as of the last takeSteps.
     int unrecordable() const { return unrecordable_; }
+    bool inputMethodSeen() const { return inputMethodSeen_; }
 
 private:
     // On the hook thread.
@@ -50,6 +52,7 @@ private:
     void noteWindow(os::WindowHandle h, recording::InputEvent& e);
     void hand(recording::InputEvent e);
     void requestEnd();
+    void dropKeyObserver();
     // On the user-interface thread.
     void accept(uint32_t session, const recording::InputEvent& e);
 
@@ -68,6 +71,7 @@ private:
     int keyObserver_ = 0;
     int mouseObserver_ = 0;
     int unrecordable_ = 0;
+    bool inputMethodSeen_ = false;
     // Numbers each recording, so an event posted during one never reaches
     // the next.
     uint32_t session_ = 0;
@@ -80,4 +84,6 @@ private:
     int buttonsHeld_ = 0;
     os::WindowHandle lastWindow_ = 0;
     std::atomic<bool> ending_{false};
+    // The K of the ending Ctrl+K is down; read by stop() too.
+    std::atomic<bool> endKeyDown_{false};
 };

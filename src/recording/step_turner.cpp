@@ -14,7 +14,7 @@ namespace {
 
 constexpr int ShiftBit = 1, CtrlBit = 2, AltBit = 4;
 constexpr uint16_t VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12;
-constexpr uint16_t VK_LWIN = 0x5B, VK_RWIN = 0x5C, VK_PACKET = 0xE7;
+constexpr uint16_t VK_SPACE = 0x20, VK_LWIN = 0x5B, VK_RWIN = 0x5C, VK_PACKET = 0xE7, VK_NONAME = 0xFC;
 constexpr uint32_t kPauseMs = 1000;  // a gap this long becomes a wait
 
 struct Named {
@@ -42,6 +42,12 @@ int modifierBit(uint16_t vk) {
 
 uint16_t genericOf(int bit) { return bit == ShiftBit ? VK_SHIFT : bit == CtrlBit ? VK_CONTROL : VK_MENU; }
 
+// Keys that switch or drive the input method (VK_PROCESSKEY: a key it took).
+// Not the JP keyboard's 英数 key (0xF0), which with Shift is Caps Lock.
+bool inputMethodKey(uint16_t vk) {
+    return (vk >= 0x15 && vk <= 0x1A) || (vk >= 0x1C && vk <= 0x1F) || vk == 0xE5 || (vk >= 0xF1 && vk <= 0xF4);
+}
+
 Str marks(int mods) {
     Str m;
     if (mods & ShiftBit) m += u'+';
@@ -67,15 +73,38 @@ Str literal(char16_t c) {
     return Str(1, c);
 }
 
-// The key-list name of each key, empty when the table has none.
+// Text a key typed that the notation can type back: no control characters.
+bool printable(StrView t) {
+    if (t.empty()) return false;
+    for (char16_t c : t)
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return false;
+    return true;
+}
+
+Str literalText(StrView t) {
+    Str r;
+    for (char16_t c : t) r += literal(c);
+    return r;
+}
+
+// The key-list name of each key, empty when the table has none. No
+// keyboard sends VK_NONAME: it stands for a character nobody could read
+// (Wine gives it to what the X server's input method composed).
 const std::array<Str, 256>& listNames() {
     static const std::array<Str, 256> names = [] {
         std::array<Str, 256> n;
         for (auto& [name, code] : keys::table())
-            if (code > 0 && code < 256 && n[size_t(code)].empty()) n[size_t(code)] = name;
+            if (code > 0 && code < 256 && code != VK_NONAME && n[size_t(code)].empty()) n[size_t(code)] = name;
         return n;
     }();
     return names;
+}
+
+// A modifier pressed by itself as a key-list item: the left key by the
+// generic name, as the player presses it.
+Str loneName(uint16_t vk, int bit) {
+    const bool right = vk == 0xA1 || vk == 0xA3 || vk == 0xA5;
+    return listNames()[right ? vk : genericOf(bit)];
 }
 
 // The player trims a key text and takes one that begins with "VK_" (behind
@@ -141,13 +170,18 @@ CharTable layoutCharacters(const std::function<int(char16_t)>& vkKeyScan,
     return t;
 }
 
-Str notationOf(uint16_t vk, char16_t unit, int mods, const CharTable& chars) {
-    if (vk == VK_PACKET) return unit ? literal(unit) : Str();
+Str notationOf(uint16_t vk, StrView typed, int mods, const CharTable& chars) {
+    if (vk == VK_PACKET) return printable(typed) ? literalText(typed) : Str();
     for (const Named& n : kNamed)
         if (n.vk == vk) return marks(mods) + u"{" + Str(n.name) + u"}";
     if (vk >= 112 && vk <= 127) return marks(mods) + u"{F" + toStr((long long)(vk - 111)) + u"}";
     // Keypad digits type their digit whichever the layout.
     if (vk >= 0x60 && vk <= 0x69) return marks(mods) + Str(1, char16_t(u'0' + (vk - 0x60)));
+    // What the key typed, unless Ctrl or Alt alone made it a command ("^c");
+    // both together (AltGr) type characters. A space is a key like Enter,
+    // whose marks stay.
+    const int command = mods & (CtrlBit | AltBit);
+    if (vk != VK_SPACE && printable(typed) && (command == 0 || command == (CtrlBit | AltBit))) return literalText(typed);
     auto find = [&](int m) -> char16_t {
         auto it = chars.find(uint16_t(vk | (m << 8)));
         return it == chars.end() ? 0 : it->second;
@@ -209,15 +243,7 @@ void StepTurner::feed(const InputEvent& e) {
 }
 
 void StepTurner::leftOut(const InputEvent& e) {
-    if (e.own) return;
-    if (e.kind == InputEvent::Wheel) {
-        // One turn of the wheel is one event of many: a scroll counts once.
-        const bool sameScroll = wheelCounted_ && elapsed(lastWheel_, e.time) < kPauseMs;
-        lastWheel_ = e.time;
-        wheelCounted_ = true;
-        if (sameScroll) return;
-    }
-    ++unrecordable_;
+    if (!e.own) ++unrecordable_;
 }
 
 // ---------------------------------------------------------------------------
@@ -225,55 +251,124 @@ void StepTurner::leftOut(const InputEvent& e) {
 
 void StepTurner::keyDown(const InputEvent& e) {
     const uint16_t vk = uint16_t(e.vk & 0xFF);
-    if (modifierBit(vk)) {
-        down_[vk] = true;
+    if (int bit = modifierBit(vk)) {
+        modifierDown(e, vk, bit);
         return;
     }
-    const bool repeat = down_[vk];
+    lone_.reset();
+    if (down_[vk]) {
+        // The key's own repeats: its hold says it all. A key that types
+        // something else with the same modifiers is pressed anew, its
+        // release lost on the way (Wine loses it for a key that xdotool
+        // maps to one character for a moment).
+        const auto it = pressed_.find(vk);
+        if (it == pressed_.end() || (it->second.text == e.text && it->second.mods == mods())) return;
+        InputEvent up;
+        up.kind = InputEvent::KeyUp;
+        up.time = e.time;
+        up.vk = vk;
+        keyUp(up);
+    }
     down_[vk] = true;
-    if (repeat) return;  // the key's own repeats: its hold says it all
+    pressed_[vk] = {e.text, mods()};
     if (e.own) {
         ownDown_[vk] = true;
         return;
     }
-    if (vk == VK_LWIN || vk == VK_RWIN) {
-        ++unrecordable_;
-        return;
-    }
-    // What the Windows key does with a key no action can do.
-    if (winHeld()) {
-        ++unrecordable_;
+    if (inputMethodKey(vk)) inputMethodSeen_ = true;
+    if (e.dead) {
+        if (deadKey_) ++unrecordable_;
+        deadKey_ = vk;
         return;
     }
     const int m = mods();
+    if (deadKey_) settleDead(vk, e.text, m);
+    // The Windows key, and what it does with a key: no action can do that.
+    if (vk == VK_LWIN || vk == VK_RWIN || winHeld()) {
+        ++unrecordable_;
+        return;
+    }
     KeyPress k;
     k.vk = vk;
     k.down = e.time;
-    k.mods = m;
-    k.notation = notationOf(vk, e.unit, m, s_.chars);
+    k.notation = notationOf(vk, e.text, m, s_.chars);
     if (const Str& name = listNames()[vk]; !name.empty()) k.item = marks(m) + name;
     if (k.notation.empty() && k.item.empty()) {
         ++unrecordable_;
         return;
     }
-    resolvePending();
-    if (run_ && run_->keys.size() >= kMaxRunKeys) flushRun(e.time);
-    beginAction(e.time, e.window, true);
-    if (!run_) run_ = Run{e.window, {}};
-    run_->keys.push_back(std::move(k));
+    addKey(std::move(k), e.window);
     recorded_[vk] = true;
+}
+
+void StepTurner::addKey(KeyPress k, os::WindowHandle window) {
+    resolvePending();
+    if (run_ && run_->keys.size() >= kMaxRunKeys) flushRun(k.down);
+    beginAction(k.down, window, true);
+    if (!run_) run_ = Run{window, {}};
+    run_->keys.push_back(std::move(k));
+}
+
+void StepTurner::settleDead(uint16_t vk, StrView text, int mods) {
+    deadKey_ = 0;
+    // The accent reached the text (a composed letter, or the accent and the
+    // letter) unless the key typed what it types by itself.
+    const auto plain = s_.chars.find(uint16_t(vk | (mods << 8)));
+    const bool alone = plain != s_.chars.end() && text == StrView(&plain->second, 1);
+    if (!printable(text) || alone) ++unrecordable_;
+}
+
+bool StepTurner::otherKeyHeld() const {
+    for (size_t vk = 0; vk < down_.size(); ++vk)
+        if (down_[vk] && !modifierBit(uint16_t(vk))) return true;
+    return false;
+}
+
+void StepTurner::modifierDown(const InputEvent& e, uint16_t vk, int bit) {
+    const bool repeat = down_[vk];
+    down_[vk] = true;
+    if (repeat) return;
+    // Pressed while no other key or button is: it may be pressed for
+    // itself (a lone Alt opens the menu bar), which its release tells.
+    if (e.own || otherKeyHeld() || press_) {
+        lone_.reset();
+        return;
+    }
+    lone_ = Lone{vk, mods() & ~bit, e.time, e.window};
+}
+
+void StepTurner::modifierUp(const InputEvent& e, uint16_t vk, int bit) {
+    // Either key of the pair, and the pair as one when it was held at the start.
+    down_[vk] = false;
+    down_[genericOf(bit)] = false;
+    if (!lone_) return;
+    const Lone l = *lone_;
+    lone_.reset();
+    if (l.vk != vk) {
+        // Modifiers only, let go in another order (Alt+Shift): no key list says that.
+        ++unrecordable_;
+        return;
+    }
+    KeyPress k;
+    k.vk = vk;
+    k.down = l.down;
+    k.released = true;
+    k.hold = elapsed(l.down, e.time);
+    k.item = marks(l.marks) + loneName(vk, bit);
+    k.alone = true;
+    addKey(std::move(k), l.window);
+    touchEnd(e.time);
 }
 
 void StepTurner::keyUp(const InputEvent& e) {
     const uint16_t vk = uint16_t(e.vk & 0xFF);
     if (int bit = modifierBit(vk)) {
-        // Either key of the pair, and the pair as one when it was held at the start.
-        down_[vk] = false;
-        down_[genericOf(bit)] = false;
+        modifierUp(e, vk, bit);
         return;
     }
     down_[vk] = false;
     ownDown_[vk] = false;
+    pressed_.erase(vk);
     if (!recorded_[vk]) return;
     recorded_[vk] = false;
     touchEnd(e.time);
@@ -293,7 +388,7 @@ void StepTurner::flushRun(uint32_t now) {
     Str text;
     auto emitText = [&] {
         if (text.empty()) return;
-        emit(dousa::KeyInput, playableText(std::move(text)), comment(r.window, u"キー入力"));
+        emit(actions::KeyInput, playableText(std::move(text)), comment(r.window, u"キー入力"));
         text.clear();
     };
     for (KeyPress& k : r.keys) {
@@ -302,7 +397,7 @@ void StepTurner::flushRun(uint32_t now) {
         const bool held = hold > s_.input.keyRepeatDelayMs;
         if (held && !k.item.empty()) {
             emitText();
-            emit(dousa::KeyInputKai, k.item + u"(" + toStr((long long)hold) + u")",
+            emit(actions::KeyInputKai, k.item + u"(" + toStr((long long)hold) + u")",
                  comment(r.window, u"キーを押し続ける (" + secondsText(hold) + u"秒)"));
             continue;
         }
@@ -312,7 +407,7 @@ void StepTurner::flushRun(uint32_t now) {
             text += k.notation;
         } else {
             emitText();
-            emit(dousa::KeyInput, k.item, comment(r.window, u"キー入力"));
+            emit(k.alone ? actions::KeyInputKai : actions::KeyInput, k.item, comment(r.window, u"キー入力"));
         }
     }
     emitText();
@@ -323,13 +418,14 @@ void StepTurner::flushRun(uint32_t now) {
 
 void StepTurner::buttonDown(const InputEvent& e) {
     const uint8_t bit = uint8_t(1u << e.button);
+    lone_.reset();
     if (e.own || press_) {
         // A second button while one is held is a chord no action plays.
         if (!e.own) ++unrecordable_;
         ignoreUp_ |= bit;
         return;
     }
-    wheelCounted_ = false;
+    if (deadKey_) settleDead(deadKey_, u"", 0);
     Press p;
     p.button = e.button;
     p.pt = e.pt;
@@ -343,9 +439,20 @@ void StepTurner::buttonDown(const InputEvent& e) {
         p.second = true;
     } else {
         resolvePending();
-        beginAction(e.time, e.window, false);
+        beginAction(e.time, e.window, false, keepApart(e));
     }
     press_ = p;
+    lastPress_ = p;
+}
+
+uint32_t StepTurner::keepApart(const InputEvent& e) const {
+    // Played one interval after the last press, this one could fall inside
+    // the double-click time; unless the user made a double click, a wait
+    // keeps the two apart whatever the interval.
+    if (!lastPress_ || lastPress_->button != e.button) return 0;
+    if (!within(e.pt, lastPress_->pt, s_.input.doubleClickWidth, s_.input.doubleClickHeight)) return 0;
+    if (elapsed(lastPress_->down, e.time) < s_.input.doubleClickMs) return 0;
+    return s_.input.doubleClickMs + 100;
 }
 
 void StepTurner::buttonUp(const InputEvent& e) {
@@ -372,7 +479,7 @@ void StepTurner::buttonUp(const InputEvent& e) {
             // click of the same button at the end, whose release ends it.
             const Str b(buttonWord(p.button));
             emit(Str(buttonChar(p.button)) + u"ﾄﾞﾗｯｸﾞ", xy(p.pt), comment(p.window, b + u"ドラッグ開始"));
-            emit(dousa::MouseMove, xy(e.pt), u"記録: ドラッグ先へ移動");
+            emit(actions::MouseMove, xy(e.pt), u"記録: ドラッグ先へ移動");
             emit(clickAction(p.button, 0), xy(e.pt), u"記録: ドラッグ終了 (ボタンを離す)");
         }
     } else if (p.second) {
@@ -405,19 +512,25 @@ void StepTurner::resolvePending() {
 // ---------------------------------------------------------------------------
 // Order, pauses and windows
 
-void StepTurner::beginAction(uint32_t t, os::WindowHandle window, bool key) {
+void StepTurner::beginAction(uint32_t t, os::WindowHandle window, bool key, uint32_t minWaitMs) {
+    Out w;
     // A pause counts only while nothing recorded is held down: a key held
     // for seconds is its own time.
     if (anyAction_ && !anyHeld()) {
         const uint32_t gap = elapsed(lastEnd_, t);
-        if (gap >= kPauseMs) {
-            flushRun(t);
-            Out w;
-            // The player waits in whole seconds: the nearest one.
-            w.waitSeconds = std::min<int64_t>((int64_t(gap) + 500) / 1000, 2147483);
-            w.step = MacroStep{Str(dousa::Wait), Str(), u"記録: 次の操作まで" + toStr((long long)w.waitSeconds) + u"秒"};
-            out_.push_back(std::move(w));
-        }
+        // The player waits in whole seconds: the nearest one.
+        if (gap >= kPauseMs) w.waitMs = std::min<int64_t>((int64_t(gap) + 500) / 1000, 2147483) * 1000;
+    }
+    if (minWaitMs > 0 && w.waitMs < int64_t(minWaitMs)) {
+        w.waitMs = minWaitMs;
+        w.atLeast = true;
+    }
+    if (w.waitMs > 0) {
+        flushRun(t);
+        const Str why = w.atLeast ? Str(u"ダブルクリックにならないように待つ")
+                                  : u"次の操作まで" + toStr((long long)(w.waitMs / 1000)) + u"秒";
+        w.step = MacroStep{Str(actions::Wait), Str(), u"記録: " + why};
+        out_.push_back(std::move(w));
     }
     if (!haveWindow_ || window != lastWindow_) {
         flushRun(t);
@@ -426,7 +539,7 @@ void StepTurner::beginAction(uint32_t t, os::WindowHandle window, bool key) {
         auto it = titles_.find(window);
         const Str text = it == titles_.end() ? Str() : activationText(it->second);
         // A window without a title cannot be searched for; its action still counts.
-        if (!text.empty()) emit(dousa::WindowActive, text, u"記録: " + windowName(window) + u" を前面へ");
+        if (!text.empty()) emit(actions::WindowActive, text, u"記録: " + windowName(window) + u" を前面へ");
     }
     if (!key) flushRun(t);
     if (!anyAction_ || elapsed(lastEnd_, t) > 0) lastEnd_ = t;
@@ -461,6 +574,9 @@ Str StepTurner::comment(os::WindowHandle window, StrView what) const {
 
 std::vector<MacroStep> StepTurner::finish(bool minutes) {
     resolvePending();
+    // A modifier still down is no tap; an accent with no key after it is lost.
+    lone_.reset();
+    if (deadKey_) settleDead(deadKey_, u"", 0);
     // A button still held at the end is no finished action.
     if (press_) {
         ++unrecordable_;
@@ -474,15 +590,16 @@ std::vector<MacroStep> StepTurner::finish(bool minutes) {
     std::vector<MacroStep> steps;
     steps.reserve(out_.size());
     for (Out& o : out_) {
-        if (o.waitSeconds >= 0) {
+        if (o.waitMs >= 0) {
             if (minutes) {
-                // Thousandths of a minute, rounded down: the player rounds
-                // the wait up to whole seconds, so it waits the same time.
-                const int64_t th = o.waitSeconds * 1000 / 60;
+                // Thousandths of a minute. A pause rounds down: the player
+                // rounds the wait up to whole seconds, so it waits the same
+                // time. A wait that must not be shorter rounds up.
+                const int64_t th = o.atLeast ? (o.waitMs + 59) / 60 : o.waitMs / 60;
                 Str frac = toStr((long long)(th % 1000));
-                o.step.ZahyoCmd = toStr((long long)(th / 1000)) + u"." + Str(3 - frac.size(), u'0') + frac;
+                o.step.command = toStr((long long)(th / 1000)) + u"." + Str(3 - frac.size(), u'0') + frac;
             } else {
-                o.step.ZahyoCmd = toStr((long long)o.waitSeconds);
+                o.step.command = secondsText(uint32_t(o.waitMs));
             }
         }
         steps.push_back(std::move(o.step));

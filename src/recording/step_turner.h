@@ -30,7 +30,12 @@ struct InputEvent {
     Kind kind = KeyDown;
     uint32_t time = 0;            // system milliseconds
     uint16_t vk = 0;              // keys: the virtual key (left and right modifiers as themselves)
-    char16_t unit = 0;            // a key that carries a character (VK_PACKET): the character
+    // Key presses: what the key typed, as the hook read it (a VK_PACKET
+    // key's character too); empty when it typed nothing or nobody could
+    // tell. A dead key has dead set and its accent here: the accent goes
+    // with the next key.
+    Str text;
+    bool dead = false;
     int button = 0;               // 0 left, 1 right, 2 middle
     os::Point pt;                 // mouse: screen pixels
     // Presses: the top-level window they go to (the foreground window for
@@ -71,10 +76,15 @@ public:
     // minutes when minutes, else in seconds.
     std::vector<MacroStep> finish(bool minutes);
 
-    // Operations that no action can hold, left out (wheel turns, side
-    // buttons, clicks with two modifiers, double clicks and drags with one,
-    // keys nothing can name...).
+    // Operations that no action can hold, left out, each counted once
+    // (every turn of a wheel, side buttons, clicks with two modifiers,
+    // double clicks and drags with one, keys nothing can name, accents
+    // that did not reach a character...).
     int unrecordable() const { return unrecordable_; }
+
+    // Whether keys of the input method went by: what it composed never
+    // passes the hooks.
+    bool inputMethodSeen() const { return inputMethodSeen_; }
 
     // A run of keys becomes a new step after this many presses, which keeps
     // each keystroke text well inside what the sender takes.
@@ -88,7 +98,7 @@ private:
         uint32_t hold = 0;
         Str notation;  // in the keystroke notation; empty when it cannot write it
         Str item;      // as a key-list item with its marks; empty without a name
-        int mods = 0;
+        bool alone = false;  // a modifier pressed and released by itself
     };
     struct Run {
         os::WindowHandle window = 0;
@@ -106,7 +116,15 @@ private:
     };
     struct Out {
         MacroStep step;
-        int64_t waitSeconds = -1;  // a "待機" step: its length
+        int64_t waitMs = -1;   // a "待機" step: its length
+        bool atLeast = false;  // ... which the document's unit must not shorten
+    };
+    // A modifier that may turn out to be pressed by itself.
+    struct Lone {
+        uint16_t vk = 0;
+        int marks = 0;  // the other modifiers held
+        uint32_t down = 0;
+        os::WindowHandle window = 0;
     };
 
     void keyDown(const InputEvent& e);
@@ -114,13 +132,24 @@ private:
     void buttonDown(const InputEvent& e);
     void buttonUp(const InputEvent& e);
     void leftOut(const InputEvent& e);
+    void modifierDown(const InputEvent& e, uint16_t vk, int bit);
+    void modifierUp(const InputEvent& e, uint16_t vk, int bit);
+    // The accent of a dead key before a key that typed text (empty at a
+    // click or the end): lost unless the text carries it.
+    void settleDead(uint16_t vk, StrView text, int mods);
 
     int mods() const;
     bool winHeld() const;
     bool anyHeld() const;
+    bool otherKeyHeld() const;  // a key other than Shift, Ctrl and Alt
     // Before a new action: the click waiting for its second, a pause, a
-    // change of window; a mouse action also ends the run of keys.
-    void beginAction(uint32_t t, os::WindowHandle window, bool key);
+    // change of window; a mouse action also ends the run of keys. A wait of
+    // at least minWaitMs goes before it in any case.
+    void beginAction(uint32_t t, os::WindowHandle window, bool key, uint32_t minWaitMs = 0);
+    void addKey(KeyPress k, os::WindowHandle window);
+    // The wait a press needs so that playing it cannot make a double click
+    // of it and the last press: 0 when none.
+    uint32_t keepApart(const InputEvent& e) const;
     void touchEnd(uint32_t t);
     void resolvePending();
     void flushRun(uint32_t now);
@@ -135,6 +164,11 @@ private:
     std::bitset<256> down_;       // keys held now
     std::bitset<256> recorded_;   // held keys whose press was recorded
     std::bitset<256> ownDown_;    // held keys pressed in the program's own windows
+    struct Pressed {
+        Str text;
+        int mods = 0;
+    };
+    std::map<uint16_t, Pressed> pressed_;  // what each held key typed, with which modifiers
     std::map<os::WindowHandle, Str> titles_;
     bool anyAction_ = false;
     uint32_t lastEnd_ = 0;        // when the latest action ended
@@ -143,9 +177,11 @@ private:
     std::optional<Run> run_;
     std::optional<Press> press_;
     std::optional<Press> pending_;  // a click that may get its second
+    std::optional<Press> lastPress_;  // the latest press played back
     uint8_t ignoreUp_ = 0;          // buttons whose release is not recorded
-    bool wheelCounted_ = false;
-    uint32_t lastWheel_ = 0;
+    std::optional<Lone> lone_;
+    uint16_t deadKey_ = 0;          // a dead key whose accent the next key should carry
+    bool inputMethodSeen_ = false;
 };
 
 // The text an "ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ" step gets for a window title. The search takes
@@ -154,9 +190,10 @@ private:
 // left off): that part still finds the window. Empty when nothing is left.
 Str activationText(StrView title);
 
-// A key press in the keystroke notation ("a", "A", "{+}", "^c", "+{TAB}",
-// "%{F4}"), empty when the notation cannot write it. mods: bits 1 Shift,
-// 2 Ctrl, 4 Alt.
-Str notationOf(uint16_t vk, char16_t unit, int mods, const CharTable& chars);
+// A key press in the keystroke notation ("a", "A", "{(}", "é", "^c",
+// "+{TAB}", "%{F4}"), empty when the notation cannot write it. typed is what
+// the key typed (as InputEvent::text); without it the layout's table
+// tells. mods: bits 1 Shift, 2 Ctrl, 4 Alt.
+Str notationOf(uint16_t vk, StrView typed, int mods, const CharTable& chars);
 
 }  // namespace recording

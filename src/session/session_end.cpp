@@ -1,6 +1,5 @@
 #include "session/session_end.h"
 
-#include "core/frm_TOVIRAK.h"
 
 namespace {
 constexpr StrView kBlockReason = u"変更が保存されていません";
@@ -8,9 +7,9 @@ constexpr StrView kBlockReason = u"変更が保存されていません";
 
 bool SessionEnd::query(uint32_t reasons) {
     bool letEnd = true;
-    m_.guarded(u"Form_QueryEndSession", [&] {
-        stopRun();
-        const bool changed = m_.Mbln_EditFlg;
+    guarded(errors_, u"Form_QueryEndSession", [&] {
+        stopActivity_();
+        const bool changed = document_.changed();
         saveWorkingState();
         // A critical end does not wait for anyone: what "TOVIRAK.TVK" holds
         // is all that can be kept.
@@ -18,53 +17,40 @@ bool SessionEnd::query(uint32_t reasons) {
         letEnd = false;
         blocked_ = true;
         // A system without block reasons still holds the end on the answer.
-        m_.tk.blockSessionEnd(*m_.form, Str(kBlockReason));
+        window_.backend().blockSessionEnd(window_, Str(kBlockReason));
         if (!questionPending_) {
             questionPending_ = true;
-            m_.tk.post([this] { askToSave(); });
+            window_.backend().post([this] { askToSave(); });
         }
     });
     return letEnd;
 }
 
 void SessionEnd::end(bool ending, uint32_t) {
-    m_.guarded(u"Form_EndSession", [&] {
+    guarded(errors_, u"Form_EndSession", [&] {
         if (!ending) {
-            if (blocked_) m_.tk.unblockSessionEnd(*m_.form);
+            if (blocked_) window_.backend().unblockSessionEnd(window_);
             blocked_ = false;
             return;
         }
         // Also when no query came first (a forced end); the process may be
         // ended at any moment after this returns.
-        stopRun();
+        stopActivity_();
         saveWorkingState();
     });
-    if (ending) m_.os.endProcess();
-}
-
-void SessionEnd::stopRun() {
-    // Also releases a button a drag step holds.
-    if (m_.Mlng_RunRow != 0) m_.MS_Stop(false);
-    // A recording ends with its steps in the document.
-    if (m_.recorder.recording()) m_.MS_KirokuEnd();
+    if (ending) os_.endProcess();
 }
 
 void SessionEnd::saveWorkingState() {
-    // Writing the default document would make it the current one: the
-    // user's document keeps its name, title and changed mark.
-    const Str name = m_.Mstr_FileName;
-    const bool changed = m_.Mbln_EditFlg;
-    m_.MS_WriteFile(u"TOVIRAK.TVK", 1);
-    m_.Mstr_FileName = name;
-    m_.Mbln_EditFlg = changed;
-    m_.MS_SetWindowTitle();
+    // A copy: the user's document keeps its name, title and changed mark.
+    macroFile_.writeCopy(Str(MacroFile::WorkingState));
 }
 
 void SessionEnd::askToSave() {
     questionPending_ = false;
     // Saved or closed meanwhile: nothing left to ask.
-    if (!m_.Mbln_EditFlg || !m_.form->isShown()) return;
+    if (!document_.changed() || !window_.isShown()) return;
     // The question of an ordinary close: Yes or No end the program as a
     // close does, Cancel keeps it open with its changes.
-    m_.form->close();
+    window_.close();
 }

@@ -5,12 +5,21 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
-class frm_TOVIRAK;
+#include "core/document.h"
+#include "core/macro_file.h"
+#include "platform/error_sink.h"
+#include "platform/os.h"
+#include "platform/toolkit.h"
 
 class SessionEnd {
 public:
-    explicit SessionEnd(frm_TOVIRAK& main) : m_(main) {}
+    // stopActivity stops a run and ends a recording (keeping its steps).
+    SessionEnd(tk::Form& window, os::Services& services, ErrorSink& errors, const Document& document,
+               MacroFile& macroFile, std::function<void()> stopActivity)
+        : window_(window), os_(services), errors_(errors), document_(document), macroFile_(macroFile),
+          stopActivity_(std::move(stopActivity)) {}
     SessionEnd(const SessionEnd&) = delete;
     SessionEnd& operator=(const SessionEnd&) = delete;
 
@@ -20,11 +29,15 @@ public:
     void end(bool ending, uint32_t reasons);
 
 private:
-    void stopRun();
     void saveWorkingState();
     void askToSave();
 
-    frm_TOVIRAK& m_;
+    tk::Form& window_;
+    os::Services& os_;
+    ErrorSink& errors_;
+    const Document& document_;
+    MacroFile& macroFile_;
+    std::function<void()> stopActivity_;
     bool blocked_ = false;          // a block reason was asked for
     bool questionPending_ = false;  // the save question is posted, not shown yet
 };

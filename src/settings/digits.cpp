@@ -1,29 +1,29 @@
 #include "settings/digits.h"
 
-bool MF_NumericChk(StrView str_In) {
-    if (str_In.empty()) return false;
+bool isAllDigits(StrView text) {
+    if (text.empty()) return false;
     // Every byte of the ANSI form, converted once: a double-byte character
     // has no byte that is an ASCII digit, and a character without an ANSI
     // form becomes "?".
-    for (unsigned char b : toCp932(str_In))
+    for (unsigned char b : toCp932(text))
         if (b < '0' || b > '9') return false;
     return true;
 }
 
-long MF_LenByte(StrView str_In) { return cp932Length(str_In); }
+long ansiLength(StrView text) { return cp932Length(text); }
 
-Str MF_MidByte(StrView str_In, long lng_Start, long lng_Len) {
-    if (lng_Start < 1) err::raise(err::InvalidCall);
-    std::string bytes = toCp932(str_In);
-    if (size_t(lng_Start - 1) >= bytes.size()) return Str();
-    std::string part = lng_Len < 0 ? bytes.substr(size_t(lng_Start - 1)) : bytes.substr(size_t(lng_Start - 1), size_t(lng_Len));
+Str ansiMid(StrView text, long start, long length) {
+    if (start < 1) err::raise(err::InvalidCall);
+    std::string bytes = toCp932(text);
+    if (size_t(start - 1) >= bytes.size()) return Str();
+    std::string part = length < 0 ? bytes.substr(size_t(start - 1)) : bytes.substr(size_t(start - 1), size_t(length));
     return fromCp932(part);
 }
 
-Str MF_StrConv(StrView str_In, int int_Conv) {
-    switch (int_Conv) {
+Str ansiConvert(StrView text, int conversion) {
+    switch (conversion) {
         case strconv::FromUnicode: {
-            std::string bytes = toCp932(str_In);
+            std::string bytes = toCp932(text);
             Str out;
             out.reserve(bytes.size());
             for (unsigned char b : bytes) out += char16_t(b);
@@ -31,8 +31,8 @@ Str MF_StrConv(StrView str_In, int int_Conv) {
         }
         case strconv::ToUnicode: {
             std::string bytes;
-            bytes.reserve(str_In.size());
-            for (char16_t c : str_In) {
+            bytes.reserve(text.size());
+            for (char16_t c : text) {
                 if (c > 0xFF) err::raise(err::InvalidCall);
                 bytes += char(c);
             }

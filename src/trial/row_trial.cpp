@@ -1,9 +1,8 @@
 // Trying one row: run it once, or show where it acts.
 #include "trial/row_trial.h"
 
-#include "core/frm_TOVIRAK.h"
 #include "playback/step_preview.h"
-#include "playback/validation.h"
+#include "playback/run_plan.h"
 
 namespace {
 
@@ -11,8 +10,9 @@ namespace {
 // another program's window. A cursor move, a wait or a window check acts
 // wherever the program stands.
 bool clicks(StrView action) {
-    if (action == dousa::MouseMove || action == dousa::Wait || dousa::isKeyInput(action) ||
-        dousa::isWindowAction(action) || action == dousa::Exe || action == dousa::PlaySound || action == dousa::End)
+    if (action == actions::MouseMove || action == actions::Wait || actions::isKeyInput(action) ||
+        actions::isWindowAction(action) || action == actions::Exe || action == actions::PlaySound ||
+        action == actions::End)
         return false;
     StrView name = action;
     for (StrView prefix : {StrView(u"ｼﾌﾄ"), StrView(u"Ctrl"), StrView(u"Alt")})
@@ -21,110 +21,125 @@ bool clicks(StrView action) {
     return button == u"左" || button == u"中" || button == u"右";
 }
 
-bool injects(StrView action) { return dousa::isKeyInput(action) || clicks(action); }
+bool injects(StrView action) { return actions::isKeyInput(action) || clicks(action); }
 
 Str rowText(int32_t step) { return toStr((long long)step) + u"行目"; }
 
 }  // namespace
 
-void RowTrial::build(tk::MenuItem& toolMenu) {
-    runItem_ = &toolMenu.add("mnu_RunRow", u"この行を実行(&T)", {'T', tk::CtrlMask});
-    showItem_ = &toolMenu.add("mnu_ShowRow", u"位置を表示(&P)", {'P', tk::CtrlMask});
-    runItem_->onClick = [this] { runRow(); };
-    showItem_->onClick = [this] { showRow(); };
-    m_.form->onActiveControlChange = [this] { refresh(); };
-    m_.form->onWindowActivated = [this](uint64_t previous) { windowActivated(previous); };
-    refresh();
-}
-
-int32_t RowTrial::focusedStep() const {
-    const tk::Control* c = m_.form->activeControl();
-    if (!c || c->index() < 1 || c->index() > m_.Mlng_DispGyo || !c->visible()) return 0;
-    const std::string& n = c->name();
-    if (n != "cmb_Cmd" && n != "txt_ZahyoCmd" && n != "txt_Comment" && n != "cmd_Set") return 0;
-    const int64_t s = int64_t(c->index()) + m_.scr_Detail->value() - 1;
-    return s >= 1 && s <= m_.Mlng_RowCount() ? int32_t(s) : 0;
-}
-
-void RowTrial::refresh() {
-    // The tool menu as a whole is locked while a macro runs or a row is tried.
-    const bool can = focusedStep() != 0 && !m_.recorder.recording();
-    if (runItem_) runItem_->setEnabled(can);
-    if (showItem_) showItem_->setEnabled(can);
-}
-
 void RowTrial::windowActivated(uint64_t previous) {
     // The program's own windows (a dialog, a message box) do not count: the
     // front goes back to the program the user came from.
     if (previous == 0) return;
-    const uint32_t pid = m_.os.windowProcessId(previous);
-    if (pid == 0 || pid == m_.os.windowProcessId(m_.form->nativeHandle())) return;
+    const uint32_t pid = os_.windowProcessId(previous);
+    if (pid == 0 || pid == os_.windowProcessId(window_.nativeHandle())) return;
     previous_ = previous;
 }
 
 bool RowTrial::handOver(os::WindowHandle h) {
-    os::Services& os = m_.os;
-    if (os.getForegroundWindow() != h) m_.MF_ActiveForm(h);
+    os::Services& os = os_;
+    if (os.getForegroundWindow() != h) bringToFront(status_, os_, window_.nativeHandle(), h);
     // Activation reaches the other program through its own message queue.
     const int64_t start = os.monotonicMs();
     while (os.getForegroundWindow() != h && os.monotonicMs() - start < kFrontWaitMs) {
         os.sleep(10);
-        m_.tk.doEvents();
+        window_.backend().doEvents();
     }
     const os::WindowHandle front = os.getForegroundWindow();
-    return front != 0 && os.windowProcessId(front) != os.windowProcessId(m_.form->nativeHandle());
+    return front != 0 && os.windowProcessId(front) != os.windowProcessId(window_.nativeHandle());
+}
+
+os::WindowHandle RowTrial::windowBehind() {
+    os::Services& os = os_;
+    const os::WindowHandle self = window_.nativeHandle();
+    const uint32_t own = os.windowProcessId(self);
+    bool below = false;
+    int walked = 0;
+    for (os::WindowHandle h = os.getWindow(self, os::k::GW_HWNDFIRST); h && ++walked < 20000;
+         h = os.getWindow(h, os::k::GW_HWNDNEXT)) {
+        if (h == self) {
+            below = true;
+            continue;
+        }
+        if (!below || os.windowProcessId(h) == own) continue;
+        const os::WindowStyle st = os.windowStyle(h);
+        const os::Rect r = os.windowRect(h);
+        if (st.visible && !st.minimized && !st.toolWindow && !st.shell && r.width() > 0 && r.height() > 0 &&
+            !trim(os.getWindowText(h)).empty())
+            return h;
+    }
+    return 0;
+}
+
+bool RowTrial::agreedTo(os::WindowHandle h) {
+    if (h == agreed_) return true;
+    // Often the folder or console the program was started from.
+    const Str question = u"「" + trim(os_.getWindowText(h)) + u"」に送りますか？";
+    const int style = tk::mb::YesNo | tk::mb::Question | tk::mb::DefaultButton2;
+    if (window_.backend().messageBox(question, style, Str(AppTitle)) != tk::mb::IdYes) return false;
+    agreed_ = h;
+    previous_ = h;
+    return true;
 }
 
 void RowTrial::lock(bool on) {
-    // What a run locks, and the start button, which would start a run.
-    m_.MS_Enabled(!on);
-    m_.cmd_Kaisi->setEnabled(!on);
+    // What a run locks; while a row is tried the start button is locked too.
+    player_.setRunLock(on);
     if (on)
-        m_.pauseHotKeyWatch();
+        hotKeys_.pause();
     else
-        m_.resumeHotKeyWatch();
+        hotKeys_.resume();
 }
 
 void RowTrial::runRow() {
-    if (running_ || m_.Mlng_RunRow != 0 || m_.recorder.recording()) return;
-    m_.guarded(u"mnu_RunRow_Click", [&] {
-        tk::Control* focused = m_.form->activeControl();
-        const int32_t step = focusedStep();
+    if (running_ || player_.running() || host_.recording()) return;
+    guarded(status_, u"mnu_RunRow_Click", [&] {
+        tk::Control* focused = window_.activeControl();
+        const int32_t step = grid_.focusedStep();
         if (step == 0) return;
-        const Str action = trim(m_.steps.at(step).Dousa);
+        const Str action = trim(document_.steps.at(step).action);
         if (action.empty()) {
-            m_.MS_DispStatus(8, u"処理が設定されていません");
+            status_.show(StatusMode::Warning, u"処理が設定されていません");
             return;
         }
         // The check of a run, with its messages and its error exit.
         Str X, Y;
         bool valid = false;
-        m_.guarded(u"MF_InputChk", [&] { valid = m_.MF_RowChk(step, X, Y); });
+        guarded(status_, u"MF_InputChk", [&] {
+            const MacroStep& s = document_.steps.at(step);
+            const Str message = checkRow(s.action, s.command, rowCheckContext(document_), X, Y);
+            valid = message.empty();
+            if (!valid) grid_.showProblem(step, message);
+        });
         if (!valid) return;
-        if (action == dousa::End) {
-            m_.MS_DispStatus(2, rowText(step) + u"の終了は実行しません");
+        if (action == actions::End) {
+            status_.show(StatusMode::Status, rowText(step) + u"の終了は実行しません");
             return;
         }
 
         // Where keys and clicks go: the target window, as a run would, or
         // the window the user came from.
-        os::Services& os = m_.os;
+        os::Services& os = os_;
         os::WindowHandle front = 0;
-        if (!m_.Mstr_WindowTitle.empty()) {
+        if (!document_.settings.targetWindowSearch.empty()) {
             Str full;
-            front = m_.MF_WindowActive(m_.Mstr_WindowTitle, false, full);
+            front = findTargetWindow(status_, os, window_.nativeHandle(), document_.settings.targetWindowSearch, &full);
             if (front == 0) {
-                m_.msgBox(u"対象ウィンドウが存在しません。", tk::mb::OK);
-                m_.cmd_Setting_Click();
+                window_.backend().messageBox(u"対象ウィンドウが存在しません。", tk::mb::OK, Str(AppTitle));
+                host_.openSettings();
                 return;
             }
-            m_.Mlng_WindowHandle = front;
+            player_.state().targetWindow = front;
         } else if (previous_ != 0 && os.windowProcessId(previous_) != 0) {
             front = previous_;
         }
         const bool input = injects(action);
+        if (input && front == 0 && (front = windowBehind()) != 0 && !agreedTo(front)) {
+            status_.show(StatusMode::Status, u"待機中");
+            return;
+        }
         if (input && front == 0) {
-            m_.MS_DispStatus(8, u"入力先のウィンドウが見つかりません");
+            status_.show(StatusMode::Warning, u"入力先のウィンドウが見つかりません");
             return;
         }
 
@@ -132,16 +147,17 @@ void RowTrial::runRow() {
         os.hideMarkers();
         lock(true);
         // As at a run's start: windows may have changed since.
-        m_.inputGate.forget();
-        m_.MS_GetDispWidth();
+        player_.executor().forgetWindows();
+        player_.measureScreen();
         // A wait ends on the stop flag; a key list that stops sets it.
-        const bool stopFlag = m_.Mbln_StopFlg;
-        m_.Mbln_StopFlg = false;
+        RunState& state = player_.state();
+        const bool stopFlag = state.stopRequested;
+        state.stopRequested = false;
 
         enum class Outcome { Done, Stayed, Stopped, Refused, Failed } outcome = Outcome::Done;
         try {
             if (input && !handOver(front)) {
-                m_.MS_DispStatus(8, u"入力先のウィンドウを前面にできませんでした");
+                status_.show(StatusMode::Warning, u"入力先のウィンドウを前面にできませんでした");
                 outcome = Outcome::Refused;
             }
             if (outcome != Outcome::Refused && clicks(action)) {
@@ -155,21 +171,23 @@ void RowTrial::runRow() {
                         known = false;  // the step reports the coordinate
                     }
                 }
-                if (known && os.windowProcessId(os.windowFromPoint(at)) == os.windowProcessId(m_.form->nativeHandle())) {
-                    m_.msgBox(u"TOVIRAKのウィンドウ上はクリックできません。", tk::mb::OK);
+                if (known && os.windowProcessId(os.windowFromPoint(at)) == os.windowProcessId(window_.nativeHandle())) {
+                    window_.backend().messageBox(u"TOVIRAKのウィンドウ上はクリックできません。", tk::mb::OK, Str(AppTitle));
                     outcome = Outcome::Refused;
                 }
             }
             if (outcome != Outcome::Refused) {
-                const auto result = m_.executeStep(action, X, Y);
-                outcome = result == frm_TOVIRAK::StepResult::Stop   ? Outcome::Stopped
-                          : result == frm_TOVIRAK::StepResult::Stay ? Outcome::Stayed
-                                                                     : Outcome::Done;
+                const StepOutcome result = player_.executor().execute(PlanRow{action, X, Y}, state);
+                // An unsupported key stops, as if a run were going.
+                if (result == StepOutcome::UnsupportedKey) player_.stop(false);
+                outcome = result == StepOutcome::Stop || result == StepOutcome::UnsupportedKey ? Outcome::Stopped
+                          : result == StepOutcome::Stay                                          ? Outcome::Stayed
+                                                                                                 : Outcome::Done;
                 if (input) os.sleep(kSettleMs);
             }
         } catch (const std::exception&) {
             // As a run shows a failing step.
-            m_.MS_DispStatus(9, u"[tim_Timer_Timer]" + describeCurrentException() + u" ステップ：" + action);
+            status_.show(StatusMode::Error, u"[tim_Timer_Timer]" + describeCurrentException() + u" ステップ：" + action);
             outcome = Outcome::Failed;
         }
 
@@ -177,42 +195,39 @@ void RowTrial::runRow() {
         // program comes back to the front, the key presses of the row count
         // for nothing.
         try {
-            if (m_.Mlng_MouseUpFlg != 0) {
-                os.mouseEvent(m_.Mlng_MouseUpFlg, 0, 0, 0, 0);
-                m_.Mlng_MouseUpFlg = 0;
-            }
-            const os::WindowHandle self = m_.form->nativeHandle();
+            player_.releaseButtons();
+            const os::WindowHandle self = window_.nativeHandle();
             if (os.getForegroundWindow() != self) {
-                m_.MF_ActiveForm(self);
+                bringToFront(status_, os_, window_.nativeHandle(), self);
                 const int64_t start = os.monotonicMs();
                 while (os.getForegroundWindow() != self && os.monotonicMs() - start < kFrontWaitMs) {
                     os.sleep(10);
-                    m_.tk.doEvents();
+                    window_.backend().doEvents();
                 }
             }
         } catch (const std::exception&) {
-            m_.errorExit(u"mnu_RunRow_Click");
+            status_.reportError(u"mnu_RunRow_Click");
         }
-        m_.Mbln_StopFlg = stopFlag;
-        lock(false);
-        m_.MS_HotKeyClear();
+        state.stopRequested = stopFlag;
         running_ = false;
+        lock(false);
+        hotKeys_.forgetPresses();
         if (focused && focused->canFocus()) {
             try {
                 focused->setFocus();
             } catch (const std::exception&) {
             }
         }
-        refresh();
+        host_.commandsChanged();
         switch (outcome) {
             case Outcome::Done:
-                m_.MS_DispStatus(2, rowText(step) + u"を実行しました");
+                status_.show(StatusMode::Status, rowText(step) + u"を実行しました");
                 break;
             case Outcome::Stayed:
-                m_.MS_DispStatus(2, rowText(step) + u"を実行しました(実行中はこの行で待ちます)");
+                status_.show(StatusMode::Status, rowText(step) + u"を実行しました(実行中はこの行で待ちます)");
                 break;
             case Outcome::Stopped:
-                m_.MS_DispStatus(2, u"待機中");
+                status_.show(StatusMode::Status, u"待機中");
                 break;
             case Outcome::Refused:
             case Outcome::Failed:
@@ -222,49 +237,47 @@ void RowTrial::runRow() {
     // Whatever failed, nothing stays locked.
     if (running_) {
         running_ = false;
-        m_.guarded(u"mnu_RunRow_Click", [&] { lock(false); });
+        guarded(status_, u"mnu_RunRow_Click", [&] { lock(false); });
     }
 }
 
 void RowTrial::showRow() {
-    if (running_ || m_.Mlng_RunRow != 0 || m_.recorder.recording()) return;
-    m_.guarded(u"mnu_ShowRow_Click", [&] {
-        const int32_t step = focusedStep();
+    if (running_ || player_.running() || host_.recording()) return;
+    guarded(status_, u"mnu_ShowRow_Click", [&] {
+        const int32_t step = grid_.focusedStep();
         if (step == 0) return;
-        const Str action = trim(m_.steps.at(step).Dousa);
+        const Str action = trim(document_.steps.at(step).action);
         if (action.empty()) {
-            m_.MS_DispStatus(8, u"処理が設定されていません");
+            status_.show(StatusMode::Warning, u"処理が設定されていません");
             return;
         }
-        RowCheckContext ctx;
-        ctx.minutes = m_.cmb_Tani->text() == u"分";
-        ctx.targetWindowSet = !m_.Mstr_WindowTitle.empty();
+        const RowCheckContext ctx = rowCheckContext(document_);
         Str X, Y;
-        const Str message = checkRow(action, m_.steps.at(step).ZahyoCmd, ctx, X, Y);
+        const Str message = checkRow(action, document_.steps.at(step).command, ctx, X, Y);
         if (!message.empty()) {
-            m_.MS_DispStatus(8, message);
+            status_.show(StatusMode::Warning, message);
             return;
         }
-        os::Services& os = m_.os;
+        os::Services& os = os_;
         preview::Context pc;
         pc.layout = [&os](char16_t c) { return os.vkKeyScan(c); };
-        pc.powerOff = m_.Mbln_PCPowerOff;
+        pc.powerOff = document_.settings.powerOff;
         const preview::StepPreview p = preview::previewStep(action, X, Y, pc);
         using Kind = preview::StepPreview::Kind;
         if (p.kind == Kind::Point) {
             os.showPointMarker(p.point, kMarkerMs);
-            m_.MS_DispStatus(2, p.text);
+            status_.show(StatusMode::Status, p.text);
         } else if (p.kind == Kind::Window) {
             Str full;
-            const os::WindowHandle h = m_.MF_WindowActive(p.search, false, full);
+            const os::WindowHandle h = findTargetWindow(status_, os, window_.nativeHandle(), p.search, &full);
             if (h == 0) {
-                m_.MS_DispStatus(8, u"対象ウィンドウが見つかりません");
+                status_.show(StatusMode::Warning, u"対象ウィンドウが見つかりません");
                 return;
             }
             os.showFrameMarker(os.windowRect(h), kMarkerMs);
-            m_.MS_DispStatus(2, full);
+            status_.show(StatusMode::Status, full);
         } else {
-            m_.MS_DispStatus(p.failure ? 8 : 2, p.text);
+            status_.show(p.failure ? StatusMode::Warning : StatusMode::Status, p.text);
         }
     });
 }

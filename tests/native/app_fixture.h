@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "core/frm_TOVIRAK.h"
+#include "app/main_window.h"
 #include "platform/headless/headless.h"
 
 // Printing of the program's texts in failure messages.
@@ -16,13 +16,13 @@ inline void PrintTo(const Str& s, std::ostream* os) { *os << '"' << toUtf8(s) <<
 class AppTest : public ::testing::Test {
 protected:
     headless::Platform p;
-    std::unique_ptr<frm_TOVIRAK> app;
+    std::unique_ptr<MainWindow> app;
 
     // Creates the main window and shows it (Load, first Resize, Activate).
     // The default document is written first unless a test put one there.
     void start(const Str& commandLine = u"/NOMSG") {
         p.cmdLine = commandLine;
-        app = std::make_unique<frm_TOVIRAK>(p.toolkit, p.os);
+        app = std::make_unique<MainWindow>(p.toolkit, p.os);
         app->form->show();
     }
     // Bytes of a file of the in-memory file system ("" when missing).
@@ -30,5 +30,5 @@ protected:
         auto* f = p.file(path);
         return f ? *f : std::string();
     }
-    Str status() const { return app->lbl_Stat->text(); }
+    Str status() const { return app->statusLine.text(); }
 };

@@ -9,9 +9,9 @@ protected:
         load(3);
     }
     void row(int s, const Str& a, const Str& cmd) {
-        app->steps.at(s).Dousa = a;
-        app->steps.at(s).ZahyoCmd = cmd;
-        app->scr_Detail_Scroll();
+        app->document.steps.at(s).action = a;
+        app->document.steps.at(s).command = cmd;
+        app->grid.redraw();
     }
     void releaseAt(int x, int y) {
         p.cursor = {x, y};
@@ -31,80 +31,80 @@ protected:
 
 TEST_F(CaptureTest, PointCaptureStartsFromTheRowsPointAndStoresTheClick) {
     row(2, u"左ｸﾘｯｸ", u"100,200");
-    app->cmd_Set[2]->press();
+    app->grid.setButton(2)->press();
     // Over the desktop of 1920 x 1080: ⌈100 × 65536 ÷ 1920⌉, ⌈200 × 65536 ÷ 1080⌉.
     EXPECT_TRUE(traced("mouse_event(49153,3414,12137,0)"));
     EXPECT_EQ(p.cursor, (os::Point{100, 200}));
     EXPECT_TRUE(traced("SetCapture"));
-    EXPECT_TRUE(app->Mbln_SetMode);
-    EXPECT_EQ(app->Mlng_SetGyo, 2);
+    EXPECT_TRUE(app->capture.armed());
+    EXPECT_EQ(app->capture.step(), 2);
     EXPECT_EQ(status(), u"");
 
     releaseAt(300, 400);
-    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"300,400");
+    EXPECT_EQ(app->document.steps.at(2).command, u"300,400");
     EXPECT_EQ(command(2), u"300,400");
-    EXPECT_TRUE(app->Mbln_EditFlg);  // new coordinates are a change
-    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    EXPECT_TRUE(app->document.changed());  // new coordinates are a change
+    EXPECT_EQ(app->document.steps.count(), 4);
     EXPECT_TRUE(traced("ReleaseCapture"));
-    EXPECT_FALSE(app->Mbln_SetMode);
+    EXPECT_FALSE(app->capture.armed());
     EXPECT_EQ(p.toolkit.captureForm, nullptr);
 
     // An ordinary click afterwards changes nothing.
     releaseAt(1, 1);
-    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"300,400");
+    EXPECT_EQ(app->document.steps.at(2).command, u"300,400");
 }
 
 TEST_F(CaptureTest, EmptyCommandArmsWithoutMovingTheCursor) {
     row(1, u"ﾏｳｽｶｰｿﾙ移動", u"");
-    app->cmd_Set[1]->press();
+    app->grid.setButton(1)->press();
     EXPECT_EQ(mouseEvents(), 0);
-    EXPECT_TRUE(app->Mbln_SetMode);
+    EXPECT_TRUE(app->capture.armed());
     releaseAt(7, 9);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"7,9");
+    EXPECT_EQ(app->document.steps.at(1).command, u"7,9");
 }
 
 TEST_F(CaptureTest, LoneNumberMovesToThatXOnTheTopEdge) {
     row(1, u"右ｸﾘｯｸ", u"5");
-    app->cmd_Set[1]->press();
+    app->grid.setButton(1)->press();
     EXPECT_TRUE(traced("mouse_event(49153,171,0,0)"));
     EXPECT_EQ(p.cursor, (os::Point{5, 0}));
     // Leading blanks, trailing junk and halves (ties to even) as the command
     // reader takes them.
     row(1, u"右ｸﾘｯｸ", u" 2.5xyz, 1079");
-    app->cmd_Set[1]->press();
+    app->grid.setButton(1)->press();
     EXPECT_TRUE(traced("mouse_event(49153,69,65476,0)"));
 }
 
 TEST_F(CaptureTest, UnusableCoordinatesStillArmTheCapture) {
     row(1, u"左ｸﾘｯｸ", u"99999999999,5");
-    app->cmd_Set[1]->press();
+    app->grid.setButton(1)->press();
     EXPECT_EQ(mouseEvents(), 0);
-    EXPECT_TRUE(app->Mbln_SetMode);
+    EXPECT_TRUE(app->capture.armed());
     EXPECT_EQ(status(), u"");
     releaseAt(10, 20);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"10,20");
+    EXPECT_EQ(app->document.steps.at(1).command, u"10,20");
 }
 
 TEST_F(CaptureTest, ScreenSizeIsTakenAtTheMomentOfTheClick) {
     p.monitors = {{0, 0, 1025, 769}};
     row(1, u"左ｸﾘｯｸ", u"1024,768");
-    app->cmd_Set[1]->press();
+    app->grid.setButton(1)->press();
     EXPECT_TRUE(traced("mouse_event(49153,65473,65451,0)"));
     EXPECT_EQ(p.cursor, (os::Point{1024, 768}));
-    EXPECT_EQ(app->Mlng_DispMaxX, 1024);
-    EXPECT_EQ(app->Mlng_DispMaxY, 768);
+    EXPECT_EQ(app->capture.screen().maxX, 1024);
+    EXPECT_EQ(app->capture.screen().maxY, 768);
 }
 
 TEST_F(CaptureTest, WindowCaptureStoresTitleAndClassOfTheInnermostWindow) {
     row(3, u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ", u"old");
     const os::WindowHandle button = p.addWindow(u"OK", u"Button");
     p.pointWindow = button;
-    app->cmd_Set[3]->press();
+    app->grid.setButton(3)->press();
     EXPECT_EQ(mouseEvents(), 0);  // a window capture does not move the cursor
     releaseAt(50, 60);
-    EXPECT_EQ(app->steps.at(3).ZahyoCmd, u"OK,Button");
+    EXPECT_EQ(app->document.steps.at(3).command, u"OK,Button");
     EXPECT_EQ(command(3), u"OK,Button");
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_TRUE(app->document.changed());
 }
 
 TEST_F(CaptureTest, ChangedCaptureIsAskedAboutAtCloseAndAnUnchangedOneIsNot) {
@@ -112,25 +112,25 @@ TEST_F(CaptureTest, ChangedCaptureIsAskedAboutAtCloseAndAnUnchangedOneIsNot) {
     // with the same title.
     p.folders.insert(u"C:\\m");
     row(2, u"左ｸﾘｯｸ", u"100,200");
-    app->MS_WriteFile(u"C:\\m\\朝.TVK", 1);
-    ASSERT_FALSE(app->Mbln_EditFlg);
+    app->macroFile.write(u"C:\\m\\朝.TVK", MacroFile::Overwrite::Silently);
+    ASSERT_FALSE(app->document.changed());
     const Str title = app->form->text();
 
     // The same point again: nothing changed, nothing to ask.
-    app->cmd_Set[2]->press();
+    app->grid.setButton(2)->press();
     releaseAt(100, 200);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
     // The same window text again.
     row(3, u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"OK,Button");
-    app->MS_WriteFile(u"C:\\m\\朝.TVK", 1);
+    app->macroFile.write(u"C:\\m\\朝.TVK", MacroFile::Overwrite::Silently);
     p.pointWindow = p.addWindow(u"OK", u"Button");
-    app->cmd_Set[3]->press();
+    app->grid.setButton(3)->press();
     releaseAt(5, 5);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
 
-    app->cmd_Set[2]->press();
+    app->grid.setButton(2)->press();
     releaseAt(300, 400);
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_TRUE(app->document.changed());
     EXPECT_EQ(app->form->text(), title);
     // Closing asks; Yes saves the new point into the document.
     p.answers.push_back(tk::mb::IdYes);
@@ -143,29 +143,29 @@ TEST_F(CaptureTest, ChangedCaptureIsAskedAboutAtCloseAndAnUnchangedOneIsNot) {
 TEST_F(CaptureTest, LineBreakInACapturedTitleBecomesASpace) {
     row(1, u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ", u"");
     p.pointWindow = p.addWindow(u"二行の\r\nタイトル\n", u"Static");
-    app->cmd_Set[1]->press();
+    app->grid.setButton(1)->press();
     releaseAt(5, 5);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"二行の タイトル ,Static");
+    EXPECT_EQ(app->document.steps.at(1).command, u"二行の タイトル ,Static");
     EXPECT_EQ(command(1), u"二行の タイトル ,Static");
 }
 
 TEST_F(CaptureTest, WindowWithoutTitleLeavesTheCommandAndEndsTheCapture) {
     row(2, u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"keep");
     p.pointWindow = p.addWindow(u"", u"Edit");
-    app->cmd_Set[2]->press();
+    app->grid.setButton(2)->press();
     releaseAt(50, 60);
-    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"keep");
-    EXPECT_FALSE(app->Mbln_SetMode);
+    EXPECT_EQ(app->document.steps.at(2).command, u"keep");
+    EXPECT_FALSE(app->capture.armed());
     EXPECT_TRUE(traced("ReleaseCapture"));
 }
 
 TEST_F(CaptureTest, NonPointActionsIgnoreTheSetButton) {
     for (const Str a : {u"待機", u"ｷｰ入力", u"ｷｰ入力_改", u"ｷｰ入力_真", u"ﾊﾟｽﾜｰﾄﾞ入力", u"EXE実行", u"PlaySound", u""}) {
         row(1, a, u"10,10");
-        app->cmd_Set[1]->press();
-        EXPECT_FALSE(app->Mbln_SetMode) << toUtf8(a);
+        app->grid.setButton(1)->press();
+        EXPECT_FALSE(app->capture.armed()) << toUtf8(a);
         releaseAt(300, 400);
-        EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"10,10") << toUtf8(a);
+        EXPECT_EQ(app->document.steps.at(1).command, u"10,10") << toUtf8(a);
     }
     EXPECT_EQ(mouseEvents(), 0);
     EXPECT_FALSE(traced("SetCapture"));
@@ -173,38 +173,38 @@ TEST_F(CaptureTest, NonPointActionsIgnoreTheSetButton) {
 
 TEST_F(CaptureTest, EndActionTakesAPointLikeAMouseAction) {
     row(1, u"終了", u"");
-    app->cmd_Set[1]->press();
-    EXPECT_TRUE(app->Mbln_SetMode);
+    app->grid.setButton(1)->press();
+    EXPECT_TRUE(app->capture.armed());
     releaseAt(640, 480);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"640,480");
+    EXPECT_EQ(app->document.steps.at(1).command, u"640,480");
 }
 
 TEST_F(CaptureTest, CaptureWritesTheStepArmedEvenAfterScrolling) {
     load(20);
-    app->scr_Detail->setValue(6);
-    app->steps.at(7).Dousa = u"中ｸﾘｯｸ";
-    app->scr_Detail_Scroll();
-    app->cmd_Set[2]->press();
-    EXPECT_EQ(app->Mlng_SetGyo, 7);
-    app->scr_Detail->setValue(1);
+    app->grid.scrollBar()->setValue(6);
+    app->document.steps.at(7).action = u"中ｸﾘｯｸ";
+    app->grid.redraw();
+    app->grid.setButton(2)->press();
+    EXPECT_EQ(app->capture.step(), 7);
+    app->grid.scrollBar()->setValue(1);
     releaseAt(11, 22);
-    EXPECT_EQ(app->steps.at(7).ZahyoCmd, u"11,22");
-    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"2,4");
+    EXPECT_EQ(app->document.steps.at(7).command, u"11,22");
+    EXPECT_EQ(app->document.steps.at(2).command, u"2,4");
 }
 
 TEST_F(CaptureTest, ArmedStepDeletedMeanwhileReportsAndEndsTheCapture) {
     row(3, u"左ｸﾘｯｸ", u"");
-    app->cmd_Set[4]->press();  // the input row has no action: nothing armed
-    EXPECT_FALSE(app->Mbln_SetMode);
-    app->cmd_Set[3]->press();
+    app->grid.setButton(4)->press();  // the input row has no action: nothing armed
+    EXPECT_FALSE(app->capture.armed());
+    app->grid.setButton(3)->press();
     // Two rows deleted from the keyboard while armed: step 3 is gone.
-    app->cmb_Cmd[1]->userFocus();
+    app->grid.actionList(1)->userFocus();
     p.answers = {tk::mb::IdYes, tk::mb::IdYes};
-    app->MS_Gyo_InsDel(2);
-    app->MS_Gyo_InsDel(2);
-    ASSERT_EQ(app->Mlng_RowCount(), 2);
+    app->grid.deleteRowAtCaret();
+    app->grid.deleteRowAtCaret();
+    ASSERT_EQ(app->document.steps.count(), 2);
     releaseAt(1, 2);
     EXPECT_EQ(status().substr(0, 14), u"[Form_MouseUp]");
-    EXPECT_FALSE(app->Mbln_SetMode);
+    EXPECT_FALSE(app->capture.armed());
     EXPECT_TRUE(traced("ReleaseCapture"));
 }

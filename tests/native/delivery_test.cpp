@@ -24,26 +24,26 @@ std::string inputTrace(const headless::Platform& p) {
 
 TEST(DeliveryModule, SendInputKeyIsOneRecordAsTheKeyboardSendsIt) {
     headless::Platform p;
-    EXPECT_TRUE(MF_SendInputKey(p.os, 65, u"DOWN"));
-    EXPECT_TRUE(MF_SendInputKey(p.os, 65, u"UP"));
-    EXPECT_TRUE(MF_SendInputKey(p.os, 16, u"down"));  // only "DOWN" presses
-    EXPECT_TRUE(MF_SendInputKey(p.os, 0x1A0, u"DOWN"));  // low byte only
-    EXPECT_TRUE(MF_SendInputKey(p.os, 35, u"DOWN"));     // End: extended
-    EXPECT_TRUE(MF_SendInputKey(p.os, 35, u"UP"));
+    EXPECT_TRUE(sendInputKey(p.os, 65, false));
+    EXPECT_TRUE(sendInputKey(p.os, 65, true));
+    EXPECT_TRUE(sendInputKey(p.os, 16, true));  // a release alone
+    EXPECT_TRUE(sendInputKey(p.os, 0x1A0, false));  // low byte only
+    EXPECT_TRUE(sendInputKey(p.os, 35, false));     // End: extended
+    EXPECT_TRUE(sendInputKey(p.os, 35, true));
     EXPECT_EQ(p.traceText(), "SendInput(65,30,0)\nSendInput(65,30,2)\nSendInput(16,42,2)\nSendInput(160,42,0)\n"
                              "SendInput(35,79,1)\nSendInput(35,79,3)");
 }
 
 TEST(DeliveryModule, SendInputKeysBatchesRecordsInOrder) {
     headless::Platform p;
-    MS_SendInputKeys(p.os, 3, {17, 67, 67}, {0, 0, 1});
+    sendInputKeys(p.os, 3, {17, 67, 67}, {0, 0, 1});
     EXPECT_EQ(p.traceText(), "SendInput(17,29,0;67,46,0;67,46,2)");
     p.clearTrace();
-    MS_SendInputKeys(p.os, 0, {65}, {0});
-    MS_SendInputKeys(p.os, -1, {65}, {0});
+    sendInputKeys(p.os, 0, {65}, {0});
+    sendInputKeys(p.os, -1, {65}, {0});
     EXPECT_TRUE(p.trace.empty());
     // A count beyond the arrays sends what the arrays hold.
-    MS_SendInputKeys(p.os, 5, {65, 66}, {0});
+    sendInputKeys(p.os, 5, {65, 66}, {0});
     EXPECT_EQ(p.traceText(), "SendInput(65,30,0)");
 }
 
@@ -52,8 +52,8 @@ TEST(DeliveryModule, SendMessageKeyPicksTheMessageByKeyCode) {
     auto h = p.addWindow(u"Target", u"Cls");
     auto msgs = [&](int16_t key) {
         p.clearTrace();
-        EXPECT_TRUE(MF_SendMessageKey(p.os, key, u"DOWN", h));
-        EXPECT_TRUE(MF_SendMessageKey(p.os, key, u"UP", h));
+        EXPECT_TRUE(sendKeyMessage(p.os, key, false, h));
+        EXPECT_TRUE(sendKeyMessage(p.os, key, true, h));
         return p.traceText();
     };
     std::string hs = std::to_string(h);
@@ -70,18 +70,18 @@ TEST(DeliveryModule, SendMessageKeyPicksTheMessageByKeyCode) {
     // A hung or vanished target is given up without a failure.
     p.window(h)->hung = true;
     EXPECT_EQ(msgs(13), "SendMessage(" + hs + ",260,13,0x1C0001)\nSendMessage(" + hs + ",261,13,0xC01C0001)");
-    EXPECT_TRUE(MF_SendMessageKey(p.os, 13, u"DOWN", 0xDEAD));
+    EXPECT_TRUE(sendKeyMessage(p.os, 13, false, 0xDEAD));
 }
 
 TEST(DeliveryModule, PlaySoundOnlyForAnOrdinaryFile) {
     headless::Platform p;
     p.putFile(u"C:\\work\\ding.wav", "RIFF");
     p.folders.insert(u"C:\\work\\sounds");
-    EXPECT_FALSE(MF_PlaySound(p.os, u"C:\\work\\missing.wav"));
-    EXPECT_FALSE(MF_PlaySound(p.os, u"C:\\work\\sounds"));
-    EXPECT_FALSE(MF_PlaySound(p.os, u""));
+    EXPECT_FALSE(playSoundFile(p.os, u"C:\\work\\missing.wav"));
+    EXPECT_FALSE(playSoundFile(p.os, u"C:\\work\\sounds"));
+    EXPECT_FALSE(playSoundFile(p.os, u""));
     EXPECT_TRUE(p.trace.empty());
-    EXPECT_TRUE(MF_PlaySound(p.os, u"C:\\work\\ding.wav"));
+    EXPECT_TRUE(playSoundFile(p.os, u"C:\\work\\ding.wav"));
     EXPECT_EQ(p.traceText(), "PlaySound(C:\\work\\ding.wav,1)");
 }
 
@@ -89,17 +89,17 @@ TEST_F(AppTest, SendKeysSendsTextAndReportsFailures) {
     start();
     auto main = app->form->nativeHandle();
     auto other = p.addWindow(u"Other", u"Cls", 7);
-    bool ret = false;
+    auto send = [&](const Str& text) {
+        return app->player.executor().execute(PlanRow{u"ｷｰ入力", text, Str()}, app->player.state());
+    };
     p.clearTrace();
-    app->MS_SendKeys(u"Hi{ENTER}", false, ret);
-    EXPECT_TRUE(ret);
+    EXPECT_EQ(send(u"Hi{ENTER}"), StepOutcome::Next);
     EXPECT_EQ(p.traceText(), "SendInput(16,42,0;72,35,0;72,35,2;16,42,2;73,23,0;73,23,2;13,28,0;13,28,2)");
 
     // Malformed text: the main window comes to the front, then the message.
     p.foreground = other;
     p.clearTrace();
-    app->MS_SendKeys(u"{ENTER", false, ret);
-    EXPECT_FALSE(ret);
+    EXPECT_EQ(send(u"{ENTER"), StepOutcome::Stop);
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"エラー(SendKeys)\r\n5\r\nプロシージャの呼び出し、または引数が不正です。");
     EXPECT_EQ(p.shown[0].style, tk::mb::OK);
@@ -110,8 +110,7 @@ TEST_F(AppTest, SendKeysSendsTextAndReportsFailures) {
 
     // Refused input: the other message, with the information icon.
     p.blockInput = true;
-    app->MS_SendKeys(u"abc", false, ret);
-    EXPECT_FALSE(ret);
+    EXPECT_EQ(send(u"abc"), StepOutcome::Stop);
     ASSERT_EQ(p.shown.size(), 2u);
     EXPECT_EQ(p.shown[1].text, u"SendKeysでエラーが発生しました。(書き込みできません。)\r\n"
                                u"TOVIRAK.exeフォルダにあるMSVBVM60.DLLとVB6JP.DLLを削除して実行してみてください。");
@@ -127,15 +126,15 @@ protected:
     // One step, run for exactly one tick; returns the injected input.
     std::string runOneStep(StrView action, StrView text) {
         start();
-        app->steps.resize(2);
-        app->steps.at(1) = MacroStep{Str(action), Str(text), Str()};
-        app->txt_Kankaku->setText(u"1");
-        app->cmd_Kaisi_Click();
-        if (app->Mlng_RunRow != 1) return "not started";
+        app->document.steps.resize(2);
+        app->document.steps.at(1) = MacroStep{Str(action), Str(text), Str()};
+        app->controls.intervalBox->setText(u"1");
+        app->startOrStop();
+        if (app->player.state().row != 1) return "not started";
         p.clearTrace();
         p.advance(1000);
         std::string t = inputTrace(p);
-        app->MS_Stop(false);
+        app->player.stop(false);
         return t;
     }
 };
@@ -143,37 +142,37 @@ protected:
 // A key list must begin with "VK_" itself: its marks follow the name here
 // («^VK_C» would be keystroke text: Ctrl+V, then "K_C").
 TEST_F(KeyStepTest, KeybdEventRoute) {
-    EXPECT_EQ(runOneStep(dousa::KeyInput, u"VK_C^"),
+    EXPECT_EQ(runOneStep(actions::KeyInput, u"VK_C^"),
               "keybd_event(17,29,0,0)\nkeybd_event(67,46,0,0)\nkeybd_event(67,46,2,0)\nkeybd_event(17,29,2,0)");
 }
 
 TEST_F(KeyStepTest, PasswordRouteIsTheSame) {
-    EXPECT_EQ(runOneStep(dousa::Password, u"VK_A%+(20),VK_B"),
+    EXPECT_EQ(runOneStep(actions::Password, u"VK_A%+(20),VK_B"),
               "keybd_event(16,42,0,0)\nkeybd_event(18,56,0,0)\nkeybd_event(65,30,0,0)\nSleep(20)\n"
               "keybd_event(65,30,2,0)\nkeybd_event(18,56,2,0)\nkeybd_event(16,42,2,0)\n"
               "keybd_event(66,48,0,0)\nkeybd_event(66,48,2,0)");
 }
 
 TEST_F(KeyStepTest, SendInputRoute) {
-    EXPECT_EQ(runOneStep(dousa::KeyInputKai, u"VK_A+(300)"),
+    EXPECT_EQ(runOneStep(actions::KeyInputKai, u"VK_A+(300)"),
               "SendInput(16,42,0)\nSendInput(65,30,0)\nSleep(300)\nSendInput(65,30,2)\nSendInput(16,42,2)");
 }
 
 TEST_F(KeyStepTest, KeystrokeTextRoute) {
-    EXPECT_EQ(runOneStep(dousa::KeyInput, u"vk_a"), "SendInput(86,47,0;86,47,2;75,37,0;75,37,2;16,42,0;189,12,0;189,12,2;16,42,2;65,30,0;65,30,2)");
+    EXPECT_EQ(runOneStep(actions::KeyInput, u"vk_a"), "SendInput(86,47,0;86,47,2;75,37,0;75,37,2;16,42,0;189,12,0;189,12,2;16,42,2;65,30,0;65,30,2)");
 }
 
 TEST_F(KeyStepTest, MessageRouteToTheTargetWindow) {
     auto h = p.addWindow(u"Target - App", u"AppClass");
     std::string hs = std::to_string(h);
     start();
-    app->Mstr_WindowTitle = u"Target";
-    app->steps.resize(3);
-    app->steps.at(1) = MacroStep{Str(dousa::KeyInputShin), u"VK_A,VK_RETURN", Str()};
-    app->steps.at(2) = MacroStep{Str(dousa::KeyInputShin), u"VK_A+", Str()};
-    app->txt_Kankaku->setText(u"1");
-    app->cmd_Kaisi_Click();
-    ASSERT_EQ(app->Mlng_RunRow, 1);
+    app->document.settings.targetWindowSearch = u"Target";
+    app->document.steps.resize(3);
+    app->document.steps.at(1) = MacroStep{Str(actions::KeyInputShin), u"VK_A,VK_RETURN", Str()};
+    app->document.steps.at(2) = MacroStep{Str(actions::KeyInputShin), u"VK_A+", Str()};
+    app->controls.intervalBox->setText(u"1");
+    app->startOrStop();
+    ASSERT_EQ(app->player.state().row, 1);
     p.clearTrace();
     p.advance(1000);
     EXPECT_EQ(inputTrace(p), "SendMessage(" + hs + ",646,65,0x1E0001)\nSendMessage(" + hs +
@@ -182,15 +181,15 @@ TEST_F(KeyStepTest, MessageRouteToTheTargetWindow) {
     p.advance(1000);
     EXPECT_EQ(inputTrace(p), "SendMessage(" + hs + ",260,16,0x2A0001)\nSendMessage(" + hs +
                                  ",646,65,0x1E0001)\nSendMessage(" + hs + ",261,16,0xC02A0001)");
-    app->MS_Stop(false);
+    app->player.stop(false);
 }
 
 TEST_F(KeyStepTest, RefusedKeystrokeTextStopsTheRun) {
     p.blockInput = true;
-    runOneStep(dousa::KeyInput, u"Hello{ENTER}");
+    runOneStep(actions::KeyInput, u"Hello{ENTER}");
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].style, tk::mb::OK | tk::mb::Information);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     EXPECT_EQ(status(), u"待機中");
 }
 
@@ -226,19 +225,19 @@ TEST(PhysicalKeys, ExtendedExactlyForTheKeyboardsExtendedBlock) {
 
 TEST_F(KeyStepTest, EveryRouteSendsTheKeysAsAKeyboardDoes) {
     const Str list = u"VK_END+,VK_C^,VK_F4%,VK_RETURN,VK_LEFT,VK_NUMPAD1,VK_RCONTROL";
-    EXPECT_EQ(runOneStep(dousa::KeyInput, list),
+    EXPECT_EQ(runOneStep(actions::KeyInput, list),
               "keybd_event(16,42,0,0)\nkeybd_event(35,79,1,0)\nkeybd_event(35,79,3,0)\nkeybd_event(16,42,2,0)\n"
               "keybd_event(17,29,0,0)\nkeybd_event(67,46,0,0)\nkeybd_event(67,46,2,0)\nkeybd_event(17,29,2,0)\n"
               "keybd_event(18,56,0,0)\nkeybd_event(115,62,0,0)\nkeybd_event(115,62,2,0)\nkeybd_event(18,56,2,0)\n"
               "keybd_event(13,28,0,0)\nkeybd_event(13,28,2,0)\nkeybd_event(37,75,1,0)\nkeybd_event(37,75,3,0)\n"
               "keybd_event(97,79,0,0)\nkeybd_event(97,79,2,0)\nkeybd_event(163,29,1,0)\nkeybd_event(163,29,3,0)");
-    EXPECT_EQ(runOneStep(dousa::KeyInputKai, list),
+    EXPECT_EQ(runOneStep(actions::KeyInputKai, list),
               "SendInput(16,42,0)\nSendInput(35,79,1)\nSendInput(35,79,3)\nSendInput(16,42,2)\n"
               "SendInput(17,29,0)\nSendInput(67,46,0)\nSendInput(67,46,2)\nSendInput(17,29,2)\n"
               "SendInput(18,56,0)\nSendInput(115,62,0)\nSendInput(115,62,2)\nSendInput(18,56,2)\n"
               "SendInput(13,28,0)\nSendInput(13,28,2)\nSendInput(37,75,1)\nSendInput(37,75,3)\n"
               "SendInput(97,79,0)\nSendInput(97,79,2)\nSendInput(163,29,1)\nSendInput(163,29,3)");
     // The keystroke sender: Shift+End, Ctrl+C, Enter, Left.
-    EXPECT_EQ(runOneStep(dousa::KeyInput, u"+{END}^c{ENTER}{LEFT}"),
+    EXPECT_EQ(runOneStep(actions::KeyInput, u"+{END}^c{ENTER}{LEFT}"),
               "SendInput(16,42,0;35,79,1;35,79,3;16,42,2;17,29,0;67,46,0;67,46,2;17,29,2;13,28,0;13,28,2;37,75,1;37,75,3)");
 }

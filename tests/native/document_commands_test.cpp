@@ -4,7 +4,7 @@
 
 #include "app_fixture.h"
 #include "dialog_helpers.h"
-#include "documents/frm_FileSelect.h"
+#include "documents/file_select.h"
 
 namespace {
 const Str kDoc = u"C:\\work\\doc.tvk";
@@ -19,14 +19,14 @@ protected:
     }
     // One step in the model, marked as changed.
     void edit(const Str& dousa = u"左ｸﾘｯｸ", const Str& xy = u"10,20") {
-        app->steps.grow(1);
-        app->steps.at(app->Mlng_RowCount() - 1) = MacroStep{dousa, xy, u"memo"};
-        app->Mbln_EditFlg = true;
+        app->document.steps.grow(1);
+        app->document.steps.at(app->document.steps.count() - 1) = MacroStep{dousa, xy, u"memo"};
+        app->document.markChanged();
     }
     // The document has its own file on disk.
     void withFile(const Str& path = kDoc) {
         p.putFile(path, "old");
-        app->Mstr_FileName = path;
+        app->document.setPath(path);
     }
     // Queues a script for the next file dialog.
     void dialog(std::function<void(tk::Form&)> script) { p.modalScripts.push_back(std::move(script)); }
@@ -49,11 +49,11 @@ protected:
 
 TEST_F(DocumentCommandsTest, NewOnAChangedDocumentWithAFileSavesItWithoutTheOverwriteQuestion) {
     withFile();
-    app->txt_Kankaku->setText(u"3");
-    app->Mstr_WindowTitle = u"メモ帳";
+    app->controls.intervalBox->setText(u"3");
+    app->document.settings.targetWindowSearch = u"メモ帳";
     edit();
     p.answers = {tk::mb::IdYes};
-    app->mnu_New_Click();
+    app->documents.newDocument();
 
     ASSERT_EQ(p.shown.size(), 1u);  // only the save question
     EXPECT_EQ(p.shown[0].title, u"確認");
@@ -61,57 +61,61 @@ TEST_F(DocumentCommandsTest, NewOnAChangedDocumentWithAFileSavesItWithoutTheOver
     EXPECT_EQ(p.shown[0].style, tk::mb::YesNoCancel);
     EXPECT_TRUE(fileHolds(kDoc, u"\"左ｸﾘｯｸ\",\"10,20\",\"memo\""));
     // Then the grid empties and the document has no file any more.
-    EXPECT_EQ(app->Mlng_RowCount(), 1);
+    EXPECT_EQ(app->document.steps.count(), 1);
     EXPECT_EQ(app->form->text(), u"TOVIRAK");
-    EXPECT_EQ(app->Mstr_FileName, u"");
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.path(), u"");
+    EXPECT_FALSE(app->document.changed());
     // Interval and settings stay.
-    EXPECT_EQ(app->txt_Kankaku->text(), u"3");
-    EXPECT_EQ(app->Mstr_WindowTitle, u"メモ帳");
+    EXPECT_EQ(app->controls.intervalBox->text(), u"3");
+    EXPECT_EQ(app->document.settings.targetWindowSearch, u"メモ帳");
 }
 
 TEST_F(DocumentCommandsTest, SaveQuestionCancelKeepsEverythingAndNoDiscards) {
     withFile();
     edit();
     p.answers = {tk::mb::IdCancel};
-    app->mnu_New_Click();
-    EXPECT_EQ(app->Mlng_RowCount(), 2);
-    EXPECT_TRUE(app->Mbln_EditFlg);
-    EXPECT_EQ(app->Mstr_FileName, kDoc);
+    app->documents.newDocument();
+    EXPECT_EQ(app->document.steps.count(), 2);
+    EXPECT_TRUE(app->document.changed());
+    EXPECT_EQ(app->document.path(), kDoc);
     p.answers = {tk::mb::IdCancel};
-    app->mnu_Open_Click();
+    app->documents.open();
     EXPECT_TRUE(p.modalsShown.empty());
     EXPECT_EQ(*p.file(kDoc), "old");
 
     p.answers = {tk::mb::IdNo};
-    app->mnu_New_Click();
+    app->documents.newDocument();
     EXPECT_EQ(*p.file(kDoc), "old");  // No does not save
-    EXPECT_EQ(app->Mlng_RowCount(), 1);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.count(), 1);
+    EXPECT_FALSE(app->document.changed());
     EXPECT_TRUE(p.modalsShown.empty());
 }
 
 TEST_F(DocumentCommandsTest, CleanDocumentIsNotAsked) {
-    app->Mbln_EditFlg = false;
-    app->mnu_New_Click();
-    app->mnu_Open_Click();  // dialog dismissed
-    EXPECT_TRUE(p.shown.empty());
-    EXPECT_EQ(p.modalsShown, (std::vector<std::string>{"frm_FileSelect"}));
-    EXPECT_EQ(app->bas.Gint_FileSelectMode, 1);
-}
-
-TEST_F(DocumentCommandsTest, NewThenSaveOpensSaveAs) {
-    withFile();
-    app->mnu_New_Click();
+    app->document.setChanged(false);
+    app->documents.newDocument();
     Str caption;
     dialog([&](tk::Form& f) {
         caption = f.text();
         f.userClose();
     });
-    app->mnu_SaveUwa_Click();
+    app->documents.open();  // dialog dismissed
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_EQ(p.modalsShown, (std::vector<std::string>{"frm_FileSelect"}));
+    EXPECT_EQ(caption, FileSelectDialog::CaptionRead);
+}
+
+TEST_F(DocumentCommandsTest, NewThenSaveOpensSaveAs) {
+    withFile();
+    app->documents.newDocument();
+    Str caption;
+    dialog([&](tk::Form& f) {
+        caption = f.text();
+        f.userClose();
+    });
+    app->documents.save();
     EXPECT_EQ(p.modalsShown, (std::vector<std::string>{"frm_FileSelect"}));
     EXPECT_EQ(caption, u"保存するﾌｧｲﾙを入力して下さい。");
-    EXPECT_EQ(app->bas.Gint_FileSelectMode, 2);
     EXPECT_TRUE(p.shown.empty());
 }
 
@@ -119,75 +123,79 @@ TEST_F(DocumentCommandsTest, OpenWithACancelledSaveAsOpensNothingAndStaysChanged
     p.putFile(u"C:\\work\\other.tvk", "Ver=1.0\r\n\"待機\",\"1\",\"\"\r\n");
     edit();
     p.answers = {tk::mb::IdYes};
-    dialog([](tk::Form& f) { control<tk::Button>(f, "cmd_Cancel")->press(); });
+    Str caption;
+    dialog([&](tk::Form& f) {
+        caption = f.text();
+        control<tk::Button>(f, "cmd_Cancel")->press();
+    });
     // Were the Open dialog shown, this would read other.tvk.
     dialogAccepts(u"other.tvk");
-    app->mnu_Open_Click();
+    app->documents.open();
     EXPECT_EQ(p.modalsShown.size(), 1u);
-    EXPECT_EQ(app->bas.Gint_FileSelectMode, 2);
-    EXPECT_TRUE(app->Mbln_EditFlg);
-    EXPECT_EQ(app->steps.at(1).Dousa, u"左ｸﾘｯｸ");
-    EXPECT_EQ(app->Mstr_FileName, u"");
+    EXPECT_EQ(caption, FileSelectDialog::CaptionWrite);  // the Save As dialog
+    EXPECT_TRUE(app->document.changed());
+    EXPECT_EQ(app->document.steps.at(1).action, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->document.path(), u"");
 }
 
 TEST_F(DocumentCommandsTest, SaveAsksBeforeOverwritingAndNoLeavesFileAndMark) {
     withFile();
     edit();
     p.answers = {tk::mb::IdNo};
-    app->mnu_SaveUwa_Click();
+    app->documents.save();
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"上書きしてよろしいですか？\r\n\r\n" + kDoc);
     EXPECT_EQ(*p.file(kDoc), "old");
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_TRUE(app->document.changed());
     EXPECT_TRUE(p.modalsShown.empty());
 
     p.answers = {tk::mb::IdYes};
-    app->mnu_SaveUwa_Click();
+    app->documents.save();
     EXPECT_TRUE(fileHolds(kDoc, u"左ｸﾘｯｸ"));
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
     EXPECT_EQ(app->form->text(), u"TOVIRAK - doc.tvk");
 }
 
 TEST_F(DocumentCommandsTest, SavedAsTheDefaultNameKeepsTheBareTitleAndNoFileName) {
     edit();
     dialogAccepts(u"TOVIRAK.TVK", 2);  // into C:\work\sub
-    app->mnu_Save_Click();
+    app->documents.saveAs();
     EXPECT_NE(p.file(u"C:\\work\\sub\\TOVIRAK.TVK"), nullptr);
     EXPECT_EQ(app->form->text(), u"TOVIRAK");
-    EXPECT_EQ(app->Mstr_FileName, u"");
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.path(), u"");
+    EXPECT_FALSE(app->document.changed());
     // So a later Save asks for a name.
-    app->mnu_SaveUwa_Click();
+    app->documents.save();
     EXPECT_EQ(p.modalsShown.size(), 2u);
 }
 
 TEST_F(DocumentCommandsTest, SaveAsThenOpenRoundTripsThroughTheDialog) {
     edit(u"待機", u"2");
     dialogAccepts(u"朝の巡回");
-    app->mnu_Save_Click();
+    app->documents.saveAs();
     const Str path = u"C:\\work\\朝の巡回.tvk";
     ASSERT_NE(p.file(path), nullptr);
-    EXPECT_EQ(app->Mstr_FileName, path);
+    EXPECT_EQ(app->document.path(), path);
     EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝の巡回.tvk");
 
-    app->mnu_New_Click();
-    EXPECT_EQ(app->Mlng_RowCount(), 1);
+    app->documents.newDocument();
+    EXPECT_EQ(app->document.steps.count(), 1);
     dialog([](tk::Form& f) {
         auto* fil = control<tk::ListBox>(f, "fil_File");
         fil->userSelect(fil->findExact(u"朝の巡回.tvk"));
         fil->userDblClick();
     });
-    app->mnu_Open_Click();
-    EXPECT_EQ(app->Mlng_RowCount(), 2);
-    EXPECT_EQ(app->steps.at(1).Dousa, u"待機");
-    EXPECT_EQ(app->Mstr_FileName, path);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    app->documents.open();
+    EXPECT_EQ(app->document.steps.count(), 2);
+    EXPECT_EQ(app->document.steps.at(1).action, u"待機");
+    EXPECT_EQ(app->document.path(), path);
+    EXPECT_FALSE(app->document.changed());
 
     // Opening a name that does not exist changes nothing.
     dialogAccepts(u"missing");
-    app->mnu_Open_Click();
-    EXPECT_EQ(app->Mstr_FileName, path);
-    EXPECT_EQ(app->steps.at(1).Dousa, u"待機");
+    app->documents.open();
+    EXPECT_EQ(app->document.path(), path);
+    EXPECT_EQ(app->document.steps.at(1).action, u"待機");
 }
 
 TEST_F(DocumentCommandsTest, WindowTitleShowsTheFileNameExceptTheDefaultDocument) {
@@ -201,19 +209,19 @@ TEST_F(DocumentCommandsTest, WindowTitleShowsTheFileNameExceptTheDefaultDocument
         {u"C:\\\\r.tvk", u"TOVIRAK - r.tvk"},
     };
     for (const auto& c : cases) {
-        app->Mstr_FileName = c.file;
-        app->MS_SetWindowTitle();
+        app->document.setPath(c.file);
+        app->documents.showTitle();
         EXPECT_EQ(app->form->text(), c.title);
     }
 }
 
 TEST_F(DocumentCommandsTest, OnTopStateIsDroppedForTheDialogAndRestored) {
-    app->Mbln_TopMost = true;
+    app->document.settings.topMost = true;
     const std::string h = std::to_string(app->form->nativeHandle());
     size_t atDialog = 0;
     dialog([&](tk::Form&) { atDialog = p.trace.size(); });
     p.clearTrace();
-    app->mnu_Save_Click();
+    app->documents.saveAs();
     ASSERT_GT(atDialog, 0u);
     std::string beforeDialog, afterDialog;
     for (size_t i = 0; i < p.trace.size(); ++i) (i < atDialog ? beforeDialog : afterDialog) += p.trace[i] + "\n";
@@ -226,10 +234,10 @@ TEST_F(DocumentCommandsTest, FailedSaveStopsNewAndKeepsTheChanges) {
     edit();
     p.failures.push_back({headless::FileFailure::Write, 1, err::DiskFull});
     p.answers = {tk::mb::IdYes};
-    app->mnu_New_Click();
-    EXPECT_TRUE(app->Mbln_EditFlg);
-    EXPECT_EQ(app->Mlng_RowCount(), 2);
-    EXPECT_EQ(app->Mstr_FileName, kDoc);
+    app->documents.newDocument();
+    EXPECT_TRUE(app->document.changed());
+    EXPECT_EQ(app->document.steps.count(), 2);
+    EXPECT_EQ(app->document.path(), kDoc);
     EXPECT_EQ(*p.file(kDoc), "old");
     EXPECT_EQ(status().rfind(u"[MS_WriteFile]", 0), 0u);
 }

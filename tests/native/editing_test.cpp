@@ -13,11 +13,11 @@ protected:
 
 TEST_F(EditingTest, ChoosingAnActionInTheInputRowGrowsTheMacro) {
     pick(1, u"左ｸﾘｯｸ");
-    EXPECT_EQ(app->steps.at(1).Dousa, u"左ｸﾘｯｸ");
-    EXPECT_EQ(app->Mlng_RowCount(), 2);
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.at(1).action, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->document.steps.count(), 2);
+    EXPECT_TRUE(app->document.changed());
     EXPECT_EQ(status(), u"setﾎﾞﾀﾝを押して、位置を設定します。");
-    EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(0, 0, 255));
+    EXPECT_EQ(app->statusLine.label().foreColor(), tk::rgb(0, 0, 255));
     // The new input row is shown below it, empty.
     EXPECT_TRUE(rowShown(2));
     EXPECT_EQ(no(2), u"2");
@@ -29,104 +29,104 @@ TEST_F(EditingTest, ChoosingAnActionInTheInputRowGrowsTheMacro) {
 TEST_F(EditingTest, TheEmptyActionIsStoredWithoutMarkingTheDocument) {
     load(3);
     pick(2, u"");
-    EXPECT_EQ(app->steps.at(2).Dousa, u"");
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.at(2).action, u"");
+    EXPECT_FALSE(app->document.changed());
     EXPECT_EQ(status(), u"動作(ｸﾘｯｸ,ｷｰ入力,待機)を選択します。");
-    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    EXPECT_EQ(app->document.steps.count(), 4);
     // In the input row it still appends a row.
     pick(4, u"");
-    EXPECT_EQ(app->Mlng_RowCount(), 5);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.count(), 5);
+    EXPECT_FALSE(app->document.changed());
 }
 
 TEST_F(EditingTest, PasswordInputMasksTheCommandBoxAtOnce) {
     load(2);
     pick(1, u"ﾊﾟｽﾜｰﾄﾞ入力");
-    EXPECT_EQ(app->txt_ZahyoCmd[1]->passwordChar(), u'*');
+    EXPECT_EQ(app->grid.commandBox(1)->passwordChar(), u'*');
     EXPECT_EQ(status(), u"ｺﾏﾝﾄﾞ欄にｷｰ入力を行う文字を入力します。");
     pick(1, u"ｷｰ入力");
-    EXPECT_EQ(app->txt_ZahyoCmd[1]->passwordChar(), 0);
-    EXPECT_EQ(app->steps.at(1).Dousa, u"ｷｰ入力");
+    EXPECT_EQ(app->grid.commandBox(1)->passwordChar(), 0);
+    EXPECT_EQ(app->document.steps.at(1).action, u"ｷｰ入力");
 }
 
 TEST_F(EditingTest, TypingStoresTheTextAndOnlyTheInputRowGrows) {
     load(2);
-    app->txt_ZahyoCmd[1]->userFocus();
-    app->txt_ZahyoCmd[1]->userTyped(u"7,8");
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"7,8");
-    EXPECT_EQ(app->Mlng_RowCount(), 3);
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    app->grid.commandBox(1)->userFocus();
+    app->grid.commandBox(1)->userTyped(u"7,8");
+    EXPECT_EQ(app->document.steps.at(1).command, u"7,8");
+    EXPECT_EQ(app->document.steps.count(), 3);
+    EXPECT_TRUE(app->document.changed());
 
-    app->txt_ZahyoCmd[3]->userFocus();
-    app->txt_ZahyoCmd[3]->userTyped(u"a");
-    EXPECT_EQ(app->steps.at(3).ZahyoCmd, u"a");
-    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    app->grid.commandBox(3)->userFocus();
+    app->grid.commandBox(3)->userTyped(u"a");
+    EXPECT_EQ(app->document.steps.at(3).command, u"a");
+    EXPECT_EQ(app->document.steps.count(), 4);
     EXPECT_TRUE(rowShown(4));
 
-    app->txt_Comment[4]->userFocus();
+    app->grid.commentBox(4)->userFocus();
     EXPECT_EQ(status(), u"ｺﾒﾝﾄが入力出来ます。(入力しなくてもかまいません。)");
-    app->txt_Comment[4]->userTyped(u"note");
-    EXPECT_EQ(app->steps.at(4).Comment, u"note");
-    EXPECT_EQ(app->Mlng_RowCount(), 5);
-    EXPECT_EQ(app->scr_Detail->max(), 2);
+    app->grid.commentBox(4)->userTyped(u"note");
+    EXPECT_EQ(app->document.steps.at(4).comment, u"note");
+    EXPECT_EQ(app->document.steps.count(), 5);
+    EXPECT_EQ(app->grid.scrollBar()->max(), 2);
 }
 
 TEST_F(EditingTest, PastedLineBreaksBecomeSpacesInTheStepAndTheBox) {
     load(2);
-    app->txt_ZahyoCmd[1]->userFocus();
-    app->txt_ZahyoCmd[1]->userTyped(u"abc\r\ndef\rg\nh");
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"abc def g h");
+    app->grid.commandBox(1)->userFocus();
+    app->grid.commandBox(1)->userTyped(u"abc\r\ndef\rg\nh");
+    EXPECT_EQ(app->document.steps.at(1).command, u"abc def g h");
     EXPECT_EQ(command(1), u"abc def g h");
-    app->txt_Comment[2]->userFocus();
-    app->txt_Comment[2]->userTyped(u"\r\n二行目\r\n");
-    EXPECT_EQ(app->steps.at(2).Comment, u" 二行目 ");
+    app->grid.commentBox(2)->userFocus();
+    app->grid.commentBox(2)->userTyped(u"\r\n二行目\r\n");
+    EXPECT_EQ(app->document.steps.at(2).comment, u" 二行目 ");
     EXPECT_EQ(comment(2), u" 二行目 ");
-    EXPECT_TRUE(app->Mbln_EditFlg);
-    EXPECT_FALSE(app->Mbln_TxtLock);
+    EXPECT_TRUE(app->document.changed());
+    EXPECT_FALSE(app->grid.filling());
     // Typing on after the paste stores the box's text as usual.
-    app->txt_Comment[2]->userTyped(u" 二行目 x");
-    EXPECT_EQ(app->steps.at(2).Comment, u" 二行目 x");
+    app->grid.commentBox(2)->userTyped(u" 二行目 x");
+    EXPECT_EQ(app->document.steps.at(2).comment, u" 二行目 x");
 }
 
 TEST_F(EditingTest, EditsInAScrolledGridReachTheirStep) {
     load(20);
-    app->scr_Detail->setValue(11);
-    app->txt_Comment[3]->userTyped(u"thirteen");
-    EXPECT_EQ(app->steps.at(13).Comment, u"thirteen");
+    app->grid.scrollBar()->setValue(11);
+    app->grid.commentBox(3)->userTyped(u"thirteen");
+    EXPECT_EQ(app->document.steps.at(13).comment, u"thirteen");
     pick(2, u"待機");
-    EXPECT_EQ(app->steps.at(12).Dousa, u"待機");
-    EXPECT_EQ(app->Mlng_RowCount(), 21);
+    EXPECT_EQ(app->document.steps.at(12).action, u"待機");
+    EXPECT_EQ(app->document.steps.count(), 21);
 }
 
 TEST_F(EditingTest, SpaceRecordsTheCursorForMouseActionsOnly) {
     load(3);
     p.cursor = {100, 200};
     pick(2, u"右ﾄﾞﾗｯｸﾞ");
-    app->Mbln_EditFlg = false;
+    app->document.setChanged(false);
     EXPECT_FALSE(keyPress(32));  // the list still gets the key
     EXPECT_EQ(command(2), u"100,200");
-    EXPECT_EQ(app->steps.at(2).ZahyoCmd, u"100,200");
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.at(2).command, u"100,200");
+    EXPECT_TRUE(app->document.changed());
 
     // In the input row it also grows the macro.
     pick(4, u"ﾏｳｽｶｰｿﾙ移動");
     p.cursor = {5, 6};
     keyPress(32);
-    EXPECT_EQ(app->steps.at(4).ZahyoCmd, u"5,6");
-    EXPECT_EQ(app->Mlng_RowCount(), 5);
+    EXPECT_EQ(app->document.steps.at(4).command, u"5,6");
+    EXPECT_EQ(app->document.steps.count(), 5);
 
     for (const Str a : {u"終了", u"待機", u"ｷｰ入力", u"ｷｰ入力_改", u"ｷｰ入力_真", u"ﾊﾟｽﾜｰﾄﾞ入力", u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ",
                         u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ", u"ｳｨﾝﾄﾞｳ不在ﾁｪｯｸ", u"EXE実行", u"PlaySound", u""}) {
         pick(1, a);
-        app->Mbln_EditFlg = false;
+        app->document.setChanged(false);
         keyPress(32);
         EXPECT_EQ(command(1), u"1,2") << toUtf8(a);
-        EXPECT_FALSE(app->Mbln_EditFlg) << toUtf8(a);
+        EXPECT_FALSE(app->document.changed()) << toUtf8(a);
     }
     // Other keys pass untouched.
     pick(1, u"左ｸﾘｯｸ");
     int k = 'a';
-    app->cmb_Cmd_KeyPress(1, k);
+    app->grid.actionList(1)->onKeyPress(k);
     EXPECT_EQ(k, 'a');
     EXPECT_EQ(command(1), u"1,2");
 }
@@ -134,21 +134,21 @@ TEST_F(EditingTest, SpaceRecordsTheCursorForMouseActionsOnly) {
 TEST_F(EditingTest, CommandGuidanceFollowsTheActionAndTheUnit) {
     load(3);
     pick(1, u"待機");
-    app->txt_ZahyoCmd[1]->userFocus();
+    app->grid.commandBox(1)->userFocus();
     EXPECT_EQ(status(), u"待機する時間を入力します。(秒単位)");
-    app->cmb_Tani->userFocus();
-    app->cmb_Tani->userSelect(1);
-    app->txt_ZahyoCmd[1]->userFocus();
+    app->controls.unitBox->userFocus();
+    app->controls.unitBox->userSelect(1);
+    app->grid.commandBox(1)->userFocus();
     EXPECT_EQ(status(), u"待機する時間を入力します。(分単位)");
 
     pick(2, u"終了");
     EXPECT_EQ(status(), u"TOVIRAKを終了します。");
-    app->txt_ZahyoCmd[2]->userFocus();
+    app->grid.commandBox(2)->userFocus();
     EXPECT_EQ(status(), u"");
 
-    app->txt_ZahyoCmd[4]->userFocus();
+    app->grid.commandBox(4)->userFocus();
     EXPECT_EQ(status(), u"動作を設定してください。");
-    app->txt_ZahyoCmd[3]->userFocus();
+    app->grid.commandBox(3)->userFocus();
     EXPECT_EQ(status(), u"X軸,Y軸座標を入力します。(またはsetボタンを押して、ｸﾘｯｸ場所を指定します。)");
 }
 
@@ -179,42 +179,42 @@ TEST(Guidance, TablesAAndB) {
 
 TEST_F(EditingTest, EnterMovesThroughTheTabOrder) {
     load(5);
-    app->txt_ZahyoCmd[1]->userFocus();
+    app->grid.commandBox(1)->userFocus();
     EXPECT_TRUE(keyPress(13));
-    EXPECT_EQ(focused(), app->txt_Comment[1]);  // the set button is skipped
+    EXPECT_EQ(focused(), app->grid.commentBox(1));  // the set button is skipped
     EXPECT_TRUE(keyPress(13));
-    EXPECT_EQ(focused(), app->cmb_Cmd[2]);
+    EXPECT_EQ(focused(), app->grid.actionList(2));
     EXPECT_TRUE(keyPress(13));
-    EXPECT_EQ(focused(), app->txt_ZahyoCmd[2]);
+    EXPECT_EQ(focused(), app->grid.commandBox(2));
 
-    app->txt_Kankaku->userFocus();
+    app->controls.intervalBox->userFocus();
     EXPECT_TRUE(keyPress(13));
-    EXPECT_EQ(focused(), app->cmb_Tani);
+    EXPECT_EQ(focused(), app->controls.unitBox);
     EXPECT_TRUE(keyPress(13));
-    EXPECT_EQ(focused(), app->cmd_Kaisi);
+    EXPECT_EQ(focused(), app->controls.startButton);
     // On a button Enter is left to the button.
     EXPECT_FALSE(keyPress(13));
-    EXPECT_EQ(focused(), app->cmd_Kaisi);
-    app->cmd_Set[1]->userFocus();
+    EXPECT_EQ(focused(), app->controls.startButton);
+    app->grid.setButton(1)->userFocus();
     EXPECT_FALSE(keyPress(13));
     // Other keys pass.
-    app->txt_ZahyoCmd[1]->userFocus();
+    app->grid.commandBox(1)->userFocus();
     EXPECT_FALSE(keyPress('a'));
-    EXPECT_EQ(focused(), app->txt_ZahyoCmd[1]);
+    EXPECT_EQ(focused(), app->grid.commandBox(1));
 }
 
 TEST_F(EditingTest, IntervalControlsMarkTheDocument) {
-    app->txt_Kankaku->userFocus();
+    app->controls.intervalBox->userFocus();
     EXPECT_EQ(status(), u"実行間隔を入力します。(小数点入力も可能)");
-    app->txt_Kankaku->userTyped(u"2");
-    EXPECT_TRUE(app->Mbln_EditFlg);
-    app->Mbln_EditFlg = false;
-    app->cmb_Tani->userFocus();
+    app->controls.intervalBox->userTyped(u"2");
+    EXPECT_TRUE(app->document.changed());
+    app->document.setChanged(false);
+    app->controls.unitBox->userFocus();
     EXPECT_EQ(status(), u"実行間隔の単位を選択します。(秒または分)");
-    app->cmb_Tani->userTyped(u"分x");
-    EXPECT_FALSE(app->Mbln_EditFlg);
-    app->cmb_Tani->userSelect(1);
-    EXPECT_TRUE(app->Mbln_EditFlg);
-    app->cmd_Setting->userFocus();
+    app->controls.unitBox->userTyped(u"分x");
+    EXPECT_FALSE(app->document.changed());
+    app->controls.unitBox->userSelect(1);
+    EXPECT_TRUE(app->document.changed());
+    app->controls.settingsButton->userFocus();
     EXPECT_EQ(status(), u"TOVIRAKの設定画面を表示します。");
 }

@@ -14,16 +14,16 @@ protected:
     // Steps 1..n with distinct texts (action left empty unless given), plus
     // the empty input row; shown from step 1.
     void load(int32_t n, const Str& action = u"左ｸﾘｯｸ") {
-        app->steps.resize(n + 1);
+        app->document.steps.resize(n + 1);
         for (int32_t s = 1; s <= n; ++s) {
-            MacroStep& st = app->steps.at(s);
-            st.Dousa = action;
-            st.ZahyoCmd = toStr((long long)s) + u"," + toStr((long long)(s * 2));
-            st.Comment = u"c" + toStr((long long)s);
+            MacroStep& st = app->document.steps.at(s);
+            st.action = action;
+            st.command = toStr((long long)s) + u"," + toStr((long long)(s * 2));
+            st.comment = u"c" + toStr((long long)s);
         }
-        app->MF_ArryAdd(0, false);
-        app->scr_Detail->setValue(1);
-        app->scr_Detail_Scroll();
+        app->grid.resizeSteps(0, false);
+        app->grid.scrollBar()->setValue(1);
+        app->grid.redraw();
     }
     // The user sizes the window: outer size in twips; the client area is
     // smaller by the frame, caption and menu bar.
@@ -33,25 +33,25 @@ protected:
     // Height that shows exactly n rows.
     static double heightFor(int n) { return 1224 + 750 + 624.0 * n + 10; }
 
-    int32_t P() const { return app->scr_Detail->value(); }
+    int32_t P() const { return app->grid.scrollBar()->value(); }
     tk::Control* focused() const { return app->form->activeControl(); }
     bool rowShown(int r) const {
-        return app->lbl_No.at(size_t(r))->visible() && app->cmb_Cmd.at(size_t(r))->visible() &&
-               app->txt_ZahyoCmd.at(size_t(r))->visible() && app->txt_Comment.at(size_t(r))->visible() &&
-               app->cmd_Set.at(size_t(r))->visible() && app->lin_Line.at(size_t(r) + 1)->visible();
+        return app->grid.numberLabel(size_t(r))->visible() && app->grid.actionList(size_t(r))->visible() &&
+               app->grid.commandBox(size_t(r))->visible() && app->grid.commentBox(size_t(r))->visible() &&
+               app->grid.setButton(size_t(r))->visible() && app->grid.rowLine(size_t(r) + 1)->visible();
     }
     bool rowHidden(int r) const {
-        return !app->lbl_No.at(size_t(r))->visible() && !app->cmb_Cmd.at(size_t(r))->visible() &&
-               !app->txt_ZahyoCmd.at(size_t(r))->visible() && !app->txt_Comment.at(size_t(r))->visible() &&
-               !app->cmd_Set.at(size_t(r))->visible() && !app->lin_Line.at(size_t(r) + 1)->visible();
+        return !app->grid.numberLabel(size_t(r))->visible() && !app->grid.actionList(size_t(r))->visible() &&
+               !app->grid.commandBox(size_t(r))->visible() && !app->grid.commentBox(size_t(r))->visible() &&
+               !app->grid.setButton(size_t(r))->visible() && !app->grid.rowLine(size_t(r) + 1)->visible();
     }
-    Str no(int r) const { return app->lbl_No.at(size_t(r))->text(); }
-    Str action(int r) const { return app->cmb_Cmd.at(size_t(r))->text(); }
-    Str command(int r) const { return app->txt_ZahyoCmd.at(size_t(r))->text(); }
-    Str comment(int r) const { return app->txt_Comment.at(size_t(r))->text(); }
+    Str no(int r) const { return app->grid.numberLabel(size_t(r))->text(); }
+    Str action(int r) const { return app->grid.actionList(size_t(r))->text(); }
+    Str command(int r) const { return app->grid.commandBox(size_t(r))->text(); }
+    Str comment(int r) const { return app->grid.commentBox(size_t(r))->text(); }
     // The user picks an action from row r's list.
     void pick(int r, const Str& a) {
-        auto* c = app->cmb_Cmd.at(size_t(r));
+        auto* c = app->grid.actionList(size_t(r));
         c->userFocus();
         c->userSelect(c->findExact(a));
     }

@@ -20,8 +20,8 @@ TEST_F(ExecutorTest, ShortIntervalRunsOneStepPerTickFromTheFirstTick) {
     interval(u"1");
     run();
     ASSERT_TRUE(running());
-    EXPECT_EQ(app->tim_Timer->interval(), 1000u);
-    EXPECT_FALSE(app->Mbln_LongInterval);
+    EXPECT_EQ(app->player.timer().interval(), 1000u);
+    EXPECT_FALSE(app->player.state().longInterval);
     p.advance(999);
     EXPECT_EQ(countEvent(kLeftClick[0]), 0);
     p.advance(1);
@@ -30,10 +30,10 @@ TEST_F(ExecutorTest, ShortIntervalRunsOneStepPerTickFromTheFirstTick) {
     EXPECT_EQ(countEvent(kLeftClick[0]), 4);
 
     // Sub-second intervals are the timer interval itself.
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     interval(u"0.002");
     run();
-    EXPECT_EQ(app->tim_Timer->interval(), 2u);
+    EXPECT_EQ(app->player.timer().interval(), 2u);
     p.advance(1000);
     EXPECT_EQ(countEvent(kLeftClick[0]), 500);
 }
@@ -42,8 +42,8 @@ TEST_F(ExecutorTest, LongIntervalsCountSecondsOnAOneSecondTimer) {
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1.5");
     run();
-    EXPECT_EQ(app->tim_Timer->interval(), 1000u);
-    EXPECT_TRUE(app->Mbln_LongInterval);
+    EXPECT_EQ(app->player.timer().interval(), 1000u);
+    EXPECT_TRUE(app->player.state().longInterval);
     // Steps at 1 s (first tick), 3 s, 5 s: every second tick.
     p.advance(1000);
     EXPECT_EQ(countEvent(kLeftClick[0]), 1);
@@ -53,7 +53,7 @@ TEST_F(ExecutorTest, LongIntervalsCountSecondsOnAOneSecondTimer) {
     EXPECT_EQ(countEvent(kLeftClick[0]), 2);
     p.advance(2000);
     EXPECT_EQ(countEvent(kLeftClick[0]), 3);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
 
     // "2" minutes: the first tick, then every 120th.
     interval(u"2", u"分");
@@ -74,9 +74,9 @@ TEST_F(ExecutorTest, LongIntervalsCountSecondsOnAOneSecondTimer) {
 TEST_F(ExecutorTest, CountModeRunsTheRowsTwiceShowingThePassesLeft) {
     rows({{u"ｷｰ入力", u"VK_A"}, {u"ｷｰ入力", u"VK_B"}, {u"ｷｰ入力", u"VK_C"}});
     interval(u"0.1");
-    app->Mbln_StopTimerEnabled = true;
-    app->Mint_TimerHH = -1;
-    app->Mint_TimerMM = 2;
+    app->document.settings.stopTimerEnabled = true;
+    app->document.settings.timerHours = -1;
+    app->document.settings.timerMinutes = 2;
     run();
     std::vector<Str> statuses;
     for (int i = 0; i < 6; ++i) {
@@ -91,7 +91,7 @@ TEST_F(ExecutorTest, CountModeRunsTheRowsTwiceShowingThePassesLeft) {
     EXPECT_EQ(downs, (Lines{"keybd_event(65,30,0,0)", "keybd_event(66,48,0,0)", "keybd_event(67,46,0,0)",
                             "keybd_event(65,30,0,0)", "keybd_event(66,48,0,0)", "keybd_event(67,46,0,0)"}));
     ASSERT_TRUE(running());
-    EXPECT_EQ(app->Mint_RestCount, 0);
+    EXPECT_EQ(app->player.state().passesLeft, 0);
     const size_t before = events().size();
     p.advance(100);  // the seventh tick stops
     EXPECT_FALSE(running());
@@ -103,10 +103,10 @@ TEST_F(ExecutorTest, CountModeRunsTheRowsTwiceShowingThePassesLeft) {
 TEST_F(ExecutorTest, CountModeWithPowerOffSavesAndRequestsPowerOffButStaysOpen) {
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
-    app->Mbln_StopTimerEnabled = true;
-    app->Mint_TimerHH = -1;
-    app->Mint_TimerMM = 1;
-    app->Mbln_PCPowerOff = true;
+    app->document.settings.stopTimerEnabled = true;
+    app->document.settings.timerHours = -1;
+    app->document.settings.timerMinutes = 1;
+    app->document.settings.powerOff = true;
     run();
     p.advance(1000);
     EXPECT_EQ(status(), u"実行中 1　残り1回(電源Off有効)");
@@ -123,7 +123,7 @@ TEST_F(ExecutorTest, WithoutALimitPassesGoOnAndTheCountStaysMinusOne) {
     run();
     p.advance(10 * 1001);
     EXPECT_TRUE(running());
-    EXPECT_EQ(app->Mint_RestCount, -1);
+    EXPECT_EQ(app->player.state().passesLeft, -1);
     EXPECT_EQ(countEvent("mouse_event(8,0,0,0)"), 500);
     EXPECT_EQ(status(), u"実行中 1");
 }
@@ -131,9 +131,9 @@ TEST_F(ExecutorTest, WithoutALimitPassesGoOnAndTheCountStaysMinusOne) {
 TEST_F(ExecutorTest, TimeLimitStopsAtTheFirstTickAtOrAfterTheStopTime) {
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
-    app->Mbln_StopTimerEnabled = true;
-    app->Mint_TimerHH = 0;
-    app->Mint_TimerMM = 1;
+    app->document.settings.stopTimerEnabled = true;
+    app->document.settings.timerHours = 0;
+    app->document.settings.timerMinutes = 1;
     run();
     p.advance(1000);
     EXPECT_EQ(status(), u"実行中 1　残り59");
@@ -150,10 +150,10 @@ TEST_F(ExecutorTest, TimeLimitStopsAtTheFirstTickAtOrAfterTheStopTime) {
 TEST_F(ExecutorTest, TimeLimitWithPowerOffSavesRequestsPowerOffAndEnds) {
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
-    app->Mbln_StopTimerEnabled = true;
-    app->Mint_TimerHH = 0;
-    app->Mint_TimerMM = 1;
-    app->Mbln_PCPowerOff = true;
+    app->document.settings.stopTimerEnabled = true;
+    app->document.settings.timerHours = 0;
+    app->document.settings.timerMinutes = 1;
+    app->document.settings.powerOff = true;
     run();
     p.advance(1000);
     EXPECT_EQ(status(), u"実行中 1　残り59(電源Off有効)");
@@ -209,7 +209,7 @@ TEST(ProgressText, FormsOfTheRemainingTime) {
 // Stop conditions before the step
 
 TEST_F(ExecutorTest, PauseOrAnyStopKeyStopsAtTheNextTickWithoutAStep) {
-    app->bas.Gint_StopKey = {0, VK_F11, VK_F12};
+    app->hotKeys.setStopKeys({0, VK_F11, VK_F12});
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
     for (int key : {VK_PAUSE, VK_F11, VK_F12}) {
@@ -221,20 +221,20 @@ TEST_F(ExecutorTest, PauseOrAnyStopKeyStopsAtTheNextTickWithoutAStep) {
         EXPECT_FALSE(running()) << key;
         EXPECT_EQ(status(), u"待機中");
         EXPECT_EQ(countEvent(kLeftClick[0]), 1) << key;
-        EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+        EXPECT_EQ(app->controls.startButton->text(), u"実行");
     }
 }
 
 TEST_F(ExecutorTest, VanishedTargetWindowStopsTheRun) {
     auto h = p.addWindow(u"Untitled - Notepad", u"Notepad");
-    app->Mstr_WindowTitle = u"Notepad";
+    app->document.settings.targetWindowSearch = u"Notepad";
     rows({{u"ｷｰ入力_真", u"VK_A"}});
     interval(u"1");
     run();
     ASSERT_TRUE(running());
-    EXPECT_EQ(app->Mstr_WindowTitleFull, u"Untitled - Notepad");
+    EXPECT_EQ(app->player.state().targetTitle, u"Untitled - Notepad");
     p.advance(1000);
-    EXPECT_EQ(app->Mlng_WindowHandle, h);
+    EXPECT_EQ(app->player.state().targetWindow, h);
     EXPECT_EQ(countEvent("SendMessage(" + std::to_string(h) + ",646,65,0x1E0001)"), 1);
     p.removeWindow(h);
     p.advance(1000);
@@ -247,18 +247,18 @@ TEST_F(ExecutorTest, WindowChecksHoldTheRowUntilTheyPass) {
     interval(u"1");
     run();
     p.advance(5000);
-    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(app->player.state().row, 1);
     EXPECT_EQ(status(), u"実行中 1");
     auto h = p.addWindow(u"Monthly Report", u"Doc");
     p.advance(1000);
-    EXPECT_EQ(app->Mlng_RunRow, 2);
+    EXPECT_EQ(app->player.state().row, 2);
     p.advance(3000);
-    EXPECT_EQ(app->Mlng_RunRow, 2);
+    EXPECT_EQ(app->player.state().row, 2);
     EXPECT_EQ(status(), u"実行中 2");
     p.removeWindow(h);
     p.advance(2000);
     EXPECT_EQ(countEvent(kLeftClick[0]), 1);
-    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(app->player.state().row, 1);
 }
 
 // ---------------------------------------------------------------------------
@@ -288,7 +288,7 @@ TEST_F(ExecutorTest, ModifierClicksDoubleClicksAndTheMinusOnePoint) {
     p.advance(1000);
     EXPECT_EQ(events(true), (Lines{"SetCursorPos(1919,1079)", "mouse_event(49153,65502,65476,0)"}));
     EXPECT_EQ(p.cursor, (os::Point{1919, 1079}));
-    EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
+    EXPECT_EQ(app->player.state().heldButtons, 0u);
 }
 
 TEST_F(ExecutorTest, DragHoldsTheButtonAcrossRowsUntilAClickOrTheStop) {
@@ -296,9 +296,9 @@ TEST_F(ExecutorTest, DragHoldsTheButtonAcrossRowsUntilAClickOrTheStop) {
     interval(u"1");
     run();
     p.advance(1000);
-    EXPECT_EQ(app->Mlng_MouseUpFlg, 4u);
+    EXPECT_EQ(app->player.state().heldButtons, 4u);
     p.advance(2000);
-    EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
+    EXPECT_EQ(app->player.state().heldButtons, 0u);
     Lines seq;
     for (auto& l : events())
         if (l.rfind("SetCursorPos", 0) == 0 || l == "mouse_event(2,0,0,0)" || l == "mouse_event(4,0,0,0)") seq.push_back(l);
@@ -307,11 +307,11 @@ TEST_F(ExecutorTest, DragHoldsTheButtonAcrossRowsUntilAClickOrTheStop) {
 
     // Stopping while the drag holds the button releases it once.
     p.advance(1000);
-    EXPECT_EQ(app->Mlng_MouseUpFlg, 4u);
+    EXPECT_EQ(app->player.state().heldButtons, 4u);
     events(true);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     EXPECT_EQ(events(), (Lines{"mouse_event(4,0,0,0)"}));
-    EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
+    EXPECT_EQ(app->player.state().heldButtons, 0u);
 }
 
 TEST_F(ExecutorTest, AClickOfAnotherButtonKeepsTheHeldDragRemembered) {
@@ -319,9 +319,9 @@ TEST_F(ExecutorTest, AClickOfAnotherButtonKeepsTheHeldDragRemembered) {
     interval(u"1");
     run();
     p.advance(2000);
-    EXPECT_EQ(app->Mlng_MouseUpFlg, 16u);
+    EXPECT_EQ(app->player.state().heldButtons, 16u);
     events(true);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     EXPECT_EQ(events(), (Lines{"mouse_event(16,0,0,0)"}));
 }
 
@@ -333,7 +333,7 @@ TEST_F(ExecutorTest, CoordinateOverflowEndsInTheErrorExitReleasingTheModifier) {
     EXPECT_FALSE(running());
     EXPECT_EQ(status(), u"[tim_Timer_Timer]" + err::describeNumber(err::Overflow) + u" ステップ：ｼﾌﾄ左ｸﾘｯｸ");
     EXPECT_EQ(events(), (Lines{"keybd_event(16,42,0,0)", "keybd_event(16,42,2,0)"}));
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+    EXPECT_EQ(app->controls.startButton->text(), u"実行");
 }
 
 TEST_F(ExecutorTest, PointsOffTheDesktopGoToItsNearestEdge) {
@@ -369,7 +369,7 @@ TEST_F(ExecutorTest, KeyListsByKeybdEventWithModifiersAndHolds) {
 
 TEST_F(ExecutorTest, KeyListsBySendInputAndByMessagesToTheTarget) {
     auto h = p.addWindow(u"Game", u"GameClass");
-    app->Mstr_WindowTitle = u"Game";
+    app->document.settings.targetWindowSearch = u"Game";
     // The modifier marks may stand anywhere in an item, after the name too.
     rows({{u"ｷｰ入力_改", u"VK_B+(20)"}, {u"ｷｰ入力_真", u"VK_A^,VK_RETURN"}});
     interval(u"1");
@@ -389,7 +389,7 @@ TEST_F(ExecutorTest, ShiftedHeldKeyGoesAsTheKeyboardWouldSendIt) {
     // call, each with the key's scan code and no extended flag; by messages
     // an upper-case A between Shift's press and release.
     auto h = p.addWindow(u"Game", u"GameClass");
-    app->Mstr_WindowTitle = u"Game";
+    app->document.settings.targetWindowSearch = u"Game";
     rows({{u"ｷｰ入力_改", u"+VK_A(300)"}, {u"ｷｰ入力_真", u"+VK_A"}});
     interval(u"1");
     run();
@@ -446,12 +446,12 @@ TEST_F(ExecutorTest, WaitRunsInOneSecondSlicesAndTheNextStepComesAnIntervalLater
     int slices = 0;
     p.onDoEvents = [&] {
         ++slices;
-        EXPECT_FALSE(app->tim_Timer->enabled());  // no tick inside the wait
+        EXPECT_FALSE(app->player.timer().enabled());  // no tick inside the wait
     };
     p.advance(1000);
     EXPECT_EQ(slices, 3);
     EXPECT_EQ(p.nowMs, 4000);
-    EXPECT_TRUE(app->tim_Timer->enabled());
+    EXPECT_TRUE(app->player.timer().enabled());
     p.advance(999);
     EXPECT_EQ(countEvent(kLeftClick[0]), 0);
     p.advance(1);
@@ -484,12 +484,12 @@ TEST_F(ExecutorTest, StopButtonDuringAWaitEndsItAtTheNextSlice) {
     run();
     int slices = 0;
     p.onDoEvents = [&] {
-        if (++slices == 1) app->cmd_Kaisi->press();
+        if (++slices == 1) app->controls.startButton->press();
     };
     p.advance(1000);
     EXPECT_EQ(slices, 1);
     EXPECT_FALSE(running());
-    EXPECT_EQ(app->Mlng_RunRow, 0);  // not advanced after the stop
+    EXPECT_EQ(app->player.state().row, 0);  // not advanced after the stop
     EXPECT_EQ(status(), u"待機中");
     EXPECT_FALSE(p.timerRunning("tim_Timer"));
     p.advance(20000);
@@ -508,26 +508,26 @@ TEST_F(ExecutorTest, StopAndNewStartDuringAWaitBeginTheNewRunAtRowOneOncePerTick
             // Both clicks of a double click on the start/stop button,
             // then time passes in the same message processing, so the new
             // run's first tick is due before the old wait has returned.
-            app->cmd_Kaisi->press();
-            app->cmd_Kaisi->press();
+            app->controls.startButton->press();
+            app->controls.startButton->press();
             p.nowMs += 1500;
         }
         --depth;
     };
     p.advance(1000);  // the old tick's wait, with the restart inside it
     EXPECT_TRUE(running());
-    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(app->player.state().row, 1);
     EXPECT_TRUE(p.started.empty());
     EXPECT_EQ(deepest, 1);  // no tick ran inside the old one's wait
     p.advance(1000);  // the new run's first tick: its wait, 2 slices
-    EXPECT_EQ(app->Mlng_RunRow, 2);
+    EXPECT_EQ(app->player.state().row, 2);
     EXPECT_TRUE(p.started.empty());
     p.advance(1000);
     EXPECT_EQ(p.started, (std::vector<Str>{u"x"}));
-    EXPECT_EQ(app->Mlng_RunRow, 3);
+    EXPECT_EQ(app->player.state().row, 3);
     p.advance(1000);
     EXPECT_EQ(p.started, (std::vector<Str>{u"x", u"y"}));
-    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(app->player.state().row, 1);
     EXPECT_EQ(deepest, 1);
 }
 
@@ -564,7 +564,7 @@ TEST_F(ExecutorTest, ProgramSoundAndWindowActivation) {
     EXPECT_EQ(p.foreground, h);
     p.advance(1000);  // no such window: the run goes on
     EXPECT_TRUE(running());
-    EXPECT_EQ(app->Mlng_RunRow, 5);
+    EXPECT_EQ(app->player.state().row, 5);
 }
 
 TEST_F(ExecutorTest, FailingStepLeavesTheErrorOnTheStatusLine) {
@@ -575,7 +575,7 @@ TEST_F(ExecutorTest, FailingStepLeavesTheErrorOnTheStatusLine) {
     p.advance(1000);
     EXPECT_FALSE(running());
     EXPECT_EQ(status(), u"[tim_Timer_Timer]" + err::describeNumber(err::FileNotFound) + u" ステップ：EXE実行");
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+    EXPECT_EQ(app->controls.startButton->text(), u"実行");
     EXPECT_TRUE(p.timerRunning("tim_Start"));
 }
 
@@ -590,8 +590,8 @@ TEST_F(ExecutorTest, EndStepSavesAndEndsWithOrWithoutPowerOff) {
     EXPECT_TRUE(p.exitRequests.empty());
 
     // Again with power-off on: the request comes before the end.
-    app->Mbln_PCPowerOff = true;
-    app->MS_Stop(false);
+    app->document.settings.powerOff = true;
+    app->player.stop(false);
     run();
     p.advance(1000);
     EXPECT_THROW(p.advance(1000), headless::ProcessEnded);
@@ -603,11 +603,11 @@ TEST_F(ExecutorTest, EndStepReleasesAButtonAnEarlierDragHolds) {
     interval(u"1");
     run();
     p.advance(1000);
-    EXPECT_EQ(app->Mlng_MouseUpFlg, 16u);
+    EXPECT_EQ(app->player.state().heldButtons, 16u);
     events(true);
     EXPECT_THROW(p.advance(1000), headless::ProcessEnded);
     EXPECT_EQ(events(), (Lines{"mouse_event(16,0,0,0)"}));
-    EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
+    EXPECT_EQ(app->player.state().heldButtons, 0u);
     // Released before the end: the button is up when the save is written.
     const std::string t = p.traceText();
     EXPECT_LT(t.find("mouse_event(16,0,0,0)"), t.find("Replace(TOVIRAK.TVK.tmp~,TOVIRAK.TVK)"));
@@ -616,14 +616,14 @@ TEST_F(ExecutorTest, EndStepReleasesAButtonAnEarlierDragHolds) {
 TEST_F(ExecutorTest, CurrentRowScrollsTheGridWhenItCan) {
     std::vector<std::pair<Str, Str>> many(12, {u"左ｸﾘｯｸ", u""});
     rows(many);
-    app->scr_Detail->setRange(1, 10);
+    app->grid.scrollBar()->setRange(1, 10);
     interval(u"1");
     run();
     p.advance(1000);
-    EXPECT_EQ(app->scr_Detail->value(), 1);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 1);
     p.advance(4000);
-    EXPECT_EQ(app->scr_Detail->value(), 5);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 5);
     p.advance(5000);  // row 10 is past max - 1: the grid stays
-    EXPECT_EQ(app->scr_Detail->value(), 9);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 9);
     EXPECT_EQ(status(), u"実行中 10");
 }

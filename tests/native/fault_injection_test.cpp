@@ -37,18 +37,18 @@ protected:
     void SetUp() override { start(); }
 
     void setRow(int32_t r, StrView d, StrView z, StrView c) {
-        while (app->steps.count() <= r) app->steps.grow(1);
-        app->steps.at(r) = MacroStep{Str(d), Str(z), Str(c)};
+        while (app->document.steps.count() <= r) app->document.steps.grow(1);
+        app->document.steps.at(r) = MacroStep{Str(d), Str(z), Str(c)};
     }
     // A document big enough to take several write chunks.
     void bigModel(int32_t rows) {
         for (int32_t r = 1; r <= rows; ++r)
             setRow(r, u"ｷｰ入力", u"VK_A,VK_B", u"長いコメント " + toStr((long long)r) + Str(40, u'x'));
-        app->steps.grow(1);
+        app->document.steps.grow(1);
     }
     void saveCleanly(const Str& path) {
         p.failures.clear();
-        app->MS_WriteFile(path, 1);
+        app->macroFile.write(path, MacroFile::Overwrite::Silently);
         ASSERT_EQ(status(), u"書き込み完了！！！");
     }
     bool anyTempFile() const {
@@ -59,7 +59,7 @@ protected:
     // Calls of each kind one clean save of the current model makes.
     std::map<int, int> callsOfOneSave(const Str& path) {
         p.callCounts.clear();
-        app->MS_WriteFile(path, 1);
+        app->macroFile.write(path, MacroFile::Overwrite::Silently);
         EXPECT_EQ(status(), u"書き込み完了！！！");
         return p.callCounts;
     }
@@ -71,7 +71,7 @@ protected:
         EXPECT_TRUE(fileBytes(path) == before) << "the previous document changed";
         EXPECT_FALSE(anyTempFile());
         EXPECT_EQ(status(), u"[MS_WriteFile]" + err::describeNumber(number));
-        EXPECT_TRUE(app->Mbln_EditFlg);
+        EXPECT_TRUE(app->document.changed());
         EXPECT_EQ(app->form->mousePointer(), tk::MousePointer::Default);
         const std::string* log = p.file(kLog);
         ASSERT_NE(log, nullptr);
@@ -84,8 +84,8 @@ TEST_F(FaultInjection, EveryCallOfASaveFailsInTurnAndTheOldDocumentSurvives) {
     bigModel(9000);  // > 256 KB: several write calls
     saveCleanly(kDoc);
     old = fileBytes(kDoc);
-    app->steps.at(4500).Comment = u"changed";
-    app->Mbln_EditFlg = true;
+    app->document.steps.at(4500).comment = u"changed";
+    app->document.markChanged();
     const auto calls = callsOfOneSave(u"C:\\work\\probe.TVK");
     p.files.erase(p.resolve(u"C:\\work\\probe.TVK"));
     ASSERT_GE(calls.at(Kind::Write), 2);
@@ -97,20 +97,20 @@ TEST_F(FaultInjection, EveryCallOfASaveFailsInTurnAndTheOldDocumentSurvives) {
     for (Kind k : {Kind::Create, Kind::Write, Kind::Flush, Kind::Close, Kind::Replace}) {
         for (int nth = 1; nth <= calls.at(k); ++nth) {
             const int number = numbers[variant++ % 4];
-            app->Mstr_FileName = kDoc;
-            app->Mbln_EditFlg = true;
+            app->document.setPath(kDoc);
+            app->document.markChanged();
             p.failures = {{k, nth, number}};
             p.callCounts.clear();
-            app->MS_WriteFile(kDoc, 1);
+            app->macroFile.write(kDoc, MacroFile::Overwrite::Silently);
             expectUntouched(kDoc, old, number, std::string(kindName(k)) + " #" + std::to_string(nth));
-            EXPECT_EQ(app->Mstr_FileName, kDoc);
+            EXPECT_EQ(app->document.path(), kDoc);
         }
     }
     // The fault gone, the same save goes through and holds the change.
     saveCleanly(kDoc);
     EXPECT_FALSE(fileBytes(kDoc) == old);
     EXPECT_NE(docfmt::decode(fileBytes(kDoc)).find(u"\"changed\""), Str::npos);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
     RecordProperty("injected", injected);
 }
 
@@ -118,12 +118,12 @@ TEST_F(FaultInjection, AFullDiskAtAnyPointLeavesTheOldDocument) {
     bigModel(6000);
     saveCleanly(kDoc);
     old = fileBytes(kDoc);
-    app->steps.at(1).Comment = u"changed, and a little longer than before";
-    app->Mbln_EditFlg = true;
+    app->document.steps.at(1).comment = u"changed, and a little longer than before";
+    app->document.markChanged();
     callsOfOneSave(u"C:\\work\\probe.TVK");
     const size_t size = fileBytes(u"C:\\work\\probe.TVK").size();
     p.files.erase(p.resolve(u"C:\\work\\probe.TVK"));
-    app->Mbln_EditFlg = true;
+    app->document.markChanged();
     const size_t chunk = 256 * 1024;
     // No room at all, a byte, either side of each chunk edge, one byte short.
     std::vector<int64_t> room = {0, 1, 4096};
@@ -136,14 +136,14 @@ TEST_F(FaultInjection, AFullDiskAtAnyPointLeavesTheOldDocument) {
     for (int64_t free : room) {
         p.diskFree = free;
         p.files.erase(p.resolve(kLog));
-        app->MS_WriteFile(kDoc, 1);
+        app->macroFile.write(kDoc, MacroFile::Overwrite::Silently);
         // The log lives on the same full disk; its own failure is shown in a
         // message box instead (and the status line keeps its text).
         SCOPED_TRACE(free);
         ++injected;
         EXPECT_TRUE(fileBytes(kDoc) == old) << "the previous document changed";
         EXPECT_FALSE(anyTempFile());
-        EXPECT_TRUE(app->Mbln_EditFlg);
+        EXPECT_TRUE(app->document.changed());
         ASSERT_FALSE(p.shown.empty());
         EXPECT_EQ(p.shown.back().text, u"MS_DispStatus " + err::describeNumber(err::DiskFull));
         p.shown.clear();
@@ -157,33 +157,33 @@ TEST_F(FaultInjection, AFullDiskAtAnyPointLeavesTheOldDocument) {
 
 TEST_F(FaultInjection, AReadOnlyOrLockedTargetOrFolderIsReportedAndKept) {
     setRow(1, u"左ｸﾘｯｸ", u"10,20", u"元の文書");
-    app->steps.grow(1);
+    app->document.steps.grow(1);
     saveCleanly(kDoc);
     old = fileBytes(kDoc);
-    app->steps.at(1).Comment = u"changed";
-    app->Mbln_EditFlg = true;
+    app->document.steps.at(1).comment = u"changed";
+    app->document.markChanged();
 
     p.readOnly.insert(kDoc);
-    app->MS_WriteFile(kDoc, 1);
+    app->macroFile.write(kDoc, MacroFile::Overwrite::Silently);
     expectUntouched(kDoc, old, err::PermissionDenied, "read-only target");
     p.readOnly.clear();
 
     // Held open by another program (a scanner, an editor) for longer than
     // any retry waits.
     p.locked.insert(kDoc);
-    app->MS_WriteFile(kDoc, 1);
+    app->macroFile.write(kDoc, MacroFile::Overwrite::Silently);
     expectUntouched(kDoc, old, err::PermissionDenied, "locked target");
     p.locked.clear();
 
     // A folder that cannot be written: not even the temporary file.
     p.readOnly.insert(u"C:\\work");
-    app->MS_WriteFile(kDoc, 1);
+    app->macroFile.write(kDoc, MacroFile::Overwrite::Silently);
     expectUntouched(kDoc, old, err::PermissionDenied, "read-only folder");
     p.readOnly.clear();
 
     // A folder that does not exist, with no previous document: nothing
     // appears anywhere.
-    app->MS_WriteFile(u"C:\\gone\\new.TVK", 1);
+    app->macroFile.write(u"C:\\gone\\new.TVK", MacroFile::Overwrite::Silently);
     ++injected;
     EXPECT_EQ(p.file(u"C:\\gone\\new.TVK"), nullptr);
     EXPECT_FALSE(anyTempFile());
@@ -197,38 +197,38 @@ TEST_F(FaultInjection, AReadOnlyOrLockedTargetOrFolderIsReportedAndKept) {
 
 TEST_F(FaultInjection, ANewFileThatFailsLeavesNothingBehind) {
     setRow(1, u"待機", u"1", u"");
-    app->steps.grow(1);
+    app->document.steps.grow(1);
     const Str fresh = u"C:\\work\\fresh.TVK";
     for (Kind k : {Kind::Create, Kind::Write, Kind::Flush, Kind::Close, Kind::Replace}) {
         SCOPED_TRACE(kindName(k));
         p.failures = {{k, 1, err::DeviceIO}};
         p.callCounts.clear();
-        app->MS_WriteFile(fresh, 1);
+        app->macroFile.write(fresh, MacroFile::Overwrite::Silently);
         ++injected;
         EXPECT_EQ(p.file(fresh), nullptr);
         EXPECT_FALSE(anyTempFile());
         EXPECT_EQ(status(), u"[MS_WriteFile]" + err::describeNumber(err::DeviceIO));
-        EXPECT_NE(app->Mstr_FileName, fresh);
+        EXPECT_NE(app->document.path(), fresh);
     }
     RecordProperty("injected", injected);
 }
 
 TEST_F(FaultInjection, FailingErrorLogOnTopOfAFailingSaveStillKeepsTheDocument) {
     setRow(1, u"左ｸﾘｯｸ", u"1,2", u"x");
-    app->steps.grow(1);
+    app->document.steps.grow(1);
     saveCleanly(kDoc);
     old = fileBytes(kDoc);
-    app->Mbln_EditFlg = true;
+    app->document.markChanged();
     // The replace fails, and so does appending the failure to the log.
     p.failures = {{Kind::Replace, 1, err::PermissionDenied}, {Kind::Append, 1, err::DiskNotReady}};
     p.callCounts.clear();
-    app->MS_WriteFile(kDoc, 1);
+    app->macroFile.write(kDoc, MacroFile::Overwrite::Silently);
     ++injected;
     EXPECT_TRUE(fileBytes(kDoc) == old) << "the previous document changed";
     EXPECT_FALSE(anyTempFile());
     ASSERT_FALSE(p.shown.empty());
     EXPECT_EQ(p.shown.back().text, u"MS_DispStatus " + err::describeNumber(err::DiskNotReady));
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_TRUE(app->document.changed());
     RecordProperty("injected", injected);
 }
 
@@ -236,18 +236,18 @@ TEST_F(FaultInjection, TheDefaultDocumentWrittenOnCloseSurvivesAFailure) {
     // Closing writes "TOVIRAK.TVK" in the current folder whatever happens;
     // a failure there must not cost the working state of the last session.
     setRow(1, u"待機", u"5", u"前回の状態");
-    app->steps.grow(1);
+    app->document.steps.grow(1);
     saveCleanly(u"TOVIRAK.TVK");
     old = fileBytes(u"TOVIRAK.TVK");
     ASSERT_FALSE(old.empty());
-    app->steps.at(1).Comment = u"今回";
-    app->Mbln_EditFlg = false;  // nothing to ask about
+    app->document.steps.at(1).comment = u"今回";
+    app->document.setChanged(false);  // nothing to ask about
     for (Kind k : {Kind::Create, Kind::Write, Kind::Flush, Kind::Close, Kind::Replace}) {
         SCOPED_TRACE(kindName(k));
         p.failures = {{k, 1, err::DiskFull}};
         p.callCounts.clear();
         bool cancel = false;
-        app->Form_QueryUnload(cancel, 0);
+        app->queryClose(cancel);
         ++injected;
         EXPECT_TRUE(fileBytes(u"TOVIRAK.TVK") == old) << "the previous state changed";
         EXPECT_FALSE(anyTempFile());

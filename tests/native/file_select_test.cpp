@@ -3,7 +3,7 @@
 
 #include "app_fixture.h"
 #include "dialog_helpers.h"
-#include "documents/frm_FileSelect.h"
+#include "documents/file_select.h"
 
 using filesel::DirListBox;
 using filesel::DriveListBox;
@@ -27,11 +27,11 @@ protected:
         p.putFile(u"C:\\root.TVK", "x");
         start();
     }
-    // Shows the dialog in a mode with a script driving it; the result path.
-    Str run(int16_t mode, std::function<void(tk::Form&)> script) {
+    // Shows the dialog in a mode (1 read, 2 write) with a script driving
+    // it; the result path.
+    Str run(int mode, std::function<void(tk::Form&)> script) {
         p.modalScripts.push_back(std::move(script));
-        app->showFileSelect(mode);
-        return app->bas.Gstr_FileSelectPath;
+        return app->documents.chooseFile(mode == 1 ? FileSelectMode::Read : FileSelectMode::Write);
     }
     static DirListBox& dir(tk::Form& f) { return *control<DirListBox>(f, "dir_File"); }
     static FileListBox& fil(tk::Form& f) { return *control<FileListBox>(f, "fil_File"); }
@@ -133,22 +133,24 @@ TEST_F(FileSelectTest, FolderChoiceIsTheDialogsOwnAndRootGivesTwoBackslashes) {
 }
 
 TEST_F(FileSelectTest, CancelCloseBoxAndNoAnswerLeaveTheResultEmpty) {
-    app->bas.Gstr_FileSelectPath = u"stale";
+    // A name chosen before is no result of a later showing.
+    EXPECT_NE(run(2, [&](tk::Form& f) {
+                  name(f).userTyped(u"x");
+                  ok(f).press();
+              }),
+              u"");
     EXPECT_EQ(run(2, [&](tk::Form& f) {
                   name(f).userTyped(u"x");
                   cancel(f).press();
               }),
               u"");
-    app->bas.Gstr_FileSelectPath = u"stale";
     EXPECT_EQ(run(2, [&](tk::Form& f) {
                   name(f).userTyped(u"x");
                   f.userClose();
               }),
               u"");
-    app->bas.Gstr_FileSelectPath = u"stale";
-    app->showFileSelect(1);  // no script: dismissed
-    EXPECT_EQ(app->bas.Gstr_FileSelectPath, u"");
-    EXPECT_EQ(app->bas.Gint_FileSelectMode, 1);
+    EXPECT_EQ(app->documents.chooseFile(FileSelectMode::Read), u"");  // no script: dismissed
+    EXPECT_EQ(p.modalsShown.back(), "frm_FileSelect");
 }
 
 TEST_F(FileSelectTest, DriveNotReadyOffersRetryAndCancelKeepsTheLists) {

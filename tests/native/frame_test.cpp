@@ -61,7 +61,7 @@ TEST_F(FrameTest, AcceptedNoticeIsNotShownAgainUntilTheVersionChanges) {
 
     restart(u"");
     EXPECT_TRUE(p.shown.empty());
-    EXPECT_EQ(app->Mstr_FileVer, u"1.0");
+    EXPECT_EQ(app->document.version, u"1.0");
     EXPECT_TRUE(app->form->userClose());
 
     p.verMinor = 1;
@@ -78,8 +78,8 @@ TEST_F(FrameTest, NoMsgInAnyCaseSuppressesTheNotice) {
     for (Str cmd : {u"/NOMSG", u"/nomsg", u"  /NoMsg  ", u"/nomsg/NOMSG"}) {
         restart(cmd);
         EXPECT_TRUE(p.shown.empty()) << toUtf8(cmd);
-        EXPECT_EQ(app->Mstr_FileName, u"") << toUtf8(cmd);
-        EXPECT_FALSE(app->Mbln_RunFlg);
+        EXPECT_EQ(app->document.path(), u"") << toUtf8(cmd);
+        EXPECT_FALSE(app->runOnActivation);
     }
 }
 
@@ -87,19 +87,19 @@ TEST_F(FrameTest, RunAndADocumentPathInOneArgumentText) {
     put(u"C:\\DOCS\\A.TVK", u"WindowTitle=\r\n\"左ｸﾘｯｸ\",\"1,1\",\"\"\r\n");
     start(u"/nomsg /Run c:\\docs\\a.tvk");
     EXPECT_TRUE(p.shown.empty());
-    EXPECT_TRUE(app->Mbln_RunFlg);
-    EXPECT_TRUE(app->Mbln_ActiveFlg);
+    EXPECT_TRUE(app->runOnActivation);
+    EXPECT_TRUE(app->activated);
     // The path comes out upper-cased once a switch was taken out of it.
-    EXPECT_EQ(app->Mstr_FileName, u"C:\\DOCS\\A.TVK");
-    EXPECT_EQ(app->steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->document.path(), u"C:\\DOCS\\A.TVK");
+    EXPECT_EQ(app->document.steps.at(1).action, u"左ｸﾘｯｸ");
     // Playback started at the first activation.
     EXPECT_TRUE(p.timerRunning("tim_Timer"));
-    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(app->player.state().row, 1);
     EXPECT_EQ(app->form->text(), u"TOVIRAK - A.TVK");
 
     restart(u"c:\\docs\\a.tvk/RUN/nomsg");
-    EXPECT_TRUE(app->Mbln_RunFlg);
-    EXPECT_EQ(app->Mstr_FileName, u"C:\\DOCS\\A.TVK");
+    EXPECT_TRUE(app->runOnActivation);
+    EXPECT_EQ(app->document.path(), u"C:\\DOCS\\A.TVK");
 }
 
 TEST_F(FrameTest, ArgumentTextWithoutSwitchesIsUsedUnchanged) {
@@ -107,8 +107,8 @@ TEST_F(FrameTest, ArgumentTextWithoutSwitchesIsUsedUnchanged) {
     put(u"c:\\docs\\lower.tvk", u"Ver=1.0\r\n");
     start(u"c:\\docs\\lower.tvk");
     EXPECT_TRUE(p.shown.empty());
-    EXPECT_FALSE(app->Mbln_RunFlg);
-    EXPECT_EQ(app->Mstr_FileName, u"c:\\docs\\lower.tvk");
+    EXPECT_FALSE(app->runOnActivation);
+    EXPECT_EQ(app->document.path(), u"c:\\docs\\lower.tvk");
 }
 
 TEST_F(FrameTest, OnePairOfQuotesAroundThePathIsRemoved) {
@@ -116,24 +116,24 @@ TEST_F(FrameTest, OnePairOfQuotesAroundThePathIsRemoved) {
     put(kTvk, u"Ver=1.0\r\n");
     put(u"C:\\My Macros\\朝.TVK", u"\"左ｸﾘｯｸ\",\"1,1\",\"\"\r\n");
     start(u"\"C:\\My Macros\\朝.TVK\"");
-    EXPECT_EQ(app->Mstr_FileName, u"C:\\My Macros\\朝.TVK");
-    EXPECT_EQ(app->steps.at(1).Dousa, u"左ｸﾘｯｸ");
+    EXPECT_EQ(app->document.path(), u"C:\\My Macros\\朝.TVK");
+    EXPECT_EQ(app->document.steps.at(1).action, u"左ｸﾘｯｸ");
     EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝.TVK");
 
     // The switches still work before, after or around it.
     restart(u"/RUN \"c:\\my macros\\朝.tvk\" /nomsg");
-    EXPECT_TRUE(app->Mbln_RunFlg);
-    EXPECT_EQ(app->Mstr_FileName, u"C:\\MY MACROS\\朝.TVK");
-    EXPECT_EQ(app->Mlng_RunRow, 1);
-    app->MS_Stop(false);
+    EXPECT_TRUE(app->runOnActivation);
+    EXPECT_EQ(app->document.path(), u"C:\\MY MACROS\\朝.TVK");
+    EXPECT_EQ(app->player.state().row, 1);
+    app->player.stop(false);
     restart(u"  \"C:\\My Macros\\朝.TVK\"/NOMSG");
-    EXPECT_EQ(app->Mstr_FileName, u"C:\\MY MACROS\\朝.TVK");
+    EXPECT_EQ(app->document.path(), u"C:\\MY MACROS\\朝.TVK");
 
     // Only one pair, and only around the whole path.
     restart(u"\"\"C:\\My Macros\\朝.TVK\"\"");
-    EXPECT_EQ(app->Mstr_FileName, u"");
+    EXPECT_EQ(app->document.path(), u"");
     restart(u"\"C:\\My Macros\\朝.TVK");
-    EXPECT_EQ(app->Mstr_FileName, u"");
+    EXPECT_EQ(app->document.path(), u"");
 }
 
 TEST_F(FrameTest, FailureInFormLoadIsLoggedAndSkipsTheRest) {
@@ -145,11 +145,11 @@ TEST_F(FrameTest, FailureInFormLoadIsLoggedAndSkipsTheRest) {
     EXPECT_EQ(status(), msg);
     ASSERT_EQ(logLines().size(), 1u);
     EXPECT_EQ(logLines()[0], u"26/12/07 09:00:00 " + msg);
-    EXPECT_EQ(app->Mstr_WindowTitle, u"from the default document");
-    EXPECT_FALSE(app->Mbln_RunFlg);
+    EXPECT_EQ(app->document.settings.targetWindowSearch, u"from the default document");
+    EXPECT_FALSE(app->runOnActivation);
     EXPECT_TRUE(p.shown.empty());
     // The first activation still runs.
-    EXPECT_TRUE(app->Mbln_ActiveFlg);
+    EXPECT_TRUE(app->activated);
     EXPECT_TRUE(p.timerRunning("tim_Start"));
 }
 
@@ -159,41 +159,44 @@ TEST_F(FrameTest, FailureInFormLoadIsLoggedAndSkipsTheRest) {
 TEST_F(FrameTest, EachStatusModeHasItsSizeColourAndBeep) {
     start();
     struct Mode {
-        int16_t mode;
+        StatusMode mode;
+        int number;
         double size;
         uint32_t colour;
         int beeps;
     };
-    for (Mode m : {Mode{1, 9, tk::rgb(0, 0, 255), 0}, Mode{2, 12, tk::rgb(255, 255, 0), 0},
-                   Mode{8, 9, tk::rgb(255, 0, 0), 1}, Mode{9, 9, tk::rgb(255, 0, 0), 1}}) {
+    for (Mode m : {Mode{StatusMode::Guidance, 1, 9, tk::rgb(0, 0, 255), 0},
+                   Mode{StatusMode::Status, 2, 12, tk::rgb(255, 255, 0), 0},
+                   Mode{StatusMode::Warning, 8, 9, tk::rgb(255, 0, 0), 1},
+                   Mode{StatusMode::Error, 9, 9, tk::rgb(255, 0, 0), 1}}) {
         int beeps = p.beeps, repaints = p.toolkit.repaints;
-        Str text = u"mode " + toStr((long long)m.mode);
-        app->MS_DispStatus(m.mode, text);
+        Str text = u"mode " + toStr((long long)m.number);
+        app->statusLine.show(m.mode, text);
         EXPECT_EQ(status(), text);
-        EXPECT_EQ(app->lbl_Stat->font().size, m.size) << m.mode;
-        EXPECT_EQ(app->lbl_Stat->foreColor(), m.colour) << m.mode;
-        EXPECT_EQ(p.beeps - beeps, m.beeps) << m.mode;
-        EXPECT_GT(p.toolkit.repaints, repaints) << m.mode;
+        EXPECT_EQ(app->statusLine.label().font().size, m.size) << m.number;
+        EXPECT_EQ(app->statusLine.label().foreColor(), m.colour) << m.number;
+        EXPECT_EQ(p.beeps - beeps, m.beeps) << m.number;
+        EXPECT_GT(p.toolkit.repaints, repaints) << m.number;
     }
     // Only errors are logged.
     ASSERT_EQ(logLines().size(), 1u);
     EXPECT_EQ(logLines()[0], u"26/12/07 09:00:00 mode 9");
 
     // Another mode changes only the caption.
-    app->MS_DispStatus(2, u"status");
-    app->MS_DispStatus(5, u"plain");
+    app->statusLine.show(StatusMode::Status, u"status");
+    app->statusLine.show(StatusMode::Plain, u"plain");
     EXPECT_EQ(status(), u"plain");
-    EXPECT_EQ(app->lbl_Stat->font().size, 12);
-    EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(255, 255, 0));
+    EXPECT_EQ(app->statusLine.label().font().size, 12);
+    EXPECT_EQ(app->statusLine.label().foreColor(), tk::rgb(255, 255, 0));
 }
 
 TEST_F(FrameTest, LogLinesAreAppendedWithTheirTime) {
     p.putFile(kLog, "earlier line\r\n");
     start();
     p.nowMs = (3600 + 2 * 60 + 3) * 1000;
-    app->MS_DispStatus(9, u"[MS_WriteFile]失敗");
+    app->statusLine.show(StatusMode::Error, u"[MS_WriteFile]失敗");
     p.nowMs += 24LL * 3600 * 1000 * 30;
-    app->MS_DispStatus(9, u"second");
+    app->statusLine.show(StatusMode::Error, u"second");
     EXPECT_EQ(fileBytes(kLog), "earlier line\r\n" + toCp932(u"26/12/07 10:02:03 [MS_WriteFile]失敗\r\n") +
                                    "27/01/06 10:02:03 second\r\n");
 }
@@ -202,15 +205,15 @@ TEST_F(FrameTest, LogBesideAProgramInARootFolder) {
     p.progDir = u"C:\\";
     p.folders.insert(u"C:\\");
     start();
-    app->MS_DispStatus(9, u"root");
+    app->statusLine.show(StatusMode::Error, u"root");
     EXPECT_EQ(fileBytes(u"C:\\TOVIRAK_ERROR.LOG"), "26/12/07 09:00:00 root\r\n");
 }
 
 TEST_F(FrameTest, UnwritableLogIsReportedInAMessageBox) {
     start();
-    app->MS_DispStatus(2, u"before");
+    app->statusLine.show(StatusMode::Status, u"before");
     p.readOnly.insert(kLog);
-    app->MS_DispStatus(9, u"[x]y");
+    app->statusLine.show(StatusMode::Error, u"[x]y");
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"MS_DispStatus " + err::describeNumber(err::PermissionDenied));
     EXPECT_EQ(p.shown[0].title, u"TOVIRAK");
@@ -223,7 +226,7 @@ TEST_F(FrameTest, UnwritableLogIsReportedInAMessageBox) {
 
 TEST_F(FrameTest, CleanDocumentClosesAndWritesTheDefaultDocument) {
     start();
-    app->Mstr_WindowTitle = u"state";
+    app->document.settings.targetWindowSearch = u"state";
     EXPECT_TRUE(app->form->userClose());
     EXPECT_TRUE(p.shown.empty());
     EXPECT_NE(docfmt::decode(fileBytes(kTvk)).find(u"\r\nWindowTitle=state\r\n"), Str::npos);
@@ -232,13 +235,13 @@ TEST_F(FrameTest, CleanDocumentClosesAndWritesTheDefaultDocument) {
 
 TEST_F(FrameTest, QuitMenuClosesLikeTheEndButton) {
     start();
-    app->Mbln_EditFlg = true;
+    app->document.markChanged();
     p.answers.push_back(tk::mb::IdCancel);
-    app->mnu_Quit_Click();
+    app->close();
     EXPECT_TRUE(app->form->isShown());
     EXPECT_EQ(p.shown.back().text, u"変更されています。保存しますか？\r\n\r\n");
     p.answers.push_back(tk::mb::IdNo);
-    app->mnu_Quit_Click();
+    app->close();
     EXPECT_FALSE(app->form->isShown());
     EXPECT_NE(p.file(kTvk), nullptr);
 }
@@ -248,9 +251,9 @@ TEST_F(FrameTest, ChangedDocumentEachAnswer) {
     auto prepare = [&](StrView comment) {
         restart(u"/NOMSG");
         put(doc, u"\"左ｸﾘｯｸ\",\"1,1\",\"saved\"\r\n");
-        app->MS_ReadFile(doc);
-        app->steps.at(1).Comment = Str(comment);
-        app->Mbln_EditFlg = true;
+        app->macroFile.read(doc);
+        app->document.steps.at(1).comment = Str(comment);
+        app->document.markChanged();
         p.files.erase(kTvk);
         p.shown.clear();
     };
@@ -290,14 +293,14 @@ TEST_F(FrameTest, ChangedDocumentEachAnswer) {
     EXPECT_FALSE(app->form->userClose());
     EXPECT_EQ(status(), u"[MS_WriteFile]" + err::describeNumber(err::PermissionDenied));
     EXPECT_EQ(p.file(kTvk), nullptr);
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_TRUE(app->document.changed());
 }
 
 TEST_F(FrameTest, NeverSavedDocumentYesThenCancelledDialogKeepsTheWindow) {
     start();
-    app->steps.at(1).Dousa = u"左ｸﾘｯｸ";
-    app->steps.grow(1);
-    app->Mbln_EditFlg = true;
+    app->document.steps.at(1).action = u"左ｸﾘｯｸ";
+    app->document.steps.grow(1);
+    app->document.markChanged();
     p.answers.push_back(tk::mb::IdYes);
     // No modal script: the save dialog is cancelled.
     EXPECT_FALSE(app->form->userClose());
@@ -321,23 +324,23 @@ TEST_F(FrameTest, MinimisedWindowIsRestoredBeforeItsGeometryIsSaved) {
 
 TEST_F(FrameTest, StartUpLeavesTheInitialModelAndTheFullActionList) {
     start();
-    EXPECT_EQ(app->Mlng_RowCount(), 1);
-    EXPECT_EQ(app->steps.at(1), MacroStep{});
-    EXPECT_EQ(app->scr_Detail->min(), 1);
-    EXPECT_EQ(app->scr_Detail->max(), 1);
-    EXPECT_EQ(app->txt_Kankaku->text(), u"115.5");
-    EXPECT_EQ(app->cmb_Tani->text(), u"秒");
-    EXPECT_EQ(app->cmb_Tani->items(), (std::vector<Str>{u"秒", u"分"}));
-    EXPECT_EQ(app->Mstr_WindowTitle, u"");
-    EXPECT_EQ(app->Mint_TimerHH, 0);
-    EXPECT_EQ(app->Mint_TimerMM, 0);
-    EXPECT_FALSE(app->Mbln_StopTimerEnabled || app->Mbln_PCPowerOff || app->Mbln_TopMost || app->Mbln_NotActive);
-    EXPECT_FALSE(app->Mbln_EditFlg);
-    EXPECT_EQ(app->Mstr_FileName, u"");
-    EXPECT_EQ(app->Mdbl_ColRatio[1], 0.15);
-    EXPECT_EQ(app->Mdbl_ColRatio[2], 0.40);
-    EXPECT_EQ(app->Mdbl_ColRatio[3], 0.45);
-    EXPECT_EQ(app->bas.Gint_StartKey, std::vector<int16_t>{0});
+    EXPECT_EQ(app->document.steps.count(), 1);
+    EXPECT_EQ(app->document.steps.at(1), MacroStep{});
+    EXPECT_EQ(app->grid.scrollBar()->min(), 1);
+    EXPECT_EQ(app->grid.scrollBar()->max(), 1);
+    EXPECT_EQ(app->controls.intervalBox->text(), u"115.5");
+    EXPECT_EQ(app->controls.unitBox->text(), u"秒");
+    EXPECT_EQ(app->controls.unitBox->items(), (std::vector<Str>{u"秒", u"分"}));
+    EXPECT_EQ(app->document.settings.targetWindowSearch, u"");
+    EXPECT_EQ(app->document.settings.timerHours, 0);
+    EXPECT_EQ(app->document.settings.timerMinutes, 0);
+    EXPECT_FALSE(app->document.settings.stopTimerEnabled || app->document.settings.powerOff || app->document.settings.topMost || app->document.settings.stayBehind);
+    EXPECT_FALSE(app->document.changed());
+    EXPECT_EQ(app->document.path(), u"");
+    EXPECT_EQ(app->grid.columnShare(1), 0.15);
+    EXPECT_EQ(app->grid.columnShare(2), 0.40);
+    EXPECT_EQ(app->grid.columnShare(3), 0.45);
+    EXPECT_EQ(app->hotKeys.startKeys(), std::vector<int16_t>{0});
     EXPECT_EQ(status(), u"");
 
     const std::vector<Str> expected{
@@ -347,8 +350,8 @@ TEST_F(FrameTest, StartUpLeavesTheInitialModelAndTheFullActionList) {
         u"Ctrl右ｸﾘｯｸ", u"Ctrl中ｸﾘｯｸ",  u"Alt左ｸﾘｯｸ",       u"Alt右ｸﾘｯｸ",       u"Alt中ｸﾘｯｸ",    u"ﾏｳｽｶｰｿﾙ移動",
         u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ", u"ｳｨﾝﾄﾞｳ不在ﾁｪｯｸ", u"EXE実行", u"終了", u"ﾊﾟｽﾜｰﾄﾞ入力",
         u"PlaySound"};
-    EXPECT_EQ(app->cmb_Cmd[1]->items(), expected);
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Str(dousa::catalogue[i]), expected[i]) << i;
+    EXPECT_EQ(app->grid.actionList(1)->items(), expected);
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Str(actions::catalogue[i]), expected[i]) << i;
 }
 
 TEST(StepList, RowsFromOneWithInsertDeleteAndTheLastNonBlankRow) {
@@ -356,17 +359,17 @@ TEST(StepList, RowsFromOneWithInsertDeleteAndTheLastNonBlankRow) {
     EXPECT_EQ(s.count(), 1);
     EXPECT_EQ(s.lastNonBlank(), 0);
     s.grow(3);
-    s.at(1).Dousa = u"a";
-    s.at(3).Comment = u" x ";
-    s.at(2).ZahyoCmd = u"\u3000 ";  // blanks only
+    s.at(1).action = u"a";
+    s.at(3).comment = u" x ";
+    s.at(2).command = u"\u3000 ";  // blanks only
     EXPECT_EQ(s.lastNonBlank(), 3);
     s.insertEmpty(2);
     EXPECT_EQ(s.count(), 5);
-    EXPECT_EQ(s.at(4).Comment, u" x ");
+    EXPECT_EQ(s.at(4).comment, u" x ");
     EXPECT_TRUE(s.at(2).blank());
     s.erase(1);
     EXPECT_EQ(s.count(), 4);
-    EXPECT_EQ(s.at(3).Comment, u" x ");
+    EXPECT_EQ(s.at(3).comment, u" x ");
     for (int32_t bad : {0, -1, 5}) {
         try {
             s.at(bad);

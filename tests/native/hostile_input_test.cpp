@@ -9,7 +9,7 @@
 #include "input/sendkeys.h"
 #include "input/window_search.h"
 #include "settings/digits.h"
-#include "settings/frm_Setting.h"
+#include "settings/settings_dialog.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ class Hostile : public AppTest {
 protected:
     void SetUp() override { start(); }
     void putText(StrView text) { p.putFile(kDoc, toCp932(text)); }
-    void read() { app->MS_ReadFile(kDoc); }
+    void read() { app->macroFile.read(kDoc); }
 };
 
 // ---------------------------------------------------------------------------
@@ -54,21 +54,21 @@ TEST_F(Hostile, ASingleLineOfTenMegabytes) {
     p.putFile(kDoc, head + "\"\x83\x4c\x81\x5b\",\"" + big + "\",\"end\"\r\n");
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    ASSERT_EQ(app->Mlng_RowCount(), 2);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd.size(), big.size());
-    EXPECT_EQ(app->steps.at(1).Comment, u"end");
+    ASSERT_EQ(app->document.steps.count(), 2);
+    EXPECT_EQ(app->document.steps.at(1).command.size(), big.size());
+    EXPECT_EQ(app->document.steps.at(1).comment, u"end");
 
     // As a header value.
     p.putFile(kDoc, "WindowTitle=" + big + "\r\n");
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    EXPECT_EQ(app->Mstr_WindowTitle.size(), big.size());
+    EXPECT_EQ(app->document.settings.targetWindowSearch.size(), big.size());
 
     // As a line that is neither: refused at line 1.
     p.putFile(kDoc, big + "\r\n\"1\",\"2\",\"3\"\r\n");
     read();
     EXPECT_EQ(status(), u"1行目 " + err::describeNumber(err::InvalidCall));
-    EXPECT_TRUE(app->Mstr_FileName.empty());
+    EXPECT_TRUE(app->document.path().empty());
 
     // A step line that never closes its fields.
     p.putFile(kDoc, "\"" + big + "\r\n");
@@ -89,13 +89,13 @@ TEST_F(Hostile, ADocumentOfOneMillionSteps) {
     read();
     const double readSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    ASSERT_EQ(app->Mlng_RowCount(), n + 1);
-    EXPECT_EQ(app->steps.at(n).Comment, u"千");
-    EXPECT_EQ(app->steps.at(n - 1).ZahyoCmd, u"1");
-    EXPECT_TRUE(app->steps.at(n + 1).blank());
+    ASSERT_EQ(app->document.steps.count(), n + 1);
+    EXPECT_EQ(app->document.steps.at(n).comment, u"千");
+    EXPECT_EQ(app->document.steps.at(n - 1).command, u"1");
+    EXPECT_TRUE(app->document.steps.at(n + 1).blank());
 
     // Written back: the same million step lines.
-    app->MS_WriteFile(u"C:\\work\\million.TVK", 1);
+    app->macroFile.write(u"C:\\work\\million.TVK", MacroFile::Overwrite::Silently);
     EXPECT_EQ(status(), u"書き込み完了！！！");
     const std::string& out = *p.file(u"C:\\work\\million.TVK");
     ASSERT_GE(out.size(), steps.size());
@@ -115,8 +115,8 @@ TEST_F(Hostile, AMillionLineBreaksAreRowsNotACrash) {
     p.putFile(kDoc, breaks);
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    EXPECT_EQ(app->Mlng_RowCount(), 1000001);
-    app->MS_WriteFile(u"C:\\work\\breaks.TVK", 1);
+    EXPECT_EQ(app->document.steps.count(), 1000001);
+    app->macroFile.write(u"C:\\work\\breaks.TVK", MacroFile::Overwrite::Silently);
     const Str written = docfmt::decode(*p.file(u"C:\\work\\breaks.TVK"));
     EXPECT_TRUE(endsWith(written, u"NotActive=False\r\n"));
 }
@@ -142,42 +142,42 @@ TEST_F(Hostile, ACp932FileWithInvalidByteSequencesKeepsItsLines) {
     // the unknown actions; the log keeps the line.)
     const Str log = fromCp932(*p.file(u"C:\\Program Files\\TOVIRAK\\TOVIRAK_ERROR.LOG"));
     EXPECT_NE(log.find(u" 20行目 " + err::describeNumber(err::InvalidCall)), Str::npos) << toUtf8(log);
-    ASSERT_GE(app->Mlng_RowCount(), 6);
+    ASSERT_GE(app->document.steps.count(), 6);
     const Str bad(1, char16_t(0x30FB));
-    EXPECT_EQ(app->steps.at(1).Dousa, toHalfWidth(bad));
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"a" + bad);
-    EXPECT_EQ(app->steps.at(1).Comment, u"b" + bad);
-    EXPECT_EQ(app->steps.at(2).ZahyoCmd.size(), 5u);
-    EXPECT_EQ(app->steps.at(3).Dousa, toHalfWidth(u"c" + bad + u",\"d"));
-    EXPECT_EQ(app->steps.at(3).ZahyoCmd, u"e");
-    EXPECT_EQ(app->steps.at(3).Comment, u"f");
-    EXPECT_EQ(app->Mstr_WindowTitle, u"abc" + bad);
-    EXPECT_EQ(app->steps.at(4).Dousa, u"亜");
-    EXPECT_EQ(app->steps.at(4).ZahyoCmd, u"\\");
-    EXPECT_EQ(app->steps.at(4).Comment, u"ソ");
-    EXPECT_EQ(app->steps.at(5).Comment, u"i");  // the dot stands where the closing quote was
-    EXPECT_EQ(app->steps.at(6).Dousa, u"j");
+    EXPECT_EQ(app->document.steps.at(1).action, toHalfWidth(bad));
+    EXPECT_EQ(app->document.steps.at(1).command, u"a" + bad);
+    EXPECT_EQ(app->document.steps.at(1).comment, u"b" + bad);
+    EXPECT_EQ(app->document.steps.at(2).command.size(), 5u);
+    EXPECT_EQ(app->document.steps.at(3).action, toHalfWidth(u"c" + bad + u",\"d"));
+    EXPECT_EQ(app->document.steps.at(3).command, u"e");
+    EXPECT_EQ(app->document.steps.at(3).comment, u"f");
+    EXPECT_EQ(app->document.settings.targetWindowSearch, u"abc" + bad);
+    EXPECT_EQ(app->document.steps.at(4).action, u"亜");
+    EXPECT_EQ(app->document.steps.at(4).command, u"\\");
+    EXPECT_EQ(app->document.steps.at(4).comment, u"ソ");
+    EXPECT_EQ(app->document.steps.at(5).comment, u"i");  // the dot stands where the closing quote was
+    EXPECT_EQ(app->document.steps.at(6).action, u"j");
 
     // Without the cut last line the document loads completely.
     bytes.resize(bytes.size() - 2);
     p.putFile(kDoc, bytes);
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    EXPECT_EQ(app->Mlng_RowCount(), 7);
+    EXPECT_EQ(app->document.steps.count(), 7);
 }
 
 TEST_F(Hostile, NulAndLoneSurrogatesInEveryTextFieldSurviveASave) {
     const Str nul(1, u'\0');
     const Str lone = Str(1, char16_t(0xD800)) + u"x" + Str(1, char16_t(0xDC01));
     const Str odd = u"a" + nul + lone + u"b";
-    app->steps.resize(3);
-    app->steps.at(1) = MacroStep{u"待機" + nul, odd, odd};
-    app->steps.at(2) = MacroStep{odd, u"1", nul};
-    app->Mstr_WindowTitle = odd;
-    app->Mstr_StartKey = u"VK_A" + nul;
-    app->Mstr_StopKey = lone;
-    app->txt_Kankaku->setText(odd);
-    app->MS_WriteFile(kDoc, 1);
+    app->document.steps.resize(3);
+    app->document.steps.at(1) = MacroStep{u"待機" + nul, odd, odd};
+    app->document.steps.at(2) = MacroStep{odd, u"1", nul};
+    app->document.settings.targetWindowSearch = odd;
+    app->document.settings.startKeys = u"VK_A" + nul;
+    app->document.settings.stopKeys = lone;
+    app->controls.intervalBox->setText(odd);
+    app->macroFile.write(kDoc, MacroFile::Overwrite::Silently);
     EXPECT_EQ(status(), u"書き込み完了！！！");
     // Not all of it fits CP932: written as UTF-8, lone surrogates as U+FFFD.
     ASSERT_EQ(p.file(kDoc)->substr(0, 3), docfmt::Utf8Bom);
@@ -186,13 +186,13 @@ TEST_F(Hostile, NulAndLoneSurrogatesInEveryTextFieldSurviveASave) {
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
     const Str fixed = u"a" + nul + u"\uFFFDx\uFFFD" + u"b";
-    EXPECT_EQ(app->steps.at(1).Dousa, u"待機" + nul);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, fixed);
-    EXPECT_EQ(app->steps.at(1).Comment, fixed);
-    EXPECT_EQ(app->steps.at(2).Dousa, toHalfWidth(fixed));
-    EXPECT_EQ(app->steps.at(2).Comment, nul);
-    EXPECT_EQ(app->Mstr_WindowTitle, fixed);
-    EXPECT_EQ(app->txt_Kankaku->text(), fixed);
+    EXPECT_EQ(app->document.steps.at(1).action, u"待機" + nul);
+    EXPECT_EQ(app->document.steps.at(1).command, fixed);
+    EXPECT_EQ(app->document.steps.at(1).comment, fixed);
+    EXPECT_EQ(app->document.steps.at(2).action, toHalfWidth(fixed));
+    EXPECT_EQ(app->document.steps.at(2).comment, nul);
+    EXPECT_EQ(app->document.settings.targetWindowSearch, fixed);
+    EXPECT_EQ(app->controls.intervalBox->text(), fixed);
     // Both hot keys are refused by name, one message each.
     ASSERT_EQ(p.shown.size(), 2u);
     EXPECT_EQ(p.shown[0].text, u"「VK_A" + nul + u"」は、サポートされていないキーです。");
@@ -200,7 +200,7 @@ TEST_F(Hostile, NulAndLoneSurrogatesInEveryTextFieldSurviveASave) {
 
     // A run refuses the interval text with its message, not a failure.
     p.shown.clear();
-    EXPECT_FALSE(app->MF_InputChk());
+    EXPECT_FALSE(app->checkRun().has_value());
     ASSERT_FALSE(p.shown.empty());
     EXPECT_EQ(instr(status(), u"[MF_InputChk]"), 0);
 }
@@ -233,9 +233,9 @@ TEST_F(Hostile, AKeyListOfOneHundredThousandItems) {
     EXPECT_EQ(status(), u"読み込み完了！！！");
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"「VK_LWIN」は、サポートされていないキーです。");
-    ASSERT_EQ(app->bas.Gint_StopKey.size(), size_t(n) + 2);
-    EXPECT_EQ(app->bas.Gint_StopKey[n], 65);
-    EXPECT_EQ(app->bas.Gint_StopKey[n + 1], 0);
+    ASSERT_EQ(app->hotKeys.stopKeys().size(), size_t(n) + 2);
+    EXPECT_EQ(app->hotKeys.stopKeys()[n], 65);
+    EXPECT_EQ(app->hotKeys.stopKeys()[n + 1], 0);
 }
 
 TEST_F(Hostile, DeeplyNestedKeystrokeBracketsFailWithTheNotationError) {
@@ -259,9 +259,8 @@ TEST_F(Hostile, DeeplyNestedKeystrokeBracketsFailWithTheNotationError) {
     // Through the keystroke sender of a run: the message with error 5, and
     // nothing reaches the system.
     p.clearTrace();
-    bool ok = true;
-    app->MS_SendKeys(Str(100000, u'(') + u"a" + Str(100000, u')'), false, ok);
-    EXPECT_FALSE(ok);
+    const PlanRow row{u"ｷｰ入力", Str(100000, u'(') + u"a" + Str(100000, u')'), Str()};
+    EXPECT_EQ(app->player.executor().execute(row, app->player.state()), StepOutcome::Stop);
     ASSERT_FALSE(p.shown.empty());
     EXPECT_TRUE(startsWith(p.shown.back().text, u"エラー(SendKeys)\r\n5\r\n"));
     EXPECT_EQ(p.traceText().find("SendInput"), std::string::npos);
@@ -295,15 +294,15 @@ TEST_F(Hostile, HoldTimesAtAndPastTheThirtyTwoBitLimit) {
         SCOPED_TRACE(toUtf8(past));
         EXPECT_EQ(errorOf([&] { keys::parseKeyList(past, out, bad); }), err::Overflow);
         // Through the main window: its error exit, nothing escapes.
-        app->MS_HotKey_StrToArry(Str(past), out);
+        EXPECT_TRUE(keys::readKeyList(app->statusLine, past, out, bad));
         EXPECT_EQ(status(), u"[MS_HotKey_StrToArry]" + err::describeNumber(err::Overflow));
     }
     // In a document the parser reports it and the reading goes on.
     putText(header() + u"StartHotKey=VK_F5(4294967296)\r\n\"待機\",\"1\",\"\"\r\n");
     read();
     EXPECT_EQ(status(), u"読み込み完了！！！");
-    EXPECT_EQ(app->Mstr_StartKey, u"VK_F5(4294967296)");
-    EXPECT_EQ(app->Mlng_RowCount(), 2);
+    EXPECT_EQ(app->document.settings.startKeys, u"VK_F5(4294967296)");
+    EXPECT_EQ(app->document.steps.count(), 2);
     const Str log = fromCp932(*p.file(u"C:\\Program Files\\TOVIRAK\\TOVIRAK_ERROR.LOG"));
     EXPECT_NE(log.find(u"[MS_HotKey_StrToArry]" + err::describeNumber(err::Overflow)), Str::npos);
 }
@@ -313,26 +312,26 @@ TEST_F(Hostile, WaitsAtTheThirtyTwoBitLimitEndOnAStopWithinASecond) {
     // seconds of it: the slices stop at once, time does not run on.
     int slices = 0;
     p.onDoEvents = [&] {
-        if (++slices == 3) app->Mbln_StopFlg = true;
+        if (++slices == 3) app->player.state().stopRequested = true;
     };
     const int64_t t0 = p.nowMs;
-    app->Mbln_StopFlg = false;
-    app->MF_Sleep(2147483647);
+    app->player.state().stopRequested = false;
+    app->player.executor().execute(PlanRow{u"待機", u"2147483647", Str()}, app->player.state());
     EXPECT_EQ(slices, 3);
     EXPECT_EQ(p.nowMs - t0, 3000);
-    app->Mbln_StopFlg = false;
+    app->player.state().stopRequested = false;
     p.onDoEvents = nullptr;
 
     // A wait step past the limit passes the checks (its text is a number)
     // and ends the run through the error exit when it comes to run.
-    app->steps.resize(2);
-    app->steps.at(1) = MacroStep{u"待機", u"2147483.648", u""};
-    app->txt_Kankaku->setText(u"1");
-    app->cmb_Tani->setText(u"秒");
-    app->cmd_Kaisi->press();
-    ASSERT_NE(app->Mlng_RunRow, 0);
+    app->document.steps.resize(2);
+    app->document.steps.at(1) = MacroStep{u"待機", u"2147483.648", u""};
+    app->controls.intervalBox->setText(u"1");
+    app->controls.unitBox->setText(u"秒");
+    app->controls.startButton->press();
+    ASSERT_NE(app->player.state().row, 0);
     p.advance(1000);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     EXPECT_NE(status().find(err::describeNumber(err::Overflow)), Str::npos) << toUtf8(status());
     EXPECT_EQ(p.nowMs - t0, 4000);  // no wait happened
 }
@@ -341,13 +340,13 @@ TEST_F(Hostile, WindowSearchTextsOfAnySize) {
     p.addWindow(u"無題 - メモ帳", u"Notepad");
     Str full;
     const Str big = Str(1000000, u'x') + u",Notepad";
-    EXPECT_EQ(app->MF_WindowActive(big, false, full), 0u);
+    EXPECT_EQ(findTargetWindow(app->statusLine, p.os, app->form->nativeHandle(), big, &full), 0u);
     const Str dirty = Str(500000, u'\0') + u"無題" + Str(1, char16_t(0xD800)) + u",Notepad";
-    EXPECT_EQ(app->MF_WindowActive(dirty, false, full), 0u);  // the surrogate is part of the title part
+    EXPECT_EQ(findTargetWindow(app->statusLine, p.os, app->form->nativeHandle(), dirty, &full), 0u);  // the surrogate is part of the title part
     const Str clean = Str(500000, u'\0') + u" 無題 " + Str(3, u'\0');
-    EXPECT_NE(app->MF_WindowActive(clean, false, full), 0u);
+    EXPECT_NE(findTargetWindow(app->statusLine, p.os, app->form->nativeHandle(), clean, &full), 0u);
     EXPECT_EQ(full, u"無題 - メモ帳");
-    EXPECT_EQ(MF_NullDel(Str(1000000, u'\0')), u"");
+    EXPECT_EQ(withoutNuls(Str(1000000, u'\0')), u"");
 }
 
 TEST_F(Hostile, StopTimerTextsOfAnySize) {
@@ -355,25 +354,25 @@ TEST_F(Hostile, StopTimerTextsOfAnySize) {
     // checked in time proportional to its length.
     const Str digits(1000000, u'9');
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_TRUE(MF_NumericChk(digits));
-    EXPECT_FALSE(MF_NumericChk(digits + u"x"));
-    EXPECT_FALSE(MF_NumericChk(digits + Str(1, u'\0')));
+    EXPECT_TRUE(isAllDigits(digits));
+    EXPECT_FALSE(isAllDigits(digits + u"x"));
+    EXPECT_FALSE(isAllDigits(digits + Str(1, u'\0')));
     const auto parsed = stoptimer::parse(digits + u":" + digits);
     EXPECT_FALSE(parsed);  // minutes of a million digits are not below 60
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     EXPECT_LT(seconds, 20.0);
     // Through the dialog: the overflow description, nothing stored.
-    frm_Setting dialog(*app);
+    SettingsDialog dialog(*app->form, p.os, app->statusLine, app->document, app->hotKeys, app->settingsView);
     dialog.Form_Load();
-    app->Mint_TimerHH = 1;
-    app->Mint_TimerMM = 2;
+    app->document.settings.timerHours = 1;
+    app->document.settings.timerMinutes = 2;
     dialog.txt_StopTimer->setText(Str(100000, u'7'));
     p.shown.clear();
     dialog.cmd_Ok_Click();
     ASSERT_FALSE(p.shown.empty());
     EXPECT_EQ(p.shown.back().text, err::describeNumber(err::Overflow));
-    EXPECT_EQ(app->Mint_TimerHH, 1);
-    EXPECT_EQ(app->Mint_TimerMM, 2);
+    EXPECT_EQ(app->document.settings.timerHours, 1);
+    EXPECT_EQ(app->document.settings.timerMinutes, 2);
     dialog.txt_StopTimer->setText(Str(1, u'\0'));
     dialog.cmd_Ok_Click();
     EXPECT_EQ(p.shown.back().text, u"入力エラー");

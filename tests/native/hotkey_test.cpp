@@ -11,18 +11,18 @@ protected:
 };
 
 TEST_F(HotKeyTest, AnyKeyOfTheStartListStartsWithinOnePoll) {
-    app->bas.Gint_StartKey = {0, VK_F11, VK_F12};
+    app->hotKeys.setStartKeys({0, VK_F11, VK_F12});
     for (int key : {VK_F11, VK_F12}) {
         p.tap(key);
-        p.advance(frm_TOVIRAK::HotKeySlowPollMs);
+        p.advance(HotKeyWatch::SlowPollMs);
         EXPECT_TRUE(running()) << key;
-        app->cmd_Kaisi->press();
+        app->controls.startButton->press();
         EXPECT_FALSE(running());
     }
 }
 
 TEST_F(HotKeyTest, EmptyStartListNeverStartsAndTheWatchKeepsTicking) {
-    app->bas.Gint_StartKey = {0};
+    app->hotKeys.setStartKeys({0});
     for (int k = 1; k < 255; ++k) p.tap(k);
     p.advance(1000);
     EXPECT_FALSE(running());
@@ -30,12 +30,12 @@ TEST_F(HotKeyTest, EmptyStartListNeverStartsAndTheWatchKeepsTicking) {
 }
 
 TEST_F(HotKeyTest, PressesBeforeAClearDoNotCount) {
-    app->bas.Gint_StartKey = {0, VK_F11};
-    app->bas.Gint_StopKey = {0, VK_F12};
+    app->hotKeys.setStartKeys({0, VK_F11});
+    app->hotKeys.setStopKeys({0, VK_F12});
     p.tap(VK_F11);
     p.tap(VK_F12);
     p.tap(VK_PAUSE);
-    app->MS_HotKeyClear();
+    app->hotKeys.forgetPresses();
     EXPECT_EQ(p.os.getAsyncKeyState(VK_F11), 0);
     EXPECT_EQ(p.os.getAsyncKeyState(VK_F12), 0);
     EXPECT_EQ(p.os.getAsyncKeyState(VK_PAUSE), 0);
@@ -43,21 +43,21 @@ TEST_F(HotKeyTest, PressesBeforeAClearDoNotCount) {
     EXPECT_FALSE(running());
     // A key held down still reads as pressed after a clear.
     p.press(VK_F11);
-    app->MS_HotKeyClear();
+    app->hotKeys.forgetPresses();
     p.advance(10);
     EXPECT_TRUE(running());
 }
 
 TEST_F(HotKeyTest, SameStartAndStopKeyReleasedBeforeTheFirstTickDoesNotStop) {
-    app->bas.Gint_StartKey = {0, VK_F11};
-    app->bas.Gint_StopKey = {0, VK_F11};
+    app->hotKeys.setStartKeys({0, VK_F11});
+    app->hotKeys.setStopKeys({0, VK_F11});
     p.tap(VK_F11);
-    p.advance(frm_TOVIRAK::HotKeySlowPollMs);
+    p.advance(HotKeyWatch::SlowPollMs);
     ASSERT_TRUE(running());
     p.advance(1000);
     EXPECT_TRUE(running());
     EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 1);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
 
     // Still held at the first tick: the run stops before its first step.
     p.press(VK_F11);
@@ -70,19 +70,19 @@ TEST_F(HotKeyTest, SameStartAndStopKeyReleasedBeforeTheFirstTickDoesNotStop) {
 }
 
 TEST_F(HotKeyTest, StartKeyDuringARunDoesNothing) {
-    app->bas.Gint_StartKey = {0, VK_F11};
+    app->hotKeys.setStartKeys({0, VK_F11});
     run();
     p.advance(1000);
     p.press(VK_F11);
     p.advance(50);
-    app->tim_Start_Timer();  // even a stray tick of the watch
+    app->hotKeys.timer().fire();  // even a stray tick of the watch
     EXPECT_TRUE(running());
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
-    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(app->controls.startButton->text(), u"停止");
+    EXPECT_EQ(app->player.state().row, 1);
 }
 
 TEST_F(HotKeyTest, StartKeyWhileTheSettingsDialogIsOpenDoesNothing) {
-    app->bas.Gint_StartKey = {0, VK_F11};
+    app->hotKeys.setStartKeys({0, VK_F11});
     bool ranInside = true;
     p.modalScripts.push_back([&](tk::Form& f) {
         p.press(VK_F11);
@@ -91,7 +91,7 @@ TEST_F(HotKeyTest, StartKeyWhileTheSettingsDialogIsOpenDoesNothing) {
         p.release(VK_F11);
         f.close();
     });
-    app->cmd_Setting->press();
+    app->controls.settingsButton->press();
     ASSERT_EQ(p.modalsShown, std::vector<std::string>{"frm_Setting"});
     EXPECT_FALSE(ranInside);
     EXPECT_TRUE(p.timerRunning("tim_Start"));
@@ -102,21 +102,21 @@ TEST_F(HotKeyTest, StartKeyWhileTheSettingsDialogIsOpenDoesNothing) {
 // polls slowly; when the latch cannot watch it polls every 10 ms as before.
 
 TEST_F(HotKeyTest, ALatchedStartKeyStartsAtOnceAndTheWatchOtherwisePollsSlowly) {
-    ASSERT_TRUE(app->keyLatch.active());
-    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeySlowPollMs);
+    ASSERT_TRUE(app->hotKeys.latching());
+    EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::SlowPollMs);
     // Keys as the settings dialog stores them (it clears the key states).
-    app->bas.Gint_StartKey = {0, VK_F11};
-    app->MS_HotKeyClear();
-    const int64_t due = p.timers.at(app->tim_Start);
+    app->hotKeys.setStartKeys({0, VK_F11});
+    app->hotKeys.forgetPresses();
+    const int64_t due = p.timers.at(&app->hotKeys.timer());
     p.tap(VK_F11);
     p.advance(0);  // the message loop's next turn, long before the next poll
     EXPECT_LT(p.nowMs, due);
     EXPECT_TRUE(running());
     // Every way back to idle polls slowly again.
-    app->cmd_Kaisi->press();
-    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeySlowPollMs);
-    app->cmd_Setting->press();
-    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeySlowPollMs);
+    app->controls.startButton->press();
+    EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::SlowPollMs);
+    app->controls.settingsButton->press();
+    EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::SlowPollMs);
     EXPECT_TRUE(p.timerRunning("tim_Start"));
     // Other keys, and watched keys during a run, wake nothing.
     p.runPosted();
@@ -126,13 +126,13 @@ TEST_F(HotKeyTest, ALatchedStartKeyStartsAtOnceAndTheWatchOtherwisePollsSlowly) 
     p.tap(VK_F11);
     p.advance(0);
     EXPECT_TRUE(running());
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"停止");
+    EXPECT_EQ(app->controls.startButton->text(), u"停止");
 }
 
 TEST_F(HotKeyTest, AStartKeyAnotherProgramInjectsStartsAtOnce) {
-    app->bas.Gint_StartKey = {0, VK_F11};
-    app->MS_HotKeyClear();
-    const int64_t due = p.timers.at(app->tim_Start);
+    app->hotKeys.setStartKeys({0, VK_F11});
+    app->hotKeys.forgetPresses();
+    const int64_t due = p.timers.at(&app->hotKeys.timer());
     p.keyEvent(VK_F11, false, true);
     p.keyEvent(VK_F11, true, true);
     p.advance(0);
@@ -141,12 +141,12 @@ TEST_F(HotKeyTest, AStartKeyAnotherProgramInjectsStartsAtOnce) {
 }
 
 TEST_F(HotKeyTest, TheSlowPollStillSeesAStartKeyTheHookDoesNot) {
-    app->bas.Gint_StartKey = {0, VK_F11};
-    app->MS_HotKeyClear();
+    app->hotKeys.setStartKeys({0, VK_F11});
+    app->hotKeys.forgetPresses();
     // The key state has a press the hook never reported (a hook the
     // system dropped): the next poll sees it.
     p.pressedSinceQuery.insert(VK_F11);
-    const int64_t due = p.timers.at(app->tim_Start);
+    const int64_t due = p.timers.at(&app->hotKeys.timer());
     p.advance(due - p.nowMs - 1);
     EXPECT_FALSE(running());
     p.advance(1);
@@ -164,16 +164,16 @@ protected:
 };
 
 TEST_F(HotKeyWithoutHookTest, TheWatchKeepsItsTenMillisecondPoll) {
-    ASSERT_FALSE(app->keyLatch.active());
-    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeyPollMs);
-    app->bas.Gint_StartKey = {0, VK_F11};
-    app->MS_HotKeyClear();
+    ASSERT_FALSE(app->hotKeys.latching());
+    EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::PollMs);
+    app->hotKeys.setStartKeys({0, VK_F11});
+    app->hotKeys.forgetPresses();
     p.tap(VK_F11);
-    p.advance(frm_TOVIRAK::HotKeyPollMs);
+    p.advance(HotKeyWatch::PollMs);
     EXPECT_TRUE(running());
-    app->cmd_Kaisi->press();
-    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeyPollMs);
-    app->cmd_Setting->press();
-    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeyPollMs);
+    app->controls.startButton->press();
+    EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::PollMs);
+    app->controls.settingsButton->press();
+    EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::PollMs);
     EXPECT_TRUE(p.timerRunning("tim_Start"));
 }

@@ -51,18 +51,18 @@ TEST_F(InputGateTest, KeyListsAndKeystrokeTextToAnElevatedForegroundWindowFailTh
         EXPECT_FALSE(running());
         EXPECT_EQ(status(), failure(action));
         EXPECT_NE(log().find(toCp932(failure(action))), std::string::npos) << toUtf8(action);
-        EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+        EXPECT_EQ(app->controls.startButton->text(), u"実行");
         EXPECT_TRUE(p.shown.empty());  // the status line says it, no message box
     }
 }
 
 TEST_F(InputGateTest, KeyMessagesCheckTheTargetWindowNotTheForeground) {
     auto target = other(u"Game", kMedium, 8);
-    app->Mstr_WindowTitle = u"Game";
+    app->document.settings.targetWindowSearch = u"Game";
     p.foreground = other(u"Admin Console", kHigh);
     EXPECT_EQ(oneTick(u"ｷｰ入力_真", u"VK_RETURN").size(), 2u);
     EXPECT_TRUE(running());
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
 
     p.window(target)->integrity = kHigh;
     EXPECT_TRUE(oneTick(u"ｷｰ入力_真", u"VK_RETURN").empty());
@@ -76,7 +76,7 @@ TEST_F(InputGateTest, ClicksCheckTheWindowUnderThePoint) {
         // Nothing is sent, not even the modifier.
         EXPECT_TRUE(oneTick(action, u"100,200").empty()) << toUtf8(action);
         EXPECT_EQ(status(), failure(action));
-        EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
+        EXPECT_EQ(app->player.state().heldButtons, 0u);
     }
     // Where the cursor stands ("-1,-1") is checked the same way.
     EXPECT_TRUE(oneTick(u"左ｸﾘｯｸ", u"-1,-1").empty());
@@ -85,7 +85,7 @@ TEST_F(InputGateTest, ClicksCheckTheWindowUnderThePoint) {
     // foreground window, which takes it.
     EXPECT_EQ(oneTick(u"ﾏｳｽｶｰｿﾙ移動", u"100,200").size(), 2u);
     EXPECT_TRUE(running());
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     p.foreground = editor;
     EXPECT_EQ(oneTick(u"ｷｰ入力", u"VK_A").size(), 2u);
     EXPECT_TRUE(running());
@@ -96,7 +96,7 @@ TEST_F(InputGateTest, LevelsThatCannotBeReadDoNotBlock) {
     p.foreground = game;
     EXPECT_EQ(oneTick(u"ｷｰ入力_改", u"VK_A").size(), 2u);
     EXPECT_TRUE(running());
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     // Nor does our own level when it cannot be read.
     p.ownIntegrity = -1;
     p.window(game)->integrity = kSystem;

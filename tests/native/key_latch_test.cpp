@@ -22,10 +22,10 @@ protected:
 };
 
 TEST_F(KeyLatchTest, TapsReadByAnotherProgramBetweenTicksStillStopTheRun) {
-    app->bas.Gint_StopKey = {0, VK_F11, VK_F12};
+    app->hotKeys.setStopKeys({0, VK_F11, VK_F12});
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
-    ASSERT_TRUE(app->keyLatch.active());
+    ASSERT_TRUE(app->hotKeys.latching());
     for (int key : {VK_PAUSE, VK_F11, VK_F12}) {
         run();
         p.advance(1000);
@@ -40,7 +40,7 @@ TEST_F(KeyLatchTest, TapsReadByAnotherProgramBetweenTicksStillStopTheRun) {
 }
 
 TEST_F(KeyLatchTest, TapsReadByAnotherProgramInsideAWaitStillStopTheRun) {
-    app->bas.Gint_StopKey = {0, VK_F12};
+    app->hotKeys.setStopKeys({0, VK_F12});
     rows({{u"待機", u"10"}, {u"左ｸﾘｯｸ", u""}});
     interval(u"1");
     for (int key : {VK_PAUSE, VK_F12}) {
@@ -63,8 +63,8 @@ TEST_F(KeyLatchTest, StartKeyReadByAnotherProgramStillStarts) {
     // Keys set by no document or dialog are watched from the watch's next poll.
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
-    app->bas.Gint_StartKey = {0, VK_F11};
-    p.advance(frm_TOVIRAK::HotKeySlowPollMs);
+    app->hotKeys.setStartKeys({0, VK_F11});
+    p.advance(HotKeyWatch::SlowPollMs);
     ASSERT_FALSE(running());
     tapSeenElsewhere(VK_F11);
     p.advance(10);
@@ -72,11 +72,11 @@ TEST_F(KeyLatchTest, StartKeyReadByAnotherProgramStillStarts) {
 }
 
 TEST_F(KeyLatchTest, PressesWhileIdleDoNotStopTheNextRun) {
-    app->bas.Gint_StopKey = {0, VK_F12};
+    app->hotKeys.setStopKeys({0, VK_F12});
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
     run();
-    app->cmd_Kaisi->press();  // stop: from here on idle
+    app->controls.startButton->press();  // stop: from here on idle
     ASSERT_FALSE(running());
     p.tap(VK_F12);
     tapSeenElsewhere(VK_PAUSE);
@@ -94,8 +94,8 @@ TEST_F(KeyLatchTest, WithNeitherWatchTheKeyStateAloneAnswersAsBefore) {
     p.rawInputRefused = true;
     p.hooksRefused = true;
     start();
-    ASSERT_FALSE(app->keyLatch.active());
-    app->bas.Gint_StopKey = {0, VK_F12};
+    ASSERT_FALSE(app->hotKeys.latching());
+    app->hotKeys.setStopKeys({0, VK_F12});
     rows({{u"左ｸﾘｯｸ", u""}});
     interval(u"1");
     run();
@@ -201,7 +201,7 @@ TEST_F(KeyLatchTest, AMacroThatTypesItsOwnStopKeyStopsAtTheNextTickWhateverReads
     // them: no report of the system is needed (none ever comes here), and
     // another program that reads the key state first changes nothing.
     p.holdRawInput = true;
-    app->bas.Gint_StopKey = {0, VK_F12};
+    app->hotKeys.setStopKeys({0, VK_F12});
     rows({{u"ｷｰ入力_改", u"VK_F12"}, {u"左ｸﾘｯｸ", u""}});
     interval(u"1");
     run();

@@ -20,7 +20,7 @@ Parsed parse(StrView text) {
 
 TEST(KeyTable, HoldsExactlyTheSupportedNamesWithTheirCodes) {
     const auto& t = keys::table();
-    ASSERT_EQ(t.size(), 123u);
+    ASSERT_EQ(t.size(), 127u);
     std::set<Str> names;
     for (auto& [name, code] : t) {
         EXPECT_TRUE(names.insert(name).second) << toUtf8(name);
@@ -42,7 +42,12 @@ TEST(KeyTable, HoldsExactlyTheSupportedNamesWithTheirCodes) {
     EXPECT_EQ(keys::codeOf(u"VK_OEM_CLEAR"), 254);
     EXPECT_EQ(keys::codeOf(u"VK_CLEAR"), 12);
     EXPECT_EQ(keys::codeOf(u"VK_RMENU"), 165);
-    for (StrView missing : {u"VK_LWIN", u"VK_RWIN", u"VK_APPS", u"VK_OEM_PLUS", u"VK_KANJI", u"VK_XBUTTON1",
+    // The keys a macro switches a Japanese IME with.
+    EXPECT_EQ(keys::codeOf(u"VK_KANA"), 0x15);
+    EXPECT_EQ(keys::codeOf(u"VK_KANJI"), 0x19);
+    EXPECT_EQ(keys::codeOf(u"VK_CONVERT"), 0x1C);
+    EXPECT_EQ(keys::codeOf(u"VK_NONCONVERT"), 0x1D);
+    for (StrView missing : {u"VK_LWIN", u"VK_RWIN", u"VK_APPS", u"VK_OEM_PLUS", u"VK_JUNJA", u"VK_XBUTTON1",
                             u"VK_SLEEP", u"VK_F25", u"VK_F0", u"VK_NUMPAD10", u"vk_a", u"VK_", u""})
         EXPECT_EQ(keys::codeOf(missing), 0) << toUtf8(missing);
 }
@@ -162,20 +167,26 @@ TEST_F(AppTest, HotKeyParserReportsAnUnsupportedKeyAndStops) {
     start();
     KeyArrays a;
     a.code.assign(5, 7);  // replaced, whatever it held
-    app->MS_HotKey_StrToArry(u" VK_F5 ,  Vk_Lwin ", a);
+    Str bad;
+    EXPECT_FALSE(keys::readKeyList(app->statusLine, u" VK_F5 ,  Vk_Lwin ", a, bad));
+    EXPECT_EQ(bad, u"Vk_Lwin");
+    EXPECT_EQ(a.last(), 2);
+    EXPECT_EQ(a.code[1], 116);
+    EXPECT_TRUE(p.shown.empty());  // the parser tells nothing itself
+    // The hot keys tell it and stop, as a run would be stopped.
+    EXPECT_EQ(app->hotKeyCodes(u" VK_F5 ,  Vk_Lwin "), (std::vector<int16_t>{0, 116, 0}));
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"「Vk_Lwin」は、サポートされていないキーです。");
     EXPECT_EQ(p.shown[0].style, tk::mb::OK);
     EXPECT_EQ(p.shown[0].title, u"TOVIRAK");
-    EXPECT_EQ(a.last(), 2);
-    EXPECT_EQ(a.code[1], 116);
-    EXPECT_EQ(status(), u"待機中");  // MS_Stop(False) shows the idle text
+    EXPECT_EQ(status(), u"待機中");  // the stop shows the idle text
 
-    app->MS_HotKey_StrToArry(u"VK_A,", a);
+    app->hotKeyCodes(u"VK_A,");
     ASSERT_EQ(p.shown.size(), 2u);
     EXPECT_EQ(p.shown[1].text, u"「」は、サポートされていないキーです。");
 
-    app->MS_HotKey_StrToArry(u"^VK_C,VK_F12", a);
+    EXPECT_TRUE(keys::readKeyList(app->statusLine, u"^VK_C,VK_F12", a, bad));
+    EXPECT_EQ(app->hotKeyCodes(u"^VK_C,VK_F12"), (std::vector<int16_t>{0, 67, 123}));
     EXPECT_EQ(p.shown.size(), 2u);
     EXPECT_EQ(a.last(), 2);
     EXPECT_TRUE(a.ctrl[1]);
@@ -184,7 +195,8 @@ TEST_F(AppTest, HotKeyParserReportsAnUnsupportedKeyAndStops) {
 TEST_F(AppTest, HotKeyParserErrorExitKeepsWhatWasParsed) {
     start();
     KeyArrays a;
-    app->MS_HotKey_StrToArry(u"VK_A,VK_B(9999999999)", a);
+    Str bad;
+    EXPECT_TRUE(keys::readKeyList(app->statusLine, u"VK_A,VK_B(9999999999)", a, bad));
     EXPECT_TRUE(p.shown.empty());
     EXPECT_EQ(status(), u"[MS_HotKey_StrToArry]オーバーフローしました。");
     EXPECT_EQ(a.code[1], 65);
@@ -193,15 +205,15 @@ TEST_F(AppTest, HotKeyParserErrorExitKeepsWhatWasParsed) {
 TEST_F(AppTest, DocumentHotKeyLinesBecomeTheKeyCodeLists) {
     start();
     p.putFile(u"C:\\work\\hk.TVK", "StartHotKey=VK_F5, vk_f6\r\nStopHotKey=^VK_S(300)\r\n");
-    app->MS_ReadFile(u"C:\\work\\hk.TVK");
-    EXPECT_EQ(app->Mstr_StartKey, u"VK_F5, vk_f6");
-    EXPECT_EQ(app->bas.Gint_StartKey, (std::vector<int16_t>{0, 116, 117}));
-    EXPECT_EQ(app->bas.Gint_StopKey, (std::vector<int16_t>{0, 83}));
+    app->macroFile.read(u"C:\\work\\hk.TVK");
+    EXPECT_EQ(app->document.settings.startKeys, u"VK_F5, vk_f6");
+    EXPECT_EQ(app->hotKeys.startKeys(), (std::vector<int16_t>{0, 116, 117}));
+    EXPECT_EQ(app->hotKeys.stopKeys(), (std::vector<int16_t>{0, 83}));
     EXPECT_TRUE(p.shown.empty());
 
     p.putFile(u"C:\\work\\bad.TVK", "StopHotKey=VK_F1,VK_APPS\r\n");
-    app->MS_ReadFile(u"C:\\work\\bad.TVK");
+    app->macroFile.read(u"C:\\work\\bad.TVK");
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"「VK_APPS」は、サポートされていないキーです。");
-    EXPECT_EQ(app->bas.Gint_StopKey, (std::vector<int16_t>{0, 112, 0}));
+    EXPECT_EQ(app->hotKeys.stopKeys(), (std::vector<int16_t>{0, 112, 0}));
 }

@@ -25,19 +25,19 @@ TEST_F(MenusTest, TreeCaptionsAndShortcuts) {
     EXPECT_EQ(file, (std::vector<Str>{u"新規作成(&N)", u"開く(&O)", u"名前を付けて保存(&A)", u"上書き保存(&S)", u"-", u"終了(&Q)"}));
     EXPECT_EQ(tool, (std::vector<Str>{u"実行(&G)", u"記録(&K)", u"設定(&E)", u"この行を実行(&T)", u"位置を表示(&P)", u"-",
                                       u"行挿入(&I)", u"行削除(&D)", u"-", u"Read Me!(&R)", u"ﾊﾞｰｼﾞｮﾝ情報(&V)"}));
-    EXPECT_EQ(app->mnu_Save->shortcut(), (tk::Shortcut{'A', tk::CtrlMask}));
-    EXPECT_EQ(app->mnu_Go->shortcut(), (tk::Shortcut{tk::key::F5, 0}));
-    EXPECT_EQ(app->mnu_Kiroku->shortcut(), (tk::Shortcut{'K', tk::CtrlMask}));
-    EXPECT_EQ(app->mnu_Help->shortcut(), (tk::Shortcut{tk::key::F1, 0}));
-    EXPECT_EQ(app->mnu_Ver->shortcut(), (tk::Shortcut{}));
+    EXPECT_EQ(app->menu.saveAs->shortcut(), (tk::Shortcut{'A', tk::CtrlMask}));
+    EXPECT_EQ(app->menu.run->shortcut(), (tk::Shortcut{tk::key::F5, 0}));
+    EXPECT_EQ(app->menu.record->shortcut(), (tk::Shortcut{'K', tk::CtrlMask}));
+    EXPECT_EQ(app->menu.help->shortcut(), (tk::Shortcut{tk::key::F1, 0}));
+    EXPECT_EQ(app->menu.version->shortcut(), (tk::Shortcut{}));
 }
 
 // Each shortcut does its own command, entered the way a real key enters
 // (the window-wide shortcut handling that runs before the focused control).
 TEST_F(MenusTest, EveryShortcutDoesItsOwnCommand) {
     load(3);
-    app->Mbln_EditFlg = false;
-    app->txt_ZahyoCmd[2]->userFocus();
+    app->document.setChanged(false);
+    app->grid.commandBox(2)->userFocus();
 
     p.answers = {tk::mb::IdNo, tk::mb::IdNo};
     EXPECT_TRUE(ctrl('I'));
@@ -49,22 +49,28 @@ TEST_F(MenusTest, EveryShortcutDoesItsOwnCommand) {
     // F5 starts a run; a click on the start button stops it again.
     const size_t asked = p.shown.size();
     EXPECT_TRUE(app->form->userShortcut(tk::key::F5, 0));
-    EXPECT_EQ(app->Mlng_RunRow, 1);
+    EXPECT_EQ(app->player.state().row, 1);
     EXPECT_EQ(p.shown.size(), asked);
-    app->cmd_Kaisi->press();
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    app->controls.startButton->press();
+    EXPECT_EQ(app->player.state().row, 0);
 
     EXPECT_TRUE(ctrl('E'));
     EXPECT_EQ(p.modalsShown, (std::vector<std::string>{"frm_Setting"}));
+    std::vector<Str> captions;
+    auto caption = [&](tk::Form& f) {
+        captions.push_back(f.text());
+        f.userClose();
+    };
+    p.modalScripts.push_back(caption);
     EXPECT_TRUE(ctrl('O'));
     EXPECT_EQ(p.modalsShown.back(), "frm_FileSelect");
-    EXPECT_EQ(app->bas.Gint_FileSelectMode, 1);
+    p.modalScripts.push_back(caption);
     EXPECT_TRUE(ctrl('A'));
     EXPECT_EQ(p.modalsShown.size(), 3u);
-    EXPECT_EQ(app->bas.Gint_FileSelectMode, 2);
+    EXPECT_EQ(captions, (std::vector<Str>{Str(FileSelectDialog::CaptionRead), Str(FileSelectDialog::CaptionWrite)}));
 
     // Ctrl+S writes the named document without a dialog.
-    app->Mstr_FileName = u"C:\\work\\s.TVK";
+    app->document.setPath(u"C:\\work\\s.TVK");
     EXPECT_TRUE(ctrl('S'));
     EXPECT_NE(p.file(u"C:\\work\\s.TVK"), nullptr);
     EXPECT_EQ(p.modalsShown.size(), 3u);
@@ -75,9 +81,9 @@ TEST_F(MenusTest, EveryShortcutDoesItsOwnCommand) {
 
     // Ctrl+N empties the document.
     EXPECT_TRUE(ctrl('N'));
-    EXPECT_EQ(app->Mlng_RowCount(), 1);
-    EXPECT_EQ(app->steps.at(1).Dousa, u"");
-    EXPECT_EQ(app->Mstr_FileName, u"");
+    EXPECT_EQ(app->document.steps.count(), 1);
+    EXPECT_EQ(app->document.steps.at(1).action, u"");
+    EXPECT_EQ(app->document.path(), u"");
 
     EXPECT_TRUE(ctrl('Q'));
     EXPECT_FALSE(app->form->isShown());
@@ -108,21 +114,21 @@ TEST_F(MenusTest, AccessKeysAreUniqueWithinEachMenu) {
 
 TEST_F(MenusTest, ShortcutsWorkInsideTextBoxesAndStopDuringARun) {
     load(3);
-    app->txt_ZahyoCmd[2]->userFocus();
+    app->grid.commandBox(2)->userFocus();
     p.answers = {tk::mb::IdNo};
     EXPECT_TRUE(ctrl('I'));  // the row insert question, even from a text box
     EXPECT_EQ(p.shown.back().text, u"2行目を挿入します。");
     EXPECT_TRUE(app->form->userShortcut(tk::key::F1, 0));
 
     // A run locks the two menus and with them their shortcuts.
-    app->MS_Enabled(false);
+    app->player.setRunLock(true);
     const size_t asked = p.shown.size();
     for (char k : {'N', 'O', 'A', 'S', 'Q', 'E', 'I', 'D'}) EXPECT_FALSE(ctrl(k)) << k;
     EXPECT_FALSE(app->form->userShortcut(tk::key::F1, 0));
     EXPECT_FALSE(app->form->userShortcut(tk::key::F5, 0));
     EXPECT_EQ(p.shown.size(), asked);
     EXPECT_TRUE(p.modalsShown.empty());
-    app->MS_Enabled(true);
+    app->player.setRunLock(false);
     p.answers = {tk::mb::IdNo};
     EXPECT_TRUE(ctrl('D'));
 }
@@ -130,21 +136,21 @@ TEST_F(MenusTest, ShortcutsWorkInsideTextBoxesAndStopDuringARun) {
 TEST_F(MenusTest, RowsShownAfterARunAreUnlockedLikeTheRest) {
     size(6000, heightFor(2));
     load(10);
-    app->MS_Enabled(false);
+    app->player.setRunLock(true);
     size(6000, heightFor(5));  // rows 3..5 created while locked
-    EXPECT_FALSE(app->cmb_Cmd[5]->enabled());
+    EXPECT_FALSE(app->grid.actionList(5)->enabled());
     size(6000, heightFor(2));
-    app->MS_Enabled(true);
+    app->player.setRunLock(false);
     size(6000, heightFor(5));
     for (int r = 1; r <= 5; ++r) {
-        EXPECT_TRUE(app->cmb_Cmd[size_t(r)]->enabled()) << r;
-        EXPECT_TRUE(app->txt_Comment[size_t(r)]->enabled()) << r;
-        EXPECT_TRUE(app->cmd_Set[size_t(r)]->enabled()) << r;
+        EXPECT_TRUE(app->grid.actionList(size_t(r))->enabled()) << r;
+        EXPECT_TRUE(app->grid.commentBox(size_t(r))->enabled()) << r;
+        EXPECT_TRUE(app->grid.setButton(size_t(r))->enabled()) << r;
     }
 }
 
 TEST_F(MenusTest, SettingsDialogPausesTheHotKeyWatchAndTheOnTopState) {
-    app->Mbln_TopMost = true;
+    app->document.settings.topMost = true;
     bool watchRunning = true;
     std::string traceAtOpen;
     p.modalScripts.push_back([&](tk::Form&) {
@@ -157,12 +163,13 @@ TEST_F(MenusTest, SettingsDialogPausesTheHotKeyWatchAndTheOnTopState) {
     EXPECT_FALSE(watchRunning);
     EXPECT_NE(traceAtOpen.find(",-2,0,0,0,0,3)"), std::string::npos);  // not on top while open
     EXPECT_TRUE(p.timerRunning("tim_Start"));
-    EXPECT_EQ(app->tim_Start->interval(), frm_TOVIRAK::HotKeySlowPollMs);  // the hook wakes the watch
+    EXPECT_EQ(app->hotKeys.timer().interval(), HotKeyWatch::SlowPollMs);  // the hook wakes the watch
     EXPECT_NE(p.traceText().rfind(",-1,0,0,0,0,3)"), std::string::npos);  // on top again
 
-    // With the button locked (a run) the menu item does nothing.
-    app->cmd_Setting->setEnabled(false);
-    app->mnu_Setting_Click();
+    // With the editor locked as for a run the menu item does nothing.
+    app->player.setRunLock(true);
+    EXPECT_FALSE(app->controls.settingsButton->enabled());
+    app->menu.settings->onClick();
     EXPECT_EQ(p.modalsShown.size(), 1u);
 }
 
@@ -176,15 +183,15 @@ TEST_F(MenusTest, HelpOpensTheFileBesideTheProgramInTheViewer) {
 
 TEST_F(MenusTest, HelpWarnsWhenTheFileOrTheViewerIsMissing) {
     const int beeps = p.beeps;
-    app->mnu_Help_Click();
+    app->menu.showHelp();
     EXPECT_EQ(status(), u"Readme.txtが見つかりません。");
-    EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(255, 0, 0));
+    EXPECT_EQ(app->statusLine.label().foreColor(), tk::rgb(255, 0, 0));
     EXPECT_EQ(p.beeps, beeps + 1);
     EXPECT_TRUE(p.started.empty());
 
     p.putFile(kHelp, "help");
     p.startFailures.insert(u"Notepad.exe " + kHelp);
-    app->mnu_Help_Click();
+    app->menu.showHelp();
     EXPECT_EQ(status(), u"Notepad.exeが見つかりません。");
     EXPECT_EQ(p.beeps, beeps + 2);
     // Warnings are not errors: nothing in the log.
@@ -192,14 +199,14 @@ TEST_F(MenusTest, HelpWarnsWhenTheFileOrTheViewerIsMissing) {
 }
 
 TEST_F(MenusTest, VersionBoxShowsTheProgramVersion) {
-    app->mnu_Ver->userClick();
+    app->menu.version->userClick();
     ASSERT_FALSE(p.shown.empty());
     EXPECT_EQ(p.shown.back().text, u"TOVIRAK 1.0");
     EXPECT_EQ(p.shown.back().title, u"ﾊﾞｰｼﾞｮﾝ情報");
     EXPECT_EQ(p.shown.back().style, tk::mb::OK);
     p.verMajor = 13;
     p.verMinor = 2;
-    app->mnu_Ver_Click();
+    app->menu.showVersion();
     EXPECT_EQ(p.shown.back().text, u"TOVIRAK 13.2");
 }
 
@@ -237,5 +244,23 @@ TEST(HelpFile, IsCp932WithCrLfAndNamesEveryKey) {
         cell += fromUtf8(digits);
         EXPECT_NE(text.find(cell), Str::npos) << toUtf8(cell);
     }
-    EXPECT_EQ(keys::table().size(), 123u);
+    EXPECT_EQ(keys::table().size(), 127u);
+}
+
+TEST(CommandAvailability, IsOneFunctionOfTheState) {
+    // Idle with the caret outside the grid: everything but trying a row.
+    Commands c = availableCommands({});
+    EXPECT_TRUE(c.edit && c.start);
+    EXPECT_FALSE(c.tryRow);
+    // A run locks the editor (the File and Tool menus with it); its button
+    // stays to stop it.
+    c = availableCommands({.runLocked = true, .rowFocused = true});
+    EXPECT_FALSE(c.edit);
+    EXPECT_TRUE(c.start);
+    // A tried row holds the run's lock and the start button too.
+    c = availableCommands({.runLocked = true, .trying = true, .rowFocused = true});
+    EXPECT_FALSE(c.edit || c.start);
+    // Trying a row needs the caret in a row, and no recording.
+    EXPECT_TRUE(availableCommands({.rowFocused = true}).tryRow);
+    EXPECT_FALSE(availableCommands({.recording = true, .rowFocused = true}).tryRow);
 }

@@ -102,15 +102,15 @@ TEST_F(MonitorsTest, MinusOneMinusOneStillClicksWhereTheCursorStands) {
 }
 
 TEST_F(MonitorsTest, SetButtonMovesToAPointOnAnotherMonitor) {
-    app->steps.at(1).Dousa = u"左ｸﾘｯｸ";
-    app->steps.at(1).ZahyoCmd = u"-1280,1079";
-    app->scr_Detail_Scroll();
-    app->cmd_Set[1]->press();
+    app->document.steps.at(1).action = u"左ｸﾘｯｸ";
+    app->document.steps.at(1).command = u"-1280,1079";
+    app->grid.redraw();
+    app->grid.setButton(1)->press();
     EXPECT_EQ(p.cursor, (os::Point{-1280, 1079}));
     p.cursor = {-300, -1200};
     app->form->userMouseUp(1, 0, 0, 0);
-    EXPECT_EQ(app->steps.at(1).ZahyoCmd, u"-300,-1200");
-    app->cmd_Set[1]->press();
+    EXPECT_EQ(app->document.steps.at(1).command, u"-300,-1200");
+    app->grid.setButton(1)->press();
     EXPECT_EQ(p.cursor, (os::Point{-300, -1200}));
 }
 
@@ -133,9 +133,9 @@ protected:
 TEST_F(MonitorsWindowTest, AWindowSavedOnAnotherMonitorComesBackThere) {
     for (os::Point at : {os::Point{-1200, 300}, os::Point{-300, -1400}, os::Point{2000, -100}}) {
         place(at.x, at.y, 400, 300);
-        app->MS_WriteFile(u"C:\\work\\m.TVK", 1);
+        app->macroFile.write(u"C:\\work\\m.TVK", MacroFile::Overwrite::Silently);
         place(10, 10, 400, 300);
-        app->MS_ReadFile(u"C:\\work\\m.TVK");
+        app->macroFile.read(u"C:\\work\\m.TVK");
         EXPECT_EQ(app->form->left(), at.x * 15.0) << at.x;
         EXPECT_EQ(app->form->top(), at.y * 15.0) << at.y;
     }
@@ -146,19 +146,19 @@ TEST_F(MonitorsWindowTest, AWindowSavedOnAnotherMonitorComesBackThere) {
     // in, the pixel past its last one goes to 0.
     place(10, 10, 400, 300);
     put(u"C:\\work\\t.TVK", u"Top=-21600\r\nLeft=-19200\r\n");
-    app->MS_ReadFile(u"C:\\work\\t.TVK");
+    app->macroFile.read(u"C:\\work\\t.TVK");
     EXPECT_EQ(app->form->top(), -21600);
     EXPECT_EQ(app->form->left(), -19200);
     put(u"C:\\work\\t.TVK", u"Top=16199\r\nLeft=33599\r\n");
-    app->MS_ReadFile(u"C:\\work\\t.TVK");
+    app->macroFile.read(u"C:\\work\\t.TVK");
     EXPECT_EQ(app->form->top(), 16199);
     EXPECT_EQ(app->form->left(), 33599);
     put(u"C:\\work\\t.TVK", u"Top=-21601\r\nLeft=-19201\r\n");
-    app->MS_ReadFile(u"C:\\work\\t.TVK");
+    app->macroFile.read(u"C:\\work\\t.TVK");
     EXPECT_EQ(app->form->top(), 0);
     EXPECT_EQ(app->form->left(), 0);
     put(u"C:\\work\\t.TVK", u"Top=16200\r\nLeft=33600\r\n");
-    app->MS_ReadFile(u"C:\\work\\t.TVK");
+    app->macroFile.read(u"C:\\work\\t.TVK");
     EXPECT_EQ(app->form->top(), 0);
     EXPECT_EQ(app->form->left(), 0);
 }
@@ -168,12 +168,12 @@ TEST_F(MonitorsWindowTest, RowCapFollowsTheMonitorTheWindowIsOn) {
     // The layout runs when the size changes (a move alone keeps the rows).
     p.monitors = {{0, 0, 1920, 1080}, {-1024, 0, 0, 768}, {1920, -540, 3000, 1380}};
     place(100, 0, 400, 4000);  // far taller than any monitor
-    EXPECT_EQ(app->Mlng_DispGyo, 26);  // ⌈1080 × 15 ÷ 624⌉
+    EXPECT_EQ(app->grid.rowsShown(), 26);  // ⌈1080 × 15 ÷ 624⌉
     place(-1000, 0, 400, 4001);
-    EXPECT_EQ(app->Mlng_DispGyo, 19);  // ⌈768 × 15 ÷ 624⌉
+    EXPECT_EQ(app->grid.rowsShown(), 19);  // ⌈768 × 15 ÷ 624⌉
     place(2000, -500, 400, 4002);
-    EXPECT_EQ(app->Mlng_DispGyo, 47);  // ⌈1920 × 15 ÷ 624⌉
+    EXPECT_EQ(app->grid.rowsShown(), 47);  // ⌈1920 × 15 ÷ 624⌉
     // A window that fits its monitor shows the rows its height holds.
     place(-1000, 0, 400, 700);
-    EXPECT_EQ(app->Mlng_DispGyo, int32_t(std::floor((700 * 15.0 - 1224 - 750) / 624)));
+    EXPECT_EQ(app->grid.rowsShown(), int32_t(std::floor((700 * 15.0 - 1224 - 750) / 624)));
 }

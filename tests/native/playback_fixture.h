@@ -16,22 +16,22 @@ protected:
 
     // Rows 1..n of the macro (action, command text), then the empty row.
     void rows(const std::vector<std::pair<Str, Str>>& r) {
-        app->steps.resize(int32_t(r.size()) + 1);
+        app->document.steps.resize(int32_t(r.size()) + 1);
         for (size_t i = 0; i < r.size(); ++i) {
-            app->steps.at(int32_t(i) + 1).Dousa = r[i].first;
-            app->steps.at(int32_t(i) + 1).ZahyoCmd = r[i].second;
+            app->document.steps.at(int32_t(i) + 1).action = r[i].first;
+            app->document.steps.at(int32_t(i) + 1).command = r[i].second;
         }
     }
     void interval(const Str& v, const Str& unit = u"秒") {
-        app->txt_Kankaku->setText(v);
-        app->cmb_Tani->setText(unit);
+        app->controls.intervalBox->setText(v);
+        app->controls.unitBox->setText(unit);
     }
     // Starts by the button; marks the trace so that events() shows the run.
     void run() {
         mark = p.trace.size();
-        app->cmd_Kaisi->press();
+        app->controls.startButton->press();
     }
-    bool running() const { return app->Mlng_RunRow != 0; }
+    bool running() const { return app->player.state().row != 0; }
 
     // Injected input since run() (or since the last call with consume).
     std::vector<std::string> events(bool consume = false) {

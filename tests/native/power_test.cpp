@@ -4,7 +4,7 @@
 
 TEST(ExitWindows, FlagsCombineWithTheForceFlag) {
     headless::Platform p;
-    clsExitWindows w(p.os);
+    ExitWindows w(p.os);
     EXPECT_FALSE(w.Force());
     w.Force(true);
     EXPECT_TRUE(w.Force());
@@ -19,7 +19,7 @@ TEST(ExitWindows, FlagsCombineWithTheForceFlag) {
 
 TEST(ExitWindows, PrivilegeIsTakenOnlyOnNt) {
     headless::Platform p;
-    clsExitWindows w(p.os);
+    ExitWindows w(p.os);
     EXPECT_TRUE(w.IsWindowsNT());
     w.ShutDown();
     EXPECT_EQ(p.traceText(), "AdjustTokenPrivileges(SeShutdownPrivilege)\nExitWindowsEx(1)");
@@ -32,9 +32,9 @@ TEST(ExitWindows, PrivilegeIsTakenOnlyOnNt) {
 
 TEST_F(AppTest, PowerOffIsForcedAndPicksTheMethodByPlatform) {
     start();
-    app->MS_PCPowerOff();
+    powerOffPC(p.os);
     p.nt = false;
-    app->MS_PCPowerOff();
+    powerOffPC(p.os);
     // A fresh instance each time: forcing is set anew on every call.
     EXPECT_EQ(p.exitRequests, (std::vector<uint32_t>{12, 5}));
 }

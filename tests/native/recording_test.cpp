@@ -17,7 +17,7 @@ protected:
         p.foreground = notepad;
         p.pointWindow = notepad;
     }
-    bool recording() const { return app->recorder.recording(); }
+    bool recording() const { return app->recording.recorder().recording(); }
     void startByShortcut() { ASSERT_TRUE(ctrl('K')); }
     // Ctrl+K pressed on the keyboard in whatever program has the front; the
     // message loop then runs what the hooks handed over.
@@ -35,28 +35,28 @@ protected:
     }
     std::vector<std::string> stepRows() {
         std::vector<std::string> r;
-        for (int32_t i = 1; i < app->Mlng_RowCount(); ++i)
-            r.push_back(toUtf8(app->steps.at(i).Dousa) + "|" + toUtf8(app->steps.at(i).ZahyoCmd));
+        for (int32_t i = 1; i < app->document.steps.count(); ++i)
+            r.push_back(toUtf8(app->document.steps.at(i).action) + "|" + toUtf8(app->document.steps.at(i).command));
         return r;
     }
     bool rowVisible(const Str& number) {
-        for (int r = 1; r <= app->Mlng_DispGyo; ++r)
+        for (int r = 1; r <= app->grid.rowsShown(); ++r)
             if (rowShown(r) && no(r) == number) return true;
         return false;
     }
 };
 
 TEST_F(RecordingTest, CtrlKRecordsClicksAndKeysUntilCtrlKInAnyProgram) {
-    app->Mbln_EditFlg = false;
+    app->document.setChanged(false);
     const size_t keyObservers = p.keyObservers.size();
     startByShortcut();
     EXPECT_TRUE(recording());
     EXPECT_EQ(status(), u"記録中 (Ctrl+Kで終了)");
-    EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(255, 255, 0));  // the running colours
+    EXPECT_EQ(app->statusLine.label().foreColor(), tk::rgb(255, 255, 0));  // the running colours
     EXPECT_EQ(p.keyObservers.size(), keyObservers + 1);
     EXPECT_EQ(p.mouseObservers.size(), 1u);
     // The guidance of a control the user clicks in does not replace it.
-    app->txt_Kankaku->userFocus();
+    app->controls.intervalBox->userFocus();
     EXPECT_EQ(status(), u"記録中 (Ctrl+Kで終了)");
 
     p.click({50, 60});
@@ -76,11 +76,11 @@ TEST_F(RecordingTest, CtrlKRecordsClicksAndKeysUntilCtrlKInAnyProgram) {
     EXPECT_EQ(p.keyObservers.size(), keyObservers);
     EXPECT_TRUE(p.mouseObservers.empty());
     EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|50,60", "ｷｰ入力|Hi{ENTER}"}));
-    EXPECT_EQ(app->steps.at(2).Comment, u"記録: メモ帳 でクリック");
-    EXPECT_EQ(app->Mlng_RowCount(), 4);
+    EXPECT_EQ(app->document.steps.at(2).comment, u"記録: メモ帳 でクリック");
+    EXPECT_EQ(app->document.steps.count(), 4);
     EXPECT_EQ(status(), u"3ステップを記録しました");
-    EXPECT_EQ(app->lbl_Stat->foreColor(), tk::rgb(255, 255, 0));
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->statusLine.label().foreColor(), tk::rgb(255, 255, 0));
+    EXPECT_TRUE(app->document.changed());
     // The grid shows them.
     EXPECT_EQ(action(1), u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ");
     EXPECT_EQ(command(3), u"Hi{ENTER}");
@@ -94,9 +94,9 @@ TEST_F(RecordingTest, CtrlKRecordsClicksAndKeysUntilCtrlKInAnyProgram) {
 
 TEST_F(RecordingTest, StepsGoAfterTheLastPlayableRowAndLaterRowsMoveDown) {
     load(4);
-    app->steps.at(3).Dousa.clear();  // row 3 ends the playable rows; row 4 is kept
+    app->document.steps.at(3).action.clear();  // row 3 ends the playable rows; row 4 is kept
     size(6000, heightFor(4));
-    app->scr_Detail_Scroll();
+    app->grid.redraw();
     startByShortcut();
     p.click({7, 8});
     p.advance(1600);
@@ -105,9 +105,9 @@ TEST_F(RecordingTest, StepsGoAfterTheLastPlayableRowAndLaterRowsMoveDown) {
     endByKeyboard();
     EXPECT_EQ(stepRows(), (std::vector<std::string>{"左ｸﾘｯｸ|1,2", "左ｸﾘｯｸ|2,4", "ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳",
                                                     "左ｸﾘｯｸ|7,8", "待機|2", "左ｸﾘｯｸ|300,8", "|3,6", "左ｸﾘｯｸ|4,8"}));
-    EXPECT_EQ(app->steps.at(7).Comment, u"c3");
-    EXPECT_EQ(app->Mlng_RowCount(), 9);
-    EXPECT_TRUE(app->steps.at(9).blank());
+    EXPECT_EQ(app->document.steps.at(7).comment, u"c3");
+    EXPECT_EQ(app->document.steps.count(), 9);
+    EXPECT_TRUE(app->document.steps.at(9).blank());
     EXPECT_TRUE(rowVisible(u"3"));
     EXPECT_EQ(status(), u"4ステップを記録しました");
 }
@@ -115,27 +115,27 @@ TEST_F(RecordingTest, StepsGoAfterTheLastPlayableRowAndLaterRowsMoveDown) {
 TEST_F(RecordingTest, AFarDownInsertionScrollsToItsFirstRowAndMinutesWriteWaitsInMinutes) {
     load(60);
     size(6000, heightFor(4));
-    app->scr_Detail->setValue(1);
-    app->cmb_Tani->setText(u"分");
+    app->grid.scrollBar()->setValue(1);
+    app->controls.unitBox->setText(u"分");
     startByShortcut();
     p.click({1, 1});
     p.advance(2000);
     p.click({200, 1});
     p.advance(100);
     endByKeyboard();
-    EXPECT_EQ(toUtf8(app->steps.at(63).Dousa) + "|" + toUtf8(app->steps.at(63).ZahyoCmd), "待機|0.033");
+    EXPECT_EQ(toUtf8(app->document.steps.at(63).action) + "|" + toUtf8(app->document.steps.at(63).command), "待機|0.033");
     EXPECT_TRUE(rowVisible(u"61"));
-    EXPECT_EQ(app->Mlng_RowCount(), 61 + 4);
+    EXPECT_EQ(app->document.steps.count(), 61 + 4);
 }
 
 TEST_F(RecordingTest, NothingRecordedChangesNothingAndLeftOutOperationsAreCounted) {
     load(2);
-    app->Mbln_EditFlg = false;
+    app->document.setChanged(false);
     startByShortcut();
     endByKeyboard();
     EXPECT_EQ(status(), u"記録されたステップはありません");
-    EXPECT_EQ(app->Mlng_RowCount(), 3);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.steps.count(), 3);
+    EXPECT_FALSE(app->document.changed());
 
     startByShortcut();
     p.mouseEvent(os::RawMouse::Wheel, {5, 5});
@@ -149,23 +149,72 @@ TEST_F(RecordingTest, NothingRecordedChangesNothingAndLeftOutOperationsAreCounte
     p.release(0x5B);
     endByKeyboard();
     EXPECT_EQ(status(), u"2ステップを記録しました（記録できない操作 2件）");
+
+    // Keys the input method took: what it composed is not in the steps.
+    startByShortcut();
+    p.tap(0xE5);  // VK_PROCESSKEY
+    endByKeyboard();
+    EXPECT_EQ(status(), u"記録されたステップはありません（記録できない操作 1件）（日本語入力は記録されません）");
+}
+
+TEST_F(RecordingTest, TheHooksTellWhatEachKeyTypedAndALoneAltIsRecordedByItself) {
+    startByShortcut();
+    type("a");
+    p.press(0xDF, u"é");  // a key of another layout
+    p.release(0xDF);
+    p.tap(0x12);  // Alt alone: the hook tells the left Alt
+    type("e");
+    p.advance(100);
+    endByKeyboard();
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "ｷｰ入力|aé", "ｷｰ入力_改|VK_MENU",
+                                                    "ｷｰ入力|e"}));
+}
+
+TEST_F(RecordingTest, TheEndingCtrlKReachesNoProgramThoughItsKIsReleasedAfterTheEnd) {
+    startByShortcut();
+    const size_t keyObservers = p.keyObservers.size();
+    p.click({5, 5});
+    p.passed.clear();
+    p.press(VK_CONTROL);
+    p.press('K');
+    p.press('K');  // a repeat
+    p.advance(10);  // the end runs while K is still down
+    EXPECT_FALSE(recording());
+    EXPECT_EQ(p.keyObservers.size(), keyObservers);
+    p.release('K');
+    p.release(VK_CONTROL);
+    p.advance(10);
+    EXPECT_EQ(p.passed, (std::vector<std::pair<int, bool>>{{VK_CONTROL, false}, {VK_CONTROL, true}}));
+    // Its release let the recorder's keyboard observer go.
+    EXPECT_EQ(p.keyObservers.size(), keyObservers - 1);
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|5,5"}));
+    // A new recording does not wait for a release that never came.
+    startByShortcut();
+    p.press(VK_CONTROL);
+    p.press('K');
+    p.advance(10);
+    startByShortcut();
+    EXPECT_EQ(p.keyObservers.size(), keyObservers);
+    endByKeyboard();
+    p.release('K');
+    p.release(VK_CONTROL);
 }
 
 TEST_F(RecordingTest, TheMenuItemAndThePauseKeyEndItToo) {
-    app->mnu_Kiroku->userClick();
+    app->menu.record->userClick();
     ASSERT_TRUE(recording());
     p.click({5, 5});
     p.advance(10);
-    app->mnu_Kiroku->userClick();
+    app->menu.record->userClick();
     EXPECT_FALSE(recording());
-    EXPECT_EQ(app->Mlng_RowCount(), 3);
+    EXPECT_EQ(app->document.steps.count(), 3);
 
     startByShortcut();
     p.click({9, 9});
     p.press(VK_PAUSE);
     p.advance(10);
     EXPECT_FALSE(recording());
-    EXPECT_EQ(app->Mlng_RowCount(), 5);
+    EXPECT_EQ(app->document.steps.count(), 5);
     // Pause is not taken from the programs.
     EXPECT_EQ(p.down.count(VK_PAUSE), 1u);
     p.release(VK_PAUSE);
@@ -218,26 +267,26 @@ TEST_F(RecordingTest, HooksThatCannotBeInstalledStopItWithAMessage) {
 
 TEST_F(RecordingTest, NothingStartsARunWhileRecordingNorAfterItFromAKeyPressedMeanwhile) {
     load(1);
-    app->txt_Kankaku->setText(u"1");
-    app->bas.Gint_StartKey = {0, VK_F11};
-    app->MS_HotKeyClear();
+    app->controls.intervalBox->setText(u"1");
+    app->hotKeys.setStartKeys({0, VK_F11});
+    app->hotKeys.forgetPresses();
     startByShortcut();
     EXPECT_TRUE(app->form->userShortcut(tk::key::F5, 0));
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     p.tap(VK_F11);
     p.advance(100);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     EXPECT_TRUE(recording());
     endByKeyboard();
     p.advance(100);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     // The key recorded as a key: F11 has a name in braces.
-    EXPECT_EQ(toUtf8(app->steps.at(3).ZahyoCmd), "{F11}");
+    EXPECT_EQ(toUtf8(app->document.steps.at(3).command), "{F11}");
 }
 
 TEST_F(RecordingTest, RowsCannotBeTriedOrShownWhileRecording) {
     load(1);
-    app->txt_ZahyoCmd[1]->userFocus();
+    app->grid.commandBox(1)->userFocus();
     ASSERT_TRUE(app->form->findMenu("mnu_RunRow")->effectivelyEnabled());
     startByShortcut();
     EXPECT_FALSE(app->form->findMenu("mnu_RunRow")->effectivelyEnabled());
@@ -253,19 +302,19 @@ TEST_F(RecordingTest, RowsCannotBeTriedOrShownWhileRecording) {
 
 TEST_F(RecordingTest, TheItemIsDisabledWhileAMacroRuns) {
     load(1);
-    app->txt_Kankaku->setText(u"1");
-    app->cmd_Kaisi->press();
-    ASSERT_NE(app->Mlng_RunRow, 0);
-    EXPECT_FALSE(app->mnu_Kiroku->effectivelyEnabled());
+    app->controls.intervalBox->setText(u"1");
+    app->controls.startButton->press();
+    ASSERT_NE(app->player.state().row, 0);
+    EXPECT_FALSE(app->menu.record->effectivelyEnabled());
     EXPECT_FALSE(ctrl('K'));
-    app->mnu_Kiroku->userClick();
+    app->menu.record->userClick();
     EXPECT_FALSE(recording());
-    app->cmd_Kaisi->press();
-    EXPECT_TRUE(app->mnu_Kiroku->effectivelyEnabled());
+    app->controls.startButton->press();
+    EXPECT_TRUE(app->menu.record->effectivelyEnabled());
 }
 
 TEST_F(RecordingTest, ClosingWhileRecordingKeepsTheStepsThenClosesAsUsual) {
-    app->Mbln_EditFlg = false;
+    app->document.setChanged(false);
     startByShortcut();
     p.click({11, 12});
     p.advance(10);
@@ -279,7 +328,7 @@ TEST_F(RecordingTest, ClosingWhileRecordingKeepsTheStepsThenClosesAsUsual) {
 }
 
 TEST_F(RecordingTest, ASessionEndWhileRecordingKeepsTheSteps) {
-    app->Mbln_EditFlg = false;
+    app->document.setChanged(false);
     startByShortcut();
     p.click({11, 12});
     p.advance(10);
@@ -301,8 +350,8 @@ TEST_F(RecordingTest, ALongRecordingOfManyThousandEvents) {
     EXPECT_LE(p.posted.size(), size_t(2 * clicks));
     endByKeyboard();
     // The activation, the clicks and a wait of a second between each two.
-    EXPECT_EQ(app->Mlng_RowCount(), 1 + clicks + (clicks - 1) + 1);
-    EXPECT_EQ(toUtf8(app->steps.at(2 * clicks).ZahyoCmd), "100,200");
+    EXPECT_EQ(app->document.steps.count(), 1 + clicks + (clicks - 1) + 1);
+    EXPECT_EQ(toUtf8(app->document.steps.at(2 * clicks).command), "100,200");
     EXPECT_EQ(status(), toStr((long long)(2 * clicks)) + u"ステップを記録しました");
 }
 

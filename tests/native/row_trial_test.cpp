@@ -24,8 +24,8 @@ protected:
     // One row, the caret in its command box.
     void row(const Str& action, const Str& command) {
         rows({{action, command}});
-        app->scr_Detail_Scroll();
-        app->txt_ZahyoCmd[1]->userFocus();
+        app->grid.redraw();
+        app->grid.commandBox(1)->userFocus();
     }
     bool ctrl(char k) {
         mark = p.trace.size();
@@ -51,13 +51,13 @@ protected:
     void expectIdle() {
         EXPECT_FALSE(running());
         EXPECT_FALSE(app->rowTrial.running());
-        EXPECT_TRUE(app->mnu_Tool->enabled());
-        EXPECT_TRUE(app->txt_Kankaku->enabled());
-        EXPECT_TRUE(app->cmd_Kaisi->enabled());
-        EXPECT_TRUE(app->txt_ZahyoCmd[1]->enabled());
+        EXPECT_TRUE(app->menu.tool->enabled());
+        EXPECT_TRUE(app->controls.intervalBox->enabled());
+        EXPECT_TRUE(app->controls.startButton->enabled());
+        EXPECT_TRUE(app->grid.commandBox(1)->enabled());
         EXPECT_TRUE(p.timerRunning("tim_Start"));
         EXPECT_FALSE(p.timerRunning("tim_Timer"));
-        EXPECT_EQ(app->cmd_Kaisi->text(), u"開\r\n始");
+        EXPECT_EQ(app->controls.startButton->text(), u"開\r\n始");
     }
 };
 
@@ -67,8 +67,8 @@ protected:
 TEST_F(RowTrialTest, AKeyRowTypesIntoTheWindowTheUserCameFromAndTheProgramComesBack) {
     row(u"ｷｰ入力", u"VK_A,+VK_B");
     // The start key is the key the row types: it must not start a run.
-    app->bas.Gint_StartKey = {0, VK_A};
-    app->MS_HotKeyClear();
+    app->hotKeys.setStartKeys({0, VK_A});
+    app->hotKeys.forgetPresses();
     ASSERT_TRUE(ctrl('T'));
     EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{notepad, self()}));
     // The keys went while Notepad was in front.
@@ -83,7 +83,7 @@ TEST_F(RowTrialTest, AKeyRowTypesIntoTheWindowTheUserCameFromAndTheProgramComesB
                                  "keybd_event(66,48,0,0)", "keybd_event(66,48,2,0)", "keybd_event(16,42,2,0)"}));
     EXPECT_EQ(p.foreground, self());
     EXPECT_EQ(status(), u"1行目を実行しました");
-    EXPECT_EQ(app->form->activeControl(), app->txt_ZahyoCmd[1]);
+    EXPECT_EQ(app->form->activeControl(), app->grid.commandBox(1));
     expectIdle();
     p.advance(100);
     EXPECT_FALSE(running());
@@ -110,7 +110,7 @@ TEST_F(RowTrialTest, AClickRowClicksThereAndADragRowIsReleasedAfterwards) {
     ASSERT_EQ(ev.size(), 4u);
     EXPECT_EQ(ev[2], "mouse_event(8,0,0,0)");
     EXPECT_EQ(ev[3], "mouse_event(16,0,0,0)");  // released as a stop releases it
-    EXPECT_EQ(app->Mlng_MouseUpFlg, 0u);
+    EXPECT_EQ(app->player.state().heldButtons, 0u);
     expectIdle();
 }
 
@@ -126,17 +126,17 @@ TEST_F(RowTrialTest, AClickOnTheProgramsOwnWindowIsRefused) {
 
 TEST_F(RowTrialTest, AWaitLocksWhatARunLocksAndAStopKeyEndsIt) {
     row(u"待機", u"5");
-    app->bas.Gint_StopKey = {0, VK_F12};
-    app->MS_HotKeyClear();
+    app->hotKeys.setStopKeys({0, VK_F12});
+    app->hotKeys.forgetPresses();
     int slices = 0;
     bool locked = true;
     p.onDoEvents = [&] {
         ++slices;
-        locked = locked && !app->mnu_Tool->enabled() && !app->mnu_File->enabled() && !app->cmd_Kaisi->enabled() &&
-                 !app->cmd_Setting->enabled() && !app->txt_ZahyoCmd[1]->enabled() && !p.timerRunning("tim_Start");
+        locked = locked && !app->menu.tool->enabled() && !app->menu.file->enabled() && !app->controls.startButton->enabled() &&
+                 !app->controls.settingsButton->enabled() && !app->grid.commandBox(1)->enabled() && !p.timerRunning("tim_Start");
         // F5, Ctrl+T and the start button do nothing meanwhile.
         locked = locked && !app->form->userShortcut(tk::key::F5, 0) && !app->form->userShortcut('T', tk::CtrlMask);
-        app->cmd_Kaisi->press();
+        app->controls.startButton->press();
         if (slices == 2) p.tap(VK_F12);
     };
     const int64_t start = p.nowMs;
@@ -160,12 +160,12 @@ TEST_F(RowTrialTest, AWaitLocksWhatARunLocksAndAStopKeyEndsIt) {
 
 TEST_F(RowTrialTest, AnInvalidRowShowsTheRunsMessageAndSendsNothing) {
     row(u"左ｸﾘｯｸ", u"abc,1");
-    app->txt_Comment[1]->userFocus();
+    app->grid.commentBox(1)->userFocus();
     ASSERT_TRUE(ctrl('T'));
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].text, u"Ｘ軸の値が不正です");
     // The caret goes to the command box, as for a run.
-    EXPECT_EQ(app->form->activeControl(), app->txt_ZahyoCmd[1]);
+    EXPECT_EQ(app->form->activeControl(), app->grid.commandBox(1));
     EXPECT_TRUE(events().empty());
     EXPECT_EQ(fronts(), std::vector<os::WindowHandle>{});
 
@@ -190,7 +190,7 @@ TEST_F(RowTrialTest, AnUnsupportedKeyIsReportedAsInARunAndNothingIsSent) {
     EXPECT_EQ(status(), u"待機中");
     EXPECT_EQ(p.foreground, self());
     EXPECT_FALSE(app->rowTrial.running());
-    EXPECT_TRUE(app->mnu_Tool->enabled());
+    EXPECT_TRUE(app->menu.tool->enabled());
     EXPECT_TRUE(p.timerRunning("tim_Start"));
 }
 
@@ -217,7 +217,7 @@ TEST_F(RowTrialTest, AFailingStepIsReportedAsARunReportsIt) {
 TEST_F(RowTrialTest, TheTargetWindowWinsAndIsRequiredWhenSet) {
     const os::WindowHandle target = p.addWindow(u"Target window", u"T");
     p.activate(self());
-    app->Mstr_WindowTitle = u"Target";
+    app->document.settings.targetWindowSearch = u"Target";
     row(u"ｷｰ入力_真", u"VK_A");
     ASSERT_TRUE(ctrl('T'));
     EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{target, self()}));
@@ -235,21 +235,21 @@ TEST_F(RowTrialTest, TheTargetWindowWinsAndIsRequiredWhenSet) {
 TEST_F(RowTrialTest, AfterAFastRunATriedRowLooksForTheTargetAfreshAndShowsItsStatusAtOnce) {
     const os::WindowHandle first = p.addWindow(u"Target window", u"T");
     p.activate(self());
-    app->Mstr_WindowTitle = u"Target";
+    app->document.settings.targetWindowSearch = u"Target";
     row(u"ｷｰ入力_真", u"VK_A");
     interval(u"0.001");
     // A run at 1 ms, whose display follows once a frame, keeps the window
     // it found.
     run();
     p.advance(20);
-    ASSERT_EQ(app->Mlng_WindowHandle, first);
-    app->cmd_Kaisi->press();
+    ASSERT_EQ(app->player.state().targetWindow, first);
+    app->controls.startButton->press();
     ASSERT_FALSE(running());
     // That window no longer matches; another one does.
     p.window(first)->title = u"Closed";
     const os::WindowHandle second = p.addWindow(u"Target window 2", u"T");
     p.activate(self());
-    app->txt_ZahyoCmd[1]->userFocus();
+    app->grid.commandBox(1)->userFocus();
     ASSERT_TRUE(ctrl('T'));
     EXPECT_EQ(injected(), (Lines{"SendMessage(" + std::to_string(second) + ",646,65,0x1E0001)"}));
     EXPECT_EQ(status(), u"1行目を実行しました");
@@ -269,6 +269,106 @@ TEST_F(RowTrialTest, KeysAreRefusedWhenNoOtherWindowIsKnown) {
     expectIdle();
 }
 
+// Right after start the program has not yet left the front to any window:
+// the window just behind it takes the keys, once the user agrees.
+class ColdStartTrialTest : public RowTrialTest {
+protected:
+    os::WindowHandle behind = 0;
+
+    void SetUp() override {
+        PlaybackTest::SetUp();
+        // Z order from the bottom up: Notepad, then what stands above it
+        // and must be passed over, then an always-on-top window above the
+        // program, which is not behind it.
+        behind = p.addWindow(u"無題 - メモ帳", u"Notepad");
+        p.window(p.addWindow(u"Program Manager", u"Progman"))->style.shell = true;
+        p.window(p.addWindow(u"", u"Untitled"))->cx = 0;
+        p.addWindow(u"", u"NoTitle");
+        p.window(p.addWindow(u"Zero size", u"Tiny"))->cy = 0;
+        p.window(p.addWindow(u"Minimised", u"Min"))->style.minimized = true;
+        p.window(p.addWindow(u"Hidden", u"Hidden"))->style.visible = false;
+        p.window(p.addWindow(u"Palette", u"Tool"))->style.toolWindow = true;
+        p.window(p.addWindow(u"Program's own", u"Own"))->pid = p.ownPid;
+        p.window(p.addWindow(u"On top", u"Top"))->topmost = true;
+        p.foreground = self();
+    }
+    std::string asked(size_t i) { return i < p.shown.size() ? toUtf8(p.shown[i].text) : "(nothing asked)"; }
+};
+
+TEST_F(ColdStartTrialTest, KeysGoToTheWindowBehindOnceTheUserSaysYes) {
+    row(u"ｷｰ入力", u"VK_A");
+    p.answers = {tk::mb::IdYes};
+    ASSERT_TRUE(ctrl('T'));
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(asked(0), "「無題 - メモ帳」に送りますか？");
+    EXPECT_EQ(p.shown[0].style, tk::mb::YesNo | tk::mb::Question | tk::mb::DefaultButton2);
+    EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{behind, self()}));
+    EXPECT_EQ(injected(), (Lines{"keybd_event(65,30,0,0)", "keybd_event(65,30,2,0)"}));
+    EXPECT_EQ(status(), u"1行目を実行しました");
+    expectIdle();
+    // Asked once: the next try goes there at once.
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{behind, self()}));
+}
+
+TEST_F(ColdStartTrialTest, NoIsTheDefaultAndSendsNothingAndTheQuestionComesAgain) {
+    row(u"左ｸﾘｯｸ", u"300,200");
+    p.pointWindow = behind;
+    ASSERT_TRUE(ctrl('T'));  // no answer scripted: the default button
+    EXPECT_EQ(asked(0), "「無題 - メモ帳」に送りますか？");
+    EXPECT_EQ(p.shown[0].answer, tk::mb::IdNo);
+    EXPECT_TRUE(fronts().empty());
+    EXPECT_TRUE(injected().empty());
+    EXPECT_EQ(status(), u"待機中");
+    expectIdle();
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_EQ(p.shown.size(), 2u);
+    EXPECT_TRUE(injected().empty());
+}
+
+TEST_F(ColdStartTrialTest, OnlyRowsThatSendAskAndATargetWindowOrAWindowLeftComesFirst) {
+    // A cursor move sends nothing to a window: no question.
+    row(u"ﾏｳｽｶｰｿﾙ移動", u"10,20");
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_EQ(status(), u"1行目を実行しました");
+
+    // The document's target window, found wherever it stands.
+    const os::WindowHandle target = p.addWindow(u"Target window", u"T");
+    p.window(target)->topmost = true;
+    app->document.settings.targetWindowSearch = u"Target";
+    row(u"ｷｰ入力", u"VK_A");
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{target, self()}));
+
+    // Once the program has left the front to a window, that one.
+    app->document.settings.targetWindowSearch.clear();
+    const os::WindowHandle left = p.addWindow(u"Left", u"L");
+    p.activate(left);
+    p.activate(self());
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_TRUE(p.shown.empty());
+    EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{left, self()}));
+}
+
+TEST_F(ColdStartTrialTest, AnotherWindowBehindIsAskedForAfresh) {
+    row(u"ｷｰ入力", u"VK_A");
+    p.answers = {tk::mb::IdYes};
+    ASSERT_TRUE(ctrl('T'));
+    ASSERT_EQ(p.shown.size(), 1u);
+    // The window agreed to closes; the one behind now is a console.
+    p.removeWindow(behind);
+    const os::WindowHandle console = p.addWindow(u"C:\\Windows\\system32\\cmd.exe", u"ConsoleWindowClass");
+    p.activate(self());
+    p.answers = {tk::mb::IdYes};
+    ASSERT_TRUE(ctrl('T'));
+    ASSERT_EQ(p.shown.size(), 2u);
+    EXPECT_EQ(asked(1), "「C:\\Windows\\system32\\cmd.exe」に送りますか？");
+    EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{console, self()}));
+}
+
 TEST_F(RowTrialTest, TheItemsAreEnabledOnlyInAGridRowAndNeverDuringARun) {
     auto* runItem = app->form->findMenu("mnu_RunRow");
     auto* showItem = app->form->findMenu("mnu_ShowRow");
@@ -279,15 +379,15 @@ TEST_F(RowTrialTest, TheItemsAreEnabledOnlyInAGridRowAndNeverDuringARun) {
     row(u"ｷｰ入力", u"VK_A");
     EXPECT_TRUE(runItem->effectivelyEnabled());
     EXPECT_TRUE(showItem->effectivelyEnabled());
-    app->txt_Kankaku->userFocus();
+    app->controls.intervalBox->userFocus();
     EXPECT_FALSE(runItem->effectivelyEnabled());
     EXPECT_FALSE(showItem->effectivelyEnabled());
     EXPECT_FALSE(ctrl('T'));
     EXPECT_TRUE(events().empty());
 
-    app->cmb_Cmd[1]->userFocus();
+    app->grid.actionList(1)->userFocus();
     interval(u"10");
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     ASSERT_TRUE(running());
     EXPECT_FALSE(runItem->effectivelyEnabled());
     EXPECT_FALSE(ctrl('T'));

@@ -53,14 +53,14 @@ protected:
     void SetUp() override {
         PlaybackTest::SetUp();
         p.toolkit.onRepaint = [this](tk::Form&) {
-            pictures.push_back({status(), app->scr_Detail->value(), p.trace.size()});
+            pictures.push_back({status(), app->grid.scrollBar()->value(), p.trace.size()});
         };
     }
     // n rows of left clicks where the cursor stands; the grid can scroll
     // to every row.
     void clicks(int n) {
         rows(std::vector<std::pair<Str, Str>>(size_t(n), {u"左ｸﾘｯｸ", u""}));
-        app->scr_Detail->setRange(1, n);
+        app->grid.scrollBar()->setRange(1, n);
     }
     bool shown(const Str& status, int32_t top) const {
         for (const auto& pic : pictures)
@@ -84,11 +84,11 @@ TEST_F(RunDisplayTest, StepsFasterThanAFrameAreShownOncePerFrameWithTheLatestSte
     EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 16);
     EXPECT_EQ(pictures.size(), afterFirst);
     EXPECT_EQ(status(), progress(1));
-    EXPECT_EQ(app->scr_Detail->value(), 1);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 1);
     // A frame after the last picture the step of that moment is shown.
     p.advance(1);
     EXPECT_EQ(status(), progress(17));
-    EXPECT_EQ(app->scr_Detail->value(), 17);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 17);
     EXPECT_TRUE(shown(progress(17), 17));
     // Over a second every step runs and about sixty pictures are painted
     // (each shown step paints the status line and the window).
@@ -104,14 +104,14 @@ TEST_F(RunDisplayTest, AtAFrameAndMoreEveryStepIsShownAsBefore) {
         clicks(10);
         interval(each);
         run();
-        const uint32_t ms = app->tim_Timer->interval();
+        const uint32_t ms = app->player.timer().interval();
         for (int row = 1; row <= 8; ++row) {
             pictures.clear();
             p.advance(ms);
             // The status line's repaint, then the window's.
             EXPECT_EQ(pictures, (std::vector<Picture>{{progress(row), row}, {progress(row), row}})) << row;
         }
-        app->cmd_Kaisi->press();
+        app->controls.startButton->press();
     }
     // Just below a frame the steps are shown every other tick.
     clicks(10);
@@ -133,16 +133,16 @@ TEST_F(RunDisplayTest, TheLastStepIsShownWhenTheButtonStopsTheRun) {
     p.advance(5);
     ASSERT_EQ(status(), progress(1));  // steps 2 to 5 are not shown yet
     pictures.clear();
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     EXPECT_TRUE(shown(progress(5), 5));
     EXPECT_EQ(status(), u"待機中");
-    EXPECT_EQ(app->scr_Detail->value(), 5);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 5);
 }
 
 TEST_F(RunDisplayTest, TheLastStepIsShownWhenAStopKeyPauseOrTheTargetWindowEndsTheRun) {
     const os::WindowHandle target = p.addWindow(u"Untitled - Notepad", u"Notepad");
-    app->Mstr_WindowTitle = u"Notepad";
-    app->bas.Gint_StopKey = {0, VK_F12};
+    app->document.settings.targetWindowSearch = u"Notepad";
+    app->hotKeys.setStopKeys({0, VK_F12});
     for (int how = 0; how < 3; ++how) {
         clicks(40);
         interval(u"0.001");
@@ -158,18 +158,18 @@ TEST_F(RunDisplayTest, TheLastStepIsShownWhenAStopKeyPauseOrTheTargetWindowEndsT
         EXPECT_FALSE(running()) << how;
         EXPECT_TRUE(shown(progress(5), 5)) << how;
         EXPECT_EQ(status(), u"待機中") << how;
-        EXPECT_EQ(app->scr_Detail->value(), 5) << how;
+        EXPECT_EQ(app->grid.scrollBar()->value(), 5) << how;
         EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 5) << how;
     }
 }
 
 TEST_F(RunDisplayTest, TheLastStepIsShownWhenTheCountEndsTheRun) {
     clicks(5);
-    app->scr_Detail->setRange(1, 10);
+    app->grid.scrollBar()->setRange(1, 10);
     interval(u"0.001");
-    app->Mbln_StopTimerEnabled = true;
-    app->Mint_TimerHH = -1;
-    app->Mint_TimerMM = 1;
+    app->document.settings.stopTimerEnabled = true;
+    app->document.settings.timerHours = -1;
+    app->document.settings.timerMinutes = 1;
     run();
     pictures.clear();
     p.advance(10);
@@ -177,13 +177,13 @@ TEST_F(RunDisplayTest, TheLastStepIsShownWhenTheCountEndsTheRun) {
     EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 5);
     EXPECT_TRUE(shown(u"実行中 5　残り1回", 5));
     EXPECT_EQ(status(), u"待機中");
-    EXPECT_EQ(app->scr_Detail->value(), 5);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 5);
 }
 
 TEST_F(RunDisplayTest, TheFailingStepIsShownUnderItsError) {
     p.startFailures.insert(u"missing.exe");
     rows({{u"左ｸﾘｯｸ", u""}, {u"左ｸﾘｯｸ", u""}, {u"左ｸﾘｯｸ", u""}, {u"EXE実行", u"missing.exe"}, {u"左ｸﾘｯｸ", u""}});
-    app->scr_Detail->setRange(1, 5);
+    app->grid.scrollBar()->setRange(1, 5);
     interval(u"0.001");
     run();
     pictures.clear();
@@ -191,12 +191,12 @@ TEST_F(RunDisplayTest, TheFailingStepIsShownUnderItsError) {
     EXPECT_FALSE(running());
     EXPECT_TRUE(shown(progress(4), 4));
     EXPECT_EQ(status(), u"[tim_Timer_Timer]" + err::describeNumber(err::FileNotFound) + u" ステップ：EXE実行");
-    EXPECT_EQ(app->scr_Detail->value(), 4);
+    EXPECT_EQ(app->grid.scrollBar()->value(), 4);
 }
 
 TEST_F(RunDisplayTest, TheStepThatWaitsIsShownBeforeItWaits) {
     rows({{u"左ｸﾘｯｸ", u""}, {u"ｷｰ入力", u"VK_A(300)"}, {u"左ｸﾘｯｸ", u""}, {u"待機", u"2"}, {u"左ｸﾘｯｸ", u""}});
-    app->scr_Detail->setRange(1, 10);
+    app->grid.scrollBar()->setRange(1, 10);
     interval(u"0.001");
     run();
     pictures.clear();
@@ -212,7 +212,7 @@ TEST_F(RunDisplayTest, TheStepThatWaitsIsShownBeforeItWaits) {
     // Row 3 is shown (a frame has passed), row 4 waits within its frame:
     // the wait shows row 4 throughout.
     std::vector<Picture> inWait;
-    p.onDoEvents = [&] { inWait.push_back({status(), app->scr_Detail->value()}); };
+    p.onDoEvents = [&] { inWait.push_back({status(), app->grid.scrollBar()->value()}); };
     p.advance(2);
     p.onDoEvents = nullptr;
     EXPECT_EQ(inWait, (std::vector<Picture>{{progress(4), 4}, {progress(4), 4}}));

@@ -13,15 +13,15 @@ protected:
     void SetUp() override { start(); }
     // A named document with one saved step, then an unsaved change.
     void changedDocument() {
-        app->steps.resize(2);
-        app->steps.at(1) = MacroStep{u"左ｸﾘｯｸ", u"10,20", u"saved"};
-        app->MS_WriteFile(kDoc, 1);
+        app->document.steps.resize(2);
+        app->document.steps.at(1) = MacroStep{u"左ｸﾘｯｸ", u"10,20", u"saved"};
+        app->macroFile.write(kDoc, MacroFile::Overwrite::Silently);
         typeComment(u"unsaved");
-        ASSERT_TRUE(app->Mbln_EditFlg);
+        ASSERT_TRUE(app->document.changed());
     }
     void typeComment(const Str& t) {
-        app->txt_Comment[1]->userFocus();
-        app->txt_Comment[1]->userTyped(t);
+        app->grid.commentBox(1)->userFocus();
+        app->grid.commentBox(1)->userTyped(t);
     }
     bool query(uint32_t reasons = 0) { return app->form->userQueryEndSession(reasons); }
     os::WindowHandle window() const { return app->form->nativeHandle(); }
@@ -36,7 +36,7 @@ protected:
 
 TEST_F(SessionEndTest, NothingToSaveLetsTheSessionEndAndWritesTheWorkingState) {
     typeComment(u"work");
-    app->MS_WriteFile(kDoc, 1);
+    app->macroFile.write(kDoc, MacroFile::Overwrite::Silently);
     p.files.erase(p.resolve(kTvk));
     for (uint32_t reasons : {0u, tk::session::Logoff, tk::session::CloseApp, tk::session::Critical}) {
         p.files.erase(p.resolve(kTvk));
@@ -49,7 +49,7 @@ TEST_F(SessionEndTest, NothingToSaveLetsTheSessionEndAndWritesTheWorkingState) {
     EXPECT_TRUE(p.shown.empty());
     EXPECT_TRUE(app->form->isShown());
     // The document is still the user's own, not the default document.
-    EXPECT_EQ(app->Mstr_FileName, kDoc);
+    EXPECT_EQ(app->document.path(), kDoc);
     EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝の巡回.TVK");
 
     // Then the end: written again, and the program ends without a question.
@@ -69,8 +69,8 @@ TEST_F(SessionEndTest, UnsavedChangesHoldTheEndAndTheQuestionFollowsTheAnswer) {
     EXPECT_NE(p.traceText(mark).find("ShutdownBlockReasonCreate(変更が保存されていません)"), std::string::npos);
     // The working state is safe already; the document keeps its name and mark.
     EXPECT_TRUE(tvkHolds(u"unsaved"));
-    EXPECT_EQ(app->Mstr_FileName, kDoc);
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.path(), kDoc);
+    EXPECT_TRUE(app->document.changed());
     EXPECT_EQ(app->form->text(), u"TOVIRAK - 朝の巡回.TVK");
 
     // A second query before the question shows does not ask twice.
@@ -83,7 +83,7 @@ TEST_F(SessionEndTest, UnsavedChangesHoldTheEndAndTheQuestionFollowsTheAnswer) {
     EXPECT_EQ(p.shown[0].style, tk::mb::YesNoCancel);
     // Cancel: the program stays, changes and all.
     EXPECT_TRUE(app->form->isShown());
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_TRUE(app->document.changed());
     returnToLoop();
     EXPECT_EQ(p.shown.size(), 1u);
 
@@ -92,7 +92,7 @@ TEST_F(SessionEndTest, UnsavedChangesHoldTheEndAndTheQuestionFollowsTheAnswer) {
     EXPECT_FALSE(blocked());
     EXPECT_NE(p.traceText(mark).find("ShutdownBlockReasonDestroy"), std::string::npos);
     EXPECT_TRUE(app->form->isShown());
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_TRUE(app->document.changed());
 }
 
 TEST_F(SessionEndTest, YesSavesTheDocumentAndEndsLikeAClose) {
@@ -136,16 +136,16 @@ TEST_F(SessionEndTest, ACriticalEndIsNotHeldAndLosesNothingTheWorkingStateHolds)
 
 TEST_F(SessionEndTest, AnEndWithoutAQueryStopsTheRunAndWritesFirst) {
     changedDocument();
-    app->steps.at(1) = MacroStep{u"左ﾄﾞﾗｯｸﾞ", u"10,20", u"drag"};
-    app->steps.resize(3);
-    app->steps.at(2) = MacroStep{u"待機", u"60", u""};
-    app->txt_Kankaku->setText(u"1");
-    app->cmd_Kaisi->press();
+    app->document.steps.at(1) = MacroStep{u"左ﾄﾞﾗｯｸﾞ", u"10,20", u"drag"};
+    app->document.steps.resize(3);
+    app->document.steps.at(2) = MacroStep{u"待機", u"60", u""};
+    app->controls.intervalBox->setText(u"1");
+    app->controls.startButton->press();
     p.advance(1000);
-    ASSERT_EQ(app->Mlng_MouseUpFlg, 4u);
+    ASSERT_EQ(app->player.state().heldButtons, 4u);
     const size_t mark = p.trace.size();
     EXPECT_THROW(app->form->userEndSession(true, tk::session::Logoff), headless::ProcessEnded);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    EXPECT_EQ(app->player.state().row, 0);
     const std::string t = p.traceText(mark);
     EXPECT_LT(t.find("mouse_event(4,0,0,0)"), t.find("Replace(TOVIRAK.TVK.tmp~,TOVIRAK.TVK)"));
     EXPECT_TRUE(tvkHolds(u"\"左ﾄﾞﾗｯｸﾞ\",\"10,20\",\"drag\""));
@@ -153,11 +153,11 @@ TEST_F(SessionEndTest, AnEndWithoutAQueryStopsTheRunAndWritesFirst) {
 }
 
 TEST_F(SessionEndTest, TheQueryStopsARunningMacroInItsWait) {
-    app->steps.resize(2);
-    app->steps.at(1) = MacroStep{u"待機", u"30", u""};
-    app->txt_Kankaku->setText(u"1");
-    app->MS_WriteFile(kTvk, 1);
-    app->cmd_Kaisi->press();
+    app->document.steps.resize(2);
+    app->document.steps.at(1) = MacroStep{u"待機", u"30", u""};
+    app->controls.intervalBox->setText(u"1");
+    app->macroFile.write(kTvk, MacroFile::Overwrite::Silently);
+    app->controls.startButton->press();
     // The query arrives while the wait processes messages.
     bool answer = false;
     int queries = 0;
@@ -166,8 +166,8 @@ TEST_F(SessionEndTest, TheQueryStopsARunningMacroInItsWait) {
     };
     p.advance(1000);
     EXPECT_TRUE(answer);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
-    EXPECT_EQ(app->cmd_Kaisi->text(), u"実行");
+    EXPECT_EQ(app->player.state().row, 0);
+    EXPECT_EQ(app->controls.startButton->text(), u"実行");
     EXPECT_EQ(status(), u"書き込み完了！！！");
     EXPECT_FALSE(p.timerRunning("tim_Timer"));
 }
@@ -189,7 +189,7 @@ TEST_F(SessionEndTest, WithoutBlockReasonsTheAnswerStillHoldsTheEnd) {
 TEST_F(SessionEndTest, ChangesSavedBeforeTheQuestionShowsAreNotAskedAbout) {
     changedDocument();
     EXPECT_FALSE(query());
-    app->MS_WriteFile(kDoc, 1);
+    app->macroFile.write(kDoc, MacroFile::Overwrite::Silently);
     returnToLoop();
     EXPECT_TRUE(p.shown.empty());
     EXPECT_TRUE(app->form->isShown());

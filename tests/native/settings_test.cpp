@@ -5,7 +5,7 @@
 #include "app_fixture.h"
 #include "dialog_helpers.h"
 #include "settings/digits.h"
-#include "settings/frm_Setting.h"
+#include "settings/settings_dialog.h"
 
 class SettingsTest : public AppTest {
 protected:
@@ -17,7 +17,7 @@ protected:
             script(f);
             closed = !f.isShown();
         });
-        runSettingsDialog(*app);
+        runSettingsDialog(*app->form, p.os, app->statusLine, app->document, app->hotKeys, app->settingsView);
         return closed;
     }
     template <class T = tk::TextBox>
@@ -83,16 +83,16 @@ TEST_F(SettingsTest, LoadShowsTheMembers) {
         Str text;
     } timers[] = {{-1, 3, u"3"}, {2, 5, u"2:05"}, {0, 0, u"0:00"}, {12, 30, u"12:30"}, {-1, 0, u"0"}};
     for (const auto& t : timers) {
-        app->Mint_TimerHH = t.hh;
-        app->Mint_TimerMM = t.mm;
+        app->document.settings.timerHours = t.hh;
+        app->document.settings.timerMinutes = t.mm;
         open([&](tk::Form& f) { EXPECT_EQ(c(f, "txt_StopTimer").text(), t.text); });
     }
-    app->Mstr_WindowTitle = u"メモ帳,Notepad";
-    app->Mstr_StartKey = u"VK_F5";
-    app->Mstr_StopKey = u"VK_F6";
-    app->Mbln_StopTimerEnabled = true;
-    app->Mbln_PCPowerOff = true;
-    app->Mbln_NotActive = true;
+    app->document.settings.targetWindowSearch = u"メモ帳,Notepad";
+    app->document.settings.startKeys = u"VK_F5";
+    app->document.settings.stopKeys = u"VK_F6";
+    app->document.settings.stopTimerEnabled = true;
+    app->document.settings.powerOff = true;
+    app->document.settings.stayBehind = true;
     open([&](tk::Form& f) {
         EXPECT_EQ(c(f, "txt_WindowTitle").text(), u"メモ帳,Notepad");
         EXPECT_EQ(c(f, "txt_StartHotKey").text(), u"VK_F5");
@@ -104,16 +104,16 @@ TEST_F(SettingsTest, LoadShowsTheMembers) {
         EXPECT_TRUE(c<tk::Button>(f, "cmd_LeftTop").enabled());
     });
     // On top wins over not-activated; neither gives "通常".
-    app->Mbln_TopMost = true;
+    app->document.settings.topMost = true;
     open([&](tk::Form& f) { EXPECT_TRUE(opt(f, "optWindowSetting", 2).value()); });
-    app->Mbln_TopMost = app->Mbln_NotActive = false;
-    app->Mbln_StopTimerEnabled = false;
+    app->document.settings.topMost = app->document.settings.stayBehind = false;
+    app->document.settings.stopTimerEnabled = false;
     open([&](tk::Form& f) {
         EXPECT_TRUE(opt(f, "optWindowSetting", 1).value());
         EXPECT_TRUE(opt(f, "optStopTimer", 2).value());
     });
     EXPECT_TRUE(p.shown.empty());
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_FALSE(app->document.changed());
 }
 
 TEST_F(SettingsTest, StopTimerTextIsStoredOrRefused) {
@@ -124,14 +124,14 @@ TEST_F(SettingsTest, StopTimerTextIsStoredOrRefused) {
                     {u"1", -1, 1},       {u"", 0, 0},          {u"32767", -1, 32767},
                     {u"32767:59", 32767, 59}, {u"007:000000000000000000059", 7, 59}};
     for (const auto& a : accepted) {
-        app->Mint_TimerHH = app->Mint_TimerMM = 99;
+        app->document.settings.timerHours = app->document.settings.timerMinutes = 99;
         bool closed = open([&](tk::Form& f) {
             c(f, "txt_StopTimer").userTyped(a.text);
             ok(f);
         });
         EXPECT_TRUE(closed) << toUtf8(a.text);
-        EXPECT_EQ(app->Mint_TimerHH, a.hh) << toUtf8(a.text);
-        EXPECT_EQ(app->Mint_TimerMM, a.mm) << toUtf8(a.text);
+        EXPECT_EQ(app->document.settings.timerHours, a.hh) << toUtf8(a.text);
+        EXPECT_EQ(app->document.settings.timerMinutes, a.mm) << toUtf8(a.text);
     }
     EXPECT_TRUE(p.shown.empty());
 
@@ -139,8 +139,8 @@ TEST_F(SettingsTest, StopTimerTextIsStoredOrRefused) {
                            u"-1",   u"+1", u"1.5", u"a",     u":",     u"1：30"};
     for (const Str& r : refused) {
         p.shown.clear();
-        app->Mint_TimerHH = app->Mint_TimerMM = 99;
-        app->Mbln_EditFlg = false;
+        app->document.settings.timerHours = app->document.settings.timerMinutes = 99;
+        app->document.setChanged(false);
         bool stayedOpen = false, focused = false;
         open([&](tk::Form& f) {
             c(f, "txt_StopTimer").userTyped(r);
@@ -153,17 +153,17 @@ TEST_F(SettingsTest, StopTimerTextIsStoredOrRefused) {
         EXPECT_TRUE(stayedOpen) << toUtf8(r);
         EXPECT_TRUE(focused) << toUtf8(r);
         EXPECT_EQ(messages(), std::vector<Str>{u"入力エラー"}) << toUtf8(r);
-        EXPECT_EQ(app->Mint_TimerHH, 99);
-        EXPECT_EQ(app->Mstr_WindowTitle, u"");
-        EXPECT_FALSE(app->Mbln_EditFlg);
+        EXPECT_EQ(app->document.settings.timerHours, 99);
+        EXPECT_EQ(app->document.settings.targetWindowSearch, u"");
+        EXPECT_FALSE(app->document.changed());
     }
 }
 
 TEST_F(SettingsTest, TooLargeNumberShowsTheOverflowDescriptionAndStaysOpen) {
     for (const Str text : {u"99999", u"32768:00"}) {
         p.shown.clear();
-        app->Mint_TimerHH = 1;
-        app->Mint_TimerMM = 2;
+        app->document.settings.timerHours = 1;
+        app->document.settings.timerMinutes = 2;
         bool stayedOpen = false;
         open([&](tk::Form& f) {
             c(f, "txt_StopTimer").userTyped(text);
@@ -176,9 +176,9 @@ TEST_F(SettingsTest, TooLargeNumberShowsTheOverflowDescriptionAndStaysOpen) {
         EXPECT_EQ(p.shown[0].text, err::describeNumber(err::Overflow));
         EXPECT_EQ(p.shown[0].style, tk::mb::OK);
         // Neither half of the pair was stored.
-        EXPECT_EQ(app->Mint_TimerHH, 1);
-        EXPECT_EQ(app->Mint_TimerMM, 2);
-        EXPECT_FALSE(app->Mbln_EditFlg);
+        EXPECT_EQ(app->document.settings.timerHours, 1);
+        EXPECT_EQ(app->document.settings.timerMinutes, 2);
+        EXPECT_FALSE(app->document.changed());
     }
 }
 
@@ -219,7 +219,7 @@ TEST_F(SettingsTest, EnterWalksTheFieldsAndPressesAFocusedButton) {
         static_cast<tk::Button*>(f.activeControl())->press();
     });
     EXPECT_TRUE(closed);
-    EXPECT_EQ(app->Mstr_WindowTitle, u"");
+    EXPECT_EQ(app->document.settings.targetWindowSearch, u"");
 }
 
 TEST_F(SettingsTest, F1AndTheHelpButtonOpenTheReadme) {
@@ -242,16 +242,16 @@ TEST_F(SettingsTest, F1AndTheHelpButtonOpenTheReadme) {
 }
 
 TEST_F(SettingsTest, OkStoresEverythingAndMarksTheDocumentChanged) {
-    app->Mstr_StartKey = u"VK_F1";
-    app->Mstr_StopKey = u"VK_F2";
-    app->Mint_TimerHH = 0;
-    app->Mint_TimerMM = 0;
+    app->document.settings.startKeys = u"VK_F1";
+    app->document.settings.stopKeys = u"VK_F2";
+    app->document.settings.timerHours = 0;
+    app->document.settings.timerMinutes = 0;
     // Unchanged still counts as a change.
     EXPECT_TRUE(open([&](tk::Form& f) { ok(f); }));
-    EXPECT_TRUE(app->Mbln_EditFlg);
-    EXPECT_EQ(app->bas.Gint_StartKey, (std::vector<int16_t>{0, 112}));
+    EXPECT_TRUE(app->document.changed());
+    EXPECT_EQ(app->hotKeys.startKeys(), (std::vector<int16_t>{0, 112}));
 
-    app->Mbln_EditFlg = false;
+    app->document.setChanged(false);
     EXPECT_TRUE(open([&](tk::Form& f) {
         c(f, "txt_WindowTitle").userTyped(u" Target ");
         c(f, "txt_StartHotKey").userTyped(u"VK_F5,vk_a");
@@ -262,18 +262,18 @@ TEST_F(SettingsTest, OkStoresEverythingAndMarksTheDocumentChanged) {
         opt(f, "optWindowSetting", 3).setValue(true);
         ok(f);
     }));
-    EXPECT_EQ(app->Mstr_WindowTitle, u" Target ");  // as typed
-    EXPECT_EQ(app->Mstr_StartKey, u"VK_F5,vk_a");
-    EXPECT_EQ(app->bas.Gint_StartKey, (std::vector<int16_t>{0, 116, 65}));
-    EXPECT_EQ(app->Mstr_StopKey, u"^VK_S");
-    EXPECT_EQ(app->bas.Gint_StopKey, (std::vector<int16_t>{0, 83}));
-    EXPECT_TRUE(app->Mbln_StopTimerEnabled);
-    EXPECT_EQ(app->Mint_TimerHH, 1);
-    EXPECT_EQ(app->Mint_TimerMM, 30);
-    EXPECT_TRUE(app->Mbln_PCPowerOff);
-    EXPECT_FALSE(app->Mbln_TopMost);
-    EXPECT_TRUE(app->Mbln_NotActive);
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.settings.targetWindowSearch, u" Target ");  // as typed
+    EXPECT_EQ(app->document.settings.startKeys, u"VK_F5,vk_a");
+    EXPECT_EQ(app->hotKeys.startKeys(), (std::vector<int16_t>{0, 116, 65}));
+    EXPECT_EQ(app->document.settings.stopKeys, u"^VK_S");
+    EXPECT_EQ(app->hotKeys.stopKeys(), (std::vector<int16_t>{0, 83}));
+    EXPECT_TRUE(app->document.settings.stopTimerEnabled);
+    EXPECT_EQ(app->document.settings.timerHours, 1);
+    EXPECT_EQ(app->document.settings.timerMinutes, 30);
+    EXPECT_TRUE(app->document.settings.powerOff);
+    EXPECT_FALSE(app->document.settings.topMost);
+    EXPECT_TRUE(app->document.settings.stayBehind);
+    EXPECT_TRUE(app->document.changed());
     EXPECT_TRUE(p.shown.empty());
 }
 
@@ -295,14 +295,14 @@ TEST_F(SettingsTest, CancelAndTheCloseBoxStoreNothing) {
         changeAll(f);
         f.userClose();
     }));
-    EXPECT_EQ(app->Mstr_WindowTitle, u"");
-    EXPECT_EQ(app->Mstr_StartKey, u"");
-    EXPECT_EQ(app->Mstr_StopKey, u"");
-    EXPECT_FALSE(app->Mbln_StopTimerEnabled);
-    EXPECT_EQ(app->Mint_TimerMM, 0);
-    EXPECT_FALSE(app->Mbln_PCPowerOff);
-    EXPECT_FALSE(app->Mbln_TopMost);
-    EXPECT_FALSE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.settings.targetWindowSearch, u"");
+    EXPECT_EQ(app->document.settings.startKeys, u"");
+    EXPECT_EQ(app->document.settings.stopKeys, u"");
+    EXPECT_FALSE(app->document.settings.stopTimerEnabled);
+    EXPECT_EQ(app->document.settings.timerMinutes, 0);
+    EXPECT_FALSE(app->document.settings.powerOff);
+    EXPECT_FALSE(app->document.settings.topMost);
+    EXPECT_FALSE(app->document.changed());
 }
 
 TEST_F(SettingsTest, UnsupportedStopKeyIsReportedAndTheDialogStillCloses) {
@@ -313,9 +313,9 @@ TEST_F(SettingsTest, UnsupportedStopKeyIsReportedAndTheDialogStillCloses) {
     });
     EXPECT_TRUE(closed);
     EXPECT_EQ(messages(), std::vector<Str>{u"「VK_LWIN」は、サポートされていないキーです。"});
-    EXPECT_EQ(app->Mstr_StopKey, u"VK_LWIN");
-    EXPECT_EQ(app->bas.Gint_StopKey, (std::vector<int16_t>{0, 0}));
-    EXPECT_TRUE(app->Mbln_EditFlg);
+    EXPECT_EQ(app->document.settings.stopKeys, u"VK_LWIN");
+    EXPECT_EQ(app->hotKeys.stopKeys(), (std::vector<int16_t>{0, 0}));
+    EXPECT_TRUE(app->document.changed());
 }
 
 TEST_F(SettingsTest, OnTopChoiceIsAppliedAtOnce) {
@@ -325,8 +325,8 @@ TEST_F(SettingsTest, OnTopChoiceIsAppliedAtOnce) {
         opt(f, "optWindowSetting", 2).setValue(true);
         ok(f);
     });
-    EXPECT_TRUE(app->Mbln_TopMost);
-    EXPECT_FALSE(app->Mbln_NotActive);
+    EXPECT_TRUE(app->document.settings.topMost);
+    EXPECT_FALSE(app->document.settings.stayBehind);
     EXPECT_NE(p.traceText().find("SetWindowPos(" + h + ",-1,"), std::string::npos) << p.traceText();
 
     p.clearTrace();
@@ -334,7 +334,7 @@ TEST_F(SettingsTest, OnTopChoiceIsAppliedAtOnce) {
         opt(f, "optWindowSetting", 1).setValue(true);
         ok(f);
     });
-    EXPECT_FALSE(app->Mbln_TopMost);
+    EXPECT_FALSE(app->document.settings.topMost);
     EXPECT_NE(p.traceText().find("SetWindowPos(" + h + ",-2,"), std::string::npos) << p.traceText();
 }
 
@@ -374,12 +374,12 @@ TEST_F(SettingsTest, PickedOrPastedTitleWithALineBreakIsStoredOnOneLine) {
         EXPECT_EQ(c(f, "txt_WindowTitle").text(), u"報告 一覧");
         ok(f);
     });
-    EXPECT_EQ(app->Mstr_WindowTitle, u"報告 一覧");
+    EXPECT_EQ(app->document.settings.targetWindowSearch, u"報告 一覧");
     open([&](tk::Form& f) {
         c(f, "txt_WindowTitle").userTyped(u"貼り付け\n");
         ok(f);
     });
-    EXPECT_EQ(app->Mstr_WindowTitle, u"貼り付け ");
+    EXPECT_EQ(app->document.settings.targetWindowSearch, u"貼り付け ");
 }
 
 TEST_F(SettingsTest, CornerButtonMovesTheFoundWindowWithoutActivatingIt) {
@@ -409,34 +409,34 @@ TEST_F(SettingsTest, SettingsButtonOfTheMainWindowShowsTheDialog) {
         if (t) t->userTyped(u"2");
         if (auto* b = control<tk::Button>(f, "cmd_Ok")) b->press();
     });
-    app->cmd_Setting->userClick();
+    app->controls.settingsButton->userClick();
     ASSERT_EQ(p.modalsShown, std::vector<std::string>{"frm_Setting"});
-    EXPECT_EQ(app->Mint_TimerHH, -1);
-    EXPECT_EQ(app->Mint_TimerMM, 2);
+    EXPECT_EQ(app->document.settings.timerHours, -1);
+    EXPECT_EQ(app->document.settings.timerMinutes, 2);
     EXPECT_TRUE(p.timerRunning("tim_Start"));
 }
 
 // ---------------------------------------------------------------------------
 
 TEST(Digits, NumericCheckAcceptsOnlyAsciiDigitBytes) {
-    EXPECT_TRUE(MF_NumericChk(u"0"));
-    EXPECT_TRUE(MF_NumericChk(u"0123456789"));
+    EXPECT_TRUE(isAllDigits(u"0"));
+    EXPECT_TRUE(isAllDigits(u"0123456789"));
     for (const Str s : {u"", u" 1", u"1 ", u"-1", u"+1", u"1.5", u"１", u"1１", u"ｱ", u"あ", u"1e3", u"😀"})
-        EXPECT_FALSE(MF_NumericChk(s)) << toUtf8(s);
+        EXPECT_FALSE(isAllDigits(s)) << toUtf8(s);
 }
 
 TEST(Digits, ByteLengthAndByteMidUseTheAnsiForm) {
-    EXPECT_EQ(MF_LenByte(u""), 0);
-    EXPECT_EQ(MF_LenByte(u"aあｱ１"), 1 + 2 + 1 + 2);
-    EXPECT_EQ(MF_MidByte(u"aあb", 2, 2), u"あ");
-    EXPECT_EQ(MF_MidByte(u"aあb", 2), u"あb");
-    EXPECT_EQ(MF_MidByte(u"abc", 3, 5), u"c");
-    EXPECT_EQ(MF_MidByte(u"abc", 4), u"");
-    EXPECT_EQ(MF_MidByte(u"abc", 2, 0), u"");
+    EXPECT_EQ(ansiLength(u""), 0);
+    EXPECT_EQ(ansiLength(u"aあｱ１"), 1 + 2 + 1 + 2);
+    EXPECT_EQ(ansiMid(u"aあb", 2, 2), u"あ");
+    EXPECT_EQ(ansiMid(u"aあb", 2), u"あb");
+    EXPECT_EQ(ansiMid(u"abc", 3, 5), u"c");
+    EXPECT_EQ(ansiMid(u"abc", 4), u"");
+    EXPECT_EQ(ansiMid(u"abc", 2, 0), u"");
     // Half of a double-byte character is no character.
-    EXPECT_EQ(MF_MidByte(u"aあb", 2, 1), u"・");
+    EXPECT_EQ(ansiMid(u"aあb", 2, 1), u"・");
     try {
-        MF_MidByte(u"abc", 0);
+        ansiMid(u"abc", 0);
         ADD_FAILURE() << "position 0 must fail";
     } catch (const RtError& e) {
         EXPECT_EQ(e.number, err::InvalidCall);
@@ -444,12 +444,12 @@ TEST(Digits, ByteLengthAndByteMidUseTheAnsiForm) {
 }
 
 TEST(Digits, StrConvTurnsTextIntoAnsiBytesAndBack) {
-    Str bytes = MF_StrConv(u"aあ", strconv::FromUnicode);
+    Str bytes = ansiConvert(u"aあ", strconv::FromUnicode);
     EXPECT_EQ(bytes, (Str{u'a', char16_t(0x82), char16_t(0xA0)}));
-    EXPECT_EQ(MF_StrConv(bytes, strconv::ToUnicode), u"aあ");
-    EXPECT_EQ(MF_StrConv(MF_StrConv(u"朝の巡回ｱｲｳ", 128), 64), u"朝の巡回ｱｲｳ");
+    EXPECT_EQ(ansiConvert(bytes, strconv::ToUnicode), u"aあ");
+    EXPECT_EQ(ansiConvert(ansiConvert(u"朝の巡回ｱｲｳ", 128), 64), u"朝の巡回ｱｲｳ");
     try {
-        MF_StrConv(u"a", 1);
+        ansiConvert(u"a", 1);
         ADD_FAILURE() << "conversion 1 must fail";
     } catch (const RtError& e) {
         EXPECT_EQ(e.number, err::InvalidCall);

@@ -40,15 +40,24 @@ public:
         own_ = own;
         return *this;
     }
-    Script& down(int vk, char16_t unit = 0) {
+    // A press; text is what the hook read that it typed.
+    Script& down(int vk, StrView text = {}) {
         InputEvent e = press(InputEvent::KeyDown);
         e.vk = uint16_t(vk);
-        e.unit = unit;
+        e.text = Str(text);
         events.push_back(e);
         const bool modifier = (vk >= 0xA0 && vk <= 0xA5) || (vk >= 0x10 && vk <= 0x12);
         if (modifier) held_.insert(vk);
         else if (!own_) presses.push_back(marks() + std::to_string(vk));
         return *this;
+    }
+    // A dead key: its accent goes with the next key.
+    Script& dead(int vk, StrView accent) {
+        down(vk, accent);
+        events.back().dead = true;
+        presses.pop_back();
+        t += 30;
+        return up(vk).wait(40);
     }
     Script& up(int vk) {
         InputEvent e;
@@ -59,23 +68,25 @@ public:
         held_.erase(vk);
         return *this;
     }
-    Script& tap(int vk, uint32_t holdMs = 30) {
-        down(vk);
+    Script& tap(int vk, uint32_t holdMs = 30, StrView text = {}) {
+        down(vk, text);
         t += holdMs;
         up(vk);
         t += 40;
         return *this;
     }
-    // Typing text on the US layout, Shift pressed where a character needs it.
+    // Typing text on the US layout, Shift pressed where a character needs
+    // it; the hook reads each character (unless it cannot read any).
     Script& type(StrView text) {
         for (char16_t c : text) {
             const int s = p_->os.vkKeyScan(c);
             if (s & 0x100) down(VK_LSHIFT);
-            tap(s & 0xFF);
+            tap(s & 0xFF, 30, unread ? StrView() : StrView(&c, 1));
             if (s & 0x100) up(VK_LSHIFT);
         }
         return *this;
     }
+    bool unread = false;
     Script& buttonDown(int b, os::Point pt) {
         InputEvent e = press(InputEvent::ButtonDown);
         e.button = b;
@@ -160,6 +171,7 @@ protected:
     Script s{p};
     TurnerSettings settings;
     int leftOut = 0;
+    bool inputMethod = false;
 
     void SetUp() override {
         // The US layout of the headless keyboard.
@@ -170,26 +182,37 @@ protected:
         for (auto& e : s.events) turner.feed(e);
         auto out = turner.finish(minutes);
         leftOut = turner.unrecordable();
+        inputMethod = turner.inputMethodSeen();
         return out;
     }
     // "action|text" per step.
     std::vector<std::string> rows(bool minutes = false) {
         std::vector<std::string> r;
-        for (auto& st : steps(minutes)) r.push_back(toUtf8(st.Dousa) + "|" + toUtf8(st.ZahyoCmd));
+        for (auto& st : steps(minutes)) r.push_back(toUtf8(st.action) + "|" + toUtf8(st.command));
         return r;
     }
     std::vector<std::string> comments() {
         std::vector<std::string> r;
-        for (auto& st : steps()) r.push_back(toUtf8(st.Comment));
+        for (auto& st : steps()) r.push_back(toUtf8(st.comment));
         return r;
+    }
+    // The characters the keystroke texts type when played, on a layout
+    // that has none of them on a key (so that each comes as itself).
+    Str typedBack() {
+        Str out;
+        for (auto& st : steps())
+            if (st.action == u"ｷｰ入力")
+                for (auto& e : sendkeys::parse(trim(st.command), [](char16_t) { return -1; }))
+                    if (!e.up && e.unit) out += e.unit;
+        return out;
     }
     // The non-modifier presses that playing the keystroke texts makes.
     std::vector<std::string> played() {
         std::vector<std::string> out;
         for (auto& st : steps()) {
-            if (st.Dousa != u"ｷｰ入力") continue;
+            if (st.action != u"ｷｰ入力") continue;
             std::set<int> held;
-            for (auto& e : sendkeys::parse(trim(st.ZahyoCmd), [&](char16_t c) { return p.os.vkKeyScan(c); })) {
+            for (auto& e : sendkeys::parse(trim(st.command), [&](char16_t c) { return p.os.vkKeyScan(c); })) {
                 if (e.vk >= 0x10 && e.vk <= 0x12) {
                     if (e.up) held.erase(e.vk);
                     else held.insert(e.vk);
@@ -248,11 +271,11 @@ TEST_F(StepTurnerTest, ASecondClickInTheDoubleClickTimeAndRectangleIsADoubleClic
     EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左Wｸﾘｯｸ|100,100"}));
     EXPECT_EQ(comments()[1], "記録: メモ帳 でダブルクリック");
 
-    // Too late: two clicks.
+    // Too late: two clicks, kept apart.
     s = Script(p);
     s.buttonDown(0, {100, 100}).wait(50).buttonUp(0, {100, 100}).wait(460);
     s.click({100, 100});
-    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左ｸﾘｯｸ|100,100", "左ｸﾘｯｸ|100,100"}));
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左ｸﾘｯｸ|100,100", "待機|0.6", "左ｸﾘｯｸ|100,100"}));
     // ... unless the user's double-click time is longer.
     settings.input.doubleClickMs = 900;
     EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左Wｸﾘｯｸ|100,100"}));
@@ -275,6 +298,45 @@ TEST_F(StepTurnerTest, ASecondClickInTheDoubleClickTimeAndRectangleIsADoubleClic
     s = Script(p);
     s.click({1, 1}, 1).click({1, 1}, 1).wait(600).click({2, 2}, 2).click({2, 2}, 2).click({2, 2}, 2);
     EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "右Wｸﾘｯｸ|1,1", "中Wｸﾘｯｸ|2,2", "中ｸﾘｯｸ|2,2"}));
+}
+
+TEST_F(StepTurnerTest, TwoClicksOnOneSpotThatWereNoDoubleClickGetAWaitThatKeepsThemApart) {
+    // Click, type, 0.7 s later the same spot again and type: played at any
+    // interval the two presses must stay more than the double-click time
+    // (500 ms) apart.
+    s.click({100, 100}).type(u"a").wait(530).click({101, 99}).type(u"b");
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左ｸﾘｯｸ|100,100", "ｷｰ入力|a", "待機|0.6", "左ｸﾘｯｸ|101,99",
+                                                "ｷｰ入力|b"}));
+    EXPECT_EQ(comments()[3], "記録: ダブルクリックにならないように待つ");
+    // In minutes, rounded up: 0.01 min is 600 ms.
+    EXPECT_EQ(rows(true)[3], "待機|0.010");
+    // The user's own double-click time.
+    settings.input.doubleClickMs = 650;
+    EXPECT_EQ(rows()[3], "待機|0.75");
+    EXPECT_EQ(rows(true)[3], "待機|0.013");
+    // A longer one than the pause that is written anyway: the pause is
+    // counted from the typing, the double-click time from the first press.
+    settings.input.doubleClickMs = 1500;
+    s = Script(p);
+    s.click({100, 100}).wait(800).type(u"a").wait(600).click({100, 100});
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左ｸﾘｯｸ|100,100", "ｷｰ入力|a", "待機|1.6", "左ｸﾘｯｸ|100,100"}));
+
+    // A pause of its own that is long enough already: one wait.
+    settings.input.doubleClickMs = 500;
+    s = Script(p);
+    s.click({100, 100}).wait(1300).click({100, 100});
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左ｸﾘｯｸ|100,100", "待機|1", "左ｸﾘｯｸ|100,100"}));
+    // Nothing to keep apart: another spot, another button, a second press
+    // that came sooner than the double-click time, a drag's release point.
+    s = Script(p);
+    s.click({100, 100}).wait(600).click({110, 100});
+    s.click({200, 200}).wait(600).click({200, 200}, 1);
+    s.click({300, 300}).type(u"x").click({300, 300});
+    s.wait(600).drag({400, 400}, {500, 400}).wait(600).click({500, 400});
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左ｸﾘｯｸ|100,100", "左ｸﾘｯｸ|110,100", "左ｸﾘｯｸ|200,200",
+                                                "右ｸﾘｯｸ|200,200", "左ｸﾘｯｸ|300,300", "ｷｰ入力|x", "左ｸﾘｯｸ|300,300",
+                                                "左ﾄﾞﾗｯｸﾞ|400,400", "ﾏｳｽｶｰｿﾙ移動|500,400", "左ｸﾘｯｸ|500,400",
+                                                "左ｸﾘｯｸ|500,400"}));
 }
 
 TEST_F(StepTurnerTest, ADoubleClickWithAModifierIsLeftOut) {
@@ -373,20 +435,73 @@ TEST_F(StepTurnerTest, TextsTheSenderWouldTrimOrTakeForAKeyListAreWrittenToStayK
 TEST_F(StepTurnerTest, KeysOnlyTheKeyListNamesAreKeyListStepsAndUnnamedKeysAreLeftOut) {
     s.type(u"ab").tap(0x80).type(u"c");  // F17
     s.down(VK_LCONTROL).tap(0x83).up(VK_LCONTROL);  // Ctrl+F20
-    s.tap(0x19).tap(0x1C).tap(0xF3).tap(0x5D).type(u"d");  // 半角/全角, 変換, the IME's mode key, the menu key
+    s.tap(0x19).tap(0x1C).tap(0xF3).tap(0x5D).type(u"d");  // 漢字, 変換, the IME's mode key, the menu key
     s.tap(0x5B);  // Windows key
     s.down(0x5C).tap('R').up(0x5C).type(u"e");  // Windows+R
-    s.down(0xE7, u'あ').up(0xE7);  // a character sent as a key
+    s.down(0xE7, u"あ").up(0xE7);  // a character sent as a key
     EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "ｷｰ入力|ab", "ｷｰ入力|VK_F17", "ｷｰ入力|c", "ｷｰ入力|^VK_F20",
-                                                "ｷｰ入力|deあ"}));
-    // Four unnamed keys, two Windows keys, the R pressed with one.
-    EXPECT_EQ(leftOut, 7);
+                                                "ｷｰ入力|VK_KANJI", "ｷｰ入力|VK_CONVERT", "ｷｰ入力|deあ"}));
+    // Two unnamed keys, two Windows keys, the R pressed with one.
+    EXPECT_EQ(leftOut, 5);
 }
 
-TEST_F(StepTurnerTest, ModifiersAloneRecordNothing) {
-    s.tap(VK_LSHIFT).tap(VK_LCONTROL).tap(VK_LMENU).tap(VK_RMENU).tap(0x10);
-    EXPECT_TRUE(rows().empty());
+TEST_F(StepTurnerTest, CharactersAreRecordedAsTheyWereTypedBracedWhereTheNotationNeedsIt) {
+    // A JP keyboard: Shift+8 types "(" and Shift+9 ")", which the US
+    // layout's table would read as "*" and "("; "^" has a key of its own.
+    constexpr int VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_PERIOD = 0xBE, VK_OEM_7 = 0xDE, VK_OEM_8 = 0xDF;
+    s.down(VK_LSHIFT).tap('8', 30, u"(").up(VK_LSHIFT).tap('X', 30, u"x");
+    s.down(VK_LSHIFT).tap('9', 30, u")").up(VK_LSHIFT).tap(VK_SPACE, 30, u" ");
+    s.down(VK_LSHIFT).tap(VK_OEM_COMMA, 30, u"<").up(VK_LSHIFT).tap('Y', 30, u"y");
+    s.down(VK_LSHIFT).tap(VK_OEM_PERIOD, 30, u">").tap(VK_OEM_PLUS, 30, u"+").up(VK_LSHIFT);
+    s.tap(VK_OEM_7, 30, u"^");
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "ｷｰ入力|{(}x{)} <y>{+}{^}"}));
+    EXPECT_EQ(typedBack(), u"(x) <y>+^");
+
+    // Characters of no key of the layout (as xdotool types them), a
+    // surrogate pair, AltGr's character; Ctrl or Alt alone make commands.
+    s = Script(p);
+    s.tap(VK_OEM_8, 30, u"é").tap(VK_OEM_8, 30, u"あ").tap(VK_OEM_8, 30, u"\U0001F600");
+    s.down(VK_LCONTROL).down(VK_LMENU).tap('Q', 30, u"@").up(VK_LMENU).up(VK_LCONTROL);
+    s.down(VK_LCONTROL).tap('C', 30, u"\x03").up(VK_LCONTROL);
+    s.down(VK_LMENU).tap('F', 30, u"f").up(VK_LMENU);
+    s.tap(0xE7, 30, u"{");  // a character sent as a key
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "ｷｰ入力|éあ\U0001F600@^c%f{{}"}));
     EXPECT_EQ(leftOut, 0);
+
+    // One key for each character, its releases lost (as Wine loses them
+    // for the key xdotool maps to each in turn): each press still counts.
+    s = Script(p);
+    s.down(VK_OEM_8, u"é").wait(50).down(VK_OEM_8, u"あ").wait(50).down(VK_OEM_8, u"い").wait(50).tap(VK_SPACE, 30, u" ");
+    s.type(u"ok");
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "ｷｰ入力|éあい ok"}));
+    EXPECT_EQ(leftOut, 0);
+}
+
+TEST_F(StepTurnerTest, AModifierPressedByItselfIsAKeyListOfThatKey) {
+    // Type, tap Alt, then the menu's keys: the Alt opens the menu bar.
+    s.type(u"ab").tap(VK_LMENU).type(u"ea");
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "ｷｰ入力|ab", "ｷｰ入力_改|VK_MENU", "ｷｰ入力|ea"}));
+    EXPECT_EQ(leftOut, 0);
+    // Each modifier, the right keys by their own names, one held, and one
+    // pressed while another is held (Alt+Shift).
+    s = Script(p);
+    s.tap(VK_LSHIFT).tap(VK_LCONTROL).tap(VK_RMENU).tap(0xA3).tap(VK_RSHIFT, 1200);
+    s.down(VK_LMENU).tap(VK_LSHIFT).up(VK_LMENU);
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "ｷｰ入力_改|VK_SHIFT", "ｷｰ入力_改|VK_CONTROL",
+                                                "ｷｰ入力_改|VK_RMENU", "ｷｰ入力_改|VK_RCONTROL",
+                                                "ｷｰ入力_改|VK_RSHIFT(1200)", "ｷｰ入力_改|%VK_SHIFT"}));
+    // Not by itself: with a key, a click or a held key; in the program's own
+    // window; still down at the end. Let go out of order, a pair of
+    // modifiers says nothing a key list can: counted.
+    s = Script(p);
+    s.down(VK_LSHIFT).tap('A', 30, u"A").up(VK_LSHIFT);
+    s.down(VK_LCONTROL).click({5, 5}).up(VK_LCONTROL);
+    s.down('W', u"w").tap(VK_LSHIFT).up('W');
+    s.in(kOwn, u"TOVIRAK", true).tap(VK_LMENU).in(kNotepad, u"無題 - メモ帳");
+    s.down(VK_LMENU).down(VK_LSHIFT).up(VK_LMENU).up(VK_LSHIFT);
+    s.down(VK_LCONTROL);
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "ｷｰ入力|A", "Ctrl左ｸﾘｯｸ|5,5", "ｷｰ入力|w"}));
+    EXPECT_EQ(leftOut, 1);
 }
 
 TEST_F(StepTurnerTest, AKeyHeldPastTheRepeatDelayIsOneHeldKeyListStep) {
@@ -417,8 +532,8 @@ TEST_F(StepTurnerTest, ALongRunIsCutIntoStepsTheSenderTakes) {
     for (size_t i = 0; i < StepTurner::kMaxRunKeys + 3; ++i) s.tap('A', 1);
     auto r = steps();
     ASSERT_EQ(r.size(), 3u);
-    EXPECT_EQ(r[1].ZahyoCmd, Str(StepTurner::kMaxRunKeys, u'a'));
-    EXPECT_EQ(r[2].ZahyoCmd, u"aaa");
+    EXPECT_EQ(r[1].command, Str(StepTurner::kMaxRunKeys, u'a'));
+    EXPECT_EQ(r[2].command, u"aaa");
 }
 
 // ---------------------------------------------------------------------------
@@ -476,14 +591,33 @@ TEST_F(StepTurnerTest, NothingDoneInTheProgramsOwnWindowsIsRecorded) {
     EXPECT_EQ(leftOut, 0);
 }
 
-TEST_F(StepTurnerTest, WheelSideButtonsAndChordsAreLeftOutAndCounted) {
-    for (int i = 0; i < 10; ++i) s.wheel();  // one scroll
-    s.wait(1500);
-    for (int i = 0; i < 3; ++i) s.wheel();  // another
+TEST_F(StepTurnerTest, EveryEventLeftOutCountsOnce) {
+    for (int i = 0; i < 3; ++i) s.wheel();  // three notches of one scroll
     s.sideButton();
     s.buttonDown(0, {1, 1}).buttonDown(1, {1, 1}).buttonUp(1, {1, 1}).buttonUp(0, {1, 1});
+    s.tap(0xDF, 30, u"\x7f");  // a control character no name stands for
+    s.tap(0xFC);                // what Wine tells of a character its X input method made
     EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左ｸﾘｯｸ|1,1"}));
-    EXPECT_EQ(leftOut, 4);
+    EXPECT_EQ(leftOut, 7);
+    EXPECT_FALSE(inputMethod);
+}
+
+TEST_F(StepTurnerTest, KeysOfTheInputMethodAreNotedAndAccentsAreCountedWhereTheyAreLost) {
+    // 半角/全角 and keys the input method took: what it composes never passes.
+    s.type(u"ok").tap(0xF3).tap(0xE5).tap(0xE5).tap(0x19);
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "ｷｰ入力|ok", "ｷｰ入力|VK_KANJI"}));
+    EXPECT_EQ(leftOut, 3);
+    EXPECT_TRUE(inputMethod);
+
+    // A dead key's accent goes with the next key: composed, or not combined
+    // and typed before it, it is recorded; where the key typed only itself,
+    // or no key came, it is lost and counted.
+    s = Script(p);
+    s.dead(0xDE, u"´").tap('E', 30, u"é").dead(0xDE, u"´").tap('X', 30, u"´x");
+    s.dead(0xDE, u"´").tap('E', 30, u"e").dead(0xDE, u"´").click({9, 9}).dead(0xDE, u"`");
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "ｷｰ入力|é´xe", "左ｸﾘｯｸ|9,9"}));
+    EXPECT_EQ(leftOut, 3);
+    EXPECT_FALSE(inputMethod);
 }
 
 TEST_F(StepTurnerTest, PressesFromBeforeTheStartAndButtonsHeldAtTheEnd) {
@@ -508,7 +642,7 @@ TEST(StepTurnerLayout, TheTableTakesTheLayoutsCharactersAndItsUnshiftedKeys) {
     EXPECT_EQ(t.at(0x131), u'!');
     EXPECT_EQ(t.at(0xBA), u';');  // from the scan, not the dead key's answer
     EXPECT_EQ(t.at(0xE2), u'\\');
-    EXPECT_EQ(recording::notationOf(0xE2, 0, 0, t), u"\\");
-    EXPECT_EQ(recording::notationOf(0xE2, 0, 1, t), u"+\\");
-    EXPECT_EQ(recording::notationOf(0xFF, 0, 0, t), u"");
+    EXPECT_EQ(recording::notationOf(0xE2, u"", 0, t), u"\\");
+    EXPECT_EQ(recording::notationOf(0xE2, u"", 1, t), u"+\\");
+    EXPECT_EQ(recording::notationOf(0xFF, u"", 0, t), u"");
 }

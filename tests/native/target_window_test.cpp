@@ -15,7 +15,7 @@ protected:
         p.addWindow(u"Calculator", u"Calc");
         target = p.addWindow(u"Untitled - Notepad", u"Notepad");
         p.addWindow(u"Mail", u"Outlook");
-        app->Mstr_WindowTitle = u"Notepad";
+        app->document.settings.targetWindowSearch = u"Notepad";
         rows({{u"ｷｰ入力_真", u"VK_A"}});
         interval(u"0.001");
     }
@@ -24,7 +24,7 @@ protected:
 
 TEST_F(TargetWindowTest, StopsAtTheFirstTickAfterNoTitleHoldsTheSearchText) {
     run();
-    ASSERT_EQ(app->Mstr_WindowTitleFull, u"Untitled - Notepad");
+    ASSERT_EQ(app->player.state().targetTitle, u"Untitled - Notepad");
     p.advance(10);
     EXPECT_EQ(sentTo(target), 10);
     // A title that still holds the whole search text keeps the run going.
@@ -61,19 +61,19 @@ TEST_F(TargetWindowTest, KeepsTheWindowFoundFirstAndFindsAnotherWhenItFails) {
     p.advance(3);
     EXPECT_EQ(sentTo(target), 6);
     EXPECT_EQ(sentTo(second), 0);
-    EXPECT_EQ(app->Mlng_WindowHandle, target);
+    EXPECT_EQ(app->player.state().targetWindow, target);
     // When it closes the walk finds the other one and the run goes on.
     p.removeWindow(target);
     p.advance(2);
     EXPECT_TRUE(running());
     EXPECT_EQ(sentTo(second), 2);
-    EXPECT_EQ(app->Mlng_WindowHandle, second);
+    EXPECT_EQ(app->player.state().targetWindow, second);
 }
 
 TEST_F(TargetWindowTest, ANewRunLooksForTheTopmostWindowAgain) {
     run();
     p.advance(2);
-    app->cmd_Kaisi->press();
+    app->controls.startButton->press();
     const auto second = p.addWindow(u"Untitled - Notepad", u"Notepad");
     run();
     p.advance(2);
@@ -86,7 +86,7 @@ TEST_F(TargetWindowTest, ATitleWithACommaIsLookedForWhole) {
     // title, whose comma names no class.
     p.window(target)->title = u"memo.txt, page 1 - Notepad";
     run();
-    ASSERT_EQ(app->Mstr_WindowTitleFull, u"memo.txt, page 1 - Notepad");
+    ASSERT_EQ(app->player.state().targetTitle, u"memo.txt, page 1 - Notepad");
     p.advance(5);
     EXPECT_TRUE(running());
     EXPECT_EQ(sentTo(target), 5);

@@ -1,24 +1,25 @@
 // Window search, activation, always-on-top and the screen measure.
 #include "app_fixture.h"
+#include "input/windows.h"
 #include "input/window_search.h"
 
 TEST(WindowSearchText, NulRemovalAndCommaSplit) {
-    EXPECT_EQ(MF_NullDel(Str(u"a\0b\0", 4)), u"ab");
-    EXPECT_EQ(MF_NullDel(u""), u"");
+    EXPECT_EQ(withoutNuls(Str(u"a\0b\0", 4)), u"ab");
+    EXPECT_EQ(withoutNuls(u""), u"");
     Str before = u"x", after = u"y";
-    MS_Kanma_Bunkatu(u"Title", before, after);
+    splitAtFirstComma(u"Title", before, after);
     EXPECT_EQ(before, u"Title");
     EXPECT_EQ(after, u"");
-    MS_Kanma_Bunkatu(u"Untitled - Notepad, Notepad", before, after);
+    splitAtFirstComma(u"Untitled - Notepad, Notepad", before, after);
     EXPECT_EQ(before, u"Untitled - Notepad");
     EXPECT_EQ(after, u" Notepad");
-    MS_Kanma_Bunkatu(u",Cls", before, after);
+    splitAtFirstComma(u",Cls", before, after);
     EXPECT_EQ(before, u"");
     EXPECT_EQ(after, u"Cls");
-    MS_Kanma_Bunkatu(u"a,b,c", before, after);
+    splitAtFirstComma(u"a,b,c", before, after);
     EXPECT_EQ(before, u"a");
     EXPECT_EQ(after, u"b,c");
-    MS_Kanma_Bunkatu(u"a,", before, after);
+    splitAtFirstComma(u"a,", before, after);
     EXPECT_EQ(before, u"a");
     EXPECT_EQ(after, u"");
 }
@@ -47,7 +48,9 @@ protected:
     os::WindowHandle find(StrView text, bool act = false) {
         Str full = u"(unchanged)";
         lastFull = full;
-        auto h = app->MF_WindowActive(Str(text), act, full);
+        const os::WindowHandle own = app->form->nativeHandle();
+        auto h = act ? app->player.executor().activateWindow(text, &full)
+                     : findTargetWindow(app->statusLine, p.os, own, text, &full);
         lastFull = full;
         return h;
     }
@@ -129,31 +132,32 @@ TEST_F(WindowTest, ActivationAttachesToTheForegroundThread) {
     // The program in front: only the second attachment.
     p.foreground = own;
     p.clearTrace();
-    EXPECT_TRUE(app->MF_ActiveForm(help));
+    bringToFront(app->statusLine, p.os, own, help);
     EXPECT_EQ(p.traceText(), "AttachThreadInput(1,1,1)\nSetForegroundWindow(" + std::to_string(help) +
                                  ")\nAttachThreadInput(1,1,0)");
 }
 
 TEST_F(WindowTest, TopMostFollowsTheSettingOnlyWhenAsked) {
     std::string self = std::to_string(app->form->nativeHandle());
-    app->Mbln_TopMost = true;
-    app->MS_TopMost(true);
-    app->MS_TopMost(false);
-    app->Mbln_TopMost = false;
-    app->MS_TopMost(true);
+    app->document.settings.topMost = true;
+    app->keepOnTop(true);
+    app->keepOnTop(false);
+    app->document.settings.topMost = false;
+    app->keepOnTop(true);
     EXPECT_EQ(p.traceText(), "SetWindowPos(" + self + ",-1,0,0,0,0,3)\nSetWindowPos(" + self +
                                  ",-2,0,0,0,0,3)\nSetWindowPos(" + self + ",-2,0,0,0,0,3)");
 }
 
 TEST_F(WindowTest, ScreenMeasureLeavesTheCursorAlone) {
     p.cursor = {300, 400};
-    app->MS_GetDispWidth();
-    EXPECT_EQ(app->Mlng_DispMaxX, 1919);
-    EXPECT_EQ(app->Mlng_DispMaxY, 1079);
+    ScreenMeasure screen;
+    measureScreen(app->statusLine, p.os, screen);
+    EXPECT_EQ(screen.maxX, 1919);
+    EXPECT_EQ(screen.maxY, 1079);
     EXPECT_EQ(p.cursor, (os::Point{300, 400}));
     EXPECT_EQ(p.traceText(), "");
     p.monitors = {{0, 0, 1280, 1024}};
-    app->MS_GetDispWidth();
-    EXPECT_EQ(app->Mlng_DispMaxX, 1279);
-    EXPECT_EQ(app->Mlng_DispMaxY, 1023);
+    measureScreen(app->statusLine, p.os, screen);
+    EXPECT_EQ(screen.maxX, 1279);
+    EXPECT_EQ(screen.maxY, 1023);
 }

@@ -7,13 +7,13 @@
 #include <memory>
 #include <vector>
 
-#include "core/frm_TOVIRAK.h"
-#include "documents/frm_FileSelect.h"
+#include "app/main_window.h"
+#include "documents/file_select.h"
 #include "harness.h"
 #include "platform/win32/os_probe.h"
 #include "platform/win32/tk_testing.h"
 #include "platform/win32/win32_platform.h"
-#include "settings/frm_Setting.h"
+#include "settings/settings_dialog.h"
 #include "test_services.h"
 
 namespace {
@@ -54,8 +54,8 @@ private:
             next_ = steps_.size();
             timer_->setEnabled(false);
             // Leave the dialog, whichever is open.
-            if (auto* d = frm_FileSelect::shown()) tkt::click(*d->cmd_Cancel);
-            if (auto* s = frm_Setting::shown()) tkt::click(*s->cmd_Cancel);
+            if (auto* d = FileSelectDialog::shown()) tkt::click(*d->cmd_Cancel);
+            if (auto* s = SettingsDialog::shown()) tkt::click(*s->cmd_Cancel);
         } else if (steps_[next_]()) {
             ++next_;
             if (finished()) timer_->setEnabled(false);
@@ -71,7 +71,7 @@ private:
 
 // Opens the folder list at target, one double-click at a time, like a user:
 // the drive first, then the ancestor or child item that leads there.
-bool openFolder(frm_FileSelect& d, const Str& target) {
+bool openFolder(FileSelectDialog& d, const Str& target) {
     if (!filesel::sameDrive(d.dir_File->path(), target)) {
         int i = d.drv_File->findExact(lcase(target.substr(0, 2)));
         if (i < 0) return false;
@@ -106,10 +106,10 @@ bool openFolder(frm_FileSelect& d, const Str& target) {
 // Script steps that save or open name in folder through the dialog.
 std::vector<Script::Step> useFileDialog(const Str& folder, const Str& name, bool pickFromList) {
     return {
-        [] { return frm_FileSelect::shown() != nullptr && frm_FileSelect::shown()->form->isShown(); },
-        [=] { return openFolder(*frm_FileSelect::shown(), folder); },
+        [] { return FileSelectDialog::shown() != nullptr && FileSelectDialog::shown()->form->isShown(); },
+        [=] { return openFolder(*FileSelectDialog::shown(), folder); },
         [=] {
-            frm_FileSelect& d = *frm_FileSelect::shown();
+            FileSelectDialog& d = *FileSelectDialog::shown();
             if (pickFromList) {
                 int i = d.fil_File->findExact(name);
                 if (i < 0) return false;  // the list may still be filling
@@ -121,7 +121,7 @@ std::vector<Script::Step> useFileDialog(const Str& folder, const Str& name, bool
             return true;
         },
         [] {
-            tkt::click(*frm_FileSelect::shown()->cmd_OK);
+            tkt::click(*FileSelectDialog::shown()->cmd_OK);
             return true;
         },
     };
@@ -140,19 +140,19 @@ struct Sink {
     ~Sink() { tkt::setFailureSink(nullptr); }
 };
 
-void fillModel(frm_TOVIRAK& app) {
-    app.steps.grow(3);
-    app.steps.at(1) = MacroStep{u"左ｸﾘｯｸ", u"100,200", u"朝の巡回"};
-    app.steps.at(2) = MacroStep{u"ｷｰ入力", u"VK_RETURN,^VK_S(300)", u"保存"};
-    app.steps.at(3) = MacroStep{u"待機", u"1.5", u""};
-    app.txt_Kankaku->setText(u"2.5");
-    app.cmb_Tani->setText(u"分");
-    app.Mstr_WindowTitle = u"メモ帳,Notepad";
-    app.Mstr_StopKey = u"VK_F12";
-    app.Mint_TimerHH = 1;
-    app.Mint_TimerMM = 30;
-    app.Mbln_StopTimerEnabled = true;
-    app.Mbln_EditFlg = true;
+void fillModel(MainWindow& app) {
+    app.document.steps.grow(3);
+    app.document.steps.at(1) = MacroStep{u"左ｸﾘｯｸ", u"100,200", u"朝の巡回"};
+    app.document.steps.at(2) = MacroStep{u"ｷｰ入力", u"VK_RETURN,^VK_S(300)", u"保存"};
+    app.document.steps.at(3) = MacroStep{u"待機", u"1.5", u""};
+    app.controls.intervalBox->setText(u"2.5");
+    app.controls.unitBox->setText(u"分");
+    app.document.settings.targetWindowSearch = u"メモ帳,Notepad";
+    app.document.settings.stopKeys = u"VK_F12";
+    app.document.settings.timerHours = 1;
+    app.document.settings.timerMinutes = 30;
+    app.document.settings.stopTimerEnabled = true;
+    app.document.markChanged();
 }
 
 }  // namespace
@@ -167,40 +167,50 @@ TEST(EndToEndDocuments, SavedThroughTheOwnDialogAndReopenedInAFreshStartGivesThe
 
     std::string saved;
     {
-        frm_TOVIRAK app(backend(), os);
+        MainWindow app(backend(), os);
         app.form->show();
         backend().doEvents();
         fillModel(app);
-        Script s(*app.form, useFileDialog(dir.path, u"朝の巡回", false));
-        app.mnu_Save_Click();
+        // A small document is on the disk well within 0.3 s of OK.
+        auto steps = useFileDialog(dir.path, u"朝の巡回", false);
+        int64_t okAt = 0;
+        steps.back() = [&, ok = steps.back()] {
+            okAt = os.monotonicMs();
+            return ok();
+        };
+        Script s(*app.form, steps);
+        app.documents.saveAs();
+        const int64_t took = os.monotonicMs() - okAt;
+        wt::note("saved " + std::to_string(took) + " ms after OK");
+        EXPECT_TRUE(took < 300);
         EXPECT_TRUE(s.finished());
         ASSERT_TRUE(os.fileExists(first));
         saved = os.readFile(first);
-        EXPECT_TRUE(sameNoCase(app.Mstr_FileName, first));
+        EXPECT_TRUE(sameNoCase(app.document.path(), first));
         EXPECT_EQ(app.form->text(), Str(u"TOVIRAK - 朝の巡回.tvk"));
-        EXPECT_FALSE(app.Mbln_EditFlg);
+        EXPECT_FALSE(app.document.changed());
         // The process's own folder stayed where it was.
         EXPECT_FALSE(sameNoCase(os.currentFolder(), dir.path));
     }
     {
         // A fresh start: a new main window reads the document through the
         // dialog's file list and writes it out again under another name.
-        frm_TOVIRAK app(backend(), os);
+        MainWindow app(backend(), os);
         app.form->show();
         backend().doEvents();
         {
             Script s(*app.form, useFileDialog(dir.path, u"朝の巡回.tvk", true));
-            app.mnu_Open_Click();
+            app.documents.open();
             EXPECT_TRUE(s.finished());
         }
-        EXPECT_EQ(app.Mlng_RowCount(), 4);
-        EXPECT_EQ(app.steps.at(2).ZahyoCmd, Str(u"VK_RETURN,^VK_S(300)"));
-        EXPECT_EQ(app.txt_Kankaku->text(), Str(u"2.5"));
-        EXPECT_EQ(app.cmb_Tani->text(), Str(u"分"));
-        EXPECT_FALSE(app.Mbln_EditFlg);
+        EXPECT_EQ(app.document.steps.count(), 4);
+        EXPECT_EQ(app.document.steps.at(2).command, Str(u"VK_RETURN,^VK_S(300)"));
+        EXPECT_EQ(app.controls.intervalBox->text(), Str(u"2.5"));
+        EXPECT_EQ(app.controls.unitBox->text(), Str(u"分"));
+        EXPECT_FALSE(app.document.changed());
         {
             Script s(*app.form, useFileDialog(dir.path, u"copy", false));
-            app.mnu_Save_Click();
+            app.documents.saveAs();
             EXPECT_TRUE(s.finished());
         }
         ASSERT_TRUE(os.fileExists(second));
@@ -215,7 +225,7 @@ TEST(EndToEndDocuments, SettingsDialogPicksTheWindowUnderAClickAndMovesItToTheCo
     auto real = win32::makeServices(1, 0);
     Services os(*real);
     Sink sink;
-    frm_TOVIRAK app(backend(), os);
+    MainWindow app(backend(), os);
     app.form->show();
     backend().doEvents();
 
@@ -234,16 +244,16 @@ TEST(EndToEndDocuments, SettingsDialogPicksTheWindowUnderAClickAndMovesItToTheCo
     auto inside = [](const probe::Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; };
     Script s(*app.form,
              {
-                 [] { return frm_Setting::shown() != nullptr && frm_Setting::shown()->form->isShown(); },
+                 [] { return SettingsDialog::shown() != nullptr && SettingsDialog::shown()->form->isShown(); },
                  [] {
-                     tkt::click(*frm_Setting::shown()->cmd_Set);
-                     return frm_Setting::shown()->Mbln_SetFlg;
+                     tkt::click(*SettingsDialog::shown()->cmd_Set);
+                     return SettingsDialog::shown()->capturing;
                  },
                  [&] {
                      // A point of the target that neither the dialog nor the
                      // main window covers, then a real click there.
                      probe::Rect t = probe::windowRect(target);
-                     probe::Rect d = probe::windowRect(frm_Setting::shown()->form->nativeHandle());
+                     probe::Rect d = probe::windowRect(SettingsDialog::shown()->form->nativeHandle());
                      probe::Rect m = probe::windowRect(app.form->nativeHandle());
                      for (int y = t.top + 40; y < t.bottom - 5; y += 20)
                          for (int x = t.left + 10; x < t.right - 5; x += 20)
@@ -257,24 +267,24 @@ TEST(EndToEndDocuments, SettingsDialogPicksTheWindowUnderAClickAndMovesItToTheCo
                      return true;
                  },
                  [&] {
-                     frm_Setting& d = *frm_Setting::shown();
-                     if (d.Mbln_SetFlg) return false;  // the release has not arrived yet
+                     SettingsDialog& d = *SettingsDialog::shown();
+                     if (d.capturing) return false;  // the release has not arrived yet
                      picked = d.txt_WindowTitle->text();
                      return true;
                  },
                  [] {
-                     frm_Setting& d = *frm_Setting::shown();
+                     SettingsDialog& d = *SettingsDialog::shown();
                      if (!d.cmd_LeftTop->enabled()) return true;
                      tkt::click(*d.cmd_LeftTop);
                      return true;
                  },
                  [&] {
                      after = probe::windowRect(target);
-                     tkt::click(*frm_Setting::shown()->cmd_Cancel);
+                     tkt::click(*SettingsDialog::shown()->cmd_Cancel);
                      return true;
                  },
              });
-    runSettingsDialog(app);
+    runSettingsDialog(*app.form, os, app.statusLine, app.document, app.hotKeys, app.settingsView);
     EXPECT_TRUE(s.finished());
     EXPECT_EQ(picked, title);
     EXPECT_EQ(after.left, 0);
@@ -282,7 +292,7 @@ TEST(EndToEndDocuments, SettingsDialogPicksTheWindowUnderAClickAndMovesItToTheCo
     EXPECT_EQ(after.right - after.left, before.right - before.left);
     EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
     // Cancel: nothing stored.
-    EXPECT_EQ(app.Mstr_WindowTitle, Str());
+    EXPECT_EQ(app.document.settings.targetWindowSearch, Str());
     for (auto& f : sink.failures) wt::note("failure: " + wt::utf8(f));
     EXPECT_TRUE(sink.failures.empty());
 }
@@ -291,15 +301,15 @@ TEST(EndToEndDocuments, SettingsDialogEnterWalksTheFieldsAndEscapeCancels) {
     auto real = win32::makeServices(1, 0);
     Services os(*real);
     Sink sink;
-    frm_TOVIRAK app(backend(), os);
+    MainWindow app(backend(), os);
     app.form->show();
     backend().doEvents();
     bool movedOn = false, stayedOpen = false, intoGroup = false;
     Script s(*app.form,
              {
-                 [] { return frm_Setting::shown() != nullptr && frm_Setting::shown()->form->isShown(); },
+                 [] { return SettingsDialog::shown() != nullptr && SettingsDialog::shown()->form->isShown(); },
                  [&] {
-                     frm_Setting& d = *frm_Setting::shown();
+                     SettingsDialog& d = *SettingsDialog::shown();
                      tkt::nativeSetFocus(*d.txt_StartHotKey);
                      tkt::typeChars(*d.txt_StartHotKey, u"VK_F5");
                      tkt::pressKey(*d.txt_StartHotKey, tk::key::Return, 0, backend());
@@ -310,18 +320,18 @@ TEST(EndToEndDocuments, SettingsDialogEnterWalksTheFieldsAndEscapeCancels) {
                      return true;
                  },
                  [] {
-                     frm_Setting& d = *frm_Setting::shown();
+                     SettingsDialog& d = *SettingsDialog::shown();
                      tkt::pressKey(*d.optStopTimer[2], tk::key::Escape, 0, backend());
                      return true;
                  },
              });
-    runSettingsDialog(app);
+    runSettingsDialog(*app.form, os, app.statusLine, app.document, app.hotKeys, app.settingsView);
     EXPECT_TRUE(s.finished());
     EXPECT_TRUE(movedOn);
     EXPECT_TRUE(stayedOpen);
     EXPECT_TRUE(intoGroup);
-    EXPECT_TRUE(frm_Setting::shown() == nullptr);
-    EXPECT_EQ(app.Mstr_StartKey, Str());  // Escape stored nothing
+    EXPECT_TRUE(SettingsDialog::shown() == nullptr);
+    EXPECT_EQ(app.document.settings.startKeys, Str());  // Escape stored nothing
     for (auto& f : sink.failures) wt::note("failure: " + wt::utf8(f));
     EXPECT_TRUE(sink.failures.empty());
 }

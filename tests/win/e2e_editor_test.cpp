@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/frm_TOVIRAK.h"
-#include "documents/frm_FileSelect.h"
+#include "app/main_window.h"
+#include "documents/file_select.h"
 #include "harness.h"
 #include "platform/win32/os_probe.h"
 #include "platform/win32/tk_testing.h"
@@ -64,27 +64,27 @@ struct Editor {
     std::unique_ptr<os::Services> real = win32::makeServices(1, 0);
     Services os{*real};
     Sink sink;
-    std::unique_ptr<frm_TOVIRAK> app;
+    std::unique_ptr<MainWindow> app;
     Str statusAfterShow;
 
     explicit Editor(int32_t n) {
-        app = std::make_unique<frm_TOVIRAK>(backend(), os);
+        app = std::make_unique<MainWindow>(backend(), os);
         app->form->show();
         backend().doEvents();
-        statusAfterShow = app->lbl_Stat->text();
-        app->steps.resize(n + 1);
+        statusAfterShow = app->statusLine.text();
+        app->document.steps.resize(n + 1);
         for (int32_t s = 1; s <= n; ++s) {
-            const StrView a = dousa::catalogue[size_t(1 + (s - 1) % 30)];
+            const StrView a = actions::catalogue[size_t(1 + (s - 1) % 30)];
             Str cmd = toStr((long long)(s * 3 % 1280)) + u"," + toStr((long long)(s * 7 % 1024));
-            if (a == dousa::Wait) cmd = u"2";
-            if (dousa::isKeyInput(a)) cmd = u"VK_RETURN";
-            if (dousa::isWindowAction(a)) cmd = u"メモ帳,Notepad";
-            app->steps.at(s) = MacroStep{Str(a), cmd, u"手順" + toStr((long long)s)};
+            if (a == actions::Wait) cmd = u"2";
+            if (actions::isKeyInput(a)) cmd = u"VK_RETURN";
+            if (actions::isWindowAction(a)) cmd = u"メモ帳,Notepad";
+            app->document.steps.at(s) = MacroStep{Str(a), cmd, u"手順" + toStr((long long)s)};
         }
-        app->MF_ArryAdd(0, false);
-        app->scr_Detail->setValue(1);
-        app->scr_Detail_Scroll();
-        app->Mbln_EditFlg = false;
+        app->grid.resizeSteps(0, false);
+        app->grid.scrollBar()->setValue(1);
+        app->grid.redraw();
+        app->document.setChanged(false);
         backend().doEvents();
     }
     ~Editor() {
@@ -98,7 +98,7 @@ struct Editor {
     }
     int visibleRows() {
         int n = 0;
-        for (size_t r = 1; r < app->cmb_Cmd.size(); ++r) n += tkt::nativeVisible(*app->cmb_Cmd[r]);
+        for (size_t r = 1; r < app->grid.rowsMade() + 1; ++r) n += tkt::nativeVisible(*app->grid.actionList(r));
         return n;
     }
 };
@@ -111,25 +111,25 @@ TEST(EditorOnWindows, ResizingChangesTheVisibleRowCount) {
     EXPECT_EQ(e.statusAfterShow.find(u"["), Str::npos);
     wt::note("status after show: " + wt::utf8(e.statusAfterShow));
     e.size(9000, 1224 + 750 + 624 * 4 + 100);
-    EXPECT_EQ(e.app->Mlng_DispGyo, 4);
+    EXPECT_EQ(e.app->grid.rowsShown(), 4);
     EXPECT_EQ(e.visibleRows(), 4);
     e.size(9000, 1224 + 750 + 624 * 12 + 100);
-    EXPECT_EQ(e.app->Mlng_DispGyo, 12);
+    EXPECT_EQ(e.app->grid.rowsShown(), 12);
     EXPECT_EQ(e.visibleRows(), 12);
-    EXPECT_EQ(e.app->scr_Detail->max(), 301 - 12 + 1);
-    EXPECT_EQ(tkt::nativeScrollMax(*e.app->scr_Detail) > 0, true);
+    EXPECT_EQ(e.app->grid.scrollBar()->max(), 301 - 12 + 1);
+    EXPECT_EQ(tkt::nativeScrollMax(*e.app->grid.scrollBar()) > 0, true);
     e.size(9000, 1224 + 750 + 624 * 2 + 100);
-    EXPECT_EQ(e.app->Mlng_DispGyo, 2);
+    EXPECT_EQ(e.app->grid.rowsShown(), 2);
     EXPECT_EQ(e.visibleRows(), 2);
-    EXPECT_EQ(e.app->Mlng_LoadGyo, 12);  // created once, hidden now
+    EXPECT_EQ(e.app->grid.rowsMade(), 12);  // created once, hidden now
 
     // The scroll bar moves the window onto the steps.
-    tkt::scroll(*e.app->scr_Detail, 3);  // page down
+    tkt::scroll(*e.app->grid.scrollBar(), 3);  // page down
     backend().doEvents();
-    const int32_t P = e.app->scr_Detail->value();
+    const int32_t P = e.app->grid.scrollBar()->value();
     EXPECT_EQ(P, 3);  // one page: the two rows seen are passed
-    EXPECT_EQ(e.app->lbl_No[1]->text(), toStr((long long)P));
-    EXPECT_EQ(tkt::nativeText(*e.app->txt_Comment[1]), u"手順" + toStr((long long)P));
+    EXPECT_EQ(e.app->grid.numberLabel(1)->text(), toStr((long long)P));
+    EXPECT_EQ(tkt::nativeText(*e.app->grid.commentBox(1)), u"手順" + toStr((long long)P));
     EXPECT_TRUE(e.sink.failures.empty());
 }
 
@@ -137,7 +137,7 @@ TEST(EditorOnWindows, EveryActionListDropsDownWithAllEntries) {
     Editor e(20);
     e.size(9000, 1224 + 750 + 624 * 3 + 100);
     for (int r = 1; r <= 3; ++r) {
-        tkt::DropInfo d = tkt::measureDrop(*e.app->cmb_Cmd[size_t(r)]);
+        tkt::DropInfo d = tkt::measureDrop(*e.app->grid.actionList(size_t(r)));
         wt::note("row " + std::to_string(r) + ": list " + std::to_string(d.listHeight) + " px, item " +
                  std::to_string(d.itemHeight) + " px, width " + std::to_string(d.droppedWidth));
         EXPECT_TRUE(d.opened);
@@ -149,53 +149,53 @@ TEST(EditorOnWindows, EveryActionListDropsDownWithAllEntries) {
 TEST(EditorOnWindows, EnterMovesOnAndCtrlAIsSaveAsInsideATextBox) {
     Editor e(5);
     e.size(9000, 1224 + 750 + 624 * 3 + 100);
-    tkt::nativeSetFocus(*e.app->txt_ZahyoCmd[1]);
+    tkt::nativeSetFocus(*e.app->grid.commandBox(1));
     backend().doEvents();
-    tkt::pressKey(*e.app->txt_ZahyoCmd[1], 13, 0, backend());
-    EXPECT_TRUE(tkt::nativeFocus(*e.app->txt_Comment[1]));
-    tkt::pressKey(*e.app->txt_Comment[1], 13, 0, backend());
-    EXPECT_TRUE(tkt::nativeFocus(*e.app->cmb_Cmd[2]));
+    tkt::pressKey(*e.app->grid.commandBox(1), 13, 0, backend());
+    EXPECT_TRUE(tkt::nativeFocus(*e.app->grid.commentBox(1)));
+    tkt::pressKey(*e.app->grid.commentBox(1), 13, 0, backend());
+    EXPECT_TRUE(tkt::nativeFocus(*e.app->grid.actionList(2)));
 
     // Ctrl+A in the comment box opens the save-as dialog; a timer cancels it.
     bool dialogSeen = false;
     tk::Timer& t = e.app->form->addTimer("tmrCancel");
     t.onTick = [&] {
-        if (auto* d = frm_FileSelect::shown()) {
+        if (auto* d = FileSelectDialog::shown()) {
             dialogSeen = true;
             tkt::click(*d->cmd_Cancel);
         }
     };
     t.setInterval(100);
-    tkt::nativeSetFocus(*e.app->txt_Comment[2]);
+    tkt::nativeSetFocus(*e.app->grid.commentBox(2));
     backend().doEvents();
-    const Str before = tkt::nativeText(*e.app->txt_Comment[2]);
-    tkt::pressKey(*e.app->txt_Comment[2], 'A', tk::CtrlMask, backend());
+    const Str before = tkt::nativeText(*e.app->grid.commentBox(2));
+    tkt::pressKey(*e.app->grid.commentBox(2), 'A', tk::CtrlMask, backend());
     t.setEnabled(false);
     EXPECT_TRUE(dialogSeen);
-    EXPECT_EQ(tkt::nativeText(*e.app->txt_Comment[2]), before);
+    EXPECT_EQ(tkt::nativeText(*e.app->grid.commentBox(2)), before);
 }
 
 TEST(EditorOnWindows, PointAndWindowCaptureOnTheRealScreen) {
     Editor e(3);
     e.size(9000, 1224 + 750 + 624 * 3 + 100);
-    e.app->steps.at(2).Dousa = u"左ｸﾘｯｸ";
-    e.app->steps.at(2).ZahyoCmd = u"";
-    e.app->steps.at(3).Dousa = u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ";
-    e.app->scr_Detail_Scroll();
+    e.app->document.steps.at(2).action = u"左ｸﾘｯｸ";
+    e.app->document.steps.at(2).command = u"";
+    e.app->document.steps.at(3).action = u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ";
+    e.app->grid.redraw();
 
-    tkt::click(*e.app->cmd_Set[2]);
-    EXPECT_TRUE(e.app->Mbln_SetMode);
+    tkt::click(*e.app->grid.setButton(2));
+    EXPECT_TRUE(e.app->capture.armed());
     e.os.setCursorPos(123, 234);
     tkt::mouseUp(*e.app->form, 1, 5, 5);
     backend().doEvents();
-    EXPECT_FALSE(e.app->Mbln_SetMode);
-    EXPECT_EQ(e.app->steps.at(2).ZahyoCmd, Str(u"123,234"));
-    EXPECT_EQ(tkt::nativeText(*e.app->txt_ZahyoCmd[2]), Str(u"123,234"));
-    EXPECT_TRUE(e.app->Mbln_EditFlg);  // a new point is a change
+    EXPECT_FALSE(e.app->capture.armed());
+    EXPECT_EQ(e.app->document.steps.at(2).command, Str(u"123,234"));
+    EXPECT_EQ(tkt::nativeText(*e.app->grid.commandBox(2)), Str(u"123,234"));
+    EXPECT_TRUE(e.app->document.changed());  // a new point is a change
 
     // Set moves the cursor to the row's point first.
     e.os.setCursorPos(10, 10);
-    tkt::click(*e.app->cmd_Set[2]);
+    tkt::click(*e.app->grid.setButton(2));
     backend().doEvents();
     const os::Point at = e.os.getCursorPos();
     wt::note("cursor after set: " + std::to_string(at.x) + "," + std::to_string(at.y));
@@ -204,13 +204,13 @@ TEST(EditorOnWindows, PointAndWindowCaptureOnTheRealScreen) {
 
     const os::WindowHandle w = probe::createWindow(u"捕捉テスト", 600, 300, 300, 200);
     probe::pump(200);
-    tkt::click(*e.app->cmd_Set[3]);
+    tkt::click(*e.app->grid.setButton(3));
     e.os.setCursorPos(700, 380);
     tkt::mouseUp(*e.app->form, 1, 5, 5);
     backend().doEvents();
     const Str cls = e.os.getClassName(w);
     probe::destroyWindow(w);
-    EXPECT_EQ(e.app->steps.at(3).ZahyoCmd, u"捕捉テスト," + cls);
+    EXPECT_EQ(e.app->document.steps.at(3).command, u"捕捉テスト," + cls);
     EXPECT_TRUE(e.sink.failures.empty());
 }
 
@@ -226,9 +226,9 @@ TEST(EditorOnWindows, TextOfTheRowsAndTheIntervalFitsItsBoxes) {
         const tk::Control* control;
     };
     const Box boxes[] = {
-        {"txt_ZahyoCmd", e.app->txt_ZahyoCmd[1]}, {"txt_Comment", e.app->txt_Comment[1]},
-        {"cmb_Cmd", e.app->cmb_Cmd[1]},           {"lbl_No", e.app->lbl_No[1]},
-        {"txt_Kankaku", e.app->txt_Kankaku},      {"cmb_Tani", e.app->cmb_Tani},
+        {"txt_ZahyoCmd", e.app->grid.commandBox(1)}, {"txt_Comment", e.app->grid.commentBox(1)},
+        {"cmb_Cmd", e.app->grid.actionList(1)},           {"lbl_No", e.app->grid.numberLabel(1)},
+        {"txt_Kankaku", e.app->controls.intervalBox},      {"cmb_Tani", e.app->controls.unitBox},
     };
     for (const Box& b : boxes) {
         const tkt::TextLine t = tkt::textLine(*b.control, sample);
@@ -246,8 +246,8 @@ TEST(EditorOnWindows, TextOfTheRowsAndTheIntervalFitsItsBoxes) {
     }
     // The closed action list keeps the height it was laid out with, so it
     // does not reach into the comment line below.
-    const tkt::TextLine list = tkt::textLine(*e.app->cmb_Cmd[1], sample);
-    EXPECT_TRUE(list.boxHeight <= int(e.app->cmb_Cmd[1]->height() / backend().twipsPerPixelY() + 0.5));
+    const tkt::TextLine list = tkt::textLine(*e.app->grid.actionList(1), sample);
+    EXPECT_TRUE(list.boxHeight <= int(e.app->grid.actionList(1)->height() / backend().twipsPerPixelY() + 0.5));
     EXPECT_TRUE(e.sink.failures.empty());
 }
 
@@ -255,7 +255,7 @@ TEST(EditorOnWindows, HelpMenuOpensReadmeInNotepad) {
     Editor e(1);
     const Str help = e.os.programFolder() + u"\\README.TXT";
     ASSERT_TRUE(e.os.fileExists(help));
-    tkt::chooseMenu(*e.app->mnu_Help);
+    tkt::chooseMenu(*e.app->menu.help);
     backend().doEvents();
     ASSERT_EQ(e.os.started.size(), size_t(1));
     EXPECT_EQ(e.os.started[0], u"Notepad.exe " + help);
@@ -272,7 +272,7 @@ TEST(EditorOnWindows, HelpMenuOpensReadmeInNotepad) {
     if (edit) EXPECT_TRUE(instr(probe::controlText(edit), u"TOVIRAK") > 0);
     probe::postClose(pad);
     probe::pump(300);
-    EXPECT_EQ(e.app->lbl_Stat->text().find(u"見つかりません"), Str::npos);
+    EXPECT_EQ(e.app->statusLine.text().find(u"見つかりません"), Str::npos);
 }
 
 // Positions beyond 16 bits through the native scroll bar: the thumb at the
@@ -281,26 +281,26 @@ TEST(EditorOnWindows, HelpMenuOpensReadmeInNotepad) {
 TEST(EditorOnWindows, HundredThousandStepsScrollToTheEnd) {
     Editor e(100000);
     e.size(9000, 1224 + 750 + 624 * 6 + 100);
-    ASSERT_EQ(e.app->Mlng_DispGyo, 6);
-    tkt::scroll(*e.app->scr_Detail, 7);  // SB_BOTTOM
+    ASSERT_EQ(e.app->grid.rowsShown(), 6);
+    tkt::scroll(*e.app->grid.scrollBar(), 7);  // SB_BOTTOM
     backend().doEvents();
-    EXPECT_EQ(e.app->scr_Detail->value(), 100001 - 6 + 1);
-    EXPECT_EQ(e.app->lbl_No[6]->text(), Str(u"100001"));
-    EXPECT_EQ(tkt::nativeText(*e.app->txt_Comment[5]), Str(u"手順100000"));
+    EXPECT_EQ(e.app->grid.scrollBar()->value(), 100001 - 6 + 1);
+    EXPECT_EQ(e.app->grid.numberLabel(6)->text(), Str(u"100001"));
+    EXPECT_EQ(tkt::nativeText(*e.app->grid.commentBox(5)), Str(u"手順100000"));
     const int64_t t0 = e.os.monotonicMs();
-    for (int i = 0; i < 100; ++i) tkt::scroll(*e.app->scr_Detail, 0);  // SB_LINEUP
+    for (int i = 0; i < 100; ++i) tkt::scroll(*e.app->grid.scrollBar(), 0);  // SB_LINEUP
     backend().doEvents();
     const int64_t ms = e.os.monotonicMs() - t0;
     // The same at the top, for comparison: a redraw costs the same anywhere.
-    e.app->scr_Detail->setValue(1);
+    e.app->grid.scrollBar()->setValue(1);
     const int64_t t1 = e.os.monotonicMs();
-    for (int i = 0; i < 100; ++i) tkt::scroll(*e.app->scr_Detail, 1);  // SB_LINEDOWN
+    for (int i = 0; i < 100; ++i) tkt::scroll(*e.app->grid.scrollBar(), 1);  // SB_LINEDOWN
     backend().doEvents();
     const int64_t top = e.os.monotonicMs() - t1;
     wt::note("100 line steps at the end: " + std::to_string(ms) + " ms, at the top: " + std::to_string(top) + " ms");
-    EXPECT_EQ(e.app->scr_Detail->value(), 101);
-    e.app->scr_Detail->setValue(100001 - 6 + 1 - 100);
-    EXPECT_EQ(e.app->scr_Detail->value(), 100001 - 6 + 1 - 100);
-    EXPECT_EQ(e.app->lbl_No[1]->text(), toStr((long long)(100001 - 6 + 1 - 100)));
+    EXPECT_EQ(e.app->grid.scrollBar()->value(), 101);
+    e.app->grid.scrollBar()->setValue(100001 - 6 + 1 - 100);
+    EXPECT_EQ(e.app->grid.scrollBar()->value(), 100001 - 6 + 1 - 100);
+    EXPECT_EQ(e.app->grid.numberLabel(1)->text(), toStr((long long)(100001 - 6 + 1 - 100)));
     EXPECT_TRUE(e.sink.failures.empty());
 }

@@ -1,7 +1,9 @@
 // The sample macros of samples/, played once each by TOVIRAK.exe with
 // "/RUN", as README.md shows, against Wine's Notepad: what each leaves in
 // Notepad, and that each ends its run by itself. Every file of the folder
-// has its test here.
+// has its test here. The samples look for Japanese Notepad ("メモ帳"); on
+// another system the test makes the change each sample's first comment
+// asks for and plays that copy.
 #include "harness.h"
 #include "notepad.h"
 #include "program.h"
@@ -10,6 +12,8 @@
 #include <set>
 #include <vector>
 
+#include "core/document_format.h"
+#include "platform/win32/desk_probe.h"
 #include "platform/win32/os_probe.h"
 #include "platform/win32/win32_platform.h"
 
@@ -18,11 +22,37 @@ namespace probe = win32::probe;
 
 using probe::waitFor;
 
+// What the first comment of every sample tells a user of another system.
+const Str kEnglishChange = u"「メモ帳」を「- Notepad」に変える";
+
 Str samplePath(os::Services& os, const Str& name) { return os.programFolder() + u"\\samples\\" + name; }
+
+// The comment of a document's first step.
+Str firstComment(const Str& text) {
+    size_t pos = 0;
+    StrView line;
+    while (docfmt::nextLine(text, pos, line))
+        if (!line.empty() && line[0] == u'"') return docfmt::cutStepLine(line).comment;
+    return Str();
+}
+
+// The sample to play on this system: the file itself on Japanese Windows;
+// elsewhere a copy in the working folder with Notepad's title searched for
+// as its first comment says (the target window and the window rows).
+Str sampleForThisSystem(wt::Program& prog, const Str& name) {
+    const Str text = fromCp932(prog.os.readFile(samplePath(prog.os, name)));
+    EXPECT_TRUE(instr(firstComment(text), kEnglishChange) > 0);
+    if (probe::desk().japanese()) return samplePath(prog.os, name);
+    const Str changed = replaceAll(replaceAll(text, u"WindowTitle=メモ帳\r\n", u"WindowTitle=- Notepad\r\n"),
+                                   u"\",\"メモ帳\",\"", u"\",\"- Notepad\",\"");
+    wt::note("not a Japanese system: playing " + wt::utf8(name) + " looking for \"- Notepad\"");
+    prog.writeDocument(name, changed);
+    return prog.dir + u"\\" + name;
+}
 
 // Plays the sample and waits until its run has begun and ended again.
 bool playOnce(wt::Program& prog, const Str& sample) {
-    prog.start(u"/RUN /NOMSG " + samplePath(prog.os, sample));
+    prog.start(u"/RUN /NOMSG " + sampleForThisSystem(prog, sample));
     if (!waitFor([&] { return startsWith(prog.status(), u"実行中"); }, 20000)) {
         wt::note("the run did not begin; status: " + wt::utf8(prog.status()) + ", windows: " + prog.windows());
         return false;

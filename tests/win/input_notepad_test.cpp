@@ -3,6 +3,7 @@
 // into by each delivery route and moved; the main window's always-on-top
 // switch is read back from the system.
 #include "harness.h"
+#include "input/windows.h"
 #include "main_window.h"
 #include "notepad.h"
 
@@ -31,22 +32,25 @@ TEST(InputWindows, FindActivateAndMoveNotepad) {
 
     // By title alone, by title and class, never with a blank after the comma.
     Str full;
-    EXPECT_EQ(a.app->MF_WindowActive(title, false, full), np.window);
+    auto find = [&](const Str& search) {
+        return findTargetWindow(a.app->statusLine, *a.os, a.app->form->nativeHandle(), search, &full);
+    };
+    EXPECT_EQ(find(title), np.window);
     EXPECT_EQ(full, title);
-    EXPECT_EQ(a.app->MF_WindowActive(title + u",Notepad", false, full), np.window);
-    EXPECT_EQ(a.app->MF_WindowActive(title + u", Notepad", false, full), os::WindowHandle(0));
-    EXPECT_EQ(a.app->MF_WindowActive(title + u",notepad", false, full), os::WindowHandle(0));
+    EXPECT_EQ(find(title + u",Notepad"), np.window);
+    EXPECT_EQ(find(title + u", Notepad"), os::WindowHandle(0));
+    EXPECT_EQ(find(title + u",notepad"), os::WindowHandle(0));
 
     // Activation: from our own window to Notepad and back.
-    a.app->MF_ActiveForm(a.app->form->nativeHandle());
+    bringToFront(a.app->statusLine, *a.os, a.app->form->nativeHandle(), a.app->form->nativeHandle());
     probe::pump(200);
-    EXPECT_EQ(a.app->MF_WindowActive(title + u",Notepad", true, full), np.window);
+    EXPECT_EQ(a.app->player.executor().activateWindow(title + u",Notepad", &full), np.window);
     EXPECT_TRUE(np.waitForeground());
 
     // The corner move of the settings dialog: found without activation, then
     // moved to (0, 0) keeping its size.
     auto before = probe::windowRect(np.window);
-    os::WindowHandle h = a.app->MF_WindowActive(title, false, full);
+    os::WindowHandle h = find(title);
     ASSERT_EQ(h, np.window);
     a.os->setWindowPos(h, 0, 0, 0, 0, 0, os::k::SWP_NOSIZE | os::k::SWP_NOZORDER | os::k::SWP_NOACTIVATE);
     probe::pump(100);
@@ -61,26 +65,26 @@ TEST(InputWindows, AlwaysOnTopOnAndOff) {
     App a;
     os::WindowHandle self = a.app->form->nativeHandle();
     ASSERT_TRUE(self != 0);
-    a.app->Mbln_TopMost = true;
-    a.app->MS_TopMost(true);
+    a.app->document.settings.topMost = true;
+    a.app->keepOnTop(true);
     probe::pump(50);
     EXPECT_TRUE(probe::isTopmost(self));
-    a.app->MS_TopMost(false);  // dropped around a dialog, whatever the setting
+    a.app->keepOnTop(false);  // dropped around a dialog, whatever the setting
     probe::pump(50);
     EXPECT_FALSE(probe::isTopmost(self));
-    a.app->MS_TopMost(true);
+    a.app->keepOnTop(true);
     probe::pump(50);
     EXPECT_TRUE(probe::isTopmost(self));
-    a.app->Mbln_TopMost = false;
-    a.app->MS_TopMost(true);
+    a.app->document.settings.topMost = false;
+    a.app->keepOnTop(true);
     probe::pump(50);
     EXPECT_FALSE(probe::isTopmost(self));
 
     // The screen measure leaves the cursor where it was.
     a.os->setCursorPos(123, 45);
-    a.app->MS_GetDispWidth();
-    EXPECT_EQ(a.app->Mlng_DispMaxX, a.os->screenWidth() - 1);
-    EXPECT_EQ(a.app->Mlng_DispMaxY, a.os->screenHeight() - 1);
+    a.app->player.measureScreen();
+    EXPECT_EQ(a.app->player.screen().maxX, a.os->screenWidth() - 1);
+    EXPECT_EQ(a.app->player.screen().maxY, a.os->screenHeight() - 1);
     EXPECT_EQ(a.os->getCursorPos(), (os::Point{123, 45}));
 }
 
@@ -92,7 +96,7 @@ TEST(InputDelivery, TypeIntoNotepadByEveryRoute) {
     Notepad np(*a.os);
     ASSERT_TRUE(np.window != 0 && np.edit != 0);
     auto front = [&] {
-        a.app->MF_ActiveForm(np.window);
+        bringToFront(a.app->statusLine, *a.os, a.app->form->nativeHandle(), np.window);
         return np.waitForeground();
     };
 

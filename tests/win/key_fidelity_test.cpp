@@ -6,6 +6,7 @@
 // as the left keys, End and the arrows as extended keys (not keypad keys),
 // Enter as the main Enter.
 #include "harness.h"
+#include "input/windows.h"
 
 #include <cstdio>
 #include <memory>
@@ -80,14 +81,14 @@ TEST(KeyFidelity, KeyListsArriveAsAKeyboardSendsThemByEveryRoute) {
     // digits as a character without a release, every other key as itself
     // (right Ctrl keeps its own code), now with the scan code and extended
     // bit in lParam.
-    a.app->MF_ActiveForm(a.app->form->nativeHandle());
-    a.app->Mstr_WindowTitle = u"TOVIRAK key log";
+    bringToFront(a.app->statusLine, *a.os, a.app->form->nativeHandle(), a.app->form->nativeHandle());
+    a.app->document.settings.targetWindowSearch = u"TOVIRAK key log";
     EXPECT_EQ(a.play(log, u"ｷｰ入力_真", kList),
               "d10.2A.0 d23.4F.1 u23.4F.1 u10.2A.0 "
               "d11.1D.0 c43.2E.0 u11.1D.0 "
               "d12.38.0 d73.3E.0 u73.3E.0 u12.38.0 "
               "d0D.1C.0 u0D.1C.0 d25.4B.1 u25.4B.1 d61.4F.0 u61.4F.0 dA3.1D.1 uA3.1D.1");
-    a.app->Mstr_WindowTitle.clear();
+    a.app->document.settings.targetWindowSearch.clear();
     // Alt+F4 went to the log window, which handles it itself.
     EXPECT_TRUE(probe::isWindow(log.handle()));
 }

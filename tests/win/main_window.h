@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "core/frm_TOVIRAK.h"
+#include "app/main_window.h"
 #include "harness.h"
 #include "platform/win32/os_probe.h"
 #include "platform/win32/win32_platform.h"
@@ -16,16 +16,16 @@ namespace wt {
 struct MainWindow {
     std::unique_ptr<tk::Backend> toolkit = win32::makeToolkit(nullptr);
     std::unique_ptr<os::Services> os = win32::makeServices(1, 0);
-    std::unique_ptr<frm_TOVIRAK> app;
+    std::unique_ptr<::MainWindow> app;
 
     // keepFront false: the window never takes the front back after a run,
     // so a test can leave another window in front between rows.
     explicit MainWindow(bool keepFront = true) {
-        app = std::make_unique<frm_TOVIRAK>(*toolkit, *os);
+        app = std::make_unique<::MainWindow>(*toolkit, *os);
         app->form->onLoad = nullptr;
         app->form->onActivate = nullptr;
         app->form->show();
-        app->Mbln_NotActive = !keepFront;
+        app->document.settings.stayBehind = !keepFront;
         win32::probe::pump(200);
     }
     ~MainWindow() { app->form->onQueryUnload = nullptr; }
@@ -36,14 +36,14 @@ struct MainWindow {
     // handler execute it once, then stops. Empty when the step ran; else
     // why not (the run did not start, or the step failed: the status line).
     std::string playRow(const Str& action, const Str& text) {
-        app->steps.resize(2);
-        app->steps.at(1) = MacroStep{action, text, Str()};
-        app->txt_Kankaku->setText(u"1");
-        app->cmd_Kaisi_Click();
-        if (app->Mlng_RunRow != 1) return "not started: " + utf8(app->lbl_Stat->text());
-        app->tim_Timer_Timer();
-        const Str status = app->lbl_Stat->text();
-        if (app->Mlng_RunRow != 0) app->MS_Stop(false);
+        app->document.steps.resize(2);
+        app->document.steps.at(1) = MacroStep{action, text, Str()};
+        app->controls.intervalBox->setText(u"1");
+        app->startOrStop();
+        if (app->player.state().row != 1) return "not started: " + utf8(app->statusLine.text());
+        app->player.tick();
+        const Str status = app->statusLine.text();
+        if (app->player.state().row != 0) app->player.stop(false);
         if (startsWith(status, u"[")) return "failed: " + utf8(status);
         return std::string();
     }

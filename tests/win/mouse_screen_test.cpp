@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frm_TOVIRAK.h"
+#include "app/main_window.h"
 #include "harness.h"
 #include "input/mouse.h"
 #include "platform/win32/tk_testing.h"
@@ -37,14 +37,14 @@ TEST(MouseOnScreen, MoveStepsPutTheCursorOnEveryPixelOfARowAndAColumn) {
     std::unique_ptr<tk::Backend> toolkit = win32::makeToolkit(nullptr);
     std::unique_ptr<os::Services> real = win32::makeServices(1, 0);
     Services os{*real};
-    auto app = std::make_unique<frm_TOVIRAK>(*toolkit, os);
+    auto app = std::make_unique<MainWindow>(*toolkit, os);
     app->form->show();
     toolkit->doEvents();
     // Whatever working state the start-up found: no target window, no stop
     // keys, no stop limit.
-    app->Mstr_WindowTitle.clear();
-    app->bas.Gint_StopKey = {0};
-    app->Mbln_StopTimerEnabled = false;
+    app->document.settings.targetWindowSearch.clear();
+    app->hotKeys.setStopKeys({0});
+    app->document.settings.stopTimerEnabled = false;
 
     const os::Rect desk = os.virtualScreen();
     wt::note("virtual desktop " + text({desk.left, desk.top}) + " to " + text({desk.right, desk.bottom}));
@@ -62,25 +62,25 @@ TEST(MouseOnScreen, MoveStepsPutTheCursorOnEveryPixelOfARowAndAColumn) {
     std::vector<os::Point> points;
     for (int32_t x = desk.left; x < desk.right; ++x) points.push_back({x, desk.top + desk.height() / 2 + 3});
     for (int32_t y = desk.top; y < desk.bottom; ++y) points.push_back({desk.left + desk.width() / 2 - 7, y});
-    app->steps.resize(int32_t(points.size()) + 1);
+    app->document.steps.resize(int32_t(points.size()) + 1);
     for (size_t i = 0; i < points.size(); ++i)
-        app->steps.at(int32_t(i) + 1) = MacroStep{u"ﾏｳｽｶｰｿﾙ移動", toStr((long long)points[i].x) + u"," +
+        app->document.steps.at(int32_t(i) + 1) = MacroStep{u"ﾏｳｽｶｰｿﾙ移動", toStr((long long)points[i].x) + u"," +
                                                                       toStr((long long)points[i].y), Str()};
-    app->MF_ArryAdd(0, false);
+    app->grid.resizeSteps(0, false);
     // A one-second interval: the test ticks the step timer's handler itself,
     // and the timer, which only the message loop would run, never does.
-    app->txt_Kankaku->setText(u"1");
-    app->cmb_Tani->setText(u"秒");
-    tkt::click(*app->cmd_Kaisi);
-    ASSERT_EQ(app->Mlng_RunRow, 1);
+    app->controls.intervalBox->setText(u"1");
+    app->controls.unitBox->setText(u"秒");
+    tkt::click(*app->controls.startButton);
+    ASSERT_EQ(app->player.state().row, 1);
 
     int wrong = 0;
     for (size_t i = 0; i < points.size(); ++i) {
-        app->tim_Timer_Timer();
+        app->player.tick();
         const os::Point at = os.getCursorPos();
         if (!(at == points[i]) && ++wrong <= 10) wt::note(text(points[i]) + " reached " + text(at));
-        if (app->Mlng_RunRow != int32_t(i) + 2 && i + 1 < points.size()) {
-            wt::fail(__FILE__, __LINE__, "the run did not go on at " + text(points[i]) + ": " + wt::utf8(app->lbl_Stat->text()));
+        if (app->player.state().row != int32_t(i) + 2 && i + 1 < points.size()) {
+            wt::fail(__FILE__, __LINE__, "the run did not go on at " + text(points[i]) + ": " + wt::utf8(app->statusLine.text()));
             break;
         }
     }
@@ -88,7 +88,7 @@ TEST(MouseOnScreen, MoveStepsPutTheCursorOnEveryPixelOfARowAndAColumn) {
     EXPECT_EQ(os.flagsSent.size(), points.size());
     for (uint32_t f : os.flagsSent)
         if (!EXPECT_EQ(f, mouse::kAbsoluteMove)) break;
-    tkt::click(*app->cmd_Kaisi);
-    EXPECT_EQ(app->Mlng_RunRow, 0);
+    tkt::click(*app->controls.startButton);
+    EXPECT_EQ(app->player.state().row, 0);
     app->form->onQueryUnload = nullptr;
 }

@@ -1,6 +1,7 @@
 // Wine's Notepad as a target for the Windows-side tests: started for one
-// test, found among the top-level windows, and killed at the end (nothing is
-// saved).
+// test, found among the top-level windows by its window class (its title
+// follows the system's language: "(無題) - メモ帳", "Untitled - Notepad"),
+// and killed at the end (nothing is saved).
 #pragma once
 
 #include <set>
@@ -20,6 +21,7 @@ inline std::vector<os::WindowHandle> topLevelWindows(os::Services& os) {
 }
 
 struct Notepad {
+    static constexpr const char16_t* kClass = u"Notepad";
     os::Services& os;
     os::WindowHandle window = 0;
     os::WindowHandle edit = 0;
@@ -31,7 +33,7 @@ struct Notepad {
         for (int i = 0; i < 100 && !window; ++i) {
             win32::probe::pump(100);
             for (auto h : topLevelWindows(os))
-                if (!old.count(h) && win32::probe::isVisible(h) && instr(os.getWindowText(h), u"Notepad") > 0) {
+                if (!old.count(h) && win32::probe::isVisible(h) && os.getClassName(h) == kClass) {
                     window = h;
                     break;
                 }

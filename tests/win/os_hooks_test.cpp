@@ -1,8 +1,10 @@
 // The low-level mouse hook beside the keyboard's: both report to observers
 // on the hooks' own thread, in the order the events happened, injected
-// events only to observers that asked for them, and nothing after removal.
-// Also the input settings and top-level windows the recorder asks for.
+// events only to observers that asked for them, and nothing after removal;
+// the keyboard's tells what each key typed. Also the input settings and
+// top-level windows the recorder asks for.
 #include "harness.h"
+#include "xdotool.h"
 
 #include <array>
 #include <atomic>
@@ -108,6 +110,51 @@ TEST(OsHooks, MouseAndKeyEventsReachTheObserversInOrderAndStopAfterRemoval) {
     EXPECT_TRUE(waitFor([&] { return again.count.load(std::memory_order_acquire) >= 1; }, 3000));
     os->removeMouseObserver(third);
     probe::destroyWindow(w);
+}
+
+// Read as each key goes down, by the layout of the window that gets it: the
+// JP layout's characters for the keys xdotool presses (Shift+8 is "("),
+// characters of no key (xdotool types them through a spare one), and the
+// character a VK_PACKET key carries.
+TEST(OsHooks, TheKeyboardHookTellsWhatEachKeyTyped) {
+    auto os = win32::makeServices(1, 0);
+    const Str dir = probe::makeTempFolder(u"tvk_hook_");
+    const os::WindowHandle w = probe::createWindow(u"TOVIRAK typing target", 200, 200, 300, 200);
+    ASSERT_TRUE(w != 0);
+    std::array<char16_t, 64> units{};
+    std::atomic<int> count{0};
+    const int key = os->addKeyObserver([&](const os::RawKey& k) {
+        for (char16_t c : k.typed) {
+            const int n = count.load(std::memory_order_relaxed);
+            if (c && n < int(units.size())) {
+                units[size_t(n)] = c;
+                count.store(n + 1, std::memory_order_release);
+            }
+        }
+        return false;
+    }, true);
+    ASSERT_TRUE(key != 0);
+    auto seen = [&] { return Str(units.data(), size_t(count.load(std::memory_order_acquire))); };
+
+    ASSERT_TRUE(wt::toFront(*os, w, dir, "^TOVIRAK typing target$"));
+    // Slowly: xdotool gives each character of no key to a spare key for a
+    // moment, and a Wine thread that reads the X events after the moment
+    // finds the key bare and drops the press.
+    const Str typed = u"(x) <y> café あい";
+    ASSERT_TRUE(wt::xdotool({"type --delay 150 '" + wt::utf8(typed) + "'"}, *os, dir));
+    waitFor([&] { return seen().size() >= typed.size(); }, 3000);
+    EXPECT_TRUE(seen() == typed);
+    if (seen() != typed) wt::note("the hook read \"" + wt::utf8(seen()) + "\"");
+
+    // (Wine tells the release of such a key as a press too.)
+    count = 0;
+    os->sendInput({{0, u'ア', os::k::KEYEVENTF_UNICODE}, {0, u'ア', os::k::KEYEVENTF_UNICODE | os::k::KEYEVENTF_KEYUP}});
+    EXPECT_TRUE(waitFor([&] { return !seen().empty(); }, 3000));
+    EXPECT_TRUE(seen()[0] == u'ア');
+
+    os->removeKeyObserver(key);
+    probe::destroyWindow(w);
+    probe::removeTree(dir);
 }
 
 TEST(OsHooks, InputSettingsAndTopLevelWindows) {

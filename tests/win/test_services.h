@@ -52,6 +52,7 @@ public:
     }
     void appActivate(const Str& title) override { r.appActivate(title); }
     os::Rect windowRect(os::WindowHandle h) override { return r.windowRect(h); }
+    os::WindowStyle windowStyle(os::WindowHandle h) override { return r.windowStyle(h); }
     void showPointMarker(os::Point p, uint32_t ms) override { r.showPointMarker(p, ms); }
     void showFrameMarker(const os::Rect& rc, uint32_t ms) override { r.showFrameMarker(rc, ms); }
     void hideMarkers() override { r.hideMarkers(); }
@@ -61,6 +62,7 @@ public:
     os::Rect monitorOfWindow(os::WindowHandle h) override { return r.monitorOfWindow(h); }
     os::Rect monitorOfRect(const os::Rect& rc) override { return r.monitorOfRect(rc); }
     int dpi() override { return r.dpi(); }
+    bool captureScreen(const os::Rect& rc, os::ScreenPixels& out) override { return r.captureScreen(rc, out); }
     void startProgram(const Str& commandLine, int showStyle) override { r.startProgram(commandLine, showStyle); }
     bool playSound(const Str& file, uint32_t flags) override { return r.playSound(file, flags); }
     void beep() override { r.beep(); }

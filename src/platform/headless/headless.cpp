@@ -92,6 +92,8 @@ bool Platform::timerRunning(const std::string& name) const {
 
 void Platform::press(int vk) { keyEvent(vk, false, false); }
 
+void Platform::press(int vk, StrView typed) { keyEvent(vk, false, false, false, typed); }
+
 void Platform::release(int vk) { keyEvent(vk, true, false); }
 
 namespace {
@@ -109,7 +111,23 @@ int genericKey(int vk) {
 }
 }  // namespace
 
-void Platform::keyEvent(int vk, bool up, bool injected, bool own) {
+
+// What a press types on the US layout with the modifiers down now, as the
+// system's translation answers: Ctrl turns a letter into its control
+// character and leaves other keys without one.
+static Str typedOnUsLayout(Os& os, int vk, const std::set<int>& down) {
+    auto held = [&](int generic, int left, int right) {
+        return down.count(generic) || down.count(left) || down.count(right);
+    };
+    const bool shift = held(0x10, 0xA0, 0xA1), ctrl = held(0x11, 0xA2, 0xA3);
+    if (ctrl) return vk >= 'A' && vk <= 'Z' ? Str(1, char16_t(vk - 'A' + 1)) : Str();
+    if (vk == 0x08 || vk == 0x09 || vk == 0x0D || vk == 0x1B) return Str(1, char16_t(vk));
+    for (char16_t c = 0x20; c < 0x7F; ++c)
+        if (os.vkKeyScan(c) == (vk | (shift ? 0x100 : 0))) return Str(1, c);
+    return Str();
+}
+
+void Platform::keyEvent(int vk, bool up, bool injected, bool own, StrView typed) {
     os::RawKey e;
     // The hook tells the left key for the generic modifiers, as the system does.
     e.vk = uint16_t(vk == 0x10 ? 0xA0 : vk == 0x11 ? 0xA2 : vk == 0x12 ? 0xA4 : vk);
@@ -118,12 +136,17 @@ void Platform::keyEvent(int vk, bool up, bool injected, bool own) {
     e.up = up;
     e.injected = injected;
     e.time = uint32_t(nowMs);
+    if (!up && !injected) {
+        const Str t = typed.empty() ? typedOnUsLayout(os, vk, down) : Str(typed);
+        for (size_t i = 0; i < t.size() && i < std::size(e.typed); ++i) e.typed[i] = t[i];
+    }
     bool swallowed = false;
     // A copy: an observer may remove itself.
     auto observers = keyObservers;
     for (auto& o : observers)
         if (!injected || o.injectedToo) swallowed = o.observer(e) || swallowed;
     if (swallowed) return;
+    passed.emplace_back(vk, up);
     if (up) {
         down.erase(vk);
     } else {
@@ -252,6 +275,33 @@ os::Rect Platform::primaryMonitor() const {
     for (auto& m : monitors)
         if (m.left == 0 && m.top == 0) return m;
     return monitors.empty() ? os::Rect{} : monitors.front();
+}
+
+os::ScreenPixels& Platform::screenCanvas() {
+    const os::Rect v = virtualScreen();
+    if (screen.rect != v || screen.pixels.size() != size_t(v.width()) * size_t(v.height())) {
+        screen.rect = v;
+        screen.pixels.assign(size_t(v.width()) * size_t(v.height()), screenBackground);
+    }
+    return screen;
+}
+
+void Platform::paintScreen(const os::Rect& r, uint32_t colour) {
+    os::ScreenPixels& s = screenCanvas();
+    for (int32_t y = std::max(r.top, s.rect.top); y < std::min(r.bottom, s.rect.bottom); ++y)
+        for (int32_t x = std::max(r.left, s.rect.left); x < std::min(r.right, s.rect.right); ++x)
+            s.pixels[size_t(y - s.rect.top) * size_t(s.rect.width()) + size_t(x - s.rect.left)] = colour;
+}
+
+void Platform::paintScreen(os::Point at, int32_t width, int32_t height, const std::vector<uint32_t>& pixels) {
+    os::ScreenPixels& s = screenCanvas();
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            const int32_t sx = at.x + x, sy = at.y + y;
+            if (sx < s.rect.left || sx >= s.rect.right || sy < s.rect.top || sy >= s.rect.bottom) continue;
+            s.pixels[size_t(sy - s.rect.top) * size_t(s.rect.width()) + size_t(sx - s.rect.left)] =
+                pixels[size_t(y) * size_t(width) + size_t(x)];
+        }
 }
 
 os::Rect Platform::virtualScreen() const {
@@ -487,6 +537,15 @@ int Toolkit::messageBox(const Str& text, int style, const Str& title) {
     p_.shown.push_back({text, style, title, answer});
     p_.log("MessageBox(" + u8(title) + ")");
     return answer;
+}
+
+tk::SnapshotDrag Toolkit::dragOnSnapshot(const os::ScreenPixels& snapshot) {
+    p_.snapshotsShown.push_back(snapshot.rect);
+    p_.log("SnapshotOverlay");
+    if (p_.snapshotDrags.empty()) return {};
+    tk::SnapshotDrag d = p_.snapshotDrags.front();
+    p_.snapshotDrags.pop_front();
+    return d;
 }
 
 void Toolkit::setCapture(tk::Form& f) {
@@ -832,6 +891,13 @@ os::Rect Os::windowRect(os::WindowHandle h) {
     return {};
 }
 
+os::WindowStyle Os::windowStyle(os::WindowHandle h) {
+    if (Window* w = p_.window(h)) return w->style;
+    for (auto& [f, fh] : p_.formHandles)
+        if (fh == h) return {f->visible(), f->windowState() == tk::WindowState::Minimized, false, false};
+    return {};
+}
+
 void Os::showPointMarker(os::Point pt, uint32_t ms) {
     p_.log(fmt("PointMarker(%lld,%lld,%lld)", pt.x, pt.y, ms));
     hideShown();
@@ -864,6 +930,28 @@ void Os::hideShown() {
 int32_t Os::screenWidth() { return p_.primaryMonitor().width(); }
 int32_t Os::screenHeight() { return p_.primaryMonitor().height(); }
 os::Rect Os::virtualScreen() { return p_.virtualScreen(); }
+
+bool Os::captureScreen(const os::Rect& r, os::ScreenPixels& out) {
+    ++p_.captures;
+    const os::ScreenPixels& canvas = p_.screenCanvas();
+    const os::Rect& v = canvas.rect;
+    const os::Rect c{std::max(r.left, v.left), std::max(r.top, v.top), std::min(r.right, v.right),
+                     std::min(r.bottom, v.bottom)};
+    if (p_.captureRefused || c.width() <= 0 || c.height() <= 0) {
+        out.rect = {};
+        out.pixels.clear();
+        return false;
+    }
+    out.rect = c;
+    out.pixels.resize(size_t(c.width()) * size_t(c.height()));
+    for (int32_t y = c.top; y < c.bottom; ++y) {
+        const uint32_t* from = &canvas.pixels[size_t(y - v.top) * size_t(v.width()) + size_t(c.left - v.left)];
+        // The top byte is not a colour: the system leaves anything there.
+        for (int32_t x = 0; x < c.width(); ++x)
+            out.pixels[size_t(y - c.top) * size_t(c.width()) + size_t(x)] = from[x] | 0x5A000000u;
+    }
+    return true;
+}
 
 os::Rect Os::monitorOfWindow(os::WindowHandle h) {
     if (Window* w = p_.window(h)) return monitorOfRect({w->x, w->y, w->x + w->cx, w->y + w->cy});

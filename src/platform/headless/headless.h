@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/os.h"
@@ -27,6 +28,7 @@ struct Window {
     bool hung = false;  // does not answer messages
     uint32_t pid = 2;   // owning process
     int32_t integrity = 0x2000;  // its integrity level (medium); -1: cannot be read
+    os::WindowStyle style{true, false, false, false};  // shown, normal
 };
 
 struct ShownMessage {
@@ -81,6 +83,7 @@ public:
     double twipsPerPixelX() override { return 15; }
     double twipsPerPixelY() override { return 15; }
     void quit() override { quitRequested = true; }
+    tk::SnapshotDrag dragOnSnapshot(const os::ScreenPixels& snapshot) override;
 
     bool quitRequested = false;
     int repaints = 0;
@@ -126,6 +129,7 @@ public:
     bool setWindowPos(os::WindowHandle h, int64_t insertAfter, int x, int y, int cx, int cy, uint32_t flags) override;
     void appActivate(const Str& title) override;
     os::Rect windowRect(os::WindowHandle h) override;
+    os::WindowStyle windowStyle(os::WindowHandle h) override;
     void showPointMarker(os::Point p, uint32_t ms) override;
     void showFrameMarker(const os::Rect& r, uint32_t ms) override;
     void hideMarkers() override;
@@ -135,6 +139,7 @@ public:
     os::Rect monitorOfWindow(os::WindowHandle h) override;
     os::Rect monitorOfRect(const os::Rect& r) override;
     int dpi() override { return 96; }
+    bool captureScreen(const os::Rect& r, os::ScreenPixels& out) override;
     void startProgram(const Str& commandLine, int showStyle) override;
     bool playSound(const Str& file, uint32_t flags) override;
     void beep() override;
@@ -192,6 +197,9 @@ public:
     // observers see it first (and may swallow it), then the key state has it,
     // and raw input tells the key watchers.
     void press(int vk);    // down; sets the pressed-since-query bit
+    // A press that types what the US layout does not say (a character of
+    // another layout, an accent): the hook tells typed with it.
+    void press(int vk, StrView typed);
     void release(int vk);
     void tap(int vk) { press(vk); release(vk); }
     // Another program asks for the key's state, which consumes the
@@ -199,12 +207,14 @@ public:
     void queryByOtherProgram(int vk) { pressedSinceQuery.erase(vk); }
     std::set<int> down;
     std::set<int> pressedSinceQuery;
+    // Every key event that reached the programs, in order: (key, release).
+    std::vector<std::pair<int, bool>> passed;
     // One key event through the hook, then into the key state and raw input
     // unless an observer swallowed it; injected events reach only the
     // observers that asked for them. Press, release and the injection calls
     // use it; the program's own keys (own) go to the watchers as they are
     // sent (tellOwnKey) and so not through raw input.
-    void keyEvent(int vk, bool up, bool injected, bool own = false);
+    void keyEvent(int vk, bool up, bool injected, bool own = false, StrView typed = {});
     struct KeyObserverEntry {
         int id;
         os::KeyObserver observer;
@@ -284,6 +294,18 @@ public:
     std::vector<Marker> markers;
     // The marker on screen now, if any.
     const Marker* markerShown() const;
+    // What the screen shows, for captures: a canvas over the virtual desktop
+    // that tests paint. It is laid anew in screenBackground when the
+    // monitors no longer match it.
+    os::ScreenPixels screen;
+    uint32_t screenBackground = 0xFFFFFF;
+    void paintScreen(const os::Rect& r, uint32_t colour);
+    // width * height pixels, row by row, with their top-left corner at at;
+    // what falls outside the desktop is dropped.
+    void paintScreen(os::Point at, int32_t width, int32_t height, const std::vector<uint32_t>& pixels);
+    os::ScreenPixels& screenCanvas();
+    int captures = 0;
+    bool captureRefused = false;  // the system refuses to copy the screen
     // Another desktop takes the input (a password or elevation prompt):
     // injected input reaches no window and SendInput refuses it.
     bool blockInput = false;
@@ -304,6 +326,11 @@ public:
     // and must close it. When none is queued the form is closed (cancelled).
     std::deque<std::function<void(tk::Form&)>> modalScripts;
     std::vector<std::string> modalsShown;
+    // The frozen-screen overlay: the rectangle of each snapshot shown, and
+    // what the user does on it, one answer per showing; with none queued
+    // the user presses Esc.
+    std::vector<os::Rect> snapshotsShown;
+    std::deque<tk::SnapshotDrag> snapshotDrags;
     // Called from doEvents (the nested message processing of long waits).
     std::function<void()> onDoEvents;
     // Calls posted to the message loop; doEvents and advance run them, as a

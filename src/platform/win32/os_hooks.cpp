@@ -1,5 +1,6 @@
 // The hook thread and the low-level keyboard hook.
 #include "platform/win32/os_hooks.h"
+#include "platform/win32/os_typed.h"
 
 #include <windows.h>
 
@@ -80,6 +81,7 @@ LRESULT CALLBACK keyboardProc(int code, WPARAM wParam, LPARAM lParam) {
             e.extended = (k->flags & LLKHF_EXTENDED) != 0;
             e.injected = injected;
             e.time = k->time;
+            typed::read(e);
             if (tell(g_keyObservers, e)) return 1;
         }
     }

@@ -2,6 +2,7 @@
 // Our headers first: os.h must be read before <windows.h> defines macros of
 // the same names as its constants.
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/os_capture.h"
 #include "platform/win32/os_cmdline.h"
 #include "platform/win32/os_files.h"
 #include "platform/win32/os_hooks.h"
@@ -62,6 +63,21 @@ Str desktopName(HDESK d) {
     DWORD needed = 0;
     if (!GetUserObjectInformationW(d, UOI_NAME, name, sizeof name - sizeof(wchar_t), &needed)) return Str();
     return fromWide(name);
+}
+
+// Whether the system keeps a shown window out of sight (a suspended store
+// app, a window of another virtual desktop). The desktop window manager
+// says so where there is one; it is asked by name so that systems without
+// it still start.
+bool cloaked(HWND w) {
+    using Fn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+    static const Fn get = [] {
+        HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+        return dwm ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute"))) : nullptr;
+    }();
+    DWORD value = 0;
+    constexpr DWORD kCloaked = 14;  // DWMWA_CLOAKED
+    return get && SUCCEEDED(get(w, kCloaked, &value, sizeof value)) && value != 0;
 }
 
 struct FindByTitle {
@@ -297,6 +313,20 @@ public:
         return {rc.left, rc.top, rc.right, rc.bottom};
     }
 
+    os::WindowStyle windowStyle(os::WindowHandle h) override {
+        HWND w = toHwnd(h);
+        if (!h || !IsWindow(w)) return {};
+        os::WindowStyle s;
+        s.visible = IsWindowVisible(w) && !cloaked(w);
+        s.minimized = IsIconic(w) != 0;
+        s.toolWindow = (GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+        wchar_t cls[32] = {};
+        GetClassNameW(w, cls, 32);
+        s.shell = w == GetShellWindow() || w == GetDesktopWindow() || !wcscmp(cls, L"Shell_TrayWnd") ||
+                  !wcscmp(cls, L"Shell_SecondaryTrayWnd") || !wcscmp(cls, L"Progman") || !wcscmp(cls, L"WorkerW");
+        return s;
+    }
+
     // --- markers ----------------------------------------------------------------
     void showPointMarker(os::Point p, uint32_t ms) override { markers::showPoint(p, ms); }
     void showFrameMarker(const os::Rect& r, uint32_t ms) override { markers::showFrame(r, ms); }
@@ -320,6 +350,8 @@ public:
         const RECT rc{r.left, r.top, r.right, r.bottom};
         return monitorRect(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST));
     }
+
+    bool captureScreen(const os::Rect& r, os::ScreenPixels& out) override { return capture::screen(r, out); }
 
     int dpi() override {
         using GetDpiForSystemFn = UINT(WINAPI*)();

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 namespace win32::tkw {
 
 namespace {
@@ -30,6 +32,14 @@ LRESULT CALLBACK ctlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             reportCurrentException("paint");
         }
     }
+    if (msg == WM_DROPFILES) {
+        try {
+            n->ctl.userDropFiles(droppedFiles(reinterpret_cast<HDROP>(wp)));
+        } catch (...) {
+            reportCurrentException("drop");
+        }
+        return 0;
+    }
     LRESULT r = CallWindowProcW(own, h, msg, wp, lp);
     if (msg == WM_SETFOCUS) {
         try {
@@ -42,6 +52,19 @@ LRESULT CALLBACK ctlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
+
+std::vector<Str> droppedFiles(HDROP drop) {
+    std::vector<Str> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
+        paths.push_back(fromWide(path.data(), path.size()));
+    }
+    DragFinish(drop);
+    return paths;
+}
 
 void keepFramesBehind(tk::Form& f) {
     auto isFrame = [](HWND w) {
@@ -90,6 +113,7 @@ RECT CtlNative::pixelRect() const {
 
 void CtlNative::createWindow(HWND parent, const wchar_t* cls, DWORD style, DWORD exStyle) {
     style |= WS_CHILD | WS_CLIPSIBLINGS;
+    if (ctl.acceptsFiles()) exStyle |= WS_EX_ACCEPTFILES;
     if (ctl.visible()) style |= WS_VISIBLE;
     if (!ctl.enabled()) style |= WS_DISABLED;
     RECT r = pixelRect();
@@ -142,6 +166,9 @@ void CtlNative::update(tk::Prop p) {
         break;
     case tk::Prop::Colors:
         InvalidateRect(hwnd, nullptr, TRUE);
+        break;
+    case tk::Prop::AcceptFiles:
+        DragAcceptFiles(hwnd, ctl.acceptsFiles());
         break;
     case tk::Prop::TabOrder:
         // Z order follows the tab order (last in tab order = bottom).

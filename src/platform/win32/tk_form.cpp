@@ -126,6 +126,9 @@ LRESULT handle(FormNative& fn, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         break;
+    case WM_DROPFILES:
+        f.userDropFiles(droppedFiles(reinterpret_cast<HDROP>(wp)));
+        return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
@@ -198,7 +201,13 @@ void registerFormClass(HINSTANCE instance) {
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = formProc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    // The program's icon (group 1 of its resources), with its own small
+    // image for the title bar and the taskbar rather than the large one
+    // shrunk.
+    HINSTANCE icons = instance ? instance : GetModuleHandleW(nullptr);
+    wc.hIcon = LoadIconW(icons, MAKEINTRESOURCEW(1));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(icons, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = nullptr;  // WM_ERASEBKGND paints the form's colour
@@ -261,7 +270,7 @@ void Toolkit::createForm(tk::Form& f) {
         w = px(f.width());
         h = px(f.height());
     }
-    HWND hwnd = CreateWindowExW(0, kFormClass, wz(f.text()), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h,
+    HWND hwnd = CreateWindowExW(f.acceptsFiles() ? WS_EX_ACCEPTFILES : 0, kFormClass, wz(f.text()), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h,
                                 nullptr, nullptr, instance, &f);
     if (!hwnd) {
         f.native = nullptr;
@@ -355,6 +364,9 @@ static void updateForm(Toolkit& tk, FormNative& fn, tk::Prop p) {
     case tk::Prop::Text:
     case tk::Prop::Caption:
         SetWindowTextW(h, wz(f.text()));
+        break;
+    case tk::Prop::AcceptFiles:
+        DragAcceptFiles(h, f.acceptsFiles());
         break;
     case tk::Prop::Geometry:
         SetWindowPos(h, nullptr, tk.px(f.left()), tk.px(f.top()), tk.px(f.width()), tk.px(f.height()),

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <deque>
@@ -121,6 +122,9 @@ struct CtlNative {
     // Gives the window back its own procedure; hwnd is null afterwards.
     void detach();
 };
+
+// The paths of a drop, in the system's order; the drop is finished.
+std::vector<Str> droppedFiles(HDROP drop);
 
 // Frames stay at the bottom of the Z order, behind the controls they hold.
 void keepFramesBehind(tk::Form& f);
@@ -242,6 +246,7 @@ public:
     double twipsPerPixelX() override { return tpp(); }
     double twipsPerPixelY() override { return tpp(); }
     void quit() override { PostQuitMessage(0); }
+    tk::SnapshotDrag dragOnSnapshot(const os::ScreenPixels& snapshot) override;  // tk_snapshot.cpp
 
     // Message loop: runs until done() or WM_QUIT (then returns true and the
     // quit code is kept; a nested loop posts the quit again for the outer).

@@ -3,6 +3,11 @@
 
 #include "platform/win32/tk_internal.h"
 
+#include <shlobj.h>  // DROPFILES
+
+#include <algorithm>
+#include <string>
+
 namespace win32::tkw {
 std::function<void(const Str&)>& failureSink();  // tk_toolkit.cpp
 }  // namespace win32::tkw
@@ -279,6 +284,36 @@ void selection(const tk::Control& c, int& start, int& end) {
 void mouseUp(tk::Form& f, int button, int x, int y) {
     UINT msg = button == 2 ? WM_RBUTTONUP : button == 4 ? WM_MBUTTONUP : WM_LBUTTONUP;
     SendMessageW(hwndOf(f), msg, 0, MAKELPARAM(x, y));
+}
+
+bool dropFiles(tk::Control& c, const std::vector<Str>& paths, tk::Backend& backend) {
+    HWND h = editOf(c);
+    RECT r{};
+    GetWindowRect(h, &r);
+    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    HWND target = WindowFromPoint(at);
+    while (target && !(GetWindowLongPtrW(target, GWL_EXSTYLE) & WS_EX_ACCEPTFILES)) target = GetParent(target);
+    if (!target) return false;
+    // DROPFILES, then the paths, each ended by a NUL, and one more NUL.
+    std::wstring list;
+    for (const Str& p : paths) list.append(p.begin(), p.end()).push_back(L'\0');
+    list.push_back(L'\0');
+    HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    if (!mem) return false;
+    auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+    df->pFiles = sizeof(DROPFILES);
+    ScreenToClient(target, &at);
+    df->pt = at;
+    df->fNC = FALSE;
+    df->fWide = TRUE;
+    std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(df + 1));
+    GlobalUnlock(mem);
+    if (!PostMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0)) {
+        GlobalFree(mem);
+        return false;
+    }
+    backend.doEvents();
+    return true;
 }
 
 void clickScreen(int x, int y, tk::Backend& backend) {

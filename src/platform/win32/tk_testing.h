@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "platform/toolkit.h"
 
@@ -86,6 +87,12 @@ void clickScreen(int x, int y, tk::Backend& backend);
 void chooseMenu(tk::MenuItem& m);
 bool menuGrayed(const tk::MenuItem& m);
 Str menuText(const tk::MenuItem& m);
+
+// Files dropped on the middle of the control as Explorer drops them: the
+// system looks for the window there that accepts files, itself or its
+// nearest ancestor, and posts it WM_DROPFILES; then the loop runs. False
+// when no window there accepts files.
+bool dropFiles(tk::Control& c, const std::vector<Str>& paths, tk::Backend& backend);
 
 // Failures that reach a window procedure or timer go here instead of a
 // message box while set (tests must not block on a box).

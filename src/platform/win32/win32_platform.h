@@ -17,6 +17,9 @@ std::unique_ptr<tk::Backend> makeToolkit(void* instance);
 // the program's own (from its version resource or the build).
 std::unique_ptr<os::Services> makeServices(int versionMajor, int versionMinor);
 
+// The window class of the frozen-screen overlay (tests look for it).
+inline constexpr char16_t kSnapshotWindowClass[] = u"TovirakSnapshot";
+
 // The program's message loop: runs until the toolkit's quit() was called,
 // servicing timers on high-resolution waitable timers. Returns the exit code.
 int runMessageLoop(tk::Backend& toolkit);
