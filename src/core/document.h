@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 
 #include "core/model.h"
+#include "image/document_images.h"
 #include "platform/text.h"
 
 // The settings the settings dialog edits; each is one key line of the
@@ -26,6 +28,13 @@ struct DocumentSettings {
 class Document {
 public:
     StepList steps;
+    // The pictures the image steps look for, by name ("Img_" lines).
+    image::ImageSet images;
+    // One empty step and no image (a new document, or one about to be read).
+    void clearSteps();
+    // The names of the images the image steps name (but step except); a
+    // document is written with these images only.
+    std::set<Str> usedImageNames(int32_t except = 0) const;
     DocumentSettings settings;
     // The pause between two steps as typed ("KankakuTime"), and its unit
     // ("KankakuTimeTani"): "秒" or "分", or what else the unit box holds.

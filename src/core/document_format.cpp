@@ -60,6 +60,7 @@ KeyLine splitKeyLine(StrView line) {
     if (eq == StrView::npos) err::raise(err::InvalidCall);
     KeyLine k;
     StrView key = line.substr(0, eq);
+    k.key = trim(key);
     size_t bracket = key.find(u'(');
     if (bracket != StrView::npos) {
         k.indexed = true;

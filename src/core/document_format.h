@@ -32,6 +32,7 @@ bool isStepLine(StrView line);
 // A key line taken apart: name and value trimmed; a key such as "Dousa(3)"
 // gives the name "Dousa" and the row index 3.
 struct KeyLine {
+    Str key;  // the whole key, trimmed, a bracket and what follows it included
     Str name;
     Str value;
     bool indexed = false;

@@ -119,6 +119,15 @@ struct InputSettings {
     uint32_t keyRepeatDelayMs = 500;                    // SPI_GETKEYBOARDDELAY, in ms
 };
 
+// Markers shown together and gone together: frames along the inside of
+// rectangles, crosses centred on points, and pictures, each shown at its
+// rectangle.
+struct MarkerSet {
+    std::vector<Rect> frames;
+    std::vector<Point> points;
+    std::vector<ScreenPixels> pictures;
+};
+
 // A file being written. Failures throw RtError (disk full, access denied...).
 class OutFile {
 public:
@@ -218,6 +227,8 @@ public:
     // replaces the one showing.
     virtual void showPointMarker(Point p, uint32_t ms) = 0;
     virtual void showFrameMarker(const Rect& r, uint32_t ms) = 0;
+    // Several at once, under the same rules; they replace the markers showing.
+    virtual void showMarkers(const MarkerSet& set, uint32_t ms) = 0;
     virtual void hideMarkers() = 0;
 
     // --- screen -------------------------------------------------------------

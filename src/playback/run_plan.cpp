@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "core/image_command.h"
 #include "input/keys.h"
 
 void splitAtCommas(StrView text, std::vector<Str>& parts) {
@@ -44,12 +45,29 @@ bool aboveLimit(const Decimal& d) {
     return fraction;
 }
 
+// The image an image row names, checked; empty when it may run.
+Str checkImageRow(const Str& command, const RowCheckContext& ctx, Str& x, Str& y) {
+    const ImageCommand c = parseImageCommand(command);
+    if (c.name.empty()) return u"画像名が入力されていません";
+    const image::StoredImage* img = ctx.images ? ctx.images->find(c.name) : nullptr;
+    if (!img) return u"画像「" + c.name + u"」がありません";
+    const std::optional<int> tolerance = image::parseTolerance(c.tolerance);
+    if (!tolerance) return u"許容差の値が不正です（0～255）";
+    if (c.anchored && trim(c.window).empty()) return u"ウィンドウタイトルが入力されていません";
+    if (!image::hasOpaquePixel(img->pixels)) return u"画像「" + c.name + u"」に不透明なピクセルがありません";
+    x = c.name;
+    y = toStr((long long)*tolerance);
+    return Str();
+}
+
 }  // namespace
 
 Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str& x, Str& y) {
     const Str a = trim(action);
     x.clear();
     y.clear();
+    // The name and the window text may hold what a split would refuse.
+    if (actions::isImageAction(a)) return checkImageRow(command, ctx, x, y);
     if (!actions::isKeyInput(a)) {
         std::vector<Str> parts(3);
         splitAtCommas(command, parts);
@@ -87,10 +105,20 @@ Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str
     return Str();
 }
 
+Str planRowOf(StrView action, const Str& command, const RowCheckContext& ctx, PlanRow& row) {
+    row.action = Str(action);
+    row.pattern.reset();
+    Str message = checkRow(action, command, ctx, row.x, row.y);
+    if (message.empty() && actions::isImageAction(trim(action)))
+        row.pattern = std::make_shared<image::Pattern>(ctx.images->find(row.x)->pixels, int(val(row.y)));
+    return message;
+}
+
 RowCheckContext rowCheckContext(const Document& document) {
     RowCheckContext ctx;
     ctx.minutes = document.inMinutes();
     ctx.targetWindowSet = !document.settings.targetWindowSearch.empty();
+    ctx.images = &document.images;
     return ctx;
 }
 
@@ -111,8 +139,8 @@ std::variant<RunPlan, RunProblem> planRun(const Document& document) {
         // The walk ends before the text of a row without action is looked
         // at: left-over text there must not fail the run.
         if (trim(step.action).empty()) break;
-        PlanRow row{step.action, Str(), Str()};
-        const Str message = checkRow(step.action, step.command, ctx, row.x, row.y);
+        PlanRow row;
+        const Str message = planRowOf(step.action, step.command, ctx, row);
         if (!message.empty()) return RunProblem{Kind::Row, message, i};
         plan.rows.push_back(std::move(row));
     }

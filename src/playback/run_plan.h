@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <variant>
 #include <vector>
 
 #include "core/document.h"
+#include "image/matcher.h"
 #include "platform/text.h"
 
 // Empties parts, then stores the pieces of text between commas into
@@ -18,6 +20,7 @@ void splitAtCommas(StrView text, std::vector<Str>& parts);
 struct RowCheckContext {
     bool minutes = false;          // the interval's unit is "分"
     bool targetWindowSet = false;  // the settings name a target window
+    const image::ImageSet* images = nullptr;  // the pictures image rows name
 };
 RowCheckContext rowCheckContext(const Document& document);
 
@@ -29,12 +32,19 @@ Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str
 
 // One row of a run: its action as the step holds it, and its run
 // parameters as the check left them (coordinates, a wait in milliseconds,
-// a command text).
+// a command text; an image row's image name and tolerance).
 struct PlanRow {
     Str action;
     Str x;
     Str y;
+    // An image row's picture, made ready for the search once for the run.
+    std::shared_ptr<const image::Pattern> pattern;
 };
+
+// checkRow, and the row as a run executes it: for an image row with its
+// picture made ready. The message of the first check that fails, empty
+// when the row may run.
+Str planRowOf(StrView action, const Str& command, const RowCheckContext& ctx, PlanRow& row);
 
 // The rows a run plays, from step 1 to the last before the first step
 // without an action.

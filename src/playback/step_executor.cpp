@@ -54,6 +54,8 @@ StepOutcome StepExecutor::execute(const PlanRow& row, RunState& state) {
         playSoundFile(os_, X);
     } else if (action == actions::End) {
         return StepOutcome::EndTool;
+    } else if (actions::isImageAction(action)) {
+        return imageStep(row, state);
     } else {
         mouse(action, X, Y, state);
     }
@@ -171,6 +173,27 @@ void StepExecutor::mouse(const Str& action, const Str& X, const Str& Y, RunState
         throw;
     }
     if (modifier) sendKeybdEvent(os_, modifier, true);
+}
+
+StepOutcome StepExecutor::imageStep(const PlanRow& row, RunState& state) {
+    // Only a checked row carries its picture.
+    if (!row.pattern) err::raise(err::InvalidCall);
+    // A run puts a search off while the last one is too recent; a tried
+    // row searches at once.
+    const int64_t now = os_.monotonicMs();
+    if (state.row != 0 && lastSearch_ && lastSearch_->first == state.generation &&
+        now - lastSearch_->second < kImageSearchGapMs)
+        return StepOutcome::Stay;
+    lastSearch_ = {state.generation, now};
+    lastFound_ = imageSearch_.find(*row.pattern, os_.virtualScreen());
+    if (row.action == actions::ImageGoneWait) return lastFound_ ? StepOutcome::Stay : StepOutcome::Next;
+    if (!lastFound_) return StepOutcome::Stay;
+    if (row.action == actions::ImageClick) {
+        // As a "左ｸﾘｯｸ" on the point: the same move, checks and held-button rules.
+        const os::Point c = lastFound_->centre;
+        mouse(Str(actions::LeftClick), toStr((long long)c.x), toStr((long long)c.y), state);
+    }
+    return StepOutcome::Next;
 }
 
 bool StepExecutor::wait(int32_t ms, const RunState& state) {

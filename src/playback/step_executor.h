@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "input/input_gate.h"
 #include "input/keys.h"
@@ -12,6 +13,7 @@
 #include "platform/os.h"
 #include "platform/toolkit.h"
 #include "playback/hotkey_watch.h"
+#include "playback/image_search.h"
 #include "playback/run_plan.h"
 #include "playback/run_state.h"
 
@@ -35,7 +37,7 @@ public:
     StepExecutor(tk::Form& window, tk::Timer& stepTimer, os::Services& services, ErrorSink& errors,
                  RunObserver& observer, HotKeyWatch& hotKeys)
         : window_(window), stepTimer_(stepTimer), os_(services), errors_(errors), observer_(observer),
-          hotKeys_(hotKeys), inputGate_(services) {}
+          hotKeys_(hotKeys), inputGate_(services), imageSearch_(services) {}
     StepExecutor(const StepExecutor&) = delete;
     StepExecutor& operator=(const StepExecutor&) = delete;
 
@@ -52,9 +54,18 @@ public:
     // *fullTitle when given.
     os::WindowHandle activateWindow(StrView search, Str* fullTitle = nullptr);
 
+    // A run lets this much pass between two searches for an image: a row
+    // that waits for one does not take a core at a short interval.
+    static constexpr int64_t kImageSearchGapMs = 100;
+    // The searches of image rows, and where the last one found its image
+    // (nullopt: not there).
+    ImageSearch& imageSearch() { return imageSearch_; }
+    const std::optional<ImageSearch::Found>& lastImageFound() const { return lastFound_; }
+
 private:
     void sendKeyList(const Str& action, const KeyArrays& keys, const RunState& state);
     void mouse(const Str& action, const Str& X, const Str& Y, RunState& state);
+    StepOutcome imageStep(const PlanRow& row, RunState& state);
     // Waits ms in one-second slices; false when Pause or a stop key ended it.
     bool wait(int32_t ms, const RunState& state);
 
@@ -65,4 +76,8 @@ private:
     RunObserver& observer_;
     HotKeyWatch& hotKeys_;
     InputGate inputGate_;
+    ImageSearch imageSearch_;
+    std::optional<ImageSearch::Found> lastFound_;
+    // When the run (by its generation) searched last.
+    std::optional<std::pair<uint32_t, int64_t>> lastSearch_;
 };

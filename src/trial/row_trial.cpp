@@ -1,8 +1,12 @@
 // Trying one row: run it once, or show where it acts.
 #include "trial/row_trial.h"
 
+#include <optional>
+
+#include "editor/own_window_away.h"
 #include "playback/step_preview.h"
 #include "playback/run_plan.h"
+#include "trial/image_look.h"
 
 namespace {
 
@@ -21,7 +25,7 @@ bool clicks(StrView action) {
     return button == u"左" || button == u"中" || button == u"右";
 }
 
-bool injects(StrView action) { return actions::isKeyInput(action) || clicks(action); }
+bool injects(StrView action) { return actions::isKeyInput(action) || clicks(action) || action == actions::ImageClick; }
 
 Str rowText(int32_t step) { return toStr((long long)step) + u"行目"; }
 
@@ -103,15 +107,19 @@ void RowTrial::runRow() {
             return;
         }
         // The check of a run, with its messages and its error exit.
-        Str X, Y;
+        PlanRow row;
         bool valid = false;
         guarded(status_, u"MF_InputChk", [&] {
             const MacroStep& s = document_.steps.at(step);
-            const Str message = checkRow(s.action, s.command, rowCheckContext(document_), X, Y);
+            const Str message = planRowOf(s.action, s.command, rowCheckContext(document_), row);
             valid = message.empty();
             if (!valid) grid_.showProblem(step, message);
         });
         if (!valid) return;
+        row.action = action;
+        const Str& X = row.x;
+        const Str& Y = row.y;
+        const bool image = actions::isImageAction(action);
         if (action == actions::End) {
             status_.show(StatusMode::Status, rowText(step) + u"の終了は実行しません");
             return;
@@ -156,6 +164,9 @@ void RowTrial::runRow() {
 
         enum class Outcome { Done, Stayed, Stopped, Refused, Failed } outcome = Outcome::Done;
         try {
+            // An image row looks at the screen without the program in the way.
+            std::optional<OwnWindowAway> away;
+            if (image) away.emplace(window_, os_);
             if (input && !handOver(front)) {
                 status_.show(StatusMode::Warning, u"入力先のウィンドウを前面にできませんでした");
                 outcome = Outcome::Refused;
@@ -177,7 +188,7 @@ void RowTrial::runRow() {
                 }
             }
             if (outcome != Outcome::Refused) {
-                const StepOutcome result = player_.executor().execute(PlanRow{action, X, Y}, state);
+                const StepOutcome result = player_.executor().execute(row, state);
                 // An unsupported key stops, as if a run were going.
                 if (result == StepOutcome::UnsupportedKey) player_.stop(false);
                 outcome = result == StepOutcome::Stop || result == StepOutcome::UnsupportedKey ? Outcome::Stopped
@@ -219,6 +230,17 @@ void RowTrial::runRow() {
             }
         }
         host_.commandsChanged();
+        if (image && (outcome == Outcome::Done || outcome == Outcome::Stayed)) {
+            // Searched once, never waited: what the search found is the result.
+            const auto& found = player_.executor().lastImageFound();
+            const int64_t ms = player_.executor().imageSearch().lastMs();
+            if (found)
+                status_.show(StatusMode::Status,
+                             imagelook::foundText(X, found->centre, ms, action == actions::ImageClick));
+            else
+                status_.show(StatusMode::Warning, imagelook::notFoundText(X));
+            return;
+        }
         switch (outcome) {
             case Outcome::Done:
                 status_.show(StatusMode::Status, rowText(step) + u"を実行しました");
@@ -251,14 +273,21 @@ void RowTrial::showRow() {
             status_.show(StatusMode::Warning, u"処理が設定されていません");
             return;
         }
-        const RowCheckContext ctx = rowCheckContext(document_);
-        Str X, Y;
-        const Str message = checkRow(action, document_.steps.at(step).command, ctx, X, Y);
+        PlanRow row;
+        const Str message = planRowOf(action, document_.steps.at(step).command, rowCheckContext(document_), row);
         if (!message.empty()) {
             status_.show(StatusMode::Warning, message);
             return;
         }
+        row.action = action;
         os::Services& os = os_;
+        if (actions::isImageAction(action)) {
+            imagelook::show(window_, os, status_, player_.executor().imageSearch(), row,
+                            document_.images.find(row.x)->pixels, os.virtualScreen());
+            return;
+        }
+        const Str& X = row.x;
+        const Str& Y = row.y;
         preview::Context pc;
         pc.layout = [&os](char16_t c) { return os.vkKeyScan(c); };
         pc.powerOff = document_.settings.powerOff;

@@ -55,6 +55,7 @@ public:
     os::WindowStyle windowStyle(os::WindowHandle h) override { return r.windowStyle(h); }
     void showPointMarker(os::Point p, uint32_t ms) override { r.showPointMarker(p, ms); }
     void showFrameMarker(const os::Rect& rc, uint32_t ms) override { r.showFrameMarker(rc, ms); }
+    void showMarkers(const os::MarkerSet& set, uint32_t ms) override { r.showMarkers(set, ms); }
     void hideMarkers() override { r.hideMarkers(); }
     int32_t screenWidth() override { return r.screenWidth(); }
     int32_t screenHeight() override { return r.screenHeight(); }

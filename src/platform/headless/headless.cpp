@@ -212,6 +212,13 @@ const Platform::Marker* Platform::markerShown() const {
     return nullptr;
 }
 
+std::vector<const Platform::Marker*> Platform::markersShown() const {
+    std::vector<const Marker*> out;
+    for (const Marker& m : markers)
+        if (m.until > nowMs) out.push_back(&m);
+    return out;
+}
+
 std::vector<os::WindowHandle> Platform::zOrder() const {
     // Top-most windows first, then the program's shown forms above the
     // other windows, then hidden forms at the bottom.
@@ -868,6 +875,17 @@ void Os::showFrameMarker(const os::Rect& r, uint32_t ms) {
     p_.markers.push_back(m);
 }
 
+void Os::showMarkers(const os::MarkerSet& set, uint32_t ms) {
+    p_.log(fmt("Markers(%lld,%lld,%lld", (long long)set.frames.size(), (long long)set.points.size(),
+               (long long)set.pictures.size()) +
+           fmt(",%lld)", ms));
+    hideShown();
+    const int64_t until = p_.nowMs + ms;
+    for (const os::Rect& r : set.frames) p_.markers.push_back({true, false, {}, r, {}, until});
+    for (const os::Point& pt : set.points) p_.markers.push_back({false, false, pt, {}, {}, until});
+    for (const os::ScreenPixels& pic : set.pictures) p_.markers.push_back({false, true, {}, pic.rect, pic.pixels, until});
+}
+
 void Os::hideMarkers() {
     if (p_.markerShown()) p_.log("HideMarkers");
     hideShown();
@@ -884,6 +902,7 @@ os::Rect Os::virtualScreen() { return p_.virtualScreen(); }
 
 bool Os::captureScreen(const os::Rect& r, os::ScreenPixels& out) {
     ++p_.captures;
+    p_.formsShownAtCaptures.push_back(p_.openForms.size());
     const os::ScreenPixels& canvas = p_.screenCanvas();
     const os::Rect& v = canvas.rect;
     const os::Rect c{std::max(r.left, v.left), std::max(r.top, v.top), std::min(r.right, v.right),

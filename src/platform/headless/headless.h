@@ -132,6 +132,7 @@ public:
     os::WindowStyle windowStyle(os::WindowHandle h) override;
     void showPointMarker(os::Point p, uint32_t ms) override;
     void showFrameMarker(const os::Rect& r, uint32_t ms) override;
+    void showMarkers(const os::MarkerSet& set, uint32_t ms) override;
     void hideMarkers() override;
     int32_t screenWidth() override;
     int32_t screenHeight() override;
@@ -265,14 +266,17 @@ public:
     // Markers shown by the program, the one on screen last; gone once the
     // virtual clock has passed their end.
     struct Marker {
-        bool frame = false;  // a frame around rect, else a cross at point
+        bool frame = false;    // a frame around rect, else a cross at point
+        bool picture = false;  // a picture at rect (pixels), not a frame
         os::Point point;
         os::Rect rect;
-        int64_t until = 0;   // nowMs at which it goes
+        std::vector<uint32_t> pixels;
+        int64_t until = 0;     // nowMs at which it goes
     };
     std::vector<Marker> markers;
-    // The marker on screen now, if any.
+    // The marker on screen now (the last shown), if any; all of them.
     const Marker* markerShown() const;
+    std::vector<const Marker*> markersShown() const;
     // What the screen shows, for captures: a canvas over the virtual desktop
     // that tests paint. It is laid anew in screenBackground when the
     // monitors no longer match it.
@@ -284,6 +288,8 @@ public:
     void paintScreen(os::Point at, int32_t width, int32_t height, const std::vector<uint32_t>& pixels);
     os::ScreenPixels& screenCanvas();
     int captures = 0;
+    // How many of the program's forms were shown at each capture.
+    std::vector<size_t> formsShownAtCaptures;
     bool captureRefused = false;  // the system refuses to copy the screen
     // Another desktop takes the input (a password or elevation prompt):
     // injected input reaches no window and SendInput refuses it.

@@ -318,6 +318,7 @@ public:
     // --- markers ----------------------------------------------------------------
     void showPointMarker(os::Point p, uint32_t ms) override { markers::showPoint(p, ms); }
     void showFrameMarker(const os::Rect& r, uint32_t ms) override { markers::showFrame(r, ms); }
+    void showMarkers(const os::MarkerSet& set, uint32_t ms) override { markers::showSet(set, ms); }
     void hideMarkers() override { markers::hide(); }
 
     // --- screen ---------------------------------------------------------------
