@@ -494,15 +494,6 @@ protected:
         p.activate(app->form->nativeHandle());
         hold(u"画像1", picture);
     }
-    void row(const Str& action, const Str& command) {
-        rows({{action, command}});
-        app->grid.redraw();
-        app->grid.commandBox(1)->userFocus();
-    }
-    bool ctrl(char k) {
-        mark = p.trace.size();
-        return app->form->userShortcut(k, tk::CtrlMask);
-    }
 };
 
 TEST_F(ImageTrialTest, ShowFramesTheMatchAndMarksWhereTheClickGoes) {

@@ -21,16 +21,6 @@ protected:
         p.activate(self());
     }
     os::WindowHandle self() { return app->form->nativeHandle(); }
-    // One row, the caret in its command box.
-    void row(const Str& action, const Str& command) {
-        rows({{action, command}});
-        app->grid.redraw();
-        app->grid.commandBox(1)->userFocus();
-    }
-    bool ctrl(char k) {
-        mark = p.trace.size();
-        return app->form->userShortcut(k, tk::CtrlMask);
-    }
     // The windows given the front since the shortcut, in order.
     std::vector<os::WindowHandle> fronts() {
         std::vector<os::WindowHandle> out;
