@@ -1,10 +1,16 @@
-// The image steps through the built program, against Wine's Notepad on the
-// Japanese desk: a picture cut from a real screenshot of Notepad's text is
+// The image steps against Wine's Notepad on the Japanese desk. Through the
+// built program: a picture cut from a real screenshot of Notepad's text is
 // found after Notepad has moved, "画像ｸﾘｯｸ" puts the caret there and the
-// next step types at that place; "画像消失待ち" ends when Notepad is closed.
+// next step types at that place; "画像消失待ち" ends when Notepad is
+// closed. In the main window on real windows: "set" with Shift takes the
+// picture from under the program's own window and anchors the row to
+// Notepad.
+#include "app/main_window.h"
 #include "harness.h"
 #include "notepad.h"
 #include "program.h"
+#include "test_services.h"
+#include "xdotool.h"
 
 #include <chrono>
 #include <memory>
@@ -119,4 +125,51 @@ TEST(ImageSteps, AWaitForThePictureToGoEndsWhenNotepadIsClosed) {
     if (code == -1) prog.process->kill();
     EXPECT_EQ(code, 0L);
     EXPECT_TRUE(after < 3.0);
+}
+
+TEST(ImageSteps, SetWithShiftTakesThePictureFromUnderTheProgramAndAnchorsTheRowToNotepad) {
+    auto real = win32::makeServices(1, 0);
+    wt::TestServices os(*real);
+    Notepad np(*real);
+    ASSERT_TRUE(np.window != 0 && np.edit != 0);
+    Cut cut;
+    ASSERT_TRUE(cutFromNotepad(os, np, cut));
+    static std::unique_ptr<tk::Backend> backend = win32::makeToolkit(nullptr);
+    MainWindow app(*backend, os);
+    app.form->show();
+    backend->doEvents();
+    app.document.steps.grow(1);
+    app.document.steps.at(1) = MacroStep{u"画像待ち", u"", u""};
+    app.grid.redraw();
+    // The program's window lies over the word.
+    const double tpp = 15;
+    app.form->move((cut.centre.x - 60) * tpp, (cut.centre.y - 60) * tpp, 3690, 4275);
+    backend->doEvents();
+    probe::pump(300);
+
+    const os::Rect r{cut.centre.x - 20, cut.centre.y - 6, cut.centre.x + 21, cut.centre.y + 7};
+    {
+        wt::XdotoolInBackground x("sleep 1.5; /usr/bin/xdotool mousemove " + std::to_string(r.left) + " " +
+                                      std::to_string(r.top) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
+                                      std::to_string(r.right - 1) + " " + std::to_string(r.bottom - 1) +
+                                      " sleep 0.2 keydown shift sleep 0.2 mouseup 1 sleep 0.2 keyup shift",
+                                  os.currentFolder());
+        app.grid.setButton(1)->press();
+    }
+    EXPECT_EQ(app.document.steps.at(1).command, u"画像1,32," + os.getWindowText(np.window));
+    EXPECT_TRUE(app.form->isShown() && probe::isVisible(app.form->nativeHandle()));
+    wt::note("status: " + wt::utf8(app.statusLine.text()));
+    // What lay under the program's window: Notepad's text, as it shows
+    // with the program moved off it.
+    const image::StoredImage* taken = app.document.images.find(u"画像1");
+    ASSERT_TRUE(taken != nullptr);
+    app.form->move(0, 0, 3690, 4275);
+    backend->doEvents();
+    probe::pump(300);
+    os::ScreenPixels now;
+    ASSERT_TRUE(os.captureScreen(r, now));
+    EXPECT_TRUE(taken->pixels == image::cut(now, r));
+    EXPECT_TRUE(app.document.changed());
+    app.document.setChanged(false);
+    app.form->close();
 }
