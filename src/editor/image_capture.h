@@ -39,6 +39,7 @@ public:
     // Files dropped on visible row r: the first is taken in.
     void filesDropped(int r, const std::vector<Str>& paths);
 
+private:
     // A top-level window as the screen showed it.
     struct ShownWindow {
         os::WindowHandle handle = 0;
@@ -48,16 +49,13 @@ public:
     };
     // The windows shown now, the topmost first, the program's own left out.
     std::vector<ShownWindow> windowsShown();
-
-private:
     // Stores the picture for step and writes the row's new command;
     // anchor, when not empty, becomes its window text. What to tell the
     // user; RtError when a cap refuses the picture.
     Str store(int32_t step, image::StoredImage picture, const Str& anchor);
     // Takes in the PNG file at path for step.
     void importFile(int32_t step, const Str& path);
-    // The step of visible row r, when it is an image row that may be
-    // edited now (0: none, told).
+    // step, when it is an image row (0: not one, which the user is told).
     int32_t imageStep(int32_t step);
 
     tk::Form& window_;

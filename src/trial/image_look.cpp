@@ -55,10 +55,7 @@ void show(tk::Form& window, os::Services& os, StatusLine& status, ImageSearch& s
         // The closest place on the same picture of the screen.
         if (!found) closest = image::bestPartialMatch(search.screen(), picture, pattern.tolerance());
     }
-    const os::Rect match{0, 0, pattern.width(), pattern.height()};
-    auto placed = [&](os::Point at) {
-        return os::Rect{at.x, at.y, at.x + match.width(), at.y + match.height()};
-    };
+    auto placed = [&](os::Point at) { return os::Rect{at.x, at.y, at.x + pattern.width(), at.y + pattern.height()}; };
     os::MarkerSet markers;
     if (found) {
         markers.frames.push_back(around(placed(found->at)));
