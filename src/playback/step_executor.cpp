@@ -11,7 +11,7 @@ namespace {
 constexpr uint8_t VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12;
 }  // namespace
 
-StepOutcome StepExecutor::execute(const PlanRow& row, RunState& state) {
+StepResult StepExecutor::execute(const PlanRow& row, RunState& state) {
     const Str& action = row.action;
     const Str& X = row.x;
     const Str& Y = row.y;
@@ -45,9 +45,9 @@ StepOutcome StepExecutor::execute(const PlanRow& row, RunState& state) {
         // A missing window is warned about; the run goes on.
         activateWindow(X);
     } else if (action == actions::WindowExists) {
-        if (findTargetWindow(errors_, os_, window_.nativeHandle(), X) == 0) return StepOutcome::Stay;
+        if (findTargetWindow(errors_, os_, window_.nativeHandle(), X) == 0) return windowToAppear(X);
     } else if (action == actions::WindowAbsent) {
-        if (findTargetWindow(errors_, os_, window_.nativeHandle(), X) != 0) return StepOutcome::Stay;
+        if (findTargetWindow(errors_, os_, window_.nativeHandle(), X) != 0) return windowToClose(X);
     } else if (action == actions::Exe) {
         os_.startProgram(X, os::k::SW_SHOWNORMAL);
     } else if (action == actions::PlaySound) {

@@ -16,6 +16,7 @@
 #include "playback/image_search.h"
 #include "playback/run_plan.h"
 #include "playback/run_state.h"
+#include "playback/waiting.h"
 
 class RunObserver;
 
@@ -27,6 +28,17 @@ enum class StepOutcome {
     UnsupportedKey,  // a key list named a key it cannot send (the user was
                      // told); the run stops, a tried row too
     EndTool,         // the "終了" step: the program ends
+};
+
+// A step's outcome, and for a row that stays what it waits for.
+struct StepResult {
+    StepOutcome outcome = StepOutcome::Next;
+    WaitReason waiting;
+
+    StepResult(StepOutcome o = StepOutcome::Next) : outcome(o) {}
+    // The row stays, waiting for this.
+    StepResult(WaitReason reason) : outcome(StepOutcome::Stay), waiting(std::move(reason)) {}
+    bool operator==(StepOutcome o) const { return outcome == o; }
 };
 
 class StepExecutor {
@@ -44,7 +56,7 @@ public:
     // Executes the row with the run state: the buttons a drag holds are
     // kept there, key messages go to its target window, a wait ends when
     // its run is stopped or replaced. A row tried alone runs with row 0.
-    StepOutcome execute(const PlanRow& row, RunState& state);
+    StepResult execute(const PlanRow& row, RunState& state);
 
     // Windows and their processes may have changed since the last run.
     void forgetWindows() { inputGate_.forget(); }

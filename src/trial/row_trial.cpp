@@ -188,7 +188,7 @@ void RowTrial::runRow() {
                 }
             }
             if (outcome != Outcome::Refused) {
-                const StepOutcome result = player_.executor().execute(row, state);
+                const StepResult result = player_.executor().execute(row, state);
                 // An unsupported key stops, as if a run were going.
                 if (result == StepOutcome::UnsupportedKey) player_.stop(false);
                 outcome = result == StepOutcome::Stop || result == StepOutcome::UnsupportedKey ? Outcome::Stopped

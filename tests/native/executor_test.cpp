@@ -248,13 +248,13 @@ TEST_F(ExecutorTest, WindowChecksHoldTheRowUntilTheyPass) {
     run();
     p.advance(5000);
     EXPECT_EQ(app->player.state().row, 1);
-    EXPECT_EQ(status(), u"実行中 1");
+    EXPECT_EQ(status(), u"実行中 1 「Report」を待っています (4秒)");
     auto h = p.addWindow(u"Monthly Report", u"Doc");
     p.advance(1000);
     EXPECT_EQ(app->player.state().row, 2);
     p.advance(3000);
     EXPECT_EQ(app->player.state().row, 2);
-    EXPECT_EQ(status(), u"実行中 2");
+    EXPECT_EQ(status(), u"実行中 2 「Report」が閉じるのを待っています (2秒)");
     p.removeWindow(h);
     p.advance(2000);
     EXPECT_EQ(countEvent(kLeftClick[0]), 1);
