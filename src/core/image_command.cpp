@@ -1,17 +1,15 @@
 #include "core/image_command.h"
 
+#include "input/anchor.h"
+
 ImageCommand parseImageCommand(StrView command) {
+    anchor::CommandParts parts = anchor::splitCommand(command);
     ImageCommand c;
-    const size_t first = command.find(u',');
-    c.name = trim(command.substr(0, first));
-    if (first == StrView::npos) return c;
-    StrView rest = command.substr(first + 1);
-    const size_t second = rest.find(u',');
-    c.hasTolerance = true;
-    c.tolerance = Str(rest.substr(0, second));
-    if (second == StrView::npos) return c;
-    c.anchored = true;
-    c.window = Str(rest.substr(second + 1));
+    c.name = trim(parts.first);
+    c.hasTolerance = parts.count >= 2;
+    c.tolerance = std::move(parts.second);
+    c.anchored = parts.hasThird();
+    c.window = std::move(parts.third);
     return c;
 }
 

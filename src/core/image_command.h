@@ -2,7 +2,7 @@
 // name names a picture the document holds; the tolerance is the largest
 // difference allowed in each of red, green and blue (empty: the default);
 // the window text, everything after the second comma, keeps the search in
-// that window.
+// that window (the third part of an anchored point, anchor::splitCommand).
 #pragma once
 
 #include "platform/text.h"

@@ -4,13 +4,11 @@
 #include "core/macro_file.h"
 #include "editor/own_window_away.h"
 #include "image/matcher.h"
+#include "input/anchor.h"
 
 namespace {
 
 bool contains(const os::Rect& r, os::Point p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
-
-// SEAM: the window text of an anchored step, from the seam once merged.
-Str anchorText(StrView title) { return trim(title); }
 
 Str sizeText(const image::Image& img) {
     return toStr((long long)img.width) + u"×" + toStr((long long)img.height);
@@ -87,7 +85,7 @@ void ImageCapture::capture(int r) {
                                    pick.rect.top + (pick.rect.height() - 1) / 2};
             for (const ShownWindow& w : shown) {
                 if (!contains(w.rect, centre)) continue;
-                if (!w.shell) anchor = anchorText(w.title);
+                if (!w.shell) anchor = anchor::titleSearchText(w.title);
                 break;
             }
         }

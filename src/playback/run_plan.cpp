@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/image_command.h"
+#include "input/anchor.h"
 #include "input/keys.h"
 
 void splitAtCommas(StrView text, std::vector<Str>& parts) {
@@ -45,15 +46,17 @@ bool aboveLimit(const Decimal& d) {
     return fraction;
 }
 
-// The image an image row names, checked; empty when it may run.
-Str checkImageRow(const Str& command, const RowCheckContext& ctx, Str& x, Str& y) {
+// The image an image row names, checked; empty when it may run. window is
+// the search text of the window it searches in.
+Str checkImageRow(const Str& command, const RowCheckContext& ctx, Str& x, Str& y, Str& window) {
     const ImageCommand c = parseImageCommand(command);
     if (c.name.empty()) return u"画像名が入力されていません";
     const image::StoredImage* img = ctx.images ? ctx.images->find(c.name) : nullptr;
     if (!img) return u"画像「" + c.name + u"」がありません";
     const std::optional<int> tolerance = image::parseTolerance(c.tolerance);
     if (!tolerance) return u"許容差の値が不正です（0～255）";
-    if (c.anchored && trim(c.window).empty()) return u"ウィンドウタイトルが入力されていません";
+    window = c.anchored ? anchor::searchText(c.window) : Str();
+    if (c.anchored && window.empty()) return u"ウィンドウタイトルが入力されていません";
     if (!image::hasOpaquePixel(img->pixels)) return u"画像「" + c.name + u"」に不透明なピクセルがありません";
     x = c.name;
     y = toStr((long long)*tolerance);
@@ -67,7 +70,8 @@ Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str
     x.clear();
     y.clear();
     // The name and the window text may hold what a split would refuse.
-    if (actions::isImageAction(a)) return checkImageRow(command, ctx, x, y);
+    Str window;
+    if (actions::isImageAction(a)) return checkImageRow(command, ctx, x, y, window);
     if (!actions::isKeyInput(a)) {
         std::vector<Str> parts(3);
         splitAtCommas(command, parts);
@@ -108,10 +112,14 @@ Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str
 Str planRowOf(StrView action, const Str& command, const RowCheckContext& ctx, PlanRow& row) {
     row.action = Str(action);
     row.pattern.reset();
-    Str message = checkRow(action, command, ctx, row.x, row.y);
-    if (message.empty() && actions::isImageAction(trim(action)))
-        row.pattern = std::make_shared<image::Pattern>(ctx.images->find(row.x)->pixels, int(val(row.y)));
-    return message;
+    row.window.clear();
+    if (actions::isImageAction(trim(action))) {
+        Str message = checkImageRow(command, ctx, row.x, row.y, row.window);
+        if (message.empty())
+            row.pattern = std::make_shared<image::Pattern>(ctx.images->find(row.x)->pixels, int(val(row.y)));
+        return message;
+    }
+    return checkRow(action, command, ctx, row.x, row.y);
 }
 
 RowCheckContext rowCheckContext(const Document& document) {

@@ -37,7 +37,9 @@ struct PlanRow {
     Str action;
     Str x;
     Str y;
-    // An image row's picture, made ready for the search once for the run.
+    Str window;  // empty: x and y are a screen point
+    // An image row's picture, made ready for the search once for the run;
+    // window is then the window searched in (empty: the whole desktop).
     std::shared_ptr<const image::Pattern> pattern;
 };
 

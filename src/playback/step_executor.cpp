@@ -175,19 +175,30 @@ void StepExecutor::mouse(const Str& action, const Str& X, const Str& Y, RunState
     if (modifier) sendKeybdEvent(os_, modifier, true);
 }
 
-StepOutcome StepExecutor::imageStep(const PlanRow& row, RunState& state) {
+StepResult StepExecutor::imageStep(const PlanRow& row, RunState& state) {
     // Only a checked row carries its picture.
     if (!row.pattern) err::raise(err::InvalidCall);
+    lastFound_.reset();
+    const bool gone = row.action == actions::ImageGoneWait;
+    const WaitReason waiting = gone ? imageToGo(row.x) : imageToAppear(row.x);
     // A run puts a search off while the last one is too recent; a tried
     // row searches at once.
     const int64_t now = os_.monotonicMs();
     if (state.row != 0 && lastSearch_ && lastSearch_->first == state.generation &&
         now - lastSearch_->second < kImageSearchGapMs)
-        return StepOutcome::Stay;
+        return waiting;
+    // In a window: its whole rectangle, the window made ready as for an
+    // anchored point (a covered window shows what covers it).
+    os::Rect region = os_.virtualScreen();
+    if (!row.window.empty()) {
+        const auto found = anchors_.prepare(errors_, row.window, window_.nativeHandle());
+        if (!found) return windowToAppear(row.window);
+        region = found->rect;
+    }
     lastSearch_ = {state.generation, now};
-    lastFound_ = imageSearch_.find(*row.pattern, os_.virtualScreen());
-    if (row.action == actions::ImageGoneWait) return lastFound_ ? StepOutcome::Stay : StepOutcome::Next;
-    if (!lastFound_) return StepOutcome::Stay;
+    lastFound_ = imageSearch_.find(*row.pattern, region);
+    if (gone) return lastFound_ ? StepResult(waiting) : StepResult(StepOutcome::Next);
+    if (!lastFound_) return waiting;
     if (row.action == actions::ImageClick) {
         // As a "左ｸﾘｯｸ" on the point: the same move, checks and held-button rules.
         const os::Point c = lastFound_->centre;

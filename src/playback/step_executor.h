@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "input/anchor_windows.h"
 #include "input/input_gate.h"
 #include "input/keys.h"
 #include "platform/error_sink.h"
@@ -49,7 +50,7 @@ public:
     StepExecutor(tk::Form& window, tk::Timer& stepTimer, os::Services& services, ErrorSink& errors,
                  RunObserver& observer, HotKeyWatch& hotKeys)
         : window_(window), stepTimer_(stepTimer), os_(services), errors_(errors), observer_(observer),
-          hotKeys_(hotKeys), inputGate_(services), imageSearch_(services) {}
+          hotKeys_(hotKeys), inputGate_(services), anchors_(services), imageSearch_(services) {}
     StepExecutor(const StepExecutor&) = delete;
     StepExecutor& operator=(const StepExecutor&) = delete;
 
@@ -59,7 +60,12 @@ public:
     StepResult execute(const PlanRow& row, RunState& state);
 
     // Windows and their processes may have changed since the last run.
-    void forgetWindows() { inputGate_.forget(); }
+    void forgetWindows() {
+        inputGate_.forget();
+        anchors_.clear();
+    }
+    // The windows of anchored points, as the run finds them.
+    AnchorWindows& anchors() { return anchors_; }
 
     // Brings the window the search text names to the front; when there is
     // none, a warning says so (0). The window's whole title goes to
@@ -70,14 +76,14 @@ public:
     // that waits for one does not take a core at a short interval.
     static constexpr int64_t kImageSearchGapMs = 100;
     // The searches of image rows, and where the last one found its image
-    // (nullopt: not there).
+    // (nullopt: not there, or not searched: its window was missing).
     ImageSearch& imageSearch() { return imageSearch_; }
     const std::optional<ImageSearch::Found>& lastImageFound() const { return lastFound_; }
 
 private:
     void sendKeyList(const Str& action, const KeyArrays& keys, const RunState& state);
     void mouse(const Str& action, const Str& X, const Str& Y, RunState& state);
-    StepOutcome imageStep(const PlanRow& row, RunState& state);
+    StepResult imageStep(const PlanRow& row, RunState& state);
     // Waits ms in one-second slices; false when Pause or a stop key ended it.
     bool wait(int32_t ms, const RunState& state);
 
@@ -88,6 +94,7 @@ private:
     RunObserver& observer_;
     HotKeyWatch& hotKeys_;
     InputGate inputGate_;
+    AnchorWindows anchors_;
     ImageSearch imageSearch_;
     std::optional<ImageSearch::Found> lastFound_;
     // When the run (by its generation) searched last.

@@ -22,6 +22,10 @@ struct WaitReason {
 // A window whose title holds search, waited for to appear or to close.
 WaitReason windowToAppear(StrView search);
 WaitReason windowToClose(StrView search);
+// An image of the document named name, waited for to be found on the
+// screen or to be gone from it.
+WaitReason imageToAppear(StrView name);
+WaitReason imageToGo(StrView name);
 
 // The status of a run waiting on a row: its progress text, what it waits
 // for and for how long, with the limit when there is one (0: none):

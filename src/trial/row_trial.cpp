@@ -29,6 +29,8 @@ bool injects(StrView action) { return actions::isKeyInput(action) || clicks(acti
 
 Str rowText(int32_t step) { return toStr((long long)step) + u"行目"; }
 
+Str windowMissing(const Str& search) { return u"「" + search + u"」を含むウィンドウが見つかりません"; }
+
 }  // namespace
 
 void RowTrial::windowActivated(uint64_t previous) {
@@ -234,7 +236,9 @@ void RowTrial::runRow() {
             // Searched once, never waited: what the search found is the result.
             const auto& found = player_.executor().lastImageFound();
             const int64_t ms = player_.executor().imageSearch().lastMs();
-            if (found)
+            if (!row.window.empty() && !player_.executor().anchors().find(row.window, window_.nativeHandle()))
+                status_.show(StatusMode::Warning, windowMissing(row.window));
+            else if (found)
                 status_.show(StatusMode::Status,
                              imagelook::foundText(X, found->centre, ms, action == actions::ImageClick));
             else
@@ -282,8 +286,19 @@ void RowTrial::showRow() {
         row.action = action;
         os::Services& os = os_;
         if (actions::isImageAction(action)) {
+            // In a window: the window made ready as a run makes it, since a
+            // covered window would show what covers it.
+            os::Rect region = os.virtualScreen();
+            if (!row.window.empty()) {
+                const auto found = player_.executor().anchors().prepare(status_, row.window, window_.nativeHandle());
+                if (!found) {
+                    status_.show(StatusMode::Warning, windowMissing(row.window));
+                    return;
+                }
+                region = found->rect;
+            }
             imagelook::show(window_, os, status_, player_.executor().imageSearch(), row,
-                            document_.images.find(row.x)->pixels, os.virtualScreen());
+                            document_.images.find(row.x)->pixels, region);
             return;
         }
         const Str& X = row.x;

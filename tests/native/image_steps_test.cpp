@@ -13,6 +13,7 @@
 #include "trial/image_look.h"
 
 using Lines = std::vector<std::string>;
+using headless::Window;
 
 namespace {
 
@@ -304,6 +305,66 @@ TEST_F(ImageStepsTest, AScreenTheSystemWillNotCopyStopsTheRunAsAFailingStep) {
     EXPECT_EQ(status(), u"[tim_Timer_Timer]画面を取り込めません ステップ：画像消失待ち");
 }
 
+TEST_F(ImageStepsTest, TheWaitsSayWhatTheyWaitForAndTheLimitStopsThem) {
+    hold(u"画像1", picture);
+    app->document.settings.waitLimit = 2;
+    interval(u"0.5");
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u"画像待ち", u"画像「画像1」を待っています"},
+        {u"画像ｸﾘｯｸ", u"画像「画像1」を待っています"},
+        {u"画像消失待ち", u"画像「画像1」が消えるのを待っています"},
+    };
+    for (const auto& [action, waiting] : cases) {
+        const bool gone = Str(action) == actions::ImageGoneWait;
+        if (gone) paint({40, 40}, picture);
+        rows({{action, u"画像1"}});
+        run();
+        p.advance(1500);
+        EXPECT_TRUE(running());
+        EXPECT_EQ(status(), u"実行中 1 " + Str(waiting) + u" (1秒/上限2秒)");
+        p.advance(1000);
+        EXPECT_FALSE(running());
+        EXPECT_EQ(status(), Str(u"[tim_Timer_Timer]画像「画像1」が2秒待っても") + (gone ? u"消えません" : u"見つかりません") +
+                                u" ステップ：" + action);
+        if (gone) erase({40, 40}, picture);
+    }
+}
+
+TEST_F(ImageStepsTest, InAWindowOnlyItsRectangleIsSearchedAfterItIsFoundRestoredAndInFront) {
+    hold(u"画像1", picture);
+    app->document.settings.waitLimit = 2;
+    // The picture first in reading order outside the window, then inside it.
+    paint({10, 10}, picture);
+    rows({{u"画像ｸﾘｯｸ", u"画像1,32,メモ帳,Notepad"}});
+    interval(u"0.2");
+    run();
+    p.advance(1400);
+    // No such window yet: the row waits for it, as an anchored point does.
+    EXPECT_TRUE(running());
+    EXPECT_EQ(status(), u"実行中 1 「メモ帳」を待っています (1秒/上限2秒)");
+    EXPECT_EQ(p.captures, 0);
+    const os::WindowHandle notepad = p.addWindow(u"(無題) - メモ帳", u"Notepad");
+    Window* w = p.window(notepad);
+    w->x = 400;
+    w->y = 300;
+    w->style.minimized = true;
+    paint({450, 350}, picture);
+    p.advance(200);
+    EXPECT_EQ(p.foreground, notepad);
+    Lines clicks;
+    for (const auto& l : events())
+        if (l.rfind("SetCursorPos", 0) == 0) clicks.push_back(l);
+    EXPECT_EQ(clicks, Lines{"SetCursorPos(461,357)"});
+    EXPECT_NE(p.traceText().find("SW_RESTORE"), std::string::npos);
+    // One search, once the window was there.
+    EXPECT_EQ(p.captures, 1);
+    // Run out while the window is gone again.
+    p.removeWindow(notepad);
+    p.advance(2200);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(status(), u"[tim_Timer_Timer]「メモ帳」を含むウィンドウが2秒待っても現れません ステップ：画像ｸﾘｯｸ");
+}
+
 // ---------------------------------------------------------------------------
 // Taking a picture into a row
 
@@ -384,6 +445,12 @@ TEST_F(ImageCaptureTest, WithShiftTheRowIsAnchoredToTheWindowUnderTheCentreAsItW
     EXPECT_EQ(command(1), u"画像1,10,メモ帳");
     EXPECT_EQ(app->document.images.size(), 1u);
     EXPECT_EQ(app->document.images.find(u"画像1")->pixels, smaller);
+    // A title with commas gives its longest part between them.
+    p.window(notepad)->title = u"a, メモ帳 - 長い名前 ,b";
+    app->document.steps.at(1).command = u"画像1";
+    dragOverPicture(true);
+    set(1);
+    EXPECT_EQ(command(1), u"画像1,32,メモ帳 - 長い名前");
     // Shift over a window without a title: the whole screen is searched.
     p.window(notepad)->title.clear();
     app->document.steps.at(1).command = u"画像1";
@@ -513,6 +580,16 @@ TEST_F(ImageTrialTest, ShowFramesTheMatchAndMarksWhereTheClickGoes) {
     row(u"画像待ち", u"画像1");
     ASSERT_TRUE(ctrl('P'));
     EXPECT_EQ(p.markersShown().size(), 1u);
+    // In a window: brought to the front first; missing, it is told.
+    row(u"画像待ち", u"画像1,,メモ帳");
+    ASSERT_TRUE(ctrl('P'));
+    EXPECT_EQ(status(), u"画像1 を (311,207) に見つけました (0ms)");
+    EXPECT_NE(p.traceText(mark).find("SetForegroundWindow(" + std::to_string(notepad) + ")"), std::string::npos);
+    row(u"画像待ち", u"画像1,,ワード");
+    ASSERT_TRUE(ctrl('P'));
+    EXPECT_EQ(status(), u"「ワード」を含むウィンドウが見つかりません");
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_EQ(status(), u"「ワード」を含むウィンドウが見つかりません");
 }
 
 TEST_F(ImageTrialTest, ShowTellsTheClosestPlaceAndPutsThePictureBesideIt) {

@@ -1,7 +1,7 @@
 // The image steps against Wine's Notepad on the Japanese desk. Through the
 // built program: a picture cut from a real screenshot of Notepad's text is
-// found after Notepad has moved, "画像ｸﾘｯｸ" puts the caret there and the
-// next step types at that place; "画像消失待ち" ends when Notepad is
+// found in Notepad's window after it has moved, "画像ｸﾘｯｸ" puts the caret
+// there and the next step types at that place; "画像消失待ち" ends when Notepad is
 // closed. In the main window on real windows: "set" with Shift takes the
 // picture from under the program's own window and anchors the row to
 // Notepad.
@@ -85,9 +85,8 @@ TEST(ImageSteps, APictureOfNotepadsTextIsFoundAfterItMovedAndClickedThereAndType
 
     const Str title = os->getWindowText(np.window);
     wt::Program prog(*os, u"tvk_img_");
-    prog.writeDocument(u"image.TVK", document({{u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", title},
-                                              {u"待機", u"1"},
-                                              {u"画像ｸﾘｯｸ", u"画像1"},
+    // Searched in Notepad's window, which the step brings to the front.
+    prog.writeDocument(u"image.TVK", document({{u"画像ｸﾘｯｸ", u"画像1,32," + title},
                                               {u"ｷｰ入力", u"#"},
                                               {u"終了", u""}},
                                              line));
