@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "input/anchor_windows.h"
 #include "input/input_gate.h"
 #include "input/keys.h"
 #include "platform/error_sink.h"
@@ -47,7 +48,7 @@ public:
     StepExecutor(tk::Form& window, tk::Timer& stepTimer, os::Services& services, ErrorSink& errors,
                  RunObserver& observer, HotKeyWatch& hotKeys)
         : window_(window), stepTimer_(stepTimer), os_(services), errors_(errors), observer_(observer),
-          hotKeys_(hotKeys), inputGate_(services) {}
+          hotKeys_(hotKeys), inputGate_(services), anchors_(services) {}
     StepExecutor(const StepExecutor&) = delete;
     StepExecutor& operator=(const StepExecutor&) = delete;
 
@@ -57,7 +58,12 @@ public:
     StepResult execute(const PlanRow& row, RunState& state);
 
     // Windows and their processes may have changed since the last run.
-    void forgetWindows() { inputGate_.forget(); }
+    void forgetWindows() {
+        inputGate_.forget();
+        anchors_.clear();
+    }
+    // The windows of anchored points, as the run finds them.
+    AnchorWindows& anchors() { return anchors_; }
 
     // Brings the window the search text names to the front; when there is
     // none, a warning says so (0). The window's whole title goes to
@@ -66,7 +72,7 @@ public:
 
 private:
     void sendKeyList(const Str& action, const KeyArrays& keys, const RunState& state);
-    void mouse(const Str& action, const Str& X, const Str& Y, RunState& state);
+    StepResult mouse(const PlanRow& row, RunState& state);
     // Waits ms in one-second slices; false when Pause or a stop key ended it.
     bool wait(int32_t ms, const RunState& state);
 
@@ -77,4 +83,5 @@ private:
     RunObserver& observer_;
     HotKeyWatch& hotKeys_;
     InputGate inputGate_;
+    AnchorWindows anchors_;
 };
