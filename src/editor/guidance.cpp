@@ -19,7 +19,7 @@ Str forAction(StrView a) {
     if (a == actions::End) return u"TOVIRAKを終了します。";
     if (actions::isImageAction(a))
         return u"setﾎﾞﾀﾝを押して、探す画像を画面からﾄﾞﾗｯｸﾞで切り取ります。(Shiftを押しながら離すと、そのｳｨﾝﾄﾞｳの中を探します)";
-    return u"setﾎﾞﾀﾝを押して、位置を設定します。";
+    return u"setﾎﾞﾀﾝを押して、位置を設定します。(Shiftを押しながら離すと、その下のｳｨﾝﾄﾞｳ内の位置になります)";
 }
 
 Str forCommand(StrView a, StrView tani) {
@@ -34,7 +34,8 @@ Str forCommand(StrView a, StrView tani) {
     if (a == actions::End) return Str();
     if (actions::isImageAction(a))
         return u"画像名[,許容差(0～255 省略時32)[,ｳｨﾝﾄﾞｳﾀｲﾄﾙ]]を入力します。(PNGﾌｧｲﾙはここへﾄﾞﾛｯﾌﾟするかCtrl+Lで取り込みます)";
-    return u"X軸,Y軸座標を入力します。(またはsetボタンを押して、ｸﾘｯｸ場所を指定します。)";
+    return u"X軸,Y軸座標を入力します。(またはsetボタンを押して、ｸﾘｯｸ場所を指定します。)"
+           u"X軸,Y軸,ｳｨﾝﾄﾞｳﾀｲﾄﾙでそのｳｨﾝﾄﾞｳ内の位置になります。";
 }
 
 Str forComment() { return u"ｺﾒﾝﾄが入力出来ます。(入力しなくてもかまいません。)"; }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -24,16 +25,16 @@ struct RowCheckContext {
 };
 RowCheckContext rowCheckContext(const Document& document);
 
-// Checks one row whose action (without blanks at both ends) is not empty
-// and gives its run parameters in x and y. Returns the message of the
-// first check that fails, empty when the row may run. RtError 9 when a
-// text that is split has more pieces than the split holds.
-Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str& x, Str& y);
-
 // One row of a run: its action as the step holds it, and its run
 // parameters as the check left them (coordinates, a wait in milliseconds,
-// a command text; an image row's image name and tolerance).
+// a command text; an image row's image name and tolerance; for a point
+// anchored to a window, or an image searched in one, that window's search
+// text).
 struct PlanRow {
+    PlanRow() = default;
+    explicit PlanRow(Str a, Str px = Str(), Str py = Str(), Str w = Str())
+        : action(std::move(a)), x(std::move(px)), y(std::move(py)), window(std::move(w)) {}
+
     Str action;
     Str x;
     Str y;
@@ -43,10 +44,12 @@ struct PlanRow {
     std::shared_ptr<const image::Pattern> pattern;
 };
 
-// checkRow, and the row as a run executes it: for an image row with its
-// picture made ready. The message of the first check that fails, empty
-// when the row may run.
-Str planRowOf(StrView action, const Str& command, const RowCheckContext& ctx, PlanRow& row);
+// Checks one row whose action (without blanks at both ends) is not empty
+// and gives its run parameters in row (all but its action; an image row's
+// picture made ready). Returns the message of the first check that fails,
+// empty when the row may run. RtError 9 when a text that is split has more
+// pieces than the split holds.
+Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, PlanRow& row);
 
 // The rows a run plays, from step 1 to the last before the first step
 // without an action.

@@ -82,7 +82,7 @@ public:
 
 private:
     void sendKeyList(const Str& action, const KeyArrays& keys, const RunState& state);
-    void mouse(const Str& action, const Str& X, const Str& Y, RunState& state);
+    StepResult mouse(const PlanRow& row, RunState& state);
     StepResult imageStep(const PlanRow& row, RunState& state);
     // Waits ms in one-second slices; false when Pause or a stop key ended it.
     bool wait(int32_t ms, const RunState& state);

@@ -23,7 +23,7 @@ namespace imagelook {
 constexpr uint32_t kFoundMs = 2000;
 constexpr uint32_t kComparisonMs = 5000;
 
-// row passed its check (planRowOf); picture is the image it names; region
+// row passed its check (checkRow); picture is the image it names; region
 // is where the run would look.
 void show(tk::Form& window, os::Services& os, StatusLine& status, ImageSearch& search, const PlanRow& row,
           const image::Image& picture, const os::Rect& region);

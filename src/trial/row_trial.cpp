@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "editor/own_window_away.h"
+#include "input/anchor.h"
 #include "playback/step_preview.h"
 #include "playback/run_plan.h"
 #include "trial/image_look.h"
@@ -29,7 +30,8 @@ bool injects(StrView action) { return actions::isKeyInput(action) || clicks(acti
 
 Str rowText(int32_t step) { return toStr((long long)step) + u"行目"; }
 
-Str windowMissing(const Str& search) { return u"「" + search + u"」を含むウィンドウが見つかりません"; }
+// The window a row's point lies in, or an image is searched in, is not there.
+Str windowMissing(StrView search) { return u"「" + Str(search) + u"」を含むウィンドウが見つかりません"; }
 
 }  // namespace
 
@@ -109,16 +111,15 @@ void RowTrial::runRow() {
             return;
         }
         // The check of a run, with its messages and its error exit.
-        PlanRow row;
+        PlanRow row{action};
         bool valid = false;
         guarded(status_, u"MF_InputChk", [&] {
             const MacroStep& s = document_.steps.at(step);
-            const Str message = planRowOf(s.action, s.command, rowCheckContext(document_), row);
+            const Str message = checkRow(s.action, s.command, rowCheckContext(document_), row);
             valid = message.empty();
             if (!valid) grid_.showProblem(step, message);
         });
         if (!valid) return;
-        row.action = action;
         const Str& X = row.x;
         const Str& Y = row.y;
         const bool image = actions::isImageAction(action);
@@ -142,6 +143,16 @@ void RowTrial::runRow() {
             player_.state().targetWindow = front;
         } else if (previous_ != 0 && os.windowProcessId(previous_) != 0) {
             front = previous_;
+        }
+        // A point in a window goes to that window, which must be there.
+        AnchorWindows& anchors = player_.executor().anchors();
+        if (!row.window.empty() && clicks(action)) {
+            const auto found = anchors.find(row.window, window_.nativeHandle());
+            if (!found) {
+                status_.show(StatusMode::Warning, windowMissing(row.window));
+                return;
+            }
+            front = found->window;
         }
         const bool input = injects(action);
         if (input && front == 0 && (front = windowBehind()) != 0 && !agreedTo(front)) {
@@ -174,15 +185,19 @@ void RowTrial::runRow() {
                 outcome = Outcome::Refused;
             }
             if (outcome != Outcome::Refused && clicks(action)) {
-                // A click on the program's own window would land in the editor.
+                // A click on the program's own window would land in the
+                // editor. A point in a window is where that window has it now.
                 os::Point at = os.getCursorPos();
                 bool known = true;
-                if (!(X == u"-1" && Y == u"-1")) {
-                    try {
+                try {
+                    if (!row.window.empty()) {
+                        if (const auto found = anchors.find(row.window, window_.nativeHandle()))
+                            at = anchor::toScreen(cdbl(X), cdbl(Y), found->frame);
+                    } else if (!(X == u"-1" && Y == u"-1")) {
                         at = {clng(X), clng(Y)};
-                    } catch (const std::exception&) {
-                        known = false;  // the step reports the coordinate
                     }
+                } catch (const std::exception&) {
+                    known = false;  // the step reports the coordinate
                 }
                 if (known && os.windowProcessId(os.windowFromPoint(at)) == os.windowProcessId(window_.nativeHandle())) {
                     window_.backend().messageBox(u"TOVIRAKのウィンドウ上はクリックできません。", tk::mb::OK, Str(AppTitle));
@@ -277,13 +292,12 @@ void RowTrial::showRow() {
             status_.show(StatusMode::Warning, u"処理が設定されていません");
             return;
         }
-        PlanRow row;
-        const Str message = planRowOf(action, document_.steps.at(step).command, rowCheckContext(document_), row);
+        PlanRow row{action};
+        const Str message = checkRow(action, document_.steps.at(step).command, rowCheckContext(document_), row);
         if (!message.empty()) {
             status_.show(StatusMode::Warning, message);
             return;
         }
-        row.action = action;
         os::Services& os = os_;
         if (actions::isImageAction(action)) {
             // In a window: the window made ready as a run makes it, since a
@@ -301,12 +315,23 @@ void RowTrial::showRow() {
                             document_.images.find(row.x)->pixels, region);
             return;
         }
-        const Str& X = row.x;
-        const Str& Y = row.y;
+        // A point in a window is shown where the window has it now.
+        Str X = row.x, Y = row.y;
+        if (!row.window.empty()) {
+            const auto found = player_.executor().anchors().find(row.window, window_.nativeHandle());
+            if (!found) {
+                status_.show(StatusMode::Warning, windowMissing(row.window));
+                return;
+            }
+            const os::Point at = anchor::toScreen(cdbl(X), cdbl(Y), found->frame);
+            X = toStr((long long)at.x);
+            Y = toStr((long long)at.y);
+        }
         preview::Context pc;
         pc.layout = [&os](char16_t c) { return os.vkKeyScan(c); };
         pc.powerOff = document_.settings.powerOff;
-        const preview::StepPreview p = preview::previewStep(action, X, Y, pc);
+        preview::StepPreview p = preview::previewStep(action, X, Y, pc);
+        if (!row.window.empty()) p.text = u"「" + row.window + u"」の " + row.x + u"," + row.y + u" → " + p.text;
         using Kind = preview::StepPreview::Kind;
         if (p.kind == Kind::Point) {
             os.showPointMarker(p.point, kMarkerMs);
