@@ -1,9 +1,11 @@
 // The document reader, fed arbitrary bytes through the in-memory file layer
-// (CP932, or UTF-8 behind a byte-order mark). A document it accepts writes
-// out and reads back to the same rows and settings, and writing that again
-// gives the very same bytes; a document it refuses is reported with its
+// (CP932, or UTF-8 behind a byte-order mark), image key lines included. A
+// document it accepts writes out and reads back to the same rows, settings
+// and pictures its steps name, and writing that again gives the very same
+// bytes; a document it refuses is reported with its
 // line number and leaves no file name behind to save the mixture over.
 #include <cmath>
+#include <map>
 
 #include "core/document_format.h"
 #include "fuzz_app.h"
@@ -18,6 +20,8 @@ const Str kLog = u"C:\\Program Files\\TOVIRAK\\TOVIRAK_ERROR.LOG";
 
 struct Snapshot {
     std::vector<MacroStep> rows;  // 1..last non-blank, blank rows emptied
+    // The pictures the steps name: only these are written.
+    std::map<Str, image::Image> images;
     Str windowTitle, startKey, stopKey, kankaku, tani;
     int16_t hh = 0, mm = 0;
     bool timer = false, pcOff = false, topMost = false, notActive = false;
@@ -39,6 +43,8 @@ Snapshot take(const MainWindow& m) {
         const MacroStep& st = m.document.steps.at(r);
         s.rows.push_back(st.blank() ? MacroStep{} : st);
     }
+    for (const Str& name : m.document.usedImageNames())
+        if (const image::StoredImage* img = m.document.images.find(name)) s.images[name] = img->pixels;
     s.windowTitle = m.document.settings.targetWindowSearch;
     s.startKey = m.document.settings.startKeys;
     s.stopKey = m.document.settings.stopKeys;

@@ -83,7 +83,8 @@ MainWindow::MainWindow(tk::Backend& toolkit, os::Services& services) : tk(toolki
         statusLine.show(StatusMode::Guidance, u"TOVIRAKの設定画面を表示します。");
     };
     controls.settingsButton->onClick = [this] { openSettings(); };
-    grid.onSetButton = [this](int r) { capture.arm(r); };
+    grid.onSetButton = [this](int r) { setButton(r); };
+    grid.onFilesDropped = [this](int r, const std::vector<Str>& paths) { imageCapture.filesDropped(r, paths); };
 
     hotKeys.startAllowed = [this] { return !player.running() && !recording.recording(); };
     hotKeys.onStartKey = [this] { startOrStop(); };
@@ -104,6 +105,7 @@ MainWindow::MainWindow(tk::Backend& toolkit, os::Services& services) : tk(toolki
     };
     menu.runRow->onClick = [this] { rowTrial.runRow(); };
     menu.showRow->onClick = [this] { rowTrial.showRow(); };
+    menu.picture->onClick = [this] { imageCapture.importChosen(); };
     menu.insertRow->onClick = [this] { grid.insertRowAtCaret(); };
     menu.deleteRow->onClick = [this] { grid.deleteRowAtCaret(); };
     refreshCommands();
@@ -122,7 +124,7 @@ void MainWindow::load() {
         document.settings.powerOff = false;
         document.settings.topMost = false;
         grid.prepare();
-        document.steps.reset();
+        document.clearSteps();
         hotKeys.setStartKeys({0});
         hotKeys.setStopKeys({0});
         macroFile.read(Str(MacroFile::WorkingState));
@@ -173,6 +175,25 @@ void MainWindow::queryClose(bool& cancel) {
 }
 
 void MainWindow::close() { form->close(); }
+
+void MainWindow::setButton(int r) {
+    if (!imageCapture.takes(r)) {
+        capture.arm(r);
+        return;
+    }
+    // No hot key starts a run while the screen is frozen.
+    hotKeys.pause();
+    imageCapture.capture(r);
+    hotKeys.resume();
+}
+
+Str MainWindow::choosePicture() {
+    // The dialog must not hide behind an always-on-top main window.
+    keepOnTop(false);
+    const Str path = documents.chooseFile(FileSelectMode::Picture);
+    keepOnTop(true);
+    return path;
+}
 
 void MainWindow::layout() {
     guarded(statusLine, u"Form_Resize", [&] {

@@ -15,6 +15,7 @@
 #include "core/macro_file.h"
 #include "core/status_line.h"
 #include "documents/document_commands.h"
+#include "editor/image_capture.h"
 #include "editor/main_menu.h"
 #include "editor/point_capture.h"
 #include "editor/step_grid.h"
@@ -46,6 +47,7 @@ public:
     ControlBar controls{*form, document};
     StepGrid grid{*form, os, statusLine, document};
     PointCapture capture{*form, os, statusLine, document, grid};
+    ImageCapture imageCapture{*form, os, statusLine, document, grid, [this] { return choosePicture(); }};
     HotKeyWatch hotKeys{*form, os, statusLine};
     RunView runView{*this};
     Player player{*form, os, statusLine, runView, hotKeys, document, macroFile};
@@ -93,4 +95,8 @@ public:
     void keepOnTop(bool on);
     // Closes the window (the end button, "終了(&Q)"), asking as a close does.
     void close();
+    // The set button of visible row r: a picture for an image row, else a point or a window.
+    void setButton(int r);
+    // The file dialog for a PNG picture; the path chosen, empty when none.
+    Str choosePicture();
 };

@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 
 #include "core/model.h"
+#include "image/document_images.h"
 #include "platform/text.h"
 
 // The settings the settings dialog edits; each is one key line of the
@@ -21,11 +23,22 @@ struct DocumentSettings {
     bool powerOff = false;          // "TimerPCOff": the PC is switched off when the limit ends a run
     bool topMost = false;           // "TopMost": the window stays above all others
     bool stayBehind = false;        // "NotActive": the window never takes the front or the focus for a run
+    // "WaitLimit": how many seconds a row may wait for a window (0: no
+    // limit); written only when it is not 0.
+    int32_t waitLimit = 0;
+    static constexpr int32_t MaxWaitLimit = 86400;
 };
 
 class Document {
 public:
     StepList steps;
+    // The pictures the image steps look for, by name ("Img_" lines).
+    image::ImageSet images;
+    // One empty step and no image (a new document, or one about to be read).
+    void clearSteps();
+    // The names of the images the image steps name (but step except); a
+    // document is written with these images only.
+    std::set<Str> usedImageNames(int32_t except = 0) const;
     DocumentSettings settings;
     // The pause between two steps as typed ("KankakuTime"), and its unit
     // ("KankakuTimeTani"): "秒" or "分", or what else the unit box holds.

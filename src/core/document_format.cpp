@@ -60,6 +60,7 @@ KeyLine splitKeyLine(StrView line) {
     if (eq == StrView::npos) err::raise(err::InvalidCall);
     KeyLine k;
     StrView key = line.substr(0, eq);
+    k.key = trim(key);
     size_t bracket = key.find(u'(');
     if (bracket != StrView::npos) {
         k.indexed = true;
@@ -114,6 +115,12 @@ double readNumber(StrView value) { return val(value); }
 
 int16_t readInt16(StrView value) { return cint(val(value)); }
 
+int32_t readClamped(StrView value, int32_t max) {
+    const double v = roundHalfEven(val(value));
+    if (!(v > 0)) return 0;  // NaN too
+    return v >= max ? max : int32_t(v);
+}
+
 Str numberText(double v) { return toStr(v); }
 
 Str boolText(bool v) { return v ? Str(u"True") : Str(u"False"); }
@@ -142,6 +149,7 @@ Str headerText(const Header& h) {
     line(u"TimerPCOff", boolText(h.timerPCOff));
     line(u"TopMost", boolText(h.topMost));
     line(u"NotActive", boolText(h.notActive));
+    if (h.waitLimit != 0) line(u"WaitLimit", toStr((long long)h.waitLimit));
     return out;
 }
 

@@ -68,7 +68,9 @@ void MacroFile::read(const Str& path) {
         // (locked, no access) leaves the current macro as it was.
         const Str text = docfmt::decode(os_.readFile(path));
         started = true;
-        steps.reset();
+        // A document without the key has no limit.
+        settings.waitLimit = 0;
+        document_.clearSteps();
         view_.stepsCleared();
 
         tk::Backend& tk = window_.backend();
@@ -88,6 +90,13 @@ void MacroFile::read(const Str& path) {
                 continue;
             }
             docfmt::KeyLine k = docfmt::splitKeyLine(line);
+            // Images follow the steps, so one that fails to read leaves
+            // every step read. No image name holds a bracket: a key with
+            // one is refused as a name, not taken for a row index.
+            if (image::isImageKey(k.key)) {
+                document_.images.addRead(image::parseImageLine(k.key, k.value));
+                continue;
+            }
             if (k.indexed) {
                 // A legacy row index may name at most the row after the
                 // trailing empty row; the model then grows so that an empty
@@ -143,6 +152,8 @@ void MacroFile::read(const Str& path) {
                 view_.settingRead(DocumentSetting::TopMost);
             } else if (n == u"NotActive") {
                 settings.stayBehind = docfmt::readBool(v);
+            } else if (n == u"WaitLimit") {
+                settings.waitLimit = docfmt::readClamped(v, DocumentSettings::MaxWaitLimit);
             } else if (n == u"Dousa") {
                 steps.at(row).action = v;
             } else if (n == u"ZahyoCmd" || n == u"X_jiku") {
@@ -224,7 +235,15 @@ void MacroFile::save(const Str& path, Overwrite overwrite, bool copy) {
         h.timerPCOff = settings.powerOff;
         h.topMost = settings.topMost;
         h.notActive = settings.stayBehind;
-        const std::string bytes = docfmt::encode(docfmt::headerText(h) + docfmt::stepsText(document_.steps));
+        h.waitLimit = settings.waitLimit;
+        Str text = docfmt::headerText(h) + docfmt::stepsText(document_.steps);
+        // After the steps, so that a reader that fails on an image has read
+        // every step; only the images a step uses.
+        for (const Str& line : document_.images.lines(document_.usedImageNames())) {
+            text += line;
+            text += u"\r\n";
+        }
+        const std::string bytes = docfmt::encode(text);
 
         // The document goes to a temporary file beside the target, which
         // replaces the target only when it is complete: a failure on the way

@@ -42,4 +42,5 @@ int32_t StepList::lastNonBlank() const {
 namespace actions {
 bool isKeyInput(StrView a) { return a == KeyInput || a == KeyInputKai || a == KeyInputShin || a == Password; }
 bool isWindowAction(StrView a) { return a == WindowActive || a == WindowExists || a == WindowAbsent; }
+bool isImageAction(StrView a) { return a == ImageClick || a == ImageWait || a == ImageGoneWait; }
 }  // namespace actions

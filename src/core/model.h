@@ -40,7 +40,9 @@ private:
     std::vector<MacroStep> rows_;  // rows_[0] unused
 };
 
-// The 31 actions in display order; entry 0 is the empty action.
+// The 34 actions in display order; entry 0 is the empty action. The three
+// image actions came last, so that the entries before them keep their
+// places.
 namespace actions {
 inline constexpr StrView None = u"";
 inline constexpr StrView KeyInput = u"ｷｰ入力";
@@ -73,17 +75,22 @@ inline constexpr StrView Exe = u"EXE実行";
 inline constexpr StrView End = u"終了";
 inline constexpr StrView Password = u"ﾊﾟｽﾜｰﾄﾞ入力";
 inline constexpr StrView PlaySound = u"PlaySound";
+inline constexpr StrView ImageClick = u"画像ｸﾘｯｸ";
+inline constexpr StrView ImageWait = u"画像待ち";
+inline constexpr StrView ImageGoneWait = u"画像消失待ち";
 
-inline constexpr std::array<StrView, 31> catalogue{
+inline constexpr std::array<StrView, 34> catalogue{
     None,          KeyInput,         KeyInputKai,      KeyInputShin,    Wait,           LeftClick,
     LeftDouble,    LeftDrag,         RightClick,       RightDouble,     RightDrag,      MiddleClick,
     MiddleDouble,  MiddleDrag,       ShiftLeftClick,   ShiftRightClick, ShiftMiddleClick, CtrlLeftClick,
     CtrlRightClick, CtrlMiddleClick, AltLeftClick,     AltRightClick,   AltMiddleClick, MouseMove,
     WindowActive,  WindowExists,     WindowAbsent,     Exe,             End,            Password,
-    PlaySound};
+    PlaySound,     ImageClick,       ImageWait,        ImageGoneWait};
 
 // The four key-input actions ("ｷｰ入力", "ｷｰ入力_改", "ｷｰ入力_真", "ﾊﾟｽﾜｰﾄﾞ入力").
 bool isKeyInput(StrView a);
 // The three window actions.
 bool isWindowAction(StrView a);
+// The three actions that look for an image on the screen.
+bool isImageAction(StrView a);
 }  // namespace actions

@@ -20,7 +20,7 @@ void DocumentCommands::newDocument() {
     guarded(status_, u"mnu_New_Click", [&] {
         if (!askSaveChanges()) return;
         document_.setPath(Str());
-        document_.steps.reset();
+        document_.clearSteps();
         view_.stepsCleared();
         view_.stepsRead();
         document_.setChanged(false);

@@ -205,7 +205,7 @@ void FileSelectDialog::report() {
 void FileSelectDialog::Form_Load() {
     try {
         form->move(main_.left(), main_.top(), main_.width(), main_.height());
-        fil_File->pattern = u"*.TVK";
+        fil_File->pattern = u"*" + Str(extension());
 
         // The lists start at the process's current drive and folder.
         const Str cur = os_.currentFolder();
@@ -235,8 +235,8 @@ void FileSelectDialog::Form_Activate() {
     activated_ = true;
     try {
         path_.clear();
-        if (mode_ == FileSelectMode::Read) {
-            form->setText(Str(CaptionRead));
+        if (mode_ != FileSelectMode::Write) {
+            form->setText(Str(mode_ == FileSelectMode::Read ? CaptionRead : CaptionPicture));
             if (fil_File->canFocus()) fil_File->setFocus();
         } else {
             form->setText(Str(CaptionWrite));
@@ -246,6 +246,8 @@ void FileSelectDialog::Form_Activate() {
         report();
     }
 }
+
+StrView FileSelectDialog::extension() const { return mode_ == FileSelectMode::Picture ? u".PNG" : u".TVK"; }
 
 void FileSelectDialog::Form_Resize() {
     if (form->windowState() == tk::WindowState::Minimized) return;
@@ -294,7 +296,7 @@ void FileSelectDialog::fil_File_DblClick() {
 void FileSelectDialog::cmd_Ok_Click() {
     try {
         const Str name = txt_FileName->text();
-        if (ucase(right(name, 4)) != u".TVK") txt_FileName->setText(name + u".tvk");
+        if (ucase(right(name, 4)) != extension()) txt_FileName->setText(name + lcase(extension()));
         Str folder = dir_File->path();
         if (folder.empty()) folder = os_.currentFolder();
         // A root folder already ends with "\": the result then holds two in

@@ -65,8 +65,9 @@ private:
 
 }  // namespace filesel
 
-// What the dialog asks for: a document to read, or a name to write to.
-enum class FileSelectMode { Read, Write };
+// What the dialog asks for: a document to read, a name to write to, or a
+// PNG picture to take into an image row.
+enum class FileSelectMode { Read, Write, Picture };
 
 class FileSelectDialog {
 public:
@@ -85,6 +86,7 @@ public:
 
     static constexpr StrView CaptionRead = u"読み込むﾌｧｲﾙを選択して下さい。";
     static constexpr StrView CaptionWrite = u"保存するﾌｧｲﾙを入力して下さい。";
+    static constexpr StrView CaptionPicture = u"取り込む画像ﾌｧｲﾙ(PNG)を選択して下さい。";
 
     std::unique_ptr<tk::Form> form;
     filesel::DriveListBox* drv_File = nullptr;
@@ -110,6 +112,9 @@ private:
     FileSelectMode mode_;
     Str path_;
     bool activated_ = false;
+    // The extension the files listed and the name accepted have: ".TVK",
+    // or ".PNG" for a picture.
+    StrView extension() const;
     // Runs a change of the lists; a failure offers Retry (run it again) and
     // Cancel (give it up, the lists keep what they showed).
     template <class F>

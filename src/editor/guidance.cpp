@@ -17,7 +17,9 @@ Str forAction(StrView a) {
     if (a == actions::Exe) return u"ｺﾏﾝﾄﾞ欄に実行したいEXEファイル名を入力します。";
     if (a == actions::PlaySound) return u"ｺﾏﾝﾄﾞ欄に再生したい音声ファイル名を入力します。";
     if (a == actions::End) return u"TOVIRAKを終了します。";
-    return u"setﾎﾞﾀﾝを押して、位置を設定します。";
+    if (actions::isImageAction(a))
+        return u"setﾎﾞﾀﾝを押して、探す画像を画面からﾄﾞﾗｯｸﾞで切り取ります。(Shiftを押しながら離すと、そのｳｨﾝﾄﾞｳの中を探します)";
+    return u"setﾎﾞﾀﾝを押して、位置を設定します。(Shiftを押しながら離すと、その下のｳｨﾝﾄﾞｳ内の位置になります)";
 }
 
 Str forCommand(StrView a, StrView tani) {
@@ -30,13 +32,17 @@ Str forCommand(StrView a, StrView tani) {
     if (a == actions::Exe) return u"実行するEXEﾌｧｲﾙ名を入力します。";
     if (a == actions::PlaySound) return u"再生させたい音声ﾌｧｲﾙ名を入力します。";
     if (a == actions::End) return Str();
-    return u"X軸,Y軸座標を入力します。(またはsetボタンを押して、ｸﾘｯｸ場所を指定します。)";
+    if (actions::isImageAction(a))
+        return u"画像名[,許容差(0～255 省略時32)[,ｳｨﾝﾄﾞｳﾀｲﾄﾙ]]を入力します。(PNGﾌｧｲﾙはここへﾄﾞﾛｯﾌﾟするかCtrl+Lで取り込みます)";
+    return u"X軸,Y軸座標を入力します。(またはsetボタンを押して、ｸﾘｯｸ場所を指定します。)"
+           u"X軸,Y軸,ｳｨﾝﾄﾞｳﾀｲﾄﾙでそのｳｨﾝﾄﾞｳ内の位置になります。";
 }
 
 Str forComment() { return u"ｺﾒﾝﾄが入力出来ます。(入力しなくてもかまいません。)"; }
 
 bool isNotCapturable(StrView a) {
-    return a.empty() || a == actions::Wait || actions::isKeyInput(a) || a == actions::Exe || a == actions::PlaySound;
+    return a.empty() || a == actions::Wait || actions::isKeyInput(a) || a == actions::Exe || a == actions::PlaySound ||
+           actions::isImageAction(a);
 }
 
 bool ignoresSpace(StrView a) {

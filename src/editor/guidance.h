@@ -15,7 +15,7 @@ Str forCommand(StrView dousa, StrView tani);
 Str forComment();
 
 // Actions whose command text is not a screen point and not a window: the
-// set button ignores them.
+// set button takes no point for them (an image row's takes a picture).
 bool isNotCapturable(StrView dousa);
 // Actions for which Space in the action list records no cursor position.
 bool ignoresSpace(StrView dousa);

@@ -27,6 +27,7 @@ MainMenu::MainMenu(tk::Form& window, os::Services& services, StatusLine& status)
     settings = &tool->add("mnu_Setting", u"設定(&E)", {'E', C});
     runRow = &tool->add("mnu_RunRow", u"この行を実行(&T)", {'T', C});
     showRow = &tool->add("mnu_ShowRow", u"位置を表示(&P)", {'P', C});
+    picture = &tool->add("mnu_Picture", u"画像ﾌｧｲﾙ読込(&L)", {'L', C});
     tool->add("mnu_Nop2", u"-");
     insertRow = &tool->add("mnu_Ins", u"行挿入(&I)", {'I', C});
     deleteRow = &tool->add("mnu_Del", u"行削除(&D)", {'D', C});
@@ -42,6 +43,7 @@ void MainMenu::apply(const Commands& commands) {
     tool->setEnabled(commands.edit);
     runRow->setEnabled(commands.tryRow);
     showRow->setEnabled(commands.tryRow);
+    picture->setEnabled(commands.tryRow);
 }
 
 void MainMenu::showHelp() {

@@ -19,7 +19,8 @@ struct Commands {
     bool edit = true;    // the editor: the grid, the interval, the end and
                          // settings buttons, the File and Tool menus
     bool start = true;   // the start (and stop) button
-    bool tryRow = true;  // "この行を実行" and "位置を表示" (within the Tool menu)
+    bool tryRow = true;  // the commands on the row holding the caret: "この行を実行",
+                         // "位置を表示", "画像ﾌｧｲﾙ読込" (within the Tool menu)
 };
 
 Commands availableCommands(const CommandState& state);
@@ -44,6 +45,7 @@ public:
     tk::MenuItem* settings;
     tk::MenuItem* runRow;
     tk::MenuItem* showRow;
+    tk::MenuItem* picture;
     tk::MenuItem* insertRow;
     tk::MenuItem* deleteRow;
     tk::MenuItem* help;

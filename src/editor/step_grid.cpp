@@ -445,6 +445,14 @@ void StepGrid::wireRow(int r) {
     setButtons_.at(i)->onClick = [this, r] {
         if (onSetButton) onSetButton(r);
     };
+    // A picture file dropped anywhere on the row is for the row.
+    for (tk::Control* c : {static_cast<tk::Control*>(actions_.at(i)), static_cast<tk::Control*>(commands_.at(i)),
+                           static_cast<tk::Control*>(setButtons_.at(i)), static_cast<tk::Control*>(comments_.at(i))}) {
+        c->setAcceptsFiles(true);
+        c->onFilesDropped = [this, r](const std::vector<Str>& paths) {
+            if (onFilesDropped) onFilesDropped(r, paths);
+        };
+    }
 }
 
 void StepGrid::showActionGuidance(int r) {

@@ -79,6 +79,8 @@ public:
 
     // The set button of visible row r was clicked.
     std::function<void(int r)> onSetButton;
+    // Files were dropped on a control of visible row r.
+    std::function<void(int r, const std::vector<Str>& paths)> onFilesDropped;
 
 private:
     int32_t stepOf(int r) const { return scrollBar_->value() + r - 1; }

@@ -76,10 +76,17 @@ uint32_t crc32(std::string_view bytes) {
     return c ^ 0xFFFFFFFFu;
 }
 
+void appendBe32(std::string& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out += char((v >> shift) & 0xFF);
+}
+
 // The chunks up to IEND, each whole and with its checksum right (the
 // decoder looks at neither, and a damaged picture must not read as
 // another); empty IDAT chunks are left out, for which the decoder would
-// copy from nowhere. False when the file is damaged.
+// copy from nowhere. A palette of fewer than 256 colours is filled up with
+// opaque black: the decoder reads a pixel's colour from its palette by the
+// index the pixel holds, and an index past the colours given would read
+// memory never written. False when the file is damaged.
 bool tidyChunks(std::string_view bytes, std::string& out) {
     out.assign(bytes.substr(0, 8));
     for (size_t at = 8;;) {
@@ -90,7 +97,17 @@ bool tidyChunks(std::string_view bytes, std::string& out) {
 #ifndef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION  // else the fuzzer would hardly get past the checksums
         if (crc32(bytes.substr(at + 4, 4 + size_t(length))) != be32(bytes, at + 8 + length)) return false;
 #endif
-        if (length != 0 || type != "IDAT") out.append(bytes.substr(at, 12 + size_t(length)));
+        constexpr uint32_t kFullPalette = 256 * 3;
+        if (type == "PLTE" && length % 3 == 0 && length < kFullPalette) {
+            std::string chunk(type);
+            chunk.append(bytes.substr(at + 8, length));
+            chunk.append(kFullPalette - length, '\0');
+            appendBe32(out, kFullPalette);
+            out += chunk;
+            appendBe32(out, crc32(chunk));
+        } else if (length != 0 || type != "IDAT") {
+            out.append(bytes.substr(at, 12 + size_t(length)));
+        }
         at += 12 + size_t(length);
         if (type == "IEND") return true;
     }

@@ -128,6 +128,15 @@ struct InputSettings {
     uint32_t keyRepeatDelayMs = 500;                    // SPI_GETKEYBOARDDELAY, in ms
 };
 
+// Markers shown together and gone together: frames along the inside of
+// rectangles, crosses centred on points, and pictures, each shown at its
+// rectangle.
+struct MarkerSet {
+    std::vector<Rect> frames;
+    std::vector<Point> points;
+    std::vector<ScreenPixels> pictures;
+};
+
 // A file being written. Failures throw RtError (disk full, access denied...).
 class OutFile {
 public:
@@ -219,6 +228,17 @@ public:
     virtual Rect windowRect(WindowHandle h) = 0;
     // How a top-level window stands; all false when it is gone.
     virtual WindowStyle windowStyle(WindowHandle h) = 0;
+    // The screen point of the top left corner of window h's client area;
+    // false when h is gone.
+    virtual bool clientOrigin(WindowHandle h, Point& out) = 0;
+    // The effective DPI of the monitor that holds the largest part of window
+    // h (or the nearest one): 96 at 100 %, 144 at 150 %.
+    virtual int windowDpi(WindowHandle h) = 0;
+    // Restores a minimised window to its place and waits a bounded time for
+    // it; true when h is a window that is not minimised afterwards.
+    virtual bool restoreWindow(WindowHandle h) = 0;
+    // A hook observer may call clientOrigin and windowDpi too: neither
+    // waits for a window's thread.
 
     // --- markers: where a step acts -------------------------------------------
     // A small cross centred on p, or a frame along the inside of r, shown
@@ -227,6 +247,8 @@ public:
     // replaces the one showing.
     virtual void showPointMarker(Point p, uint32_t ms) = 0;
     virtual void showFrameMarker(const Rect& r, uint32_t ms) = 0;
+    // Several at once, under the same rules; they replace the markers showing.
+    virtual void showMarkers(const MarkerSet& set, uint32_t ms) = 0;
     virtual void hideMarkers() = 0;
 
     // --- screen -------------------------------------------------------------

@@ -3,6 +3,8 @@
 
 #include <optional>
 
+#include "core/image_command.h"
+#include "input/anchor.h"
 #include "input/keys.h"
 
 void splitAtCommas(StrView text, std::vector<Str>& parts) {
@@ -44,13 +46,50 @@ bool aboveLimit(const Decimal& d) {
     return fraction;
 }
 
+// The image an image row names, checked, and made ready for the search;
+// empty when it may run. The row's window is the search text of the window
+// it searches in.
+Str checkImageRow(const Str& command, const RowCheckContext& ctx, PlanRow& row) {
+    const ImageCommand c = parseImageCommand(command);
+    if (c.name.empty()) return u"画像名が入力されていません";
+    const image::StoredImage* img = ctx.images ? ctx.images->find(c.name) : nullptr;
+    if (!img) return u"画像「" + c.name + u"」がありません";
+    const std::optional<int> tolerance = image::parseTolerance(c.tolerance);
+    if (!tolerance) return u"許容差の値が不正です（0～255）";
+    if (c.anchored) row.window = anchor::searchText(c.window);
+    if (c.anchored && row.window.empty()) return u"ウィンドウタイトルが入力されていません";
+    if (!image::hasOpaquePixel(img->pixels)) return u"画像「" + c.name + u"」に不透明なピクセルがありません";
+    row.x = c.name;
+    row.y = toStr((long long)*tolerance);
+    row.pattern = std::make_shared<image::Pattern>(img->pixels, *tolerance);
+    return Str();
+}
+
 }  // namespace
 
-Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str& x, Str& y) {
+Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, PlanRow& row) {
     const Str a = trim(action);
+    Str& x = row.x;
+    Str& y = row.y;
     x.clear();
     y.clear();
-    if (!actions::isKeyInput(a)) {
+    row.window.clear();
+    row.pattern.reset();
+    // The name and the window text may hold what a split would refuse.
+    if (actions::isImageAction(a)) return checkImageRow(command, ctx, row);
+    // Mouse rows may name the window their point belongs to after it.
+    const bool mouseRow = !actions::isKeyInput(a) && a != actions::Wait && !actions::isWindowAction(a) &&
+                          a != actions::Exe && a != actions::PlaySound && a != actions::End;
+    bool anchored = false;
+    if (mouseRow) {
+        anchor::CommandParts parts = anchor::splitCommand(command);
+        x = std::move(parts.first);
+        y = std::move(parts.second);
+        if (parts.hasThird()) {
+            anchored = true;
+            row.window = anchor::searchText(parts.third);
+        }
+    } else if (!actions::isKeyInput(a)) {
         std::vector<Str> parts(3);
         splitAtCommas(command, parts);
         x = parts[1];
@@ -79,10 +118,12 @@ Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str
         if (tx.empty()) return u"音声ファイル名が入力されていません";
         x = tx;
     } else if (a != actions::End) {
-        if (tx.empty()) x = u"-1";
-        if (trim(y).empty()) y = u"-1";
+        // A point in a window is always a point: no "where the cursor is".
+        if (tx.empty() && !anchored) x = u"-1";
+        if (trim(y).empty() && !anchored) y = u"-1";
         if (!isNumeric(x)) return u"Ｘ軸の値が不正です";
         if (!isNumeric(y)) return u"Ｙ軸の値が不正です";
+        if (anchored && row.window.empty()) return u"ウィンドウタイトルが入力されていません";
     }
     return Str();
 }
@@ -91,6 +132,7 @@ RowCheckContext rowCheckContext(const Document& document) {
     RowCheckContext ctx;
     ctx.minutes = document.inMinutes();
     ctx.targetWindowSet = !document.settings.targetWindowSearch.empty();
+    ctx.images = &document.images;
     return ctx;
 }
 
@@ -111,8 +153,8 @@ std::variant<RunPlan, RunProblem> planRun(const Document& document) {
         // The walk ends before the text of a row without action is looked
         // at: left-over text there must not fail the run.
         if (trim(step.action).empty()) break;
-        PlanRow row{step.action, Str(), Str()};
-        const Str message = checkRow(step.action, step.command, ctx, row.x, row.y);
+        PlanRow row{step.action};
+        const Str message = checkRow(step.action, step.command, ctx, row);
         if (!message.empty()) return RunProblem{Kind::Row, message, i};
         plan.rows.push_back(std::move(row));
     }

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <variant>
 #include <vector>
 
 #include "core/document.h"
+#include "image/matcher.h"
 #include "platform/text.h"
 
 // Empties parts, then stores the pieces of text between commas into
@@ -18,23 +21,35 @@ void splitAtCommas(StrView text, std::vector<Str>& parts);
 struct RowCheckContext {
     bool minutes = false;          // the interval's unit is "分"
     bool targetWindowSet = false;  // the settings name a target window
+    const image::ImageSet* images = nullptr;  // the pictures image rows name
 };
 RowCheckContext rowCheckContext(const Document& document);
 
-// Checks one row whose action (without blanks at both ends) is not empty
-// and gives its run parameters in x and y. Returns the message of the
-// first check that fails, empty when the row may run. RtError 9 when a
-// text that is split has more pieces than the split holds.
-Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str& x, Str& y);
-
 // One row of a run: its action as the step holds it, and its run
 // parameters as the check left them (coordinates, a wait in milliseconds,
-// a command text).
+// a command text; an image row's image name and tolerance; for a point
+// anchored to a window, or an image searched in one, that window's search
+// text).
 struct PlanRow {
+    PlanRow() = default;
+    explicit PlanRow(Str a, Str px = Str(), Str py = Str(), Str w = Str())
+        : action(std::move(a)), x(std::move(px)), y(std::move(py)), window(std::move(w)) {}
+
     Str action;
     Str x;
     Str y;
+    Str window;  // empty: x and y are a screen point
+    // An image row's picture, made ready for the search once for the run;
+    // window is then the window searched in (empty: the whole desktop).
+    std::shared_ptr<const image::Pattern> pattern;
 };
+
+// Checks one row whose action (without blanks at both ends) is not empty
+// and gives its run parameters in row (all but its action; an image row's
+// picture made ready). Returns the message of the first check that fails,
+// empty when the row may run. RtError 9 when a text that is split has more
+// pieces than the split holds.
+Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, PlanRow& row);
 
 // The rows a run plays, from step 1 to the last before the first step
 // without an action.

@@ -5,15 +5,19 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "input/anchor_windows.h"
 #include "input/input_gate.h"
 #include "input/keys.h"
 #include "platform/error_sink.h"
 #include "platform/os.h"
 #include "platform/toolkit.h"
 #include "playback/hotkey_watch.h"
+#include "playback/image_search.h"
 #include "playback/run_plan.h"
 #include "playback/run_state.h"
+#include "playback/waiting.h"
 
 class RunObserver;
 
@@ -27,6 +31,17 @@ enum class StepOutcome {
     EndTool,         // the "終了" step: the program ends
 };
 
+// A step's outcome, and for a row that stays what it waits for.
+struct StepResult {
+    StepOutcome outcome = StepOutcome::Next;
+    WaitReason waiting;
+
+    StepResult(StepOutcome o = StepOutcome::Next) : outcome(o) {}
+    // The row stays, waiting for this.
+    StepResult(WaitReason reason) : outcome(StepOutcome::Stay), waiting(std::move(reason)) {}
+    bool operator==(StepOutcome o) const { return outcome == o; }
+};
+
 class StepExecutor {
 public:
     // stepTimer is held while a wait waits (the next step comes one whole
@@ -35,26 +50,40 @@ public:
     StepExecutor(tk::Form& window, tk::Timer& stepTimer, os::Services& services, ErrorSink& errors,
                  RunObserver& observer, HotKeyWatch& hotKeys)
         : window_(window), stepTimer_(stepTimer), os_(services), errors_(errors), observer_(observer),
-          hotKeys_(hotKeys), inputGate_(services) {}
+          hotKeys_(hotKeys), inputGate_(services), anchors_(services), imageSearch_(services) {}
     StepExecutor(const StepExecutor&) = delete;
     StepExecutor& operator=(const StepExecutor&) = delete;
 
     // Executes the row with the run state: the buttons a drag holds are
     // kept there, key messages go to its target window, a wait ends when
     // its run is stopped or replaced. A row tried alone runs with row 0.
-    StepOutcome execute(const PlanRow& row, RunState& state);
+    StepResult execute(const PlanRow& row, RunState& state);
 
     // Windows and their processes may have changed since the last run.
-    void forgetWindows() { inputGate_.forget(); }
+    void forgetWindows() {
+        inputGate_.forget();
+        anchors_.clear();
+    }
+    // The windows of anchored points, as the run finds them.
+    AnchorWindows& anchors() { return anchors_; }
 
     // Brings the window the search text names to the front; when there is
     // none, a warning says so (0). The window's whole title goes to
     // *fullTitle when given.
     os::WindowHandle activateWindow(StrView search, Str* fullTitle = nullptr);
 
+    // A run lets this much pass between two searches for an image: a row
+    // that waits for one does not take a core at a short interval.
+    static constexpr int64_t kImageSearchGapMs = 100;
+    // The searches of image rows, and where the last one found its image
+    // (nullopt: not there, or not searched: its window was missing).
+    ImageSearch& imageSearch() { return imageSearch_; }
+    const std::optional<ImageSearch::Found>& lastImageFound() const { return lastFound_; }
+
 private:
     void sendKeyList(const Str& action, const KeyArrays& keys, const RunState& state);
-    void mouse(const Str& action, const Str& X, const Str& Y, RunState& state);
+    StepResult mouse(const PlanRow& row, RunState& state);
+    StepResult imageStep(const PlanRow& row, RunState& state);
     // Waits ms in one-second slices; false when Pause or a stop key ended it.
     bool wait(int32_t ms, const RunState& state);
 
@@ -65,4 +94,9 @@ private:
     RunObserver& observer_;
     HotKeyWatch& hotKeys_;
     InputGate inputGate_;
+    AnchorWindows anchors_;
+    ImageSearch imageSearch_;
+    std::optional<ImageSearch::Found> lastFound_;
+    // When the run (by its generation) searched last.
+    std::optional<std::pair<uint32_t, int64_t>> lastSearch_;
 };

@@ -173,6 +173,9 @@ StepPreview previewStep(StrView action, const Str& X, const Str& Y, const Contex
         p.text = X + u" を起動します";
     } else if (action == actions::PlaySound) {
         p.text = X + u" を再生します";
+    } else if (actions::isImageAction(action)) {
+        // Where it acts is known only by searching (the trial does that).
+        p.text = X + u" を探します";
     } else if (action == actions::End) {
         p.text = ctx.powerOff ? u"TOVIRAK.TVK を保存し、PCの電源を切ります" : u"TOVIRAK.TVK を保存して終了します";
     } else if (X == u"-1" && Y == u"-1") {

@@ -1,8 +1,13 @@
 // Trying one row: run it once, or show where it acts.
 #include "trial/row_trial.h"
 
+#include <optional>
+
+#include "editor/own_window_away.h"
+#include "input/anchor.h"
 #include "playback/step_preview.h"
 #include "playback/run_plan.h"
+#include "trial/image_look.h"
 
 namespace {
 
@@ -21,9 +26,12 @@ bool clicks(StrView action) {
     return button == u"左" || button == u"中" || button == u"右";
 }
 
-bool injects(StrView action) { return actions::isKeyInput(action) || clicks(action); }
+bool injects(StrView action) { return actions::isKeyInput(action) || clicks(action) || action == actions::ImageClick; }
 
 Str rowText(int32_t step) { return toStr((long long)step) + u"行目"; }
+
+// The window a row's point lies in, or an image is searched in, is not there.
+Str windowMissing(StrView search) { return u"「" + Str(search) + u"」を含むウィンドウが見つかりません"; }
 
 }  // namespace
 
@@ -103,15 +111,18 @@ void RowTrial::runRow() {
             return;
         }
         // The check of a run, with its messages and its error exit.
-        Str X, Y;
+        PlanRow row{action};
         bool valid = false;
         guarded(status_, u"MF_InputChk", [&] {
             const MacroStep& s = document_.steps.at(step);
-            const Str message = checkRow(s.action, s.command, rowCheckContext(document_), X, Y);
+            const Str message = checkRow(s.action, s.command, rowCheckContext(document_), row);
             valid = message.empty();
             if (!valid) grid_.showProblem(step, message);
         });
         if (!valid) return;
+        const Str& X = row.x;
+        const Str& Y = row.y;
+        const bool image = actions::isImageAction(action);
         if (action == actions::End) {
             status_.show(StatusMode::Status, rowText(step) + u"の終了は実行しません");
             return;
@@ -132,6 +143,16 @@ void RowTrial::runRow() {
             player_.state().targetWindow = front;
         } else if (previous_ != 0 && os.windowProcessId(previous_) != 0) {
             front = previous_;
+        }
+        // A point in a window goes to that window, which must be there.
+        AnchorWindows& anchors = player_.executor().anchors();
+        if (!row.window.empty() && clicks(action)) {
+            const auto found = anchors.find(row.window, window_.nativeHandle());
+            if (!found) {
+                status_.show(StatusMode::Warning, windowMissing(row.window));
+                return;
+            }
+            front = found->window;
         }
         const bool input = injects(action);
         if (input && front == 0 && (front = windowBehind()) != 0 && !agreedTo(front)) {
@@ -156,20 +177,27 @@ void RowTrial::runRow() {
 
         enum class Outcome { Done, Stayed, Stopped, Refused, Failed } outcome = Outcome::Done;
         try {
+            // An image row looks at the screen without the program in the way.
+            std::optional<OwnWindowAway> away;
+            if (image) away.emplace(window_, os_);
             if (input && !handOver(front)) {
                 status_.show(StatusMode::Warning, u"入力先のウィンドウを前面にできませんでした");
                 outcome = Outcome::Refused;
             }
             if (outcome != Outcome::Refused && clicks(action)) {
-                // A click on the program's own window would land in the editor.
+                // A click on the program's own window would land in the
+                // editor. A point in a window is where that window has it now.
                 os::Point at = os.getCursorPos();
                 bool known = true;
-                if (!(X == u"-1" && Y == u"-1")) {
-                    try {
+                try {
+                    if (!row.window.empty()) {
+                        if (const auto found = anchors.find(row.window, window_.nativeHandle()))
+                            at = anchor::toScreen(cdbl(X), cdbl(Y), found->frame);
+                    } else if (!(X == u"-1" && Y == u"-1")) {
                         at = {clng(X), clng(Y)};
-                    } catch (const std::exception&) {
-                        known = false;  // the step reports the coordinate
                     }
+                } catch (const std::exception&) {
+                    known = false;  // the step reports the coordinate
                 }
                 if (known && os.windowProcessId(os.windowFromPoint(at)) == os.windowProcessId(window_.nativeHandle())) {
                     window_.backend().messageBox(u"TOVIRAKのウィンドウ上はクリックできません。", tk::mb::OK, Str(AppTitle));
@@ -177,7 +205,7 @@ void RowTrial::runRow() {
                 }
             }
             if (outcome != Outcome::Refused) {
-                const StepOutcome result = player_.executor().execute(PlanRow{action, X, Y}, state);
+                const StepResult result = player_.executor().execute(row, state);
                 // An unsupported key stops, as if a run were going.
                 if (result == StepOutcome::UnsupportedKey) player_.stop(false);
                 outcome = result == StepOutcome::Stop || result == StepOutcome::UnsupportedKey ? Outcome::Stopped
@@ -219,6 +247,19 @@ void RowTrial::runRow() {
             }
         }
         host_.commandsChanged();
+        if (image && (outcome == Outcome::Done || outcome == Outcome::Stayed)) {
+            // Searched once, never waited: what the search found is the result.
+            const auto& found = player_.executor().lastImageFound();
+            const int64_t ms = player_.executor().imageSearch().lastMs();
+            if (!row.window.empty() && !player_.executor().anchors().find(row.window, window_.nativeHandle()))
+                status_.show(StatusMode::Warning, windowMissing(row.window));
+            else if (found)
+                status_.show(StatusMode::Status,
+                             imagelook::foundText(X, found->centre, ms, action == actions::ImageClick));
+            else
+                status_.show(StatusMode::Warning, imagelook::notFoundText(X));
+            return;
+        }
         switch (outcome) {
             case Outcome::Done:
                 status_.show(StatusMode::Status, rowText(step) + u"を実行しました");
@@ -251,18 +292,46 @@ void RowTrial::showRow() {
             status_.show(StatusMode::Warning, u"処理が設定されていません");
             return;
         }
-        const RowCheckContext ctx = rowCheckContext(document_);
-        Str X, Y;
-        const Str message = checkRow(action, document_.steps.at(step).command, ctx, X, Y);
+        PlanRow row{action};
+        const Str message = checkRow(action, document_.steps.at(step).command, rowCheckContext(document_), row);
         if (!message.empty()) {
             status_.show(StatusMode::Warning, message);
             return;
         }
         os::Services& os = os_;
+        if (actions::isImageAction(action)) {
+            // In a window: the window made ready as a run makes it, since a
+            // covered window would show what covers it.
+            os::Rect region = os.virtualScreen();
+            if (!row.window.empty()) {
+                const auto found = player_.executor().anchors().prepare(status_, row.window, window_.nativeHandle());
+                if (!found) {
+                    status_.show(StatusMode::Warning, windowMissing(row.window));
+                    return;
+                }
+                region = found->rect;
+            }
+            imagelook::show(window_, os, status_, player_.executor().imageSearch(), row,
+                            document_.images.find(row.x)->pixels, region);
+            return;
+        }
+        // A point in a window is shown where the window has it now.
+        Str X = row.x, Y = row.y;
+        if (!row.window.empty()) {
+            const auto found = player_.executor().anchors().find(row.window, window_.nativeHandle());
+            if (!found) {
+                status_.show(StatusMode::Warning, windowMissing(row.window));
+                return;
+            }
+            const os::Point at = anchor::toScreen(cdbl(X), cdbl(Y), found->frame);
+            X = toStr((long long)at.x);
+            Y = toStr((long long)at.y);
+        }
         preview::Context pc;
         pc.layout = [&os](char16_t c) { return os.vkKeyScan(c); };
         pc.powerOff = document_.settings.powerOff;
-        const preview::StepPreview p = preview::previewStep(action, X, Y, pc);
+        preview::StepPreview p = preview::previewStep(action, X, Y, pc);
+        if (!row.window.empty()) p.text = u"「" + row.window + u"」の " + row.x + u"," + row.y + u" → " + p.text;
         using Kind = preview::StepPreview::Kind;
         if (p.kind == Kind::Point) {
             os.showPointMarker(p.point, kMarkerMs);

@@ -349,7 +349,7 @@ TEST_F(FrameTest, StartUpLeavesTheInitialModelAndTheFullActionList) {
         u"中Wｸﾘｯｸ",   u"中ﾄﾞﾗｯｸﾞ",     u"ｼﾌﾄ左ｸﾘｯｸ",       u"ｼﾌﾄ右ｸﾘｯｸ",       u"ｼﾌﾄ中ｸﾘｯｸ",    u"Ctrl左ｸﾘｯｸ",
         u"Ctrl右ｸﾘｯｸ", u"Ctrl中ｸﾘｯｸ",  u"Alt左ｸﾘｯｸ",       u"Alt右ｸﾘｯｸ",       u"Alt中ｸﾘｯｸ",    u"ﾏｳｽｶｰｿﾙ移動",
         u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"ｳｨﾝﾄﾞｳ存在ﾁｪｯｸ", u"ｳｨﾝﾄﾞｳ不在ﾁｪｯｸ", u"EXE実行", u"終了", u"ﾊﾟｽﾜｰﾄﾞ入力",
-        u"PlaySound"};
+        u"PlaySound", u"画像ｸﾘｯｸ", u"画像待ち", u"画像消失待ち"};
     EXPECT_EQ(app->grid.actionList(1)->items(), expected);
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Str(actions::catalogue[i]), expected[i]) << i;
 }

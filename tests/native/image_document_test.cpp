@@ -41,6 +41,36 @@ std::string withClaimedSize(std::string png, uint32_t w, uint32_t h) {
 
 Str ascii(const std::string& s) { return Str(s.begin(), s.end()); }
 
+// A PNG chunk: length, type, data, checksum.
+std::string chunk(const std::string& type, const std::string& data) {
+    uint32_t c = 0xFFFFFFFFu;
+    for (char b : type + data) {
+        c ^= uint8_t(b);
+        for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    c ^= 0xFFFFFFFFu;
+    auto be = [](uint32_t v) { return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; };
+    return be(uint32_t(data.size())) + type + data + be(c);
+}
+
+// An 8-bit palette PNG of one row, its data stored without compression.
+std::string paletteRow(const std::string& palette, const std::string& indices) {
+    const std::string raw = std::string(1, '\0') + indices;  // filter type 0
+    uint32_t a = 1, b = 0;
+    for (char ch : raw) {
+        a = (a + uint8_t(ch)) % 65521;
+        b = (b + a) % 65521;
+    }
+    const uint32_t adler = b << 16 | a;
+    const uint16_t n = uint16_t(raw.size());
+    std::string z = std::string("\x78\x01\x01", 3) + char(n & 0xFF) + char(n >> 8) + char(~n & 0xFF) + char((~n >> 8) & 0xFF) +
+                    raw + std::string{char(adler >> 24), char(adler >> 16), char(adler >> 8), char(adler)};
+    const uint32_t w = uint32_t(indices.size());
+    const std::string header{0, 0, 0, char(w), 0, 0, 0, 1, 8, 3, 0, 0, 0};
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("PLTE", palette) + chunk("IDAT", z) +
+           chunk("IEND", "");
+}
+
 }  // namespace
 
 TEST(ImageBase64, KnownValuesRoundTripAndStrictness) {
@@ -94,6 +124,17 @@ TEST(ImagePng, RoundTripWithAlphaAndTheSizeCap) {
     EXPECT_TRUE(contains(descriptionOf([&] { image::decodePng(small.substr(0, small.size() / 2)); }), u"PNG"));
     EXPECT_TRUE(contains(descriptionOf([] { image::decodePng(""); }), u"PNG"));
     EXPECT_TRUE(contains(descriptionOf([] { image::decodePng("GIF89a......"); }), u"PNG"));
+}
+
+TEST(ImagePng, PaletteIndicesPastThePaletteReadAsOpaqueBlack) {
+    // Two colours, and pixels that name the second, the third and the last
+    // entry of a full palette: the decoder would take those two from memory
+    // it never wrote, a different picture at each reading.
+    const std::string png = paletteRow(std::string("\x10\x20\x30\x40\x50\x60", 6), std::string("\x01\x02\xFF\x00", 4));
+    const Image img = image::decodePng(png);
+    EXPECT_EQ(img.pixels, (std::vector<uint32_t>{0xFF405060u, 0xFF000000u, 0xFF000000u, 0xFF102030u}));
+    // A palette that is not whole colours stays refused.
+    EXPECT_TRUE(contains(descriptionOf([] { image::decodePng(paletteRow(std::string("\x10\x20", 2), "\x00")); }), u"PNG"));
 }
 
 TEST(ImageLine, RoundTripAndNames) {

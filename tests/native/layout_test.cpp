@@ -128,7 +128,7 @@ TEST_F(LayoutTest, CreatedRowsCopyRowOne) {
     size(6000, heightFor(3));
     for (int r = 2; r <= 3; ++r) {
         const size_t i = size_t(r);
-        EXPECT_EQ(app->grid.actionList(i)->listCount(), 31);
+        EXPECT_EQ(app->grid.actionList(i)->listCount(), 34);
         EXPECT_EQ(app->grid.actionList(i)->items(), app->grid.actionList(1)->items());
         EXPECT_EQ(app->grid.actionList(i)->style(), tk::ComboBox::DropDownList);
         EXPECT_EQ(app->grid.actionList(i)->backColor(), tk::rgb(128, 255, 255));
@@ -144,7 +144,7 @@ TEST_F(LayoutTest, CreatedRowsCopyRowOne) {
     }
     // Every action list drops down with all its entries.
     for (int r = 1; r <= 3; ++r) {
-        EXPECT_EQ(app->grid.actionList(size_t(r))->dropRows, 31);
+        EXPECT_EQ(app->grid.actionList(size_t(r))->dropRows, 34);
         EXPECT_EQ(app->grid.actionList(size_t(r))->dropWidthPx, 100);
     }
     // New rows answer their own events.

@@ -23,11 +23,12 @@ TEST_F(MenusTest, TreeCaptionsAndShortcuts) {
     for (auto& m : menus[0]->children()) file.push_back(m->caption());
     for (auto& m : menus[1]->children()) tool.push_back(m->caption());
     EXPECT_EQ(file, (std::vector<Str>{u"新規作成(&N)", u"開く(&O)", u"名前を付けて保存(&A)", u"上書き保存(&S)", u"-", u"終了(&Q)"}));
-    EXPECT_EQ(tool, (std::vector<Str>{u"実行(&G)", u"記録(&K)", u"設定(&E)", u"この行を実行(&T)", u"位置を表示(&P)", u"-",
-                                      u"行挿入(&I)", u"行削除(&D)", u"-", u"Read Me!(&R)", u"ﾊﾞｰｼﾞｮﾝ情報(&V)"}));
+    EXPECT_EQ(tool, (std::vector<Str>{u"実行(&G)", u"記録(&K)", u"設定(&E)", u"この行を実行(&T)", u"位置を表示(&P)",
+                                      u"画像ﾌｧｲﾙ読込(&L)", u"-", u"行挿入(&I)", u"行削除(&D)", u"-", u"Read Me!(&R)", u"ﾊﾞｰｼﾞｮﾝ情報(&V)"}));
     EXPECT_EQ(app->menu.saveAs->shortcut(), (tk::Shortcut{'A', tk::CtrlMask}));
     EXPECT_EQ(app->menu.run->shortcut(), (tk::Shortcut{tk::key::F5, 0}));
     EXPECT_EQ(app->menu.record->shortcut(), (tk::Shortcut{'K', tk::CtrlMask}));
+    EXPECT_EQ(app->menu.picture->shortcut(), (tk::Shortcut{'L', tk::CtrlMask}));
     EXPECT_EQ(app->menu.help->shortcut(), (tk::Shortcut{tk::key::F1, 0}));
     EXPECT_EQ(app->menu.version->shortcut(), (tk::Shortcut{}));
 }

@@ -22,6 +22,17 @@ protected:
             app->document.steps.at(int32_t(i) + 1).command = r[i].second;
         }
     }
+    // One row, shown, the caret in its command box.
+    void row(const Str& action, const Str& command) {
+        rows({{action, command}});
+        app->grid.redraw();
+        app->grid.commandBox(1)->userFocus();
+    }
+    // A shortcut as the window sees it; marks the trace as run() does.
+    bool ctrl(char k) {
+        mark = p.trace.size();
+        return app->form->userShortcut(k, tk::CtrlMask);
+    }
     void interval(const Str& v, const Str& unit = u"秒") {
         app->controls.intervalBox->setText(v);
         app->controls.unitBox->setText(unit);

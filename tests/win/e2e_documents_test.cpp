@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "documents/file_select.h"
 #include "harness.h"
+#include "image/document_images.h"
 #include "platform/win32/os_probe.h"
 #include "platform/win32/tk_testing.h"
 #include "platform/win32/win32_platform.h"
@@ -216,6 +217,57 @@ TEST(EndToEndDocuments, SavedThroughTheOwnDialogAndReopenedInAFreshStartGivesThe
         ASSERT_TRUE(os.fileExists(second));
         EXPECT_TRUE(os.readFile(second) == saved);
         if (os.readFile(second) != saved) wt::note("first:\n" + saved + "\nsecond:\n" + os.readFile(second));
+    }
+    for (auto& f : sink.failures) wt::note("failure: " + wt::utf8(f));
+    EXPECT_TRUE(sink.failures.empty());
+}
+
+TEST(EndToEndDocuments, ADocumentWithPicturesSurvivesSaveAsClosingAndOpening) {
+    auto real = win32::makeServices(1, 0);
+    Services os(*real);
+    TempFolder dir;
+    Sink sink;
+    image::Image picture{40, 30, std::vector<uint32_t>(1200)};
+    for (size_t i = 0; i < picture.pixels.size(); ++i) picture.pixels[i] = (i % 7 ? 0xFF000000u : 0u) | uint32_t(i * 2654435761u >> 8);
+    const image::Image small{2, 2, {0xFF102030u, 0xFF405060u, 0x00000000u, 0xFFFFFFFFu}};
+
+    std::string saved;
+    {
+        MainWindow app(backend(), os);
+        app.form->show();
+        backend().doEvents();
+        app.document.steps.grow(2);
+        app.document.steps.at(1) = MacroStep{u"画像ｸﾘｯｸ", u"ボタン,10,メモ帳", u"押す"};
+        app.document.steps.at(2) = MacroStep{u"画像待ち", u"画像1", u""};
+        app.document.images.put(u"ボタン", image::storeCapture(picture));
+        app.document.images.put(u"画像1", image::storeCapture(small));
+        app.document.markChanged();
+        Script s(*app.form, useFileDialog(dir.path, u"画像つき", false));
+        app.documents.saveAs();
+        EXPECT_TRUE(s.finished());
+        ASSERT_TRUE(os.fileExists(dir.path + u"\\画像つき.tvk"));
+        saved = os.readFile(dir.path + u"\\画像つき.tvk");
+    }
+    {
+        MainWindow app(backend(), os);
+        app.form->show();
+        backend().doEvents();
+        {
+            Script s(*app.form, useFileDialog(dir.path, u"画像つき.tvk", true));
+            app.documents.open();
+            EXPECT_TRUE(s.finished());
+        }
+        EXPECT_EQ(app.statusLine.text(), Str(u"読み込み完了！！！"));
+        EXPECT_EQ(app.document.steps.at(1).command, Str(u"ボタン,10,メモ帳"));
+        ASSERT_TRUE(app.document.images.size() == 2);
+        EXPECT_TRUE(app.document.images.find(u"ボタン")->pixels == picture);
+        EXPECT_TRUE(app.document.images.find(u"画像1")->pixels == small);
+        {
+            Script s(*app.form, useFileDialog(dir.path, u"again", false));
+            app.documents.saveAs();
+            EXPECT_TRUE(s.finished());
+        }
+        EXPECT_TRUE(os.readFile(dir.path + u"\\again.tvk") == saved);
     }
     for (auto& f : sink.failures) wt::note("failure: " + wt::utf8(f));
     EXPECT_TRUE(sink.failures.empty());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "xdotool.h"
 #include "image/matcher.h"
 #include "platform/win32/os_probe.h"
 #include "platform/win32/screen_probe.h"
@@ -30,15 +31,7 @@ std::vector<uint32_t> knownPixels(int w, int h) {
     return px;
 }
 
-// xdotool commands run by a shell in the background: the test goes on
-// (into the overlay's own loop) while they play.
-struct Xdotool {
-    std::unique_ptr<probe::Process> shell;
-    Xdotool(const std::string& commands, const Str& dir) {
-        shell = std::make_unique<probe::Process>(u"Z:\\bin\\sh -c \"" + fromUtf8(commands) + u"\"", dir);
-    }
-    ~Xdotool() { shell->wait(5000); }
-};
+using Xdotool = wt::XdotoolInBackground;
 
 tk::Backend& toolkit() {
     static std::unique_ptr<tk::Backend> b = win32::makeToolkit(nullptr);

@@ -2,6 +2,7 @@
 // xdotool, and the X focus that decides which window gets the keys.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,17 @@ inline bool xdotool(const std::vector<std::string>& commands, os::Services& os, 
     win32::probe::Process p(u"Z:\\bin\\sh -c \"" + fromUtf8(script) + u"\"", dir);
     return win32::probe::waitFor([&] { return os.fileExists(done); }, 15000);
 }
+
+// xdotool commands run by a shell in the background: the test goes on (into
+// a modal loop of the program, which the input then reaches) while they
+// play. The destructor waits up to 5 s for the shell to end.
+struct XdotoolInBackground {
+    std::unique_ptr<win32::probe::Process> shell;
+    XdotoolInBackground(const std::string& commands, const Str& dir) {
+        shell = std::make_unique<win32::probe::Process>(u"Z:\\bin\\sh -c \"" + fromUtf8(commands) + u"\"", dir);
+    }
+    ~XdotoolInBackground() { shell->wait(5000); }
+};
 
 // The xdotool command that gives the X focus to the visible window whose
 // title matches the pattern (a regular expression).

@@ -257,6 +257,13 @@ const Platform::Marker* Platform::markerShown() const {
     return nullptr;
 }
 
+std::vector<const Platform::Marker*> Platform::markersShown() const {
+    std::vector<const Marker*> out;
+    for (const Marker& m : markers)
+        if (m.until > nowMs) out.push_back(&m);
+    return out;
+}
+
 std::vector<os::WindowHandle> Platform::zOrder() const {
     // Top-most windows first, then the program's shown forms above the
     // other windows, then hidden forms at the bottom.
@@ -813,7 +820,8 @@ Str Os::getClassName(os::WindowHandle h) {
     return Str();
 }
 
-os::WindowHandle Os::windowFromPoint(os::Point) {
+os::WindowHandle Os::windowFromPoint(os::Point pt) {
+    if (p_.windowAt) return p_.windowAt(pt);
     if (p_.pointWindow) return p_.pointWindow;
     auto z = p_.zOrder();
     return z.empty() ? 0 : z.front();
@@ -898,6 +906,31 @@ os::WindowStyle Os::windowStyle(os::WindowHandle h) {
     return {};
 }
 
+bool Os::clientOrigin(os::WindowHandle h, os::Point& out) {
+    if (Window* w = p_.window(h)) {
+        out = {w->x + w->clientX, w->y + w->clientY};
+        return true;
+    }
+    return false;
+}
+
+int Os::windowDpi(os::WindowHandle h) {
+    const os::Rect m = monitorOfWindow(h);
+    for (size_t i = 0; i < p_.monitors.size() && i < p_.monitorDpis.size(); ++i)
+        if (p_.monitors[i] == m) return p_.monitorDpis[i];
+    return 96;
+}
+
+bool Os::restoreWindow(os::WindowHandle h) {
+    Window* w = p_.window(h);
+    if (!w) return false;
+    if (w->style.minimized) {
+        p_.log(fmt("ShowWindow(%lld,SW_RESTORE)", (long long)h));
+        w->style.minimized = false;
+    }
+    return true;
+}
+
 void Os::showPointMarker(os::Point pt, uint32_t ms) {
     p_.log(fmt("PointMarker(%lld,%lld,%lld)", pt.x, pt.y, ms));
     hideShown();
@@ -917,6 +950,17 @@ void Os::showFrameMarker(const os::Rect& r, uint32_t ms) {
     p_.markers.push_back(m);
 }
 
+void Os::showMarkers(const os::MarkerSet& set, uint32_t ms) {
+    p_.log(fmt("Markers(%lld,%lld,%lld", (long long)set.frames.size(), (long long)set.points.size(),
+               (long long)set.pictures.size()) +
+           fmt(",%lld)", ms));
+    hideShown();
+    const int64_t until = p_.nowMs + ms;
+    for (const os::Rect& r : set.frames) p_.markers.push_back({true, false, {}, r, {}, until});
+    for (const os::Point& pt : set.points) p_.markers.push_back({false, false, pt, {}, {}, until});
+    for (const os::ScreenPixels& pic : set.pictures) p_.markers.push_back({false, true, {}, pic.rect, pic.pixels, until});
+}
+
 void Os::hideMarkers() {
     if (p_.markerShown()) p_.log("HideMarkers");
     hideShown();
@@ -933,6 +977,7 @@ os::Rect Os::virtualScreen() { return p_.virtualScreen(); }
 
 bool Os::captureScreen(const os::Rect& r, os::ScreenPixels& out) {
     ++p_.captures;
+    p_.formsShownAtCaptures.push_back(p_.openForms.size());
     const os::ScreenPixels& canvas = p_.screenCanvas();
     const os::Rect& v = canvas.rect;
     const os::Rect c{std::max(r.left, v.left), std::max(r.top, v.top), std::min(r.right, v.right),

@@ -24,6 +24,9 @@ struct Window {
     os::ThreadId thread = 1;
     bool topmost = false;
     int x = 0, y = 0, cx = 640, cy = 480;
+    // The top left corner of the client area, from the window's (the frame
+    // and the caption above it).
+    int clientX = 8, clientY = 31;
     // Child windows under a point (for WindowFromPoint), innermost last.
     bool hung = false;  // does not answer messages
     uint32_t pid = 2;   // owning process
@@ -130,8 +133,12 @@ public:
     void appActivate(const Str& title) override;
     os::Rect windowRect(os::WindowHandle h) override;
     os::WindowStyle windowStyle(os::WindowHandle h) override;
+    bool clientOrigin(os::WindowHandle h, os::Point& out) override;
+    int windowDpi(os::WindowHandle h) override;
+    bool restoreWindow(os::WindowHandle h) override;
     void showPointMarker(os::Point p, uint32_t ms) override;
     void showFrameMarker(const os::Rect& r, uint32_t ms) override;
+    void showMarkers(const os::MarkerSet& set, uint32_t ms) override;
     void hideMarkers() override;
     int32_t screenWidth() override;
     int32_t screenHeight() override;
@@ -272,12 +279,16 @@ public:
     // Monitors in pixels; the primary one has its top left corner at (0, 0),
     // others may lie left of or above it.
     std::vector<os::Rect> monitors{{0, 0, 1920, 1080}};
+    // The effective DPI of monitors[i]; 96 (100 %) where none is given.
+    std::vector<int> monitorDpis;
     os::Rect primaryMonitor() const;
     os::Rect virtualScreen() const;  // around all monitors
     // Where the system puts the cursor for a point: on a monitor, the
     // nearest one's nearest pixel otherwise.
     os::Point onDesktop(os::Point pt) const;
     os::WindowHandle pointWindow = 0;  // what WindowFromPoint answers (0: topmost at point)
+    // When set, what WindowFromPoint answers for each point (before pointWindow).
+    std::function<os::WindowHandle(os::Point)> windowAt;
     // Child windows (what WindowFromPoint may answer) and their top-level window.
     std::map<os::WindowHandle, os::WindowHandle> topLevelOf;
     // A program's window comes to the front as the user's click brings it
@@ -286,14 +297,17 @@ public:
     // Markers shown by the program, the one on screen last; gone once the
     // virtual clock has passed their end.
     struct Marker {
-        bool frame = false;  // a frame around rect, else a cross at point
+        bool frame = false;    // a frame around rect, else a cross at point
+        bool picture = false;  // a picture at rect (pixels), not a frame
         os::Point point;
         os::Rect rect;
-        int64_t until = 0;   // nowMs at which it goes
+        std::vector<uint32_t> pixels;
+        int64_t until = 0;     // nowMs at which it goes
     };
     std::vector<Marker> markers;
-    // The marker on screen now, if any.
+    // The marker on screen now (the last shown), if any; all of them.
     const Marker* markerShown() const;
+    std::vector<const Marker*> markersShown() const;
     // What the screen shows, for captures: a canvas over the virtual desktop
     // that tests paint. It is laid anew in screenBackground when the
     // monitors no longer match it.
@@ -305,6 +319,8 @@ public:
     void paintScreen(os::Point at, int32_t width, int32_t height, const std::vector<uint32_t>& pixels);
     os::ScreenPixels& screenCanvas();
     int captures = 0;
+    // How many of the program's forms were shown at each capture.
+    std::vector<size_t> formsShownAtCaptures;
     bool captureRefused = false;  // the system refuses to copy the screen
     // Another desktop takes the input (a password or elevation prompt):
     // injected input reaches no window and SendInput refuses it.

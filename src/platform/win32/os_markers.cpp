@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace win32::markers {
 
 namespace {
@@ -13,9 +15,13 @@ constexpr int kBar = 3;      // thickness of the cross and of the frame
 constexpr int kHole = 4;     // the cross leaves its centre free, so a click there reaches the window below
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
-HWND g_marker = nullptr;  // the one showing
+std::vector<HWND> g_markers;  // the ones showing
 
 const wchar_t* className() { return reinterpret_cast<const wchar_t*>(kClassName); }
+
+// A picture marker holds its bitmap (a DIB section) in the window's user
+// data; the others hold nothing and are red wherever their region lets.
+HBITMAP pictureOf(HWND h) { return reinterpret_cast<HBITMAP>(GetWindowLongPtrW(h, GWLP_USERDATA)); }
 
 LRESULT CALLBACK markerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
@@ -29,8 +35,17 @@ LRESULT CALLBACK markerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND: {
         RECT rc;
         GetClientRect(h, &rc);
+        const HDC dc = reinterpret_cast<HDC>(wp);
+        if (HBITMAP picture = pictureOf(h)) {
+            HDC mem = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(mem, picture);
+            BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
+            SelectObject(mem, old);
+            DeleteDC(mem);
+            return 1;
+        }
         HBRUSH red = CreateSolidBrush(kRed);
-        FillRect(reinterpret_cast<HDC>(wp), &rc, red);
+        FillRect(dc, &rc, red);
         DeleteObject(red);
         return 1;
     }
@@ -41,7 +56,8 @@ LRESULT CALLBACK markerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_NCDESTROY:
-        if (g_marker == h) g_marker = nullptr;
+        if (HBITMAP picture = pictureOf(h)) DeleteObject(picture);
+        std::erase(g_markers, h);
         break;
     }
     return DefWindowProcW(h, msg, wp, lp);
@@ -59,9 +75,9 @@ void registerClass(HINSTANCE instance) {
 }
 
 // A marker window over rect, cut to region (in window coordinates; the
-// window takes it over), shown for ms milliseconds.
-void show(const RECT& rect, HRGN region, uint32_t ms) {
-    hide();
+// window takes it over; none: the whole rectangle) or showing picture (the
+// window takes it over), shown beside the others for ms milliseconds.
+void add(const RECT& rect, HRGN region, HBITMAP picture, uint32_t ms) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     registerClass(instance);
     // Layered and transparent: the system passes every click through to the
@@ -71,22 +87,41 @@ void show(const RECT& rect, HRGN region, uint32_t ms) {
     HWND h = CreateWindowExW(ex, className(), L"", WS_POPUP, rect.left, rect.top, rect.right - rect.left,
                              rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
     if (!h) {
-        DeleteObject(region);
+        if (region) DeleteObject(region);
+        if (picture) DeleteObject(picture);
         return;
     }
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
     // A layered window shows nothing until it is given its opacity.
     SetLayeredWindowAttributes(h, 0, 255, LWA_ALPHA);
-    SetWindowRgn(h, region, FALSE);
-    g_marker = h;
+    if (region) SetWindowRgn(h, region, FALSE);
+    g_markers.push_back(h);
     SetTimer(h, kTimerId, ms, nullptr);
     SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
-}  // namespace
+// A bitmap of the pixels (0x..RRGGBB, row by row), or none.
+HBITMAP bitmapOf(const os::ScreenPixels& picture) {
+    const int w = picture.rect.width(), h = picture.rect.height();
+    if (w <= 0 || h <= 0 || picture.pixels.size() != size_t(w) * size_t(h)) return nullptr;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down, as the pixels
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bmp && !bits) DeleteObject(bmp);
+    if (!bmp || !bits) return nullptr;
+    CopyMemory(bits, picture.pixels.data(), picture.pixels.size() * sizeof(uint32_t));
+    return bmp;
+}
 
-void showPoint(os::Point p, uint32_t ms) {
+// The region of a cross centred in a square of side 2 * kArm + 1.
+HRGN crossRegion() {
     const int side = 2 * kArm + 1;
-    RECT rc{p.x - kArm, p.y - kArm, p.x + kArm + 1, p.y + kArm + 1};
     const int a = kArm - kBar / 2, b = a + kBar;  // the bars' band
     HRGN cross = CreateRectRgn(0, a, side, b);
     HRGN vertical = CreateRectRgn(a, 0, b, side);
@@ -95,22 +130,51 @@ void showPoint(os::Point p, uint32_t ms) {
     CombineRgn(cross, cross, hole, RGN_DIFF);
     DeleteObject(vertical);
     DeleteObject(hole);
-    show(rc, cross, ms);
+    return cross;
 }
 
-void showFrame(const os::Rect& r, uint32_t ms) {
+void addPoint(os::Point p, uint32_t ms) {
+    add(RECT{p.x - kArm, p.y - kArm, p.x + kArm + 1, p.y + kArm + 1}, crossRegion(), nullptr, ms);
+}
+
+void addFrame(const os::Rect& r, uint32_t ms) {
     if (r.width() <= 2 * kBar || r.height() <= 2 * kBar) return;
-    RECT rc{r.left, r.top, r.right, r.bottom};
     HRGN frame = CreateRectRgn(0, 0, r.width(), r.height());
     HRGN inside = CreateRectRgn(kBar, kBar, r.width() - kBar, r.height() - kBar);
     CombineRgn(frame, frame, inside, RGN_DIFF);
     DeleteObject(inside);
-    show(rc, frame, ms);
+    add(RECT{r.left, r.top, r.right, r.bottom}, frame, nullptr, ms);
+}
+
+}  // namespace
+
+void showPoint(os::Point p, uint32_t ms) {
+    hide();
+    addPoint(p, ms);
+}
+
+void showFrame(const os::Rect& r, uint32_t ms) {
+    hide();
+    addFrame(r, ms);
+}
+
+void showSet(const os::MarkerSet& set, uint32_t ms) {
+    hide();
+    for (const os::Rect& r : set.frames) addFrame(r, ms);
+    for (const os::Point& p : set.points) addPoint(p, ms);
+    for (const os::ScreenPixels& picture : set.pictures) {
+        const os::Rect& r = picture.rect;
+        if (HBITMAP bmp = bitmapOf(picture)) add(RECT{r.left, r.top, r.right, r.bottom}, nullptr, bmp, ms);
+    }
 }
 
 void hide() {
-    if (g_marker) DestroyWindow(g_marker);
-    g_marker = nullptr;
+    // Destroying one takes it out of the list.
+    while (!g_markers.empty()) {
+        const HWND h = g_markers.back();
+        DestroyWindow(h);
+        std::erase(g_markers, h);
+    }
 }
 
 }  // namespace win32::markers

@@ -92,4 +92,12 @@ LaterCall::~LaterCall() {
     laterCalls().erase(id_);
 }
 
+os::Point editCharPosition(os::WindowHandle edit, int index) {
+    const HWND h = reinterpret_cast<HWND>(edit);
+    const LRESULT at = SendMessageW(h, EM_POSFROMCHAR, WPARAM(index), 0);
+    POINT pt{short(LOWORD(at)), short(HIWORD(at))};
+    ClientToScreen(h, &pt);
+    return {pt.x, pt.y};
+}
+
 }  // namespace win32::probe

@@ -28,6 +28,10 @@ private:
     friend struct PictureAccess;
 };
 
+// Where an edit control (of any process) draws the character at index:
+// the top left of its cell, in screen pixels.
+os::Point editCharPosition(os::WindowHandle edit, int index);
+
 // The frozen-screen overlay showing now, 0 when none.
 os::WindowHandle snapshotOverlay();
 
