@@ -284,7 +284,7 @@ void costs(tk::Backend& toolkit, os::Services& os) {
         if (app.player.state().row <= app.grid.scrollBar()->max() - 1) app.grid.scrollBar()->setValue(app.player.state().row);
     });
     const double repaint = perCall(n, [&](int) { app.form->repaint(); });
-    const double inject = perCall(n, [&](int) { app.player.executor().execute(PlanRow{u"ｷｰ入力_改", u"VK_Z", Str()}, app.player.state()); });
+    const double inject = perCall(n, [&](int) { app.player.executor().execute(PlanRow{u"ｷｰ入力_改", u"VK_Z", Str(), Str()}, app.player.state()); });
     app.player.state().passesLeft = 30000;
     const double tick = perCall(n, [&](int) { app.player.tick(); });
     probe::pump(200);

@@ -155,7 +155,8 @@ TEST_F(KeyStepTest, PasswordRouteIsTheSame) {
 
 TEST_F(KeyStepTest, SendInputRoute) {
     EXPECT_EQ(runOneStep(actions::KeyInputKai, u"VK_A+(300)"),
-              "SendInput(16,42,0)\nSendInput(65,30,0)\nSleep(300)\nSendInput(65,30,2)\nSendInput(16,42,2)");
+              "SendInput(16,42,0)\nSendInput(65,30,0)\nSleep(50)\nSleep(50)\nSleep(50)\nSleep(50)\nSleep(50)\nSleep(50)\n"
+              "SendInput(65,30,2)\nSendInput(16,42,2)");
 }
 
 TEST_F(KeyStepTest, KeystrokeTextRoute) {
