@@ -115,9 +115,10 @@ bool StepExecutor::hold(int32_t ms, KeyRoute route, uint8_t vk, os::WindowHandle
         const int64_t wake = std::min({end, now + kHoldSliceMs, (nextRepeat + 999) / 1000});
         os_.sleep(uint32_t(std::max<int64_t>(wake - now, 0)));
         window_.backend().doEvents();
-        // A stop has released the keys already; Pause and the stop keys
-        // leave them to the stop that follows.
-        if (state.stopRequested || generation != state.generation) return false;
+        // A stop, or the session end during a tried row, has released the
+        // keys already: a repeat now would press one again for good. Pause
+        // and the stop keys leave them to the stop that follows.
+        if (state.stopRequested || generation != state.generation || state.heldKeys.empty()) return false;
         if (hotKeys_.pausePressed() || hotKeys_.stopKeyPressed()) return false;
     }
 }
@@ -160,6 +161,13 @@ StepResult StepExecutor::mouse(const PlanRow& row, RunState& state) {
         const auto found = anchors_.prepare(errors_, row.window, window_.nativeHandle());
         if (!found) return windowToAppear(row.window);
         frame = found->frame;
+        try {
+            // A window that still covers the point would take the click; one
+            // that stays on top (always on top) gets it after the wait.
+            anchors_.awaitUncovered(*found, anchor::toScreen(cdbl(row.x), cdbl(row.y), *frame), kUncoverMs);
+        } catch (const std::exception&) {
+            // The click below reports a point that does not fit.
+        }
     }
     // Where the step acts: its point on the screen, or where the cursor
     // stands (nothing). RtError as the point does not fit.

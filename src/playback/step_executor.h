@@ -45,6 +45,9 @@ class StepExecutor {
 public:
     // The longest time a hold goes without looking at the stop keys.
     static constexpr int64_t kHoldSliceMs = 50;
+    // How long an anchored click waits for its window to come up over the
+    // point after it was brought to the front.
+    static constexpr uint32_t kUncoverMs = 500;
 
     // stepTimer is held while a wait waits (the next step comes one whole
     // interval after it); the window is the program's own, which window

@@ -90,7 +90,7 @@ TEST_F(AppTest, SendKeysSendsTextAndReportsFailures) {
     auto main = app->form->nativeHandle();
     auto other = p.addWindow(u"Other", u"Cls", 7);
     auto send = [&](const Str& text) {
-        return app->player.executor().execute(PlanRow{u"ｷｰ入力", text, Str()}, app->player.state());
+        return app->player.executor().execute(PlanRow{u"ｷｰ入力", text, Str(), Str()}, app->player.state());
     };
     p.clearTrace();
     EXPECT_EQ(send(u"Hi{ENTER}"), StepOutcome::Next);

@@ -130,6 +130,15 @@ TEST_F(HoldTest, PauseTheStopButtonTheSessionEndAndATriedRowEachLetGoOfTheHeldKe
     EXPECT_LT(trace.find("SendInput(17,29,2)"),
               trace.find("SetForegroundWindow(" + std::to_string(app->form->nativeHandle()) + ")"));
     EXPECT_EQ(status(), u"待機中");
+
+    // The session end during a tried row's hold lets go of its keys, and
+    // the hold presses none of them again.
+    strokes.clear();
+    at(p.nowMs + 1500, [this] { app->sessionEnd.query(0); });
+    ASSERT_TRUE(app->form->userShortcut('T', tk::CtrlMask));
+    p.onDoEvents = nullptr;
+    EXPECT_EQ(releases(), (Lines{"65 up", "162 up"}));
+    EXPECT_TRUE(p.down.empty());
 }
 
 TEST_F(HoldTest, TheHeldKeyRepeatsAfterTheKeyboardDelayAtTheKeyboardSpeed) {

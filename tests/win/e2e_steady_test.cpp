@@ -73,7 +73,14 @@ TEST(EndToEndSteady, TheStopKeyEndsALongHoldAndItsKeysGoUpAtOnce) {
 
     wt::Program prog(*os, u"tvk_steady_");
     ASSERT_TRUE(wt::toFront(*os, target.handle(), prog.dir, "^TOVIRAK hold target$"));
-    prog.writeDocument(u"hold.TVK", document(u"0.1", {{u"ｷｰ入力_改", u"^+VK_A(6000)"}, {u"ｷｰ入力_改", u"VK_B"}},
+    // The program's window comes up after the run has begun and takes the
+    // front: the run gives it back to the target before the hold.
+    prog.writeDocument(u"hold.TVK", document(u"0.1",
+                                             {{u"待機", u"1"},
+                                              {u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"TOVIRAK hold target"},
+                                              {u"待機", u"1"},
+                                              {u"ｷｰ入力_改", u"^+VK_A(6000)"},
+                                              {u"ｷｰ入力_改", u"VK_B"}},
                                              u"TOVIRAK hold target"));
     prog.start(u"/RUN /NOMSG hold.TVK");
     const bool holding =
@@ -108,13 +115,18 @@ TEST(EndToEndSteady, TheStopKeyEndsALongHoldAndItsKeysGoUpAtOnce) {
     EXPECT_TRUE(waitFor([&] { return prog.status() == u"待機中"; }, 3000));
     // The keys repeated (after the delay, a few times a second at least).
     EXPECT_TRUE(aDowns.load() >= 3);
+    // Ctrl+A (character 1) reached the target, and nothing after the stop.
+    probe::pump(300);
+    EXPECT_TRUE(!target.typed().empty() && target.typed().find_first_not_of(u'\x01') == Str::npos);
     os->removeKeyObserver(hook);
     EXPECT_EQ(prog.closeAndWait(prog.mainWindow()), 0L);
 }
 
 // "左ｸﾘｯｸ" at a point of Notepad's client area, then a letter: played, with
 // Notepad here and then moved elsewhere, the click lands at the same offset
-// from the client area and the letter in the same place of the text.
+// from the client area and the letter in the same place of the text. At
+// first the program's own window (at the top left) covers the point: the
+// step brings Notepad up over it before the click.
 TEST(EndToEndSteady, AnAnchoredClickFollowsNotepadWhenItMoves) {
     auto os = win32::makeServices(1, 0);
     wt::Notepad np(*os);
@@ -140,7 +152,10 @@ TEST(EndToEndSteady, AnAnchoredClickFollowsNotepadWhenItMoves) {
         probe::pump(200);
         wt::Program prog(*os, u"tvk_steady_");
         prog.writeDocument(u"anchored.TVK",
-                           document(u"0.2", {{u"左ｸﾘｯｸ", u"60,8," + title}, {u"ｷｰ入力", u"Z"}, {u"終了", u""}}));
+                           document(u"0.2", {{u"待機", u"1"},  // the program's window is up and has taken the front
+                                             {u"左ｸﾘｯｸ", u"60,8," + title},
+                                             {u"ｷｰ入力", u"Z"},
+                                             {u"終了", u""}}));
         clickX = -100000;
         prog.start(u"/RUN /NOMSG anchored.TVK");
         const long code = prog.process->wait(30000);
