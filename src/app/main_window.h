@@ -57,8 +57,10 @@ public:
     TrialView trialView{*this};
     RowTrial rowTrial{*form, os, statusLine, document, grid, player, hotKeys, trialView};
     SettingsView settingsView{*this};
-    // Log-off and shutdown: a run stops and a recording ends first.
+    // Log-off and shutdown: what a run or a tried row holds down is let go,
+    // a run stops and a recording ends first.
     SessionEnd sessionEnd{*form, os, statusLine, document, macroFile, [this] {
+                              player.releaseHeldInput();
                               if (player.running()) player.stop(false);
                               if (recording.recording()) recording.end();
                           }};

@@ -33,3 +33,14 @@ std::optional<AnchorWindows::Found> AnchorWindows::prepare(ErrorSink& sink, cons
     if (os_.getForegroundWindow() != h) bringToFront(sink, os_, own, h);
     return describe(h);
 }
+
+bool AnchorWindows::awaitUncovered(const Found& found, os::Point at, uint32_t maxMs) {
+    constexpr uint32_t sliceMs = 10;
+    for (uint32_t waited = 0;; waited += sliceMs) {
+        const os::Rect r = os_.windowRect(found.window);
+        const bool inside = at.x >= r.left && at.x < r.right && at.y >= r.top && at.y < r.bottom;
+        if (!inside || os_.topLevelWindow(os_.windowFromPoint(at)) == found.window) return true;
+        if (waited >= maxMs) return false;
+        os_.sleep(sliceMs);
+    }
+}

@@ -41,6 +41,12 @@ public:
     // activation go to sink ("MF_ActiveForm").
     std::optional<Found> prepare(ErrorSink& sink, const Str& search, os::WindowHandle own);
 
+    // Waits, in short sleeps up to maxMs, until the point at belongs to
+    // the found window or lies outside it; false when it is still covered.
+    // A window brought to the front is raised when its own thread gets to
+    // it, and a click before that would hit the window still on top.
+    bool awaitUncovered(const Found& found, os::Point at, uint32_t maxMs);
+
     // Forgets the windows kept (a new run).
     void clear() { caches_.clear(); }
 

@@ -1,6 +1,9 @@
 // Keyboard delivery routes and sound.
 #include "input/delivery.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "input/physical_keys.h"
 #include "platform/toolkit.h"
 
@@ -31,7 +34,7 @@ void sendInputKeys(os::Services& os, int32_t count, const std::vector<int16_t>& 
     }
 }
 
-bool sendKeyMessage(os::Services& os, int16_t key, bool up, uint64_t window) {
+bool sendKeyMessage(os::Services& os, int16_t key, bool up, uint64_t window, bool repeat) {
     try {
         const bool down = !up;
         uint32_t msg;
@@ -44,7 +47,7 @@ bool sendKeyMessage(os::Services& os, int16_t key, bool up, uint64_t window) {
         // lParam as the keyboard fills it, so a target that reads the scan
         // code or the extended bit of a key message finds the key there.
         const uint16_t vk = uint16_t(key) & 0xFF;
-        os.sendMessageKey(window, msg, uintptr_t(vk), keys::keyMessageLParam(keys::physicalKey(vk, os), !down));
+        os.sendMessageKey(window, msg, uintptr_t(vk), keys::keyMessageLParam(keys::physicalKey(vk, os), !down, repeat));
     } catch (const std::exception&) {
     }
     return true;
@@ -53,6 +56,21 @@ bool sendKeyMessage(os::Services& os, int16_t key, bool up, uint64_t window) {
 void sendKeybdEvent(os::Services& os, uint8_t vk, bool up) {
     const keys::PhysicalKey k = keys::physicalKey(vk, os);
     os.keybdEvent(vk, uint8_t(k.scan), keys::keyEventFlags(k, up), 0);
+}
+
+void sendKey(os::Services& os, KeyRoute route, uint8_t vk, KeyStroke stroke, uint64_t window) {
+    const bool up = stroke == KeyStroke::Release;
+    switch (route) {
+        case KeyRoute::SendInput: sendInputKey(os, vk, up); break;
+        case KeyRoute::Message: sendKeyMessage(os, vk, up, window, stroke == KeyStroke::Repeat); break;
+        case KeyRoute::KeybdEvent: sendKeybdEvent(os, vk, up); break;
+    }
+}
+
+int64_t keyRepeatPeriodUs(uint32_t speed) {
+    // The setting is linear in repeats a second between its two ends.
+    const double perSecond = 2.5 + double(std::min<uint32_t>(speed, 31)) * (30.0 - 2.5) / 31.0;
+    return std::llround(1e6 / perSecond);
 }
 
 Str sendKeysErrorMessage(int number, const Str& description) {

@@ -70,10 +70,11 @@ uint32_t keyEventFlags(const PhysicalKey& k, bool up) {
     return (k.extended ? os::k::KEYEVENTF_EXTENDEDKEY : 0) | (up ? os::k::KEYEVENTF_KEYUP : 0);
 }
 
-intptr_t keyMessageLParam(const PhysicalKey& k, bool up) {
+intptr_t keyMessageLParam(const PhysicalKey& k, bool up, bool repeat) {
     uint32_t l = 1u | uint32_t(k.scan & 0xFF) << 16;
     if (k.extended) l |= 1u << 24;
     if (up) l |= 1u << 30 | 1u << 31;
+    if (repeat) l |= 1u << 30;
     // Zero-extended, as the system passes the 32 bits of a key message.
     return intptr_t(uintptr_t(l));
 }

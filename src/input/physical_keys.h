@@ -36,9 +36,10 @@ PhysicalKey physicalKey(uint16_t vk, os::Services& os);
 uint32_t keyEventFlags(const PhysicalKey& k, bool up);
 
 // lParam of a key message as the system fills it for a keystroke: repeat
-// count 1, the scan code, the extended bit, and for a release the previous
-// state and transition bits. The context bit (Alt held) stays 0, as for a
-// system key message sent to a window without the keyboard focus.
-intptr_t keyMessageLParam(const PhysicalKey& k, bool up);
+// count 1, the scan code, the extended bit, for a release the previous
+// state and transition bits, and for a repeated press (a held key) the
+// previous state bit. The context bit (Alt held) stays 0, as for a system
+// key message sent to a window without the keyboard focus.
+intptr_t keyMessageLParam(const PhysicalKey& k, bool up, bool repeat = false);
 
 }  // namespace keys

@@ -126,6 +126,7 @@ struct InputSettings {
     int32_t doubleClickWidth = 4, doubleClickHeight = 4;  // SM_CXDOUBLECLK, SM_CYDOUBLECLK
     int32_t dragWidth = 4, dragHeight = 4;              // SM_CXDRAG, SM_CYDRAG
     uint32_t keyRepeatDelayMs = 500;                    // SPI_GETKEYBOARDDELAY, in ms
+    uint32_t keyRepeatSpeed = 31;                       // SPI_GETKEYBOARDSPEED: 0 (slowest) to 31
 };
 
 // Markers shown together and gone together: frames along the inside of
@@ -200,7 +201,7 @@ public:
     // (every mouse move passes through it). 0 when it cannot be installed.
     virtual int addMouseObserver(MouseObserver observer, bool injectedToo) = 0;
     virtual void removeMouseObserver(int id) = 0;
-    // Double-click time and rectangle, drag rectangle, key repeat delay.
+    // Double-click time and rectangle, drag rectangle, key repeat delay and speed.
     virtual InputSettings inputSettings() = 0;
 
     // --- top-level windows --------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "input/keys.h"
 #include "playback/exit_windows.h"
+#include "playback/held_input.h"
 #include "playback/progress.h"
 
 namespace {
@@ -94,6 +95,9 @@ void Player::start(RunPlan plan, const Str& targetTitle) {
 }
 
 void Player::stop(bool afterError) {
+    // Before anything else: nothing the run pressed stays down, whatever
+    // fails below.
+    guarded(errors_, u"MS_Stop", [&] { releaseHeldInput(); });
     guarded(errors_, u"MS_Stop", [&] {
         showKeptProgress();
         setRunLock(false);
@@ -103,8 +107,6 @@ void Player::stop(bool afterError) {
         observer_.showRunning(false);
         state_.row = 0;
         hotKeys_.resume();
-        // A drag step may have left a button down.
-        releaseButtons();
         if (!document_.settings.stayBehind) observer_.comeBack();
         state_.stopRequested = true;  // a running wait ends at its next slice
         hotKeys_.forgetPresses();
@@ -119,11 +121,7 @@ void Player::setRunLock(bool locked) {
     });
 }
 
-void Player::releaseButtons() {
-    if (state_.heldButtons == 0) return;
-    os_.mouseEvent(state_.heldButtons, 0, 0, 0, 0);
-    state_.heldButtons = 0;
-}
+void Player::releaseHeldInput() { ::releaseHeldInput(os_, state_); }
 
 void Player::showKeptProgress() {
     guarded(errors_, u"tim_Timer_Timer", [&] {
@@ -172,9 +170,9 @@ void Player::followWait(const Str& progress) {
 }
 
 void Player::endTool() {
-    // The process ends without a stop: a button an earlier drag step still
-    // holds is released, as a stop would.
-    releaseButtons();
+    // The process ends without a stop: what the run holds is released, as a
+    // stop would.
+    releaseHeldInput();
     macroFile_.write(Str(MacroFile::WorkingState), MacroFile::Overwrite::Silently);
     if (document_.settings.powerOff) powerOffPC(os_);
     os_.endProcess();

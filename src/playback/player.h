@@ -45,8 +45,8 @@ public:
     bool runLocked() const { return runLocked_; }
     // One step of the run (the step timer's tick).
     void tick();
-    // Releases the mouse buttons a drag step holds.
-    void releaseButtons();
+    // Releases the keys a hold has down and the mouse buttons a drag holds.
+    void releaseHeldInput();
 
     // The primary screen, measured at each start.
     void measureScreen();

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
+#include "input/delivery.h"
 #include "platform/os.h"
 #include "platform/text.h"
 #include "playback/waiting.h"
@@ -21,6 +23,15 @@ struct RunState {
     // Mouse buttons a drag step holds down (release flags): every end of a
     // run releases them.
     uint32_t heldButtons = 0;
+    // Keys a key list has down while it holds them, in the order they went
+    // down, each with its route: every end of a run releases them first,
+    // in reverse order.
+    struct HeldKey {
+        uint8_t vk = 0;
+        KeyRoute route = KeyRoute::SendInput;
+        os::WindowHandle window = 0;  // where its messages go
+    };
+    std::vector<HeldKey> heldKeys;
     // A tick is executing: a tick that fires inside a wait is skipped.
     bool inTick = false;
 

@@ -1,11 +1,14 @@
 // The step executor.
 #include "playback/step_executor.h"
 
+#include <algorithm>
+
 #include "input/anchor.h"
 #include "input/delivery.h"
 #include "input/mouse.h"
 #include "input/sendkeys.h"
 #include "input/windows.h"
+#include "playback/held_input.h"
 #include "playback/run_observer.h"
 
 namespace {
@@ -24,7 +27,7 @@ StepResult StepExecutor::execute(const PlanRow& row, RunState& state) {
                 observer_.unsupportedKey(unsupported);
                 return StepOutcome::UnsupportedKey;
             }
-            sendKeyList(action, k, state);
+            if (!sendKeyList(action, k, state)) return StepOutcome::Stop;
         } else {
             inputGate_.require(os_.getForegroundWindow());
             try {
@@ -69,32 +72,56 @@ os::WindowHandle StepExecutor::activateWindow(StrView search, Str* fullTitle) {
     return h.value_or(0);
 }
 
-void StepExecutor::sendKeyList(const Str& action, const KeyArrays& k, const RunState& state) {
+bool StepExecutor::sendKeyList(const Str& action, const KeyArrays& k, RunState& state) {
     // Messages go to the target window, the other routes to the window that
     // has the keyboard.
     inputGate_.require(action == actions::KeyInputShin ? state.targetWindow : os_.getForegroundWindow());
+    const KeyRoute route = action == actions::KeyInputKai    ? KeyRoute::SendInput
+                           : action == actions::KeyInputShin ? KeyRoute::Message
+                                                             : KeyRoute::KeybdEvent;
+    const os::WindowHandle window = state.targetWindow;
     for (int32_t i = 1; i <= k.last(); ++i) {
         const auto idx = size_t(i);
-        const int16_t code = int16_t(uint8_t(k.code[idx]));
-        const bool sh = k.shift[idx], ct = k.ctrl[idx], al = k.alt[idx];
-        auto send = [&](int16_t key, bool down) {
-            if (action == actions::KeyInputKai)
-                sendInputKey(os_, key, !down);
-            else if (action == actions::KeyInputShin)
-                sendKeyMessage(os_, key, !down, state.targetWindow);
-            else
-                sendKeybdEvent(os_, uint8_t(key), !down);
-        };
-        if (sh) send(VK_SHIFT, true);
-        if (ct) send(VK_CONTROL, true);
-        if (al) send(VK_MENU, true);
-        send(code, true);
+        const uint8_t code = uint8_t(k.code[idx]);
+        if (k.shift[idx]) pressHeldKey(os_, state, route, VK_SHIFT, window);
+        if (k.ctrl[idx]) pressHeldKey(os_, state, route, VK_CONTROL, window);
+        if (k.alt[idx]) pressHeldKey(os_, state, route, VK_MENU, window);
+        pressHeldKey(os_, state, route, code, window);
         // A negative hold would be an endless sleep: no hold.
-        if (k.wait[idx] > 0) os_.sleep(uint32_t(k.wait[idx]));
-        send(code, false);
-        if (al) send(VK_MENU, false);
-        if (ct) send(VK_CONTROL, false);
-        if (sh) send(VK_SHIFT, false);
+        if (k.wait[idx] > 0 && !hold(k.wait[idx], route, code, window, state)) return false;
+        // The key, then its modifiers; a stop meanwhile has released them.
+        releaseHeldKeys(os_, state);
+    }
+    return true;
+}
+
+bool StepExecutor::hold(int32_t ms, KeyRoute route, uint8_t vk, os::WindowHandle window, RunState& state) {
+    // The key repeats as a keyboard repeats a held key: after the delay, at
+    // the speed the user set, each on its deadline from the press (in
+    // microseconds, so that no fraction of a period adds up).
+    const os::InputSettings keyboard = os_.inputSettings();
+    const int64_t period = keyRepeatPeriodUs(keyboard.keyRepeatSpeed);
+    const uint32_t generation = state.generation;
+    const int64_t start = os_.monotonicMs();
+    const int64_t end = start + ms;
+    int64_t nextRepeat = (start + int64_t(keyboard.keyRepeatDelayMs)) * 1000;
+    for (;;) {
+        const int64_t now = os_.monotonicMs();
+        // Repeats the thread was too busy to send on time are sent now, so
+        // a hold repeats as often as a keyboard would in its time.
+        for (; nextRepeat <= now * 1000 && nextRepeat < end * 1000; nextRepeat += period)
+            sendKey(os_, route, vk, KeyStroke::Repeat, window);
+        if (now >= end) return true;
+        // Short slices: the window paints, and Pause, the stop keys and the
+        // stop button end the hold at once.
+        const int64_t wake = std::min({end, now + kHoldSliceMs, (nextRepeat + 999) / 1000});
+        os_.sleep(uint32_t(std::max<int64_t>(wake - now, 0)));
+        window_.backend().doEvents();
+        // A stop, or the session end during a tried row, has released the
+        // keys already: a repeat now would press one again for good. Pause
+        // and the stop keys leave them to the stop that follows.
+        if (state.stopRequested || generation != state.generation || state.heldKeys.empty()) return false;
+        if (hotKeys_.pausePressed() || hotKeys_.stopKeyPressed()) return false;
     }
 }
 
@@ -136,6 +163,13 @@ StepResult StepExecutor::mouse(const PlanRow& row, RunState& state) {
         const auto found = anchors_.prepare(errors_, row.window, window_.nativeHandle());
         if (!found) return windowToAppear(row.window);
         frame = found->frame;
+        try {
+            // A window that still covers the point would take the click; one
+            // that stays on top (always on top) gets it after the wait.
+            anchors_.awaitUncovered(*found, anchor::toScreen(cdbl(row.x), cdbl(row.y), *frame), kUncoverMs);
+        } catch (const std::exception&) {
+            // The click below reports a point that does not fit.
+        }
     }
     // Where the step acts: its point on the screen, or where the cursor
     // stands (nothing). RtError as the point does not fit.

@@ -9,6 +9,7 @@
 
 #include "input/anchor_windows.h"
 #include "input/input_gate.h"
+#include "input/delivery.h"
 #include "input/keys.h"
 #include "platform/error_sink.h"
 #include "platform/os.h"
@@ -44,6 +45,12 @@ struct StepResult {
 
 class StepExecutor {
 public:
+    // The longest time a hold goes without looking at the stop keys.
+    static constexpr int64_t kHoldSliceMs = 50;
+    // How long an anchored click waits for its window to come up over the
+    // point after it was brought to the front.
+    static constexpr uint32_t kUncoverMs = 500;
+
     // stepTimer is held while a wait waits (the next step comes one whole
     // interval after it); the window is the program's own, which window
     // searches and activations leave out or come back to.
@@ -81,7 +88,12 @@ public:
     const std::optional<ImageSearch::Found>& lastImageFound() const { return lastFound_; }
 
 private:
-    void sendKeyList(const Str& action, const KeyArrays& keys, const RunState& state);
+    // Sends a key list; false when a hold was ended early (the keys it held
+    // stay in the run state for the stop to release).
+    bool sendKeyList(const Str& action, const KeyArrays& keys, RunState& state);
+    // Holds vk, the last key pressed, for ms, repeating it as a keyboard
+    // does; false when Pause, a stop key or a stop of the run ended it.
+    bool hold(int32_t ms, KeyRoute route, uint8_t vk, os::WindowHandle window, RunState& state);
     StepResult mouse(const PlanRow& row, RunState& state);
     StepResult imageStep(const PlanRow& row, RunState& state);
     // Waits ms in one-second slices; false when Pause or a stop key ended it.

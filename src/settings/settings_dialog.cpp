@@ -33,6 +33,14 @@ std::optional<Parsed> parse(const Str& text) {
 
 }  // namespace stoptimer
 
+std::optional<int32_t> parseWaitLimit(const Str& text) {
+    if (text.empty()) return 0;
+    if (!isAllDigits(text)) return std::nullopt;
+    const double seconds = val(text);
+    if (seconds > DocumentSettings::MaxWaitLimit) return std::nullopt;
+    return int32_t(seconds);
+}
+
 namespace {
 SettingsDialog* g_shown = nullptr;
 
@@ -51,7 +59,7 @@ SettingsDialog::SettingsDialog(tk::Form& mainWindow, os::Services& services, Err
     f.setText(u"TOVIRAK設定");
     f.keyPreview = true;
     f.setBackColor(tk::rgb(192, 192, 192));
-    f.move(0, 0, 8520, 7860);
+    f.move(0, 0, 8520, 8670);
 
     // Created in tab order. The frames come last: they have no part in the
     // order, and the native windows stack in creation order, so a frame made
@@ -82,13 +90,15 @@ SettingsDialog::SettingsDialog(tk::Form& mainWindow, os::Services& services, Err
     optWindowSetting.push_back(&f.add<tk::OptionButton>("optWindowSetting", 3, 2));
     optWindowSetting[3]->setText(u"実行中にTOVIRAKをｱｸﾃｨﾌﾞにしない");
     optWindowSetting[3]->move(240, 6210, 4600, 270);
+    txt_WaitLimit = &f.add<tk::TextBox>("txt_WaitLimit");
+    txt_WaitLimit->move(2280, 6930, 1200, 300);
     cmd_Ok = &f.add<tk::Button>("cmd_Ok");
     cmd_Ok->setText(u"Ｏ　Ｋ");
-    cmd_Ok->move(120, 6720, 1500, 420);
+    cmd_Ok->move(120, 7530, 1500, 420);
     cmd_Cancel = &f.add<tk::Button>("cmd_Cancel");
     cmd_Cancel->setText(u"ｷｬﾝｾﾙ");
     cmd_Cancel->isCancel = true;
-    cmd_Cancel->move(1740, 6720, 1500, 420);
+    cmd_Cancel->move(1740, 7530, 1500, 420);
 
     auto frame = [&](const char* name, StrView caption, double top, double height) {
         auto& fr = f.add<tk::Frame>(name);
@@ -126,12 +136,21 @@ SettingsDialog::SettingsDialog(tk::Form& mainWindow, os::Services& services, Err
     cmd_LeftTop->move(6480, 840, 1560, 300);
     cmd_Help = &f.add<tk::Button>("cmd_Help");
     cmd_Help->setText(u"ReadMe!(F1)");
-    cmd_Help->move(6660, 6720, 1500, 420);
+    cmd_Help->move(6660, 7530, 1500, 420);
+    auto& waitLabel = f.add<tk::Label>("Label5");
+    waitLabel.setText(u"待ち時間の上限(秒)");
+    waitLabel.setFont(gothic());
+    waitLabel.move(240, 6975, 2000, 240);
+    auto& waitNote = f.add<tk::Label>("Label6");
+    waitNote.setText(u"0は上限なし（ウィンドウを待つ行がこの秒数で止まります）");
+    waitNote.setFont(gothic());
+    waitNote.move(3600, 6975, 4440, 240);
     frame("Frame1", u"対象ウィンドウ設定", 60, 1200);
     frame("Frame2", u"スタートホットキー設定", 1320, 1200);
     frame("Frame3", u"ストップホットキー設定", 2580, 1200);
     frame("Frame4", u"停止タイマー設定", 3840, 1770);
     frame("Frame5", u"TOVIRAKウィンドウ設定", 5670, 930);
+    frame("Frame6", u"待ち時間設定", 6660, 720);
 
     f.onLoad = [this] { Form_Load(); };
     f.onKeyDown = [this](int& k, int shift) { Form_KeyDown(k, shift); };
@@ -174,6 +193,7 @@ void SettingsDialog::Form_Load() {
         if (m.topMost) optWindowSetting[2]->setValue(true);
         else if (m.stayBehind) optWindowSetting[3]->setValue(true);
         else optWindowSetting[1]->setValue(true);
+        txt_WaitLimit->setText(toStr((long long)m.waitLimit));
     } catch (const std::exception&) {
         report();
     }
@@ -264,12 +284,15 @@ void SettingsDialog::cmd_LeftTop_Click() {
 void SettingsDialog::cmd_Ok_Click() {
     try {
         DocumentSettings& m = document_.settings;
-        auto parsed = stoptimer::parse(txt_StopTimer->text());
-        if (!parsed) {
+        // Both fields are checked before anything is stored.
+        auto refuse = [&](tk::TextBox* field) {
             main_.backend().messageBox(u"入力エラー", tk::mb::OK, Str(AppTitle));
-            if (txt_StopTimer->canFocus()) txt_StopTimer->setFocus();
-            return;
-        }
+            if (field->canFocus()) field->setFocus();
+        };
+        auto parsed = stoptimer::parse(txt_StopTimer->text());
+        if (!parsed) return refuse(txt_StopTimer);
+        const std::optional<int32_t> waitLimit = parseWaitLimit(txt_WaitLimit->text());
+        if (!waitLimit) return refuse(txt_WaitLimit);
         // Both converted before either is stored, so an overflow leaves the
         // pair as it was.
         const int16_t hh = cint(parsed->hours);
@@ -284,6 +307,7 @@ void SettingsDialog::cmd_Ok_Click() {
         hotKeys_.forgetPresses();
         m.stopTimerEnabled = optStopTimer[1]->value();
         m.powerOff = chk_PCPowerOff->checked();
+        m.waitLimit = *waitLimit;
         if (optWindowSetting[1]->value()) {
             m.topMost = false;
             m.stayBehind = false;

@@ -1,5 +1,5 @@
-// The settings dialog: target window, hot keys, stop timer, power-off and
-// how the main window behaves. It reads the document's settings when it
+// The settings dialog: target window, hot keys, stop timer, power-off, how
+// the main window behaves and how long a row may wait for a window. It reads the document's settings when it
 // loads and writes them back only on OK.
 #pragma once
 
@@ -39,6 +39,10 @@ struct Parsed {
 std::optional<Parsed> parse(const Str& text);
 }  // namespace stoptimer
 
+// The wait-limit field: empty is 0, otherwise half-width digits up to the
+// largest limit; nullopt for anything else (the "入力エラー" case).
+std::optional<int32_t> parseWaitLimit(const Str& text);
+
 class SettingsDialog {
 public:
     // mainWindow is the window whose settings these are (the target window
@@ -61,6 +65,7 @@ public:
     tk::TextBox* txt_StopTimer = nullptr;
     tk::CheckBox* chk_PCPowerOff = nullptr;
     std::vector<tk::OptionButton*> optWindowSetting{nullptr};  // 1..3
+    tk::TextBox* txt_WaitLimit = nullptr;
     tk::Button* cmd_Ok = nullptr;
     tk::Button* cmd_Cancel = nullptr;
     tk::Button* cmd_Set = nullptr;

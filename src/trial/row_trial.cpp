@@ -219,11 +219,11 @@ void RowTrial::runRow() {
             outcome = Outcome::Failed;
         }
 
-        // Afterwards, as a stop: a button a drag holds is released, the
-        // program comes back to the front, the key presses of the row count
-        // for nothing.
+        // Afterwards, as a stop: what the row holds down is released first,
+        // the program comes back to the front, the key presses of the row
+        // count for nothing.
         try {
-            player_.releaseButtons();
+            player_.releaseHeldInput();
             const os::WindowHandle self = window_.nativeHandle();
             if (os.getForegroundWindow() != self) {
                 bringToFront(status_, os_, window_.nativeHandle(), self);

@@ -217,6 +217,14 @@ protected:
         editor = p.addWindow(u"notes.txt - Editor", u"Edit", 5);
         w().x = 200;
         w().y = 100;
+        // The window under a point: the first of the Z order that holds it.
+        p.windowAt = [this](os::Point pt) -> os::WindowHandle {
+            for (const os::WindowHandle h : p.zOrder())
+                if (const headless::Window* x = p.window(h);
+                    x && pt.x >= x->x && pt.x < x->x + x->cx && pt.y >= x->y && pt.y < x->y + x->cy)
+                    return h;
+            return 0;
+        };
         PlaybackTest::SetUp();
     }
     headless::Window& w() { return *p.window(editor); }
@@ -249,6 +257,39 @@ TEST_F(AnchoredStepTest, TheClickFindsItsWindowBringsItForwardAndLandsOnTheSameS
     EXPECT_FALSE(w().style.minimized);
     EXPECT_EQ(events(true)[0], "SetCursorPos(2068,269)");  // 2008 + 60, 231 + 37.5 (half to even: 38)
     EXPECT_EQ(app->player.state().row, 2);
+}
+
+TEST_F(AnchoredStepTest, TheClickWaitsBrieflyForItsWindowToComeUpOverThePoint) {
+    // The system raises the window brought to the front a little later:
+    // another window covers the point until then.
+    rows({{u"左ｸﾘｯｸ", u"40,25,notes.txt"}});
+    const os::WindowHandle other = p.addWindow(u"Other", u"O", 9);
+    p.foreground = other;
+    int64_t raisedAt = -1;
+    p.windowAt = [&](os::Point) { return raisedAt >= 0 && p.nowMs >= raisedAt ? editor : other; };
+    interval(u"1");
+    run();
+    raisedAt = 1000 + 35;
+    p.advance(1000);
+    const std::string trace = p.traceText();
+    const size_t front = trace.find("SetForegroundWindow(" + std::to_string(editor) + ")");
+    const size_t click = trace.find("SetCursorPos(248,156)");
+    ASSERT_LT(front, click);
+    const std::string between = trace.substr(front, click - front);
+    size_t sleeps = 0;
+    for (size_t at = between.find("Sleep(10)"); at != std::string::npos; at = between.find("Sleep(10)", at + 1)) ++sleeps;
+    EXPECT_EQ(sleeps, 4u);  // up at 35 ms: looked at 0, 10, 20, 30 and 40 ms
+
+    // A window that stays over the point (always on top) gets the click
+    // after half a second, as it would without the wait.
+    raisedAt = -1;
+    const size_t mark = p.trace.size();
+    const int64_t before = p.nowMs;
+    app->controls.startButton->press();
+    run();
+    p.advance(1000);
+    EXPECT_NE(p.traceText(mark).find("SetCursorPos(248,156)"), std::string::npos);
+    EXPECT_GE(p.nowMs - before, 1000 + int64_t(StepExecutor::kUncoverMs));
 }
 
 TEST_F(AnchoredStepTest, AnAbsentWindowHoldsTheRowUnderTheWaitLimit) {

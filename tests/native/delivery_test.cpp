@@ -90,7 +90,7 @@ TEST_F(AppTest, SendKeysSendsTextAndReportsFailures) {
     auto main = app->form->nativeHandle();
     auto other = p.addWindow(u"Other", u"Cls", 7);
     auto send = [&](const Str& text) {
-        return app->player.executor().execute(PlanRow{u"ｷｰ入力", text, Str()}, app->player.state());
+        return app->player.executor().execute(PlanRow{u"ｷｰ入力", text, Str(), Str()}, app->player.state());
     };
     p.clearTrace();
     EXPECT_EQ(send(u"Hi{ENTER}"), StepOutcome::Next);
@@ -155,7 +155,8 @@ TEST_F(KeyStepTest, PasswordRouteIsTheSame) {
 
 TEST_F(KeyStepTest, SendInputRoute) {
     EXPECT_EQ(runOneStep(actions::KeyInputKai, u"VK_A+(300)"),
-              "SendInput(16,42,0)\nSendInput(65,30,0)\nSleep(300)\nSendInput(65,30,2)\nSendInput(16,42,2)");
+              "SendInput(16,42,0)\nSendInput(65,30,0)\nSleep(50)\nSleep(50)\nSleep(50)\nSleep(50)\nSleep(50)\nSleep(50)\n"
+              "SendInput(65,30,2)\nSendInput(16,42,2)");
 }
 
 TEST_F(KeyStepTest, KeystrokeTextRoute) {

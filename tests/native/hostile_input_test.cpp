@@ -259,7 +259,7 @@ TEST_F(Hostile, DeeplyNestedKeystrokeBracketsFailWithTheNotationError) {
     // Through the keystroke sender of a run: the message with error 5, and
     // nothing reaches the system.
     p.clearTrace();
-    const PlanRow row{u"ｷｰ入力", Str(100000, u'(') + u"a" + Str(100000, u')'), Str()};
+    const PlanRow row{u"ｷｰ入力", Str(100000, u'(') + u"a" + Str(100000, u')'), Str(), Str()};
     EXPECT_EQ(app->player.executor().execute(row, app->player.state()), StepOutcome::Stop);
     ASSERT_FALSE(p.shown.empty());
     EXPECT_TRUE(startsWith(p.shown.back().text, u"エラー(SendKeys)\r\n5\r\n"));
@@ -316,7 +316,7 @@ TEST_F(Hostile, WaitsAtTheThirtyTwoBitLimitEndOnAStopWithinASecond) {
     };
     const int64_t t0 = p.nowMs;
     app->player.state().stopRequested = false;
-    app->player.executor().execute(PlanRow{u"待機", u"2147483647", Str()}, app->player.state());
+    app->player.executor().execute(PlanRow{u"待機", u"2147483647", Str(), Str()}, app->player.state());
     EXPECT_EQ(slices, 3);
     EXPECT_EQ(p.nowMs - t0, 3000);
     app->player.state().stopRequested = false;

@@ -204,7 +204,7 @@ TEST_F(RunDisplayTest, TheStepThatWaitsIsShownBeforeItWaits) {
     // is on the screen before the hold.
     p.advance(2);
     size_t hold = 0;
-    while (hold < p.trace.size() && p.trace[hold] != "Sleep(300)") ++hold;
+    while (hold < p.trace.size() && p.trace[hold] != "Sleep(50)") ++hold;  // the hold's first slice
     ASSERT_LT(hold, p.trace.size());
     bool before = false;
     for (const auto& pic : pictures) before = before || (pic == Picture{progress(2), 2} && pic.traceAt <= hold);

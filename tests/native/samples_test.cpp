@@ -4,6 +4,7 @@
 // change on an English system, which gives a document just as sound. (The
 // Windows-side tests play them.)
 #include "app_fixture.h"
+#include "input/anchor.h"
 
 #include <filesystem>
 #include <fstream>
@@ -35,6 +36,11 @@ protected:
     }
 };
 
+// The window a row's point is anchored to (empty for other rows).
+Str clickWindow(const MacroStep& s) {
+    return actions::isKeyInput(s.action) ? Str() : anchor::splitCommand(s.command).third;
+}
+
 }  // namespace
 
 TEST_F(SampleTest, EverySampleReadsAndPassesTheRunCheckAsWrittenAndAsChangedForEnglish) {
@@ -47,7 +53,9 @@ TEST_F(SampleTest, EverySampleReadsAndPassesTheRunCheckAsWrittenAndAsChangedForE
         const std::string bytes = slurp(entry.path());
         ASSERT_FALSE(bytes.empty());
         for (size_t i = 0; i < bytes.size(); ++i)
-            if (bytes[i] == '\n') ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "bare LF at byte " << i;
+            if (bytes[i] == '\n') {
+                ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "bare LF at byte " << i;
+            }
         bool lossless = true;
         const Str text = fromCp932(bytes);
         EXPECT_EQ(toCp932(text, &lossless), bytes);
@@ -61,17 +69,29 @@ TEST_F(SampleTest, EverySampleReadsAndPassesTheRunCheckAsWrittenAndAsChangedForE
         for (int32_t r = 1; r < app->document.steps.count(); ++r) {
             const MacroStep& s = app->document.steps.at(r);
             searches = searches || (actions::isWindowAction(s.action) && s.command == u"メモ帳");
+            // A click names Notepad as its window: it clicks nowhere else.
+            if (clickWindow(s) != u"") {
+                EXPECT_EQ(clickWindow(s), u"メモ帳") << r;
+            }
             EXPECT_EQ(instr(s.command, u"Notepad"), 0) << r;
         }
         EXPECT_TRUE(searches);
         EXPECT_GT(instr(app->document.steps.at(1).comment, u"「メモ帳」を「- Notepad」に変える"), 0);
 
         // The change its first comment asks for on an English system.
-        const Str english = replaceAll(replaceAll(text, u"WindowTitle=メモ帳\r\n", u"WindowTitle=- Notepad\r\n"),
-                                       u"\",\"メモ帳\",\"", u"\",\"- Notepad\",\"");
+        Str english = replaceAll(text, u"WindowTitle=メモ帳\r\n", u"WindowTitle=- Notepad\r\n");
+        english = replaceAll(english, u"\",\"メモ帳\",\"", u"\",\"- Notepad\",\"");  // window rows
+        english = replaceAll(english, u",メモ帳\",\"", u",- Notepad\",\"");              // clicks in it
         EXPECT_EQ(readAndCheck(name, toCp932(english)), "");
-        for (int32_t r = 1; r < app->document.steps.count(); ++r)
-            if (actions::isWindowAction(app->document.steps.at(r).action)) EXPECT_EQ(app->document.steps.at(r).command, u"- Notepad") << r;
+        for (int32_t r = 1; r < app->document.steps.count(); ++r) {
+            const MacroStep& s = app->document.steps.at(r);
+            if (actions::isWindowAction(s.action)) {
+                EXPECT_EQ(s.command, u"- Notepad") << r;
+            }
+            if (clickWindow(s) != u"") {
+                EXPECT_EQ(clickWindow(s), u"- Notepad") << r;
+            }
+        }
     }
-    EXPECT_EQ(samples, 2);
+    EXPECT_EQ(samples, 3);
 }

@@ -51,6 +51,7 @@ TEST_F(SettingsTest, ControlsCaptionsAndLabelsInTabOrder) {
             {"optWindowSetting", u"通常"},
             {"optWindowSetting", u"常に手前に表示"},
             {"optWindowSetting", u"実行中にTOVIRAKをｱｸﾃｨﾌﾞにしない"},
+            {"txt_WaitLimit", u"0"},
             {"cmd_Ok", u"Ｏ　Ｋ"},
             {"cmd_Cancel", u"ｷｬﾝｾﾙ"},
             {"Label1", u"　　対象ｳｨﾝﾄﾞｳの検索文字を入力します。（省略可能）\r\n"
@@ -65,11 +66,14 @@ TEST_F(SettingsTest, ControlsCaptionsAndLabelsInTabOrder) {
                        u"　　例２： 1 と指定すると、1回だけ実行されます。"},
             {"cmd_LeftTop", u"右上に移動"},
             {"cmd_Help", u"ReadMe!(F1)"},
+            {"Label5", u"待ち時間の上限(秒)"},
+            {"Label6", u"0は上限なし（ウィンドウを待つ行がこの秒数で止まります）"},
             {"Frame1", u"対象ウィンドウ設定"},
             {"Frame2", u"スタートホットキー設定"},
             {"Frame3", u"ストップホットキー設定"},
             {"Frame4", u"停止タイマー設定"},
             {"Frame5", u"TOVIRAKウィンドウ設定"},
+            {"Frame6", u"待ち時間設定"},
         };
         EXPECT_EQ(got, want);
         EXPECT_EQ(opt(f, "optStopTimer", 1).group(), opt(f, "optStopTimer", 2).group());
@@ -159,6 +163,45 @@ TEST_F(SettingsTest, StopTimerTextIsStoredOrRefused) {
     }
 }
 
+TEST_F(SettingsTest, WaitLimitIsShownStoredOrRefusedBeforeAnythingIsStored) {
+    app->document.settings.waitLimit = 30;
+    open([&](tk::Form& f) { EXPECT_EQ(c(f, "txt_WaitLimit").text(), u"30"); });
+    struct Accepted {
+        Str text;
+        int32_t seconds;
+    } accepted[] = {{u"", 0}, {u"0", 0}, {u"2", 2}, {u"86400", 86400}, {u"0086400", 86400}};
+    for (const auto& a : accepted) {
+        app->document.settings.waitLimit = 7;
+        EXPECT_TRUE(open([&](tk::Form& f) {
+            c(f, "txt_WaitLimit").userTyped(a.text);
+            ok(f);
+        })) << toUtf8(a.text);
+        EXPECT_EQ(app->document.settings.waitLimit, a.seconds) << toUtf8(a.text);
+    }
+    EXPECT_TRUE(p.shown.empty());
+
+    for (const Str r : {u"86401", u"９", u"-1", u"1.5", u" 3", u"3 ", u"1e3", u"a", u"99999999999999999999"}) {
+        p.shown.clear();
+        app->document.settings.waitLimit = 7;
+        app->document.settings.timerHours = 1;
+        app->document.setChanged(false);
+        bool stayedOpen = false, focused = false;
+        open([&](tk::Form& f) {
+            c(f, "txt_StopTimer").userTyped(u"5");
+            c(f, "txt_WaitLimit").userTyped(r);
+            ok(f);
+            stayedOpen = f.isShown();
+            focused = f.activeControl() == &c(f, "txt_WaitLimit");
+            c<tk::Button>(f, "cmd_Cancel").press();
+        });
+        EXPECT_TRUE(stayedOpen && focused) << toUtf8(r);
+        EXPECT_EQ(messages(), std::vector<Str>{u"入力エラー"}) << toUtf8(r);
+        EXPECT_EQ(app->document.settings.waitLimit, 7) << toUtf8(r);
+        EXPECT_EQ(app->document.settings.timerHours, 1) << toUtf8(r);
+        EXPECT_FALSE(app->document.changed()) << toUtf8(r);
+    }
+}
+
 TEST_F(SettingsTest, TooLargeNumberShowsTheOverflowDescriptionAndStaysOpen) {
     for (const Str text : {u"99999", u"32768:00"}) {
         p.shown.clear();
@@ -210,6 +253,8 @@ TEST_F(SettingsTest, EnterWalksTheFieldsAndPressesAFocusedButton) {
         EXPECT_EQ(f.activeControl(), control<tk::CheckBox>(f, "chk_PCPowerOff"));
         f.userKeyPress(tk::key::Return);
         EXPECT_EQ(f.activeControl(), &opt(f, "optWindowSetting", 1));
+        f.userKeyPress(tk::key::Return);
+        EXPECT_EQ(f.activeControl(), &c(f, "txt_WaitLimit"));
         f.userKeyPress(tk::key::Return);
         EXPECT_EQ(f.activeControl(), control<tk::Button>(f, "cmd_Ok"));
         // A button keeps its Enter: the window presses it.

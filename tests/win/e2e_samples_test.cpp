@@ -43,8 +43,9 @@ Str sampleForThisSystem(wt::Program& prog, const Str& name) {
     const Str text = fromCp932(prog.os.readFile(samplePath(prog.os, name)));
     EXPECT_TRUE(instr(firstComment(text), kEnglishChange) > 0);
     if (probe::desk().japanese()) return samplePath(prog.os, name);
-    const Str changed = replaceAll(replaceAll(text, u"WindowTitle=メモ帳\r\n", u"WindowTitle=- Notepad\r\n"),
-                                   u"\",\"メモ帳\",\"", u"\",\"- Notepad\",\"");
+    Str changed = replaceAll(text, u"WindowTitle=メモ帳\r\n", u"WindowTitle=- Notepad\r\n");
+    changed = replaceAll(changed, u"\",\"メモ帳\",\"", u"\",\"- Notepad\",\"");  // window rows
+    changed = replaceAll(changed, u",メモ帳\",\"", u",- Notepad\",\"");              // clicks in it
     wt::note("not a Japanese system: playing " + wt::utf8(name) + " looking for \"- Notepad\"");
     prog.writeDocument(name, changed);
     return prog.dir + u"\\" + name;
@@ -71,7 +72,8 @@ TEST(Samples, EverySampleIsPlayedByATestHere) {
     std::set<Str> names;
     for (const os::DirEntry& e : os->listFolder(os->programFolder() + u"\\samples"))
         if (!e.isDir) names.insert(e.name);
-    EXPECT_EQ(names.size(), size_t(2));
+    EXPECT_EQ(names.size(), size_t(3));
+    EXPECT_TRUE(names.count(u"anchored.TVK") == 1);
     EXPECT_TRUE(names.count(u"hello.TVK") == 1);
     EXPECT_TRUE(names.count(u"repeat.TVK") == 1);
 }
@@ -108,5 +110,25 @@ TEST(Samples, RepeatTypesItsLineTwiceIntoTheTargetWindow) {
     EXPECT_TRUE(playOnce(prog, u"repeat.TVK"));
     probe::pump(300);
     EXPECT_EQ(np.text(), Str(u"2回くり返します。\r\n2回くり返します。\r\n"));
+    EXPECT_EQ(prog.closeAndWait(prog.mainWindow()), 0L);
+}
+
+// Types three lines into a Notepad of its own, clicks at a point anchored
+// to Notepad near the left edge of the first line, and types there: the
+// text lands at the start of the first line, wherever Notepad stands.
+TEST(Samples, AnchoredClicksIntoTheStartOfTheFirstLineOfItsNotepad) {
+    auto os = win32::makeServices(1, 0);
+    std::vector<os::WindowHandle> before = wt::topLevelWindows(*os);
+    const std::set<os::WindowHandle> old(before.begin(), before.end());
+    wt::Program prog(*os, u"tvk_sample_");
+    EXPECT_TRUE(playOnce(prog, u"anchored.TVK"));
+    os::WindowHandle pad = 0;
+    for (os::WindowHandle h : wt::topLevelWindows(*os))
+        if (!old.count(h) && os->getClassName(h) == u"Notepad") pad = h;
+    ASSERT_TRUE(pad != 0);
+    const os::WindowHandle edit = probe::findChild(pad, u"Edit");
+    probe::pump(300);
+    EXPECT_EQ(probe::controlText(edit), Str(u"【先頭】■ 1行目です。\r\n■ 2行目です。\r\n■ 3行目です。"));
+    probe::terminateProcess(probe::processIdOf(pad));
     EXPECT_EQ(prog.closeAndWait(prog.mainWindow()), 0L);
 }

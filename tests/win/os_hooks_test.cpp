@@ -162,10 +162,12 @@ TEST(OsHooks, InputSettingsAndTopLevelWindows) {
     const os::InputSettings s = os->inputSettings();
     wt::note("double click " + std::to_string(s.doubleClickMs) + " ms in " + std::to_string(s.doubleClickWidth) + "x" +
              std::to_string(s.doubleClickHeight) + ", drag " + std::to_string(s.dragWidth) + "x" +
-             std::to_string(s.dragHeight) + ", repeat delay " + std::to_string(s.keyRepeatDelayMs) + " ms");
+             std::to_string(s.dragHeight) + ", repeat delay " + std::to_string(s.keyRepeatDelayMs) + " ms, speed " +
+             std::to_string(s.keyRepeatSpeed));
     EXPECT_TRUE(s.doubleClickMs > 0 && s.doubleClickMs <= 5000);
     EXPECT_TRUE(s.doubleClickWidth > 0 && s.doubleClickHeight > 0 && s.dragWidth > 0 && s.dragHeight > 0);
     EXPECT_TRUE(s.keyRepeatDelayMs >= 250 && s.keyRepeatDelayMs <= 1000 && s.keyRepeatDelayMs % 250 == 0);
+    EXPECT_TRUE(s.keyRepeatSpeed <= 31u);
 
     const os::WindowHandle w = probe::createWindow(u"TOVIRAK top level", 10, 10, 100, 100);
     EXPECT_EQ(os->topLevelWindow(w), w);

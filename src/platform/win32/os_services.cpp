@@ -221,6 +221,8 @@ public:
         int delay = 1;
         if (SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0) && delay >= 0 && delay <= 3)
             s.keyRepeatDelayMs = static_cast<uint32_t>(delay + 1) * 250;
+        DWORD speed = 31;
+        if (SystemParametersInfoW(SPI_GETKEYBOARDSPEED, 0, &speed, 0) && speed <= 31) s.keyRepeatSpeed = speed;
         return s;
     }
 
