@@ -58,7 +58,7 @@ public:
     // Log-off and shutdown: a run stops and a recording ends first.
     SessionEnd sessionEnd{*form, os, statusLine, document, macroFile, [this] {
                               if (player.running()) player.stop(false);
-                              if (recording.recording()) recording.end();
+                              recording.end();
                           }};
 
     // "/RUN" was on the command line: the first activation starts a run.

@@ -327,6 +327,69 @@ TEST_F(RecordingTest, ClosingWhileRecordingKeepsTheStepsThenClosesAsUsual) {
     EXPECT_NE(fromCp932(fileBytes(u"C:\\work\\TOVIRAK.TVK")).find(u"\"左ｸﾘｯｸ\",\"11,12\""), Str::npos);
 }
 
+// New and Open end the recording before their save question, so the
+// question covers the recorded steps: cancelled, they stay in the document;
+// saved, the file holds them.
+TEST_F(RecordingTest, NewAndOpenWhileRecordingInsertTheStepsBeforeTheSaveQuestion) {
+    app->document.setChanged(false);
+    for (tk::MenuItem* item : {app->menu.newDocument, app->menu.open}) {
+        SCOPED_TRACE(item->name());
+        startByShortcut();
+        p.click({11, 12});
+        p.advance(10);
+        p.answers.push_back(tk::mb::IdCancel);
+        const size_t shown = p.shown.size();
+        item->userClick();
+        EXPECT_FALSE(recording());
+        ASSERT_EQ(p.shown.size(), shown + 1);
+        EXPECT_NE(p.shown.back().text.find(u"変更されています"), Str::npos);
+        EXPECT_EQ(stepRows().back(), "左ｸﾘｯｸ|11,12");
+        EXPECT_EQ(status(), u"2ステップを記録しました");
+    }
+
+    app->document.setPath(u"C:\\work\\rec.TVK");
+    startByShortcut();
+    p.click({21, 22});
+    p.advance(10);
+    p.answers.push_back(tk::mb::IdYes);
+    EXPECT_TRUE(ctrl('N'));
+    EXPECT_FALSE(recording());
+    EXPECT_NE(fromCp932(fileBytes(u"C:\\work\\rec.TVK")).find(u"\"左ｸﾘｯｸ\",\"21,22\""), Str::npos);
+    EXPECT_TRUE(stepRows().empty());  // and then the new document
+}
+
+// While recording, other texts have their moment on the status line, and
+// then it says again that a recording is going on.
+TEST_F(RecordingTest, TheRecordingStatusComesBackAfterAnotherText) {
+    app->document.setPath(u"C:\\work\\rec.TVK");
+    startByShortcut();
+    p.click({11, 12});
+    p.advance(10);
+    EXPECT_TRUE(ctrl('S'));
+    EXPECT_EQ(status(), u"書き込み完了！！！");
+    p.advance(1900);
+    EXPECT_EQ(status(), u"書き込み完了！！！");
+    p.advance(200);
+    EXPECT_EQ(status(), u"記録中 (Ctrl+Kで終了)");
+    EXPECT_EQ(app->statusLine.label().foreColor(), tk::rgb(255, 255, 0));
+    // An error too, though it stays in the log.
+    app->statusLine.show(StatusMode::Error, u"[x]y");
+    p.advance(1000);
+    app->statusLine.show(StatusMode::Warning, u"z");  // a new text has its own two seconds
+    p.advance(1500);
+    EXPECT_EQ(status(), u"z");
+    p.advance(600);
+    EXPECT_EQ(status(), u"記録中 (Ctrl+Kで終了)");
+    // After the end, the end's text stays.
+    app->statusLine.show(StatusMode::Status, u"書き込み完了！！！");
+    endByKeyboard();
+    EXPECT_EQ(status(), u"2ステップを記録しました");
+    p.advance(5000);
+    EXPECT_EQ(status(), u"2ステップを記録しました");
+    app->statusLine.show(StatusMode::Guidance, u"g");
+    EXPECT_EQ(status(), u"g");
+}
+
 TEST_F(RecordingTest, ASessionEndWhileRecordingKeepsTheSteps) {
     app->document.setChanged(false);
     startByShortcut();
