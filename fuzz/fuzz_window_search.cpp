@@ -1,8 +1,12 @@
-// The window search text: cleaning and the split at the first comma are
-// lossless, the matching rule is consistent, and the Z-order walk over a
-// scripted desktop returns a window that matches or nothing at all.
+// The window search text: cleaning, the split at the first comma and the
+// parts of an anchored command are lossless, the matching rule is
+// consistent, and the Z-order walk over a scripted desktop returns a
+// window that matches or nothing at all.
+#include <algorithm>
+
 #include "fuzz_app.h"
 #include "fuzz_util.h"
+#include "input/anchor.h"
 #include "input/window_search.h"
 #include "input/windows.h"
 
@@ -24,6 +28,20 @@ void checkText(const Str& s) {
         FUZZ_CHECK(before.find(u',') == Str::npos, s);
         FUZZ_CHECK(before + u"," + after == s, s);
     }
+    // The parts of an anchored command put back together give the command.
+    const anchor::CommandParts parts = anchor::splitCommand(s);
+    FUZZ_CHECK(parts.first.find(u',') == Str::npos && parts.second.find(u',') == Str::npos, s);
+    if (parts.count == 1) FUZZ_CHECK(parts.first == s && parts.second.empty() && parts.third.empty(), s);
+    if (parts.count == 2) FUZZ_CHECK(parts.first + u"," + parts.second == s && parts.third.empty(), s);
+    if (parts.count == 3) FUZZ_CHECK(parts.first + u"," + parts.second + u"," + parts.third == s, s);
+    FUZZ_CHECK(parts.count == 1 + int(std::min<size_t>(2, size_t(std::count(s.begin(), s.end(), u',')))), s);
+    // The search and a title's search text hold no comma and no blank at
+    // their ends, and the title's is found in the title.
+    for (const Str& t : {anchor::searchText(s), anchor::titleSearchText(s)}) {
+        FUZZ_CHECK(t.find(u',') == Str::npos && trim(t) == t, s);
+    }
+    FUZZ_CHECK(withoutNuls(s).find(anchor::titleSearchText(s)) != Str::npos, s);
+
     // The rule: a title always matches its own parts, an empty title never.
     FUZZ_CHECK(!windowMatches(u"", after, before, u""), s);
     if (!before.empty()) {

@@ -210,6 +210,17 @@ public:
     virtual Rect windowRect(WindowHandle h) = 0;
     // How a top-level window stands; all false when it is gone.
     virtual WindowStyle windowStyle(WindowHandle h) = 0;
+    // The screen point of the top left corner of window h's client area;
+    // false when h is gone.
+    virtual bool clientOrigin(WindowHandle h, Point& out) = 0;
+    // The effective DPI of the monitor that holds the largest part of window
+    // h (or the nearest one): 96 at 100 %, 144 at 150 %.
+    virtual int windowDpi(WindowHandle h) = 0;
+    // Restores a minimised window to its place and waits a bounded time for
+    // it; true when h is a window that is not minimised afterwards.
+    virtual bool restoreWindow(WindowHandle h) = 0;
+    // A hook observer may call clientOrigin and windowDpi too: neither
+    // waits for a window's thread.
 
     // --- markers: where a step acts -------------------------------------------
     // A small cross centred on p, or a frame along the inside of r, shown

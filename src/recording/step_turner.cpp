@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdlib>
 
+#include "input/anchor.h"
 #include "input/keys.h"
 
 namespace recording {
@@ -192,20 +193,6 @@ Str notationOf(uint16_t vk, StrView typed, int mods, const CharTable& chars) {
     if (char16_t c = find(mods & ShiftBit)) return marks(mods & ~ShiftBit) + literal(c);
     if (char16_t c = find(0)) return marks(mods) + literal(c);
     return Str();
-}
-
-Str activationText(StrView title) {
-    Str best;
-    size_t from = 0;
-    for (;;) {
-        const size_t comma = title.find(u',', from);
-        Str part = trim(title.substr(from, comma == StrView::npos ? StrView::npos : comma - from));
-        std::erase(part, u'\0');
-        if (part.size() > best.size()) best = part;
-        if (comma == StrView::npos) break;
-        from = comma + 1;
-    }
-    return best;
 }
 
 StepTurner::StepTurner(TurnerSettings settings) : s_(std::move(settings)) {
@@ -537,7 +524,7 @@ void StepTurner::beginAction(uint32_t t, os::WindowHandle window, bool key, uint
         haveWindow_ = true;
         lastWindow_ = window;
         auto it = titles_.find(window);
-        const Str text = it == titles_.end() ? Str() : activationText(it->second);
+        const Str text = it == titles_.end() ? Str() : anchor::titleSearchText(it->second);
         // A window without a title cannot be searched for; its action still counts.
         if (!text.empty()) emit(actions::WindowActive, text, u"記録: " + windowName(window) + u" を前面へ");
     }

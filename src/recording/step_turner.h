@@ -184,12 +184,6 @@ private:
     bool inputMethodSeen_ = false;
 };
 
-// The text an "ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ" step gets for a window title. The search takes
-// the text before the first comma as a part of the title, so a title with
-// commas is written as its longest part between them (blanks at its ends
-// left off): that part still finds the window. Empty when nothing is left.
-Str activationText(StrView title);
-
 // A key press in the keystroke notation ("a", "A", "{(}", "é", "^c",
 // "+{TAB}", "%{F4}"), empty when the notation cannot write it. typed is what
 // the key typed (as InputEvent::text); without it the layout's table

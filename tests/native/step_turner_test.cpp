@@ -554,8 +554,6 @@ TEST_F(StepTurnerTest, ATitleWithCommasIsWrittenAsItsLongestPartAndAnUntitledWin
     EXPECT_EQ(rows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|final version.txt - Editor", "左ｸﾘｯｸ|1,1", "左ｸﾘｯｸ|2,2",
                                                 "ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|final version.txt - Editor", "左ｸﾘｯｸ|3,3"}));
     EXPECT_EQ(comments()[2], "記録: クリック");
-    EXPECT_EQ(recording::activationText(u" a,, bb ,c"), u"bb");
-    EXPECT_EQ(recording::activationText(u",,"), u"");
 }
 
 TEST_F(StepTurnerTest, PausesOfASecondOrMoreAreWaitsInWholeSeconds) {

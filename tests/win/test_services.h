@@ -53,6 +53,9 @@ public:
     void appActivate(const Str& title) override { r.appActivate(title); }
     os::Rect windowRect(os::WindowHandle h) override { return r.windowRect(h); }
     os::WindowStyle windowStyle(os::WindowHandle h) override { return r.windowStyle(h); }
+    bool clientOrigin(os::WindowHandle h, os::Point& out) override { return r.clientOrigin(h, out); }
+    int windowDpi(os::WindowHandle h) override { return r.windowDpi(h); }
+    bool restoreWindow(os::WindowHandle h) override { return r.restoreWindow(h); }
     void showPointMarker(os::Point p, uint32_t ms) override { r.showPointMarker(p, ms); }
     void showFrameMarker(const os::Rect& rc, uint32_t ms) override { r.showFrameMarker(rc, ms); }
     void hideMarkers() override { r.hideMarkers(); }

@@ -849,6 +849,31 @@ os::WindowStyle Os::windowStyle(os::WindowHandle h) {
     return {};
 }
 
+bool Os::clientOrigin(os::WindowHandle h, os::Point& out) {
+    if (Window* w = p_.window(h)) {
+        out = {w->x + w->clientX, w->y + w->clientY};
+        return true;
+    }
+    return false;
+}
+
+int Os::windowDpi(os::WindowHandle h) {
+    const os::Rect m = monitorOfWindow(h);
+    for (size_t i = 0; i < p_.monitors.size() && i < p_.monitorDpis.size(); ++i)
+        if (p_.monitors[i] == m) return p_.monitorDpis[i];
+    return 96;
+}
+
+bool Os::restoreWindow(os::WindowHandle h) {
+    Window* w = p_.window(h);
+    if (!w) return false;
+    if (w->style.minimized) {
+        p_.log(fmt("ShowWindow(%lld,SW_RESTORE)", (long long)h));
+        w->style.minimized = false;
+    }
+    return true;
+}
+
 void Os::showPointMarker(os::Point pt, uint32_t ms) {
     p_.log(fmt("PointMarker(%lld,%lld,%lld)", pt.x, pt.y, ms));
     hideShown();

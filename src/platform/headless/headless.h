@@ -24,6 +24,9 @@ struct Window {
     os::ThreadId thread = 1;
     bool topmost = false;
     int x = 0, y = 0, cx = 640, cy = 480;
+    // The top left corner of the client area, from the window's (the frame
+    // and the caption above it).
+    int clientX = 8, clientY = 31;
     // Child windows under a point (for WindowFromPoint), innermost last.
     bool hung = false;  // does not answer messages
     uint32_t pid = 2;   // owning process
@@ -130,6 +133,9 @@ public:
     void appActivate(const Str& title) override;
     os::Rect windowRect(os::WindowHandle h) override;
     os::WindowStyle windowStyle(os::WindowHandle h) override;
+    bool clientOrigin(os::WindowHandle h, os::Point& out) override;
+    int windowDpi(os::WindowHandle h) override;
+    bool restoreWindow(os::WindowHandle h) override;
     void showPointMarker(os::Point p, uint32_t ms) override;
     void showFrameMarker(const os::Rect& r, uint32_t ms) override;
     void hideMarkers() override;
@@ -251,6 +257,8 @@ public:
     // Monitors in pixels; the primary one has its top left corner at (0, 0),
     // others may lie left of or above it.
     std::vector<os::Rect> monitors{{0, 0, 1920, 1080}};
+    // The effective DPI of monitors[i]; 96 (100 %) where none is given.
+    std::vector<int> monitorDpis;
     os::Rect primaryMonitor() const;
     os::Rect virtualScreen() const;  // around all monitors
     // Where the system puts the cursor for a point: on a monitor, the

@@ -27,6 +27,8 @@ static_assert(sizeof(INPUT) == 28, "INPUT is 28 bytes on x86");
 
 // How long a key message may wait for a target window before we call it hung.
 constexpr UINT kSendMessageTimeoutMs = 3000;
+// How long a minimised window is given to come back.
+constexpr int kRestoreWaitMs = 1000;
 
 HWND insertAfterHandle(int64_t v) {
     switch (v) {
@@ -313,6 +315,41 @@ public:
         s.shell = w == GetShellWindow() || w == GetDesktopWindow() || !wcscmp(cls, L"Shell_TrayWnd") ||
                   !wcscmp(cls, L"Shell_SecondaryTrayWnd") || !wcscmp(cls, L"Progman") || !wcscmp(cls, L"WorkerW");
         return s;
+    }
+
+    bool clientOrigin(os::WindowHandle h, os::Point& out) override {
+        POINT p{0, 0};
+        if (!h || !IsWindow(toHwnd(h)) || !ClientToScreen(toHwnd(h), &p)) return false;
+        out = {p.x, p.y};
+        return true;
+    }
+
+    int windowDpi(os::WindowHandle h) override {
+        // Windows 8.1 and later tell each monitor's scale; before that every
+        // monitor has the system's.
+        using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+        static const auto fn = [] {
+            HMODULE shcore = LoadLibraryW(L"shcore.dll");
+            return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                                reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                          : nullptr;
+        }();
+        constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+        UINT x = 0, y = 0;
+        if (fn && SUCCEEDED(fn(MonitorFromWindow(toHwnd(h), MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)) && x)
+            return static_cast<int>(x);
+        return dpi();
+    }
+
+    bool restoreWindow(os::WindowHandle h) override {
+        HWND w = toHwnd(h);
+        if (!h || !IsWindow(w)) return false;
+        if (!IsIconic(w)) return true;
+        // Asynchronous, so a hung program cannot hold us; its place is
+        // known once it has left the minimised state.
+        ShowWindowAsync(w, SW_RESTORE);
+        for (int waited = 0; waited < kRestoreWaitMs && IsIconic(w); waited += 10) Sleep(10);
+        return IsWindow(w) && !IsIconic(w);
     }
 
     // --- markers ----------------------------------------------------------------
