@@ -21,6 +21,10 @@ struct DocumentSettings {
     bool powerOff = false;          // "TimerPCOff": the PC is switched off when the limit ends a run
     bool topMost = false;           // "TopMost": the window stays above all others
     bool stayBehind = false;        // "NotActive": the window never takes the front or the focus for a run
+    // "WaitLimit": how many seconds a row may wait for a window (0: no
+    // limit); written only when it is not 0.
+    int32_t waitLimit = 0;
+    static constexpr int32_t MaxWaitLimit = 86400;
 };
 
 class Document {

@@ -114,6 +114,12 @@ double readNumber(StrView value) { return val(value); }
 
 int16_t readInt16(StrView value) { return cint(val(value)); }
 
+int32_t readClamped(StrView value, int32_t max) {
+    const double v = roundHalfEven(val(value));
+    if (!(v > 0)) return 0;  // NaN too
+    return v >= max ? max : int32_t(v);
+}
+
 Str numberText(double v) { return toStr(v); }
 
 Str boolText(bool v) { return v ? Str(u"True") : Str(u"False"); }
@@ -142,6 +148,7 @@ Str headerText(const Header& h) {
     line(u"TimerPCOff", boolText(h.timerPCOff));
     line(u"TopMost", boolText(h.topMost));
     line(u"NotActive", boolText(h.notActive));
+    if (h.waitLimit != 0) line(u"WaitLimit", toStr((long long)h.waitLimit));
     return out;
 }
 

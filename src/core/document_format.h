@@ -57,6 +57,9 @@ bool readBool(StrView value);
 double readNumber(StrView value);
 // The leading number rounded half to even into 16 bits; RtError 6 outside.
 int16_t readInt16(StrView value);
+// The leading number rounded half to even and brought into 0..max; never
+// fails (a value without a number is 0).
+int32_t readClamped(StrView value, int32_t max);
 
 // Geometry and other numbers as written: "." as decimal point, no grouping,
 // no fraction for whole values.
@@ -78,9 +81,11 @@ struct Header {
     bool timerPCOff = false;
     bool topMost = false;
     bool notActive = false;
+    int32_t waitLimit = 0;
 };
 
-// The sixteen key lines, each ended by CR LF.
+// The sixteen key lines, then "WaitLimit" when it is not 0 (documents
+// without a limit stay as older versions wrote them), each ended by CR LF.
 Str headerText(const Header& h);
 // The step lines: rows 1 to the last non-blank one (never the trailing empty
 // row); a blank row becomes an empty line.

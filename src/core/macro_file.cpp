@@ -68,6 +68,8 @@ void MacroFile::read(const Str& path) {
         // (locked, no access) leaves the current macro as it was.
         const Str text = docfmt::decode(os_.readFile(path));
         started = true;
+        // A document without the key has no limit.
+        settings.waitLimit = 0;
         steps.reset();
         view_.stepsCleared();
 
@@ -143,6 +145,8 @@ void MacroFile::read(const Str& path) {
                 view_.settingRead(DocumentSetting::TopMost);
             } else if (n == u"NotActive") {
                 settings.stayBehind = docfmt::readBool(v);
+            } else if (n == u"WaitLimit") {
+                settings.waitLimit = docfmt::readClamped(v, DocumentSettings::MaxWaitLimit);
             } else if (n == u"Dousa") {
                 steps.at(row).action = v;
             } else if (n == u"ZahyoCmd" || n == u"X_jiku") {
@@ -224,6 +228,7 @@ void MacroFile::save(const Str& path, Overwrite overwrite, bool copy) {
         h.timerPCOff = settings.powerOff;
         h.topMost = settings.topMost;
         h.notActive = settings.stayBehind;
+        h.waitLimit = settings.waitLimit;
         const std::string bytes = docfmt::encode(docfmt::headerText(h) + docfmt::stepsText(document_.steps));
 
         // The document goes to a temporary file beside the target, which

@@ -17,7 +17,7 @@ Str forAction(StrView a) {
     if (a == actions::Exe) return u"ｺﾏﾝﾄﾞ欄に実行したいEXEファイル名を入力します。";
     if (a == actions::PlaySound) return u"ｺﾏﾝﾄﾞ欄に再生したい音声ファイル名を入力します。";
     if (a == actions::End) return u"TOVIRAKを終了します。";
-    return u"setﾎﾞﾀﾝを押して、位置を設定します。";
+    return u"setﾎﾞﾀﾝを押して、位置を設定します。(Shiftを押しながら離すと、その下のｳｨﾝﾄﾞｳ内の位置になります)";
 }
 
 Str forCommand(StrView a, StrView tani) {
@@ -30,7 +30,8 @@ Str forCommand(StrView a, StrView tani) {
     if (a == actions::Exe) return u"実行するEXEﾌｧｲﾙ名を入力します。";
     if (a == actions::PlaySound) return u"再生させたい音声ﾌｧｲﾙ名を入力します。";
     if (a == actions::End) return Str();
-    return u"X軸,Y軸座標を入力します。(またはsetボタンを押して、ｸﾘｯｸ場所を指定します。)";
+    return u"X軸,Y軸座標を入力します。(またはsetボタンを押して、ｸﾘｯｸ場所を指定します。)"
+           u"X軸,Y軸,ｳｨﾝﾄﾞｳﾀｲﾄﾙでそのｳｨﾝﾄﾞｳ内の位置になります。";
 }
 
 Str forComment() { return u"ｺﾒﾝﾄが入力出来ます。(入力しなくてもかまいません。)"; }

@@ -1,32 +1,20 @@
 // Point and window capture with the set buttons: the button arms a capture
 // and takes the mouse; the next button release anywhere completes it.
-#include <cmath>
 #include <optional>
 
 #include "editor/point_capture.h"
 
 #include "core/document_format.h"
 #include "editor/guidance.h"
+#include "input/anchor.h"
 #include "input/mouse.h"
 
 namespace {
-// One coordinate of a command text: the number at the start of the part,
-// rounded half to even; RtError 6 when it does not fit 32 bits.
-int32_t coordinate(const std::vector<Str>& parts, size_t i) {
-    if (i >= parts.size()) return 0;
-    return clng(val(parts[i]));
-}
+constexpr int VK_SHIFT = 0x10;
 
-std::vector<Str> splitCommas(const Str& s) {
-    std::vector<Str> parts;
-    size_t start = 0;
-    for (;;) {
-        size_t pos = s.find(u',', start);
-        parts.push_back(s.substr(start, pos == Str::npos ? Str::npos : pos - start));
-        if (pos == Str::npos) break;
-        start = pos + 1;
-    }
-    return parts;
+// A command names no window: nothing. Else the window's search text.
+Str windowOf(const anchor::CommandParts& parts) {
+    return parts.hasThird() ? anchor::searchText(parts.third) : Str();
 }
 }  // namespace
 
@@ -42,34 +30,30 @@ void PointCapture::arm(int r) {
     if (guidance::isNotCapturable(a)) return;
 
     if (!actions::isWindowAction(a)) {
-        // Start from the row's current point.
+        // Start from the row's current point, in its window when it names
+        // one (where the window is now; nowhere when it is not there).
         try {
             const Str t = grid_.commandBox(r)->text();
             if (!t.empty()) {
-                const std::vector<Str> parts = splitCommas(t);
-                // A point that cannot be read or scaled is not moved to.
-                bool ok = true;
-                int32_t x = 0, y = 0;
+                const anchor::CommandParts parts = anchor::splitCommand(t);
+                const Str search = windowOf(parts);
+                std::optional<os::Point> at;
                 try {
-                    x = coordinate(parts, 0);
+                    if (search.empty()) {
+                        at = os::Point{clng(val(parts.first)), clng(val(parts.second))};
+                    } else if (const auto found = anchors_.find(search, window_.nativeHandle())) {
+                        at = anchor::toScreen(val(parts.first), val(parts.second), found->frame);
+                    }
                 } catch (const std::exception&) {
-                    ok = false;
-                }
-                try {
-                    y = coordinate(parts, 1);
-                } catch (const std::exception&) {
-                    ok = false;
+                    // A point that cannot be read or scaled is not moved to.
                 }
                 // The screen may have changed since the last run.
                 screen_.maxX = os_.screenWidth() - 1;
                 screen_.maxY = os_.screenHeight() - 1;
-                mouse::Normalised to;
-                try {
-                    to = mouse::normalise({x, y}, os_.virtualScreen());
-                } catch (const std::exception&) {
-                    ok = false;
+                if (at) {
+                    const mouse::Normalised to = mouse::normalise(*at, os_.virtualScreen());
+                    os_.mouseEvent(mouse::kAbsoluteMove, to.dx, to.dy, 0, 0);
                 }
-                if (ok) os_.mouseEvent(mouse::kAbsoluteMove, to.dx, to.dy, 0, 0);
             }
         } catch (const std::exception&) {
         }
@@ -81,6 +65,31 @@ void PointCapture::arm(int r) {
     }
     armed_ = true;
     step_ = grid_.scrollBar()->value() + r - 1;
+}
+
+std::optional<Str> PointCapture::capturedPoint(os::Point pt, const Str& command) {
+    const Str plain = toStr((long long)pt.x) + u"," + toStr((long long)pt.y);
+    const anchor::CommandParts parts = anchor::splitCommand(command);
+    // A row that names a window keeps it, and its text as written.
+    if (const Str search = windowOf(parts); !search.empty()) {
+        const auto found = anchors_.find(search, window_.nativeHandle());
+        if (!found) {
+            status_.show(StatusMode::Warning, u"「" + search + u"」を含むウィンドウが見つからないため、位置は変わっていません");
+            return std::nullopt;
+        }
+        const os::Point p = anchor::toStored(pt, found->frame);
+        return toStr((long long)p.x) + u"," + toStr((long long)p.y) + u"," + parts.third;
+    }
+    if (!(os_.getAsyncKeyState(VK_SHIFT) & 0x8000)) return plain;
+    // With Shift, the point belongs to the window under it, named as the
+    // recorder names windows; one without a title, or the program's own,
+    // cannot be found again by its title.
+    const os::WindowHandle top = os_.topLevelWindow(os_.windowFromPoint(pt));
+    if (top == 0 || os_.windowProcessId(top) == os_.windowProcessId(window_.nativeHandle())) return plain;
+    const Str title = docfmt::singleLine(anchor::titleSearchText(os_.getWindowText(top)));
+    const std::optional<anchor::Frame> frame = readFrame(os_, top);
+    if (title.empty() || !frame) return plain;
+    return anchor::storedCommand(pt, *frame, title);
 }
 
 void PointCapture::buttonReleased() {
@@ -97,7 +106,7 @@ void PointCapture::buttonReleased() {
                 // A title may hold a line break, which a document line cannot.
                 if (!title.empty()) captured = docfmt::singleLine(title + u"," + os_.getClassName(w));
             } else {
-                captured = toStr((long long)pt.x) + u"," + toStr((long long)pt.y);
+                captured = capturedPoint(pt, document_.steps.at(step_).command);
             }
         }
         if (captured) {

@@ -1,13 +1,16 @@
 // Point and window capture with the set buttons: a row's set button arms a
 // capture and takes the mouse; the next button release anywhere writes the
-// point, or the window under it, into that row's step.
+// point, or the window under it, into that row's step. A point may belong
+// to a window: the one the row names, or with Shift the one under it.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "core/document.h"
 #include "core/status_line.h"
 #include "editor/step_grid.h"
+#include "input/anchor_windows.h"
 #include "input/windows.h"
 #include "platform/os.h"
 #include "platform/toolkit.h"
@@ -32,6 +35,12 @@ public:
     const ScreenMeasure& screen() const { return screen_; }
 
 private:
+    // What a mouse row's capture writes for the point released at: the
+    // point in the window the row names (nothing, told, when that window is
+    // not there), in the window under it when Shift is held, or the plain
+    // screen point.
+    std::optional<Str> capturedPoint(os::Point pt, const Str& command);
+
     tk::Form& window_;
     os::Services& os_;
     StatusLine& status_;
@@ -40,4 +49,5 @@ private:
     bool armed_ = false;
     int32_t step_ = 0;
     ScreenMeasure screen_;
+    AnchorWindows anchors_{os_};
 };

@@ -63,6 +63,8 @@ void Player::start(RunPlan plan, const Str& targetTitle) {
             state_.longInterval = false;
         }
         state_.secondsCounted = 9999999;
+        state_.waitLimitSeconds = document_.settings.waitLimit;
+        state_.waiting.reset();
 
         // No start-key watch while running.
         hotKeys_.pause();
@@ -131,6 +133,42 @@ void Player::showKeptProgress() {
         observer_.showStatus(StatusMode::Status, kept->progress);
         observer_.repaint();
     });
+}
+
+Str Player::progress() {
+    const DocumentSettings& s = document_.settings;
+    ProgressInput pin;
+    pin.runRow = state_.row;
+    pin.stopTimerEnabled = s.stopTimerEnabled;
+    pin.timerHH = s.timerHours;
+    pin.timerMM = s.timerMinutes;
+    pin.restCount = state_.passesLeft;
+    pin.now = os_.now();
+    pin.stopTime = state_.stopTime;
+    pin.powerOff = s.powerOff;
+    return progressText(pin);
+}
+
+Str Player::statusText(const Str& progress) {
+    if (!state_.waiting || state_.waiting->row != state_.row) return progress;
+    RunState::RowWait& w = *state_.waiting;
+    const int64_t seconds = (os_.monotonicMs() - w.sinceMs) / 1000;
+    // The first second shows the row as any other.
+    if (seconds < 1) return progress;
+    w.shownSeconds = seconds;
+    return waitingStatus(progress, w.reason, seconds, state_.waitLimitSeconds);
+}
+
+void Player::followWait(const Str& progress) {
+    RunState::RowWait& w = *state_.waiting;
+    const int64_t elapsed = os_.monotonicMs() - w.sinceMs;
+    const int32_t limit = state_.waitLimitSeconds;
+    // The run stops as a failing step does, named by the row's step.
+    if (limit > 0 && elapsed >= int64_t(limit) * 1000) err::raise(err::InvalidCall, w.reason.runOutText(limit));
+    if (elapsed / 1000 != w.shownSeconds) {
+        const Str text = statusText(progress);
+        if (text != progress) observer_.showStatus(StatusMode::Status, text);
+    }
 }
 
 void Player::endTool() {
@@ -211,31 +249,30 @@ void Player::tick() {
         if (state_.longInterval) {
             if (state_.secondsCounted == std::numeric_limits<int32_t>::max()) err::raise(err::Overflow);
             ++state_.secondsCounted;
-            if (state_.intervalSeconds > double(state_.secondsCounted)) return;
+            if (state_.intervalSeconds > double(state_.secondsCounted)) {
+                // A row that waits is watched at every second all the same.
+                if (state_.waiting) {
+                    label = planRow(plan_, state_.row).action;
+                    followWait(progress());
+                }
+                return;
+            }
             state_.secondsCounted = 0;
         }
 
         label = u"ステータスの表示";
-        ProgressInput pin;
-        pin.runRow = state_.row;
-        pin.stopTimerEnabled = s.stopTimerEnabled;
-        pin.timerHH = s.timerHours;
-        pin.timerMM = s.timerMinutes;
-        pin.restCount = state_.passesLeft;
-        pin.now = os_.now();
-        pin.stopTime = state_.stopTime;
-        pin.powerOff = s.powerOff;
-        const Str progress = progressText(pin);
+        const Str rowProgress = progress();
+        const Str status = statusText(rowProgress);
         // Steps faster than a display frame are shown once a frame; a tick
         // not shown keeps its state for a stop or a wait.
         const bool show = display_.showNow(os_.monotonicMs());
-        if (!show) display_.keep({progress, state_.row});
+        if (!show) display_.keep({status, state_.row});
 
         label = u"現在実行中の行を選択";
         if (show) observer_.showRow(state_.row);
 
         label = u"現在実行中の行番号をステータスに表示";
-        if (show) observer_.showStatus(StatusMode::Status, progress);
+        if (show) observer_.showStatus(StatusMode::Status, status);
 
         label = u"画面を再表示";
         if (show) observer_.repaint();
@@ -246,7 +283,8 @@ void Player::tick() {
         if (stepWaits(row.action, row.x)) showKeptProgress();
 
         label = row.action;
-        const StepOutcome outcome = executor_.execute(row, state_);
+        const int64_t stepMs = os_.monotonicMs();
+        const StepResult outcome = executor_.execute(row, state_);
         if (outcome == StepOutcome::EndTool) return endTool();
         // A stop during the step (a wait's message processing) has ended the
         // run; a new start since then is not ours.
@@ -254,6 +292,15 @@ void Player::tick() {
         // A key the run cannot send stops it, as any unsupported key does.
         if (outcome == StepOutcome::Stop || outcome == StepOutcome::UnsupportedKey) return stopHere();
 
+        if (outcome == StepOutcome::Stay) {
+            // The wait is measured from the first tick on the row.
+            if (!state_.waiting || state_.waiting->row != state_.row)
+                state_.waiting = RunState::RowWait{state_.row, stepMs, outcome.waiting, 0};
+            state_.waiting->reason = outcome.waiting;
+            followWait(rowProgress);
+        } else {
+            state_.waiting.reset();
+        }
         if (outcome == StepOutcome::Next) {
             ++state_.row;
             if (size_t(state_.row) > plan_.rows.size()) {

@@ -61,6 +61,14 @@ public:
 private:
     // The last step's row and progress, when a fast run had not shown them.
     void showKeptProgress();
+    // The progress text of the row ("実行中 2　残り10回").
+    Str progress();
+    // The status of the row: the progress, and what the row waits for once
+    // it has waited a second.
+    Str statusText(const Str& progress);
+    // A row that waits: its limit (raises the run-out failure) and its
+    // status, renewed each second.
+    void followWait(const Str& progress);
     // The "終了" step: the working state is saved and the program ends.
     void endTool();
 

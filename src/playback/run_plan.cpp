@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "input/anchor.h"
 #include "input/keys.h"
 
 void splitAtCommas(StrView text, std::vector<Str>& parts) {
@@ -46,11 +47,26 @@ bool aboveLimit(const Decimal& d) {
 
 }  // namespace
 
-Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str& x, Str& y) {
+Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, PlanRow& row) {
     const Str a = trim(action);
+    Str& x = row.x;
+    Str& y = row.y;
     x.clear();
     y.clear();
-    if (!actions::isKeyInput(a)) {
+    row.window.clear();
+    // Mouse rows may name the window their point belongs to after it.
+    const bool mouseRow = !actions::isKeyInput(a) && a != actions::Wait && !actions::isWindowAction(a) &&
+                          a != actions::Exe && a != actions::PlaySound && a != actions::End;
+    bool anchored = false;
+    if (mouseRow) {
+        anchor::CommandParts parts = anchor::splitCommand(command);
+        x = std::move(parts.first);
+        y = std::move(parts.second);
+        if (parts.hasThird()) {
+            anchored = true;
+            row.window = anchor::searchText(parts.third);
+        }
+    } else if (!actions::isKeyInput(a)) {
         std::vector<Str> parts(3);
         splitAtCommas(command, parts);
         x = parts[1];
@@ -79,10 +95,12 @@ Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str
         if (tx.empty()) return u"音声ファイル名が入力されていません";
         x = tx;
     } else if (a != actions::End) {
-        if (tx.empty()) x = u"-1";
-        if (trim(y).empty()) y = u"-1";
+        // A point in a window is always a point: no "where the cursor is".
+        if (tx.empty() && !anchored) x = u"-1";
+        if (trim(y).empty() && !anchored) y = u"-1";
         if (!isNumeric(x)) return u"Ｘ軸の値が不正です";
         if (!isNumeric(y)) return u"Ｙ軸の値が不正です";
+        if (anchored && row.window.empty()) return u"ウィンドウタイトルが入力されていません";
     }
     return Str();
 }
@@ -111,8 +129,8 @@ std::variant<RunPlan, RunProblem> planRun(const Document& document) {
         // The walk ends before the text of a row without action is looked
         // at: left-over text there must not fail the run.
         if (trim(step.action).empty()) break;
-        PlanRow row{step.action, Str(), Str()};
-        const Str message = checkRow(step.action, step.command, ctx, row.x, row.y);
+        PlanRow row{step.action, Str(), Str(), Str()};
+        const Str message = checkRow(step.action, step.command, ctx, row);
         if (!message.empty()) return RunProblem{Kind::Row, message, i};
         plan.rows.push_back(std::move(row));
     }

@@ -21,20 +21,22 @@ struct RowCheckContext {
 };
 RowCheckContext rowCheckContext(const Document& document);
 
-// Checks one row whose action (without blanks at both ends) is not empty
-// and gives its run parameters in x and y. Returns the message of the
-// first check that fails, empty when the row may run. RtError 9 when a
-// text that is split has more pieces than the split holds.
-Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, Str& x, Str& y);
-
 // One row of a run: its action as the step holds it, and its run
 // parameters as the check left them (coordinates, a wait in milliseconds,
-// a command text).
+// a command text; for a point anchored to a window, that window's search
+// text).
 struct PlanRow {
     Str action;
     Str x;
     Str y;
+    Str window;  // empty: x and y are a screen point
 };
+
+// Checks one row whose action (without blanks at both ends) is not empty
+// and gives its run parameters in row (all but its action). Returns the
+// message of the first check that fails, empty when the row may run.
+// RtError 9 when a text that is split has more pieces than the split holds.
+Str checkRow(StrView action, const Str& command, const RowCheckContext& ctx, PlanRow& row);
 
 // The rows a run plays, from step 1 to the last before the first step
 // without an action.

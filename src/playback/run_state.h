@@ -8,6 +8,7 @@
 
 #include "platform/os.h"
 #include "platform/text.h"
+#include "playback/waiting.h"
 
 struct RunState {
     // The row the next tick executes, from 1; 0 while no run goes.
@@ -39,4 +40,17 @@ struct RunState {
     // which a timed run stops.
     int16_t passesLeft = -1;
     std::optional<DateTime> stopTime;
+
+    // How long a row may wait for what it waits for (seconds, 0: no limit),
+    // read at the start.
+    int32_t waitLimitSeconds = 0;
+    // The row the run waits on: since the first tick on it (monotonic ms),
+    // what for, and the whole seconds the status line shows.
+    struct RowWait {
+        int32_t row = 0;
+        int64_t sinceMs = 0;
+        WaitReason reason;
+        int64_t shownSeconds = 0;
+    };
+    std::optional<RowWait> waiting;
 };

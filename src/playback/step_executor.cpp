@@ -1,6 +1,7 @@
 // The step executor.
 #include "playback/step_executor.h"
 
+#include "input/anchor.h"
 #include "input/delivery.h"
 #include "input/mouse.h"
 #include "input/sendkeys.h"
@@ -11,7 +12,7 @@ namespace {
 constexpr uint8_t VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12;
 }  // namespace
 
-StepOutcome StepExecutor::execute(const PlanRow& row, RunState& state) {
+StepResult StepExecutor::execute(const PlanRow& row, RunState& state) {
     const Str& action = row.action;
     const Str& X = row.x;
     const Str& Y = row.y;
@@ -45,9 +46,9 @@ StepOutcome StepExecutor::execute(const PlanRow& row, RunState& state) {
         // A missing window is warned about; the run goes on.
         activateWindow(X);
     } else if (action == actions::WindowExists) {
-        if (findTargetWindow(errors_, os_, window_.nativeHandle(), X) == 0) return StepOutcome::Stay;
+        if (findTargetWindow(errors_, os_, window_.nativeHandle(), X) == 0) return windowToAppear(X);
     } else if (action == actions::WindowAbsent) {
-        if (findTargetWindow(errors_, os_, window_.nativeHandle(), X) != 0) return StepOutcome::Stay;
+        if (findTargetWindow(errors_, os_, window_.nativeHandle(), X) != 0) return windowToClose(X);
     } else if (action == actions::Exe) {
         os_.startProgram(X, os::k::SW_SHOWNORMAL);
     } else if (action == actions::PlaySound) {
@@ -55,7 +56,7 @@ StepOutcome StepExecutor::execute(const PlanRow& row, RunState& state) {
     } else if (action == actions::End) {
         return StepOutcome::EndTool;
     } else {
-        mouse(action, X, Y, state);
+        return mouse(row, state);
     }
     return StepOutcome::Next;
 }
@@ -96,7 +97,8 @@ void StepExecutor::sendKeyList(const Str& action, const KeyArrays& k, const RunS
     }
 }
 
-void StepExecutor::mouse(const Str& action, const Str& X, const Str& Y, RunState& state) {
+StepResult StepExecutor::mouse(const PlanRow& row, RunState& state) {
+    const Str& action = row.action;
     // An optional modifier prefix, then the button.
     Str name = action;
     uint8_t modifier = 0;
@@ -112,47 +114,68 @@ void StepExecutor::mouse(const Str& action, const Str& X, const Str& Y, RunState
         modifier = VK_MENU;
         name = mid(name, 4);
     }
+    uint32_t press = 0, release = 0;
+    const Str button = left(name, 1);
+    if (button == u"左") {
+        press = os::k::MOUSEEVENTF_LEFTDOWN;
+        release = os::k::MOUSEEVENTF_LEFTUP;
+    } else if (button == u"中") {
+        press = os::k::MOUSEEVENTF_MIDDLEDOWN;
+        release = os::k::MOUSEEVENTF_MIDDLEUP;
+    } else if (button == u"右") {
+        press = os::k::MOUSEEVENTF_RIGHTDOWN;
+        release = os::k::MOUSEEVENTF_RIGHTUP;
+    }
+
+    // A point in a window needs the window: the row waits for it, and a
+    // window that is found is made ready for the click before anything is
+    // sent.
+    std::optional<anchor::Frame> frame;
+    if (!row.window.empty()) {
+        const auto found = anchors_.prepare(errors_, row.window, window_.nativeHandle());
+        if (!found) return windowToAppear(row.window);
+        frame = found->frame;
+    }
+    // Where the step acts: its point on the screen, or where the cursor
+    // stands (nothing). RtError as the point does not fit.
+    auto target = [&]() -> std::optional<os::Point> {
+        if (frame) return anchor::toScreen(cdbl(row.x), cdbl(row.y), *frame);
+        if (row.x == u"-1" && row.y == u"-1") return std::nullopt;
+        return os::Point{clng(row.x), clng(row.y)};
+    };
+
     // The click goes to the window under the point; refused input fails the
     // step before anything is sent. A cursor move alone is not refused.
-    if (action != actions::MouseMove) {
-        const Str button = left(name, 1);
-        if (button == u"左" || button == u"中" || button == u"右") {
-            os::Point at = os_.getCursorPos();
-            if (!(X == u"-1" && Y == u"-1")) {
-                try {
-                    at = {clng(X), clng(Y)};
-                } catch (const std::exception&) {
-                    // The move below reports the coordinate.
-                }
-            }
-            inputGate_.require(os_.windowFromPoint(at));
+    if (action != actions::MouseMove && press != 0) {
+        os::Point at = os_.getCursorPos();
+        try {
+            if (const auto to = target()) at = *to;
+        } catch (const std::exception&) {
+            // The move below reports the coordinate.
         }
+        inputGate_.require(os_.windowFromPoint(at));
     }
     if (modifier) sendKeybdEvent(os_, modifier, false);
     try {
-        uint32_t press = 0, release = 0;
-        const Str button = left(name, 1);
-        if (button == u"左") {
-            press = os::k::MOUSEEVENTF_LEFTDOWN;
-            release = os::k::MOUSEEVENTF_LEFTUP;
-        } else if (button == u"中") {
-            press = os::k::MOUSEEVENTF_MIDDLEDOWN;
-            release = os::k::MOUSEEVENTF_MIDDLEUP;
-        } else if (button == u"右") {
-            press = os::k::MOUSEEVENTF_RIGHTDOWN;
-            release = os::k::MOUSEEVENTF_RIGHTUP;
-        }
-        const int clicks = mid(name, 2, 1) == u"W" ? 2 : 1;
-        if (!(X == u"-1" && Y == u"-1")) {
-            const int32_t x = clng(X), y = clng(Y);
-            os_.setCursorPos(x, y);
+        if (const auto to = target()) {
+            os_.setCursorPos(to->x, to->y);
             // Measured at every step: monitors come and go, and a game may
             // change the resolution during a run.
-            const mouse::Normalised to = mouse::normalise({x, y}, os_.virtualScreen());
-            os_.mouseEvent(mouse::kAbsoluteMove, to.dx, to.dy, 0, 0);
+            const mouse::Normalised n = mouse::normalise(*to, os_.virtualScreen());
+            os_.mouseEvent(mouse::kAbsoluteMove, n.dx, n.dy, 0, 0);
         }
         if (action != actions::MouseMove) {
             const bool drag = right(name, 6) == u"ﾄﾞﾗｯｸﾞ";
+            int clicks = mid(name, 2, 1) == u"W" ? 2 : 1;
+            // A click of the button a drag holds ends the drag at its point:
+            // the button is released there, not pressed a second time (which
+            // would collapse what the drag selected). A double click then
+            // clicks once more.
+            if (!drag && (state.heldButtons & release)) {
+                os_.mouseEvent(release, 0, 0, 0, 0);
+                state.heldButtons &= ~release;
+                --clicks;
+            }
             for (int c = 0; c < clicks; ++c) {
                 os_.mouseEvent(press, 0, 0, 0, 0);
                 // Every button a drag holds is remembered, so a stop releases
@@ -171,6 +194,7 @@ void StepExecutor::mouse(const Str& action, const Str& X, const Str& Y, RunState
         throw;
     }
     if (modifier) sendKeybdEvent(os_, modifier, true);
+    return StepOutcome::Next;
 }
 
 bool StepExecutor::wait(int32_t ms, const RunState& state) {

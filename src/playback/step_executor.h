@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "input/anchor_windows.h"
 #include "input/input_gate.h"
 #include "input/keys.h"
 #include "platform/error_sink.h"
@@ -14,6 +15,7 @@
 #include "playback/hotkey_watch.h"
 #include "playback/run_plan.h"
 #include "playback/run_state.h"
+#include "playback/waiting.h"
 
 class RunObserver;
 
@@ -27,6 +29,17 @@ enum class StepOutcome {
     EndTool,         // the "終了" step: the program ends
 };
 
+// A step's outcome, and for a row that stays what it waits for.
+struct StepResult {
+    StepOutcome outcome = StepOutcome::Next;
+    WaitReason waiting;
+
+    StepResult(StepOutcome o = StepOutcome::Next) : outcome(o) {}
+    // The row stays, waiting for this.
+    StepResult(WaitReason reason) : outcome(StepOutcome::Stay), waiting(std::move(reason)) {}
+    bool operator==(StepOutcome o) const { return outcome == o; }
+};
+
 class StepExecutor {
 public:
     // stepTimer is held while a wait waits (the next step comes one whole
@@ -35,17 +48,22 @@ public:
     StepExecutor(tk::Form& window, tk::Timer& stepTimer, os::Services& services, ErrorSink& errors,
                  RunObserver& observer, HotKeyWatch& hotKeys)
         : window_(window), stepTimer_(stepTimer), os_(services), errors_(errors), observer_(observer),
-          hotKeys_(hotKeys), inputGate_(services) {}
+          hotKeys_(hotKeys), inputGate_(services), anchors_(services) {}
     StepExecutor(const StepExecutor&) = delete;
     StepExecutor& operator=(const StepExecutor&) = delete;
 
     // Executes the row with the run state: the buttons a drag holds are
     // kept there, key messages go to its target window, a wait ends when
     // its run is stopped or replaced. A row tried alone runs with row 0.
-    StepOutcome execute(const PlanRow& row, RunState& state);
+    StepResult execute(const PlanRow& row, RunState& state);
 
     // Windows and their processes may have changed since the last run.
-    void forgetWindows() { inputGate_.forget(); }
+    void forgetWindows() {
+        inputGate_.forget();
+        anchors_.clear();
+    }
+    // The windows of anchored points, as the run finds them.
+    AnchorWindows& anchors() { return anchors_; }
 
     // Brings the window the search text names to the front; when there is
     // none, a warning says so (0). The window's whole title goes to
@@ -54,7 +72,7 @@ public:
 
 private:
     void sendKeyList(const Str& action, const KeyArrays& keys, const RunState& state);
-    void mouse(const Str& action, const Str& X, const Str& Y, RunState& state);
+    StepResult mouse(const PlanRow& row, RunState& state);
     // Waits ms in one-second slices; false when Pause or a stop key ended it.
     bool wait(int32_t ms, const RunState& state);
 
@@ -65,4 +83,5 @@ private:
     RunObserver& observer_;
     HotKeyWatch& hotKeys_;
     InputGate inputGate_;
+    AnchorWindows anchors_;
 };

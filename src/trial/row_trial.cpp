@@ -1,6 +1,7 @@
 // Trying one row: run it once, or show where it acts.
 #include "trial/row_trial.h"
 
+#include "input/anchor.h"
 #include "playback/step_preview.h"
 #include "playback/run_plan.h"
 
@@ -24,6 +25,9 @@ bool clicks(StrView action) {
 bool injects(StrView action) { return actions::isKeyInput(action) || clicks(action); }
 
 Str rowText(int32_t step) { return toStr((long long)step) + u"行目"; }
+
+// A row's point lies in a window that is not there.
+Str windowMissing(StrView search) { return u"「" + Str(search) + u"」を含むウィンドウが見つかりません"; }
 
 }  // namespace
 
@@ -103,11 +107,13 @@ void RowTrial::runRow() {
             return;
         }
         // The check of a run, with its messages and its error exit.
-        Str X, Y;
+        PlanRow row{action, Str(), Str(), Str()};
+        const Str& X = row.x;
+        const Str& Y = row.y;
         bool valid = false;
         guarded(status_, u"MF_InputChk", [&] {
             const MacroStep& s = document_.steps.at(step);
-            const Str message = checkRow(s.action, s.command, rowCheckContext(document_), X, Y);
+            const Str message = checkRow(s.action, s.command, rowCheckContext(document_), row);
             valid = message.empty();
             if (!valid) grid_.showProblem(step, message);
         });
@@ -132,6 +138,16 @@ void RowTrial::runRow() {
             player_.state().targetWindow = front;
         } else if (previous_ != 0 && os.windowProcessId(previous_) != 0) {
             front = previous_;
+        }
+        // A point in a window goes to that window, which must be there.
+        AnchorWindows& anchors = player_.executor().anchors();
+        if (!row.window.empty() && clicks(action)) {
+            const auto found = anchors.find(row.window, window_.nativeHandle());
+            if (!found) {
+                status_.show(StatusMode::Warning, windowMissing(row.window));
+                return;
+            }
+            front = found->window;
         }
         const bool input = injects(action);
         if (input && front == 0 && (front = windowBehind()) != 0 && !agreedTo(front)) {
@@ -161,15 +177,19 @@ void RowTrial::runRow() {
                 outcome = Outcome::Refused;
             }
             if (outcome != Outcome::Refused && clicks(action)) {
-                // A click on the program's own window would land in the editor.
+                // A click on the program's own window would land in the
+                // editor. A point in a window is where that window has it now.
                 os::Point at = os.getCursorPos();
                 bool known = true;
-                if (!(X == u"-1" && Y == u"-1")) {
-                    try {
+                try {
+                    if (!row.window.empty()) {
+                        if (const auto found = anchors.find(row.window, window_.nativeHandle()))
+                            at = anchor::toScreen(cdbl(X), cdbl(Y), found->frame);
+                    } else if (!(X == u"-1" && Y == u"-1")) {
                         at = {clng(X), clng(Y)};
-                    } catch (const std::exception&) {
-                        known = false;  // the step reports the coordinate
                     }
+                } catch (const std::exception&) {
+                    known = false;  // the step reports the coordinate
                 }
                 if (known && os.windowProcessId(os.windowFromPoint(at)) == os.windowProcessId(window_.nativeHandle())) {
                     window_.backend().messageBox(u"TOVIRAKのウィンドウ上はクリックできません。", tk::mb::OK, Str(AppTitle));
@@ -177,7 +197,7 @@ void RowTrial::runRow() {
                 }
             }
             if (outcome != Outcome::Refused) {
-                const StepOutcome result = player_.executor().execute(PlanRow{action, X, Y}, state);
+                const StepResult result = player_.executor().execute(row, state);
                 // An unsupported key stops, as if a run were going.
                 if (result == StepOutcome::UnsupportedKey) player_.stop(false);
                 outcome = result == StepOutcome::Stop || result == StepOutcome::UnsupportedKey ? Outcome::Stopped
@@ -252,17 +272,30 @@ void RowTrial::showRow() {
             return;
         }
         const RowCheckContext ctx = rowCheckContext(document_);
-        Str X, Y;
-        const Str message = checkRow(action, document_.steps.at(step).command, ctx, X, Y);
+        PlanRow row{action, Str(), Str(), Str()};
+        const Str message = checkRow(action, document_.steps.at(step).command, ctx, row);
         if (!message.empty()) {
             status_.show(StatusMode::Warning, message);
             return;
         }
         os::Services& os = os_;
+        // A point in a window is shown where the window has it now.
+        Str X = row.x, Y = row.y;
+        if (!row.window.empty()) {
+            const auto found = player_.executor().anchors().find(row.window, window_.nativeHandle());
+            if (!found) {
+                status_.show(StatusMode::Warning, windowMissing(row.window));
+                return;
+            }
+            const os::Point at = anchor::toScreen(cdbl(X), cdbl(Y), found->frame);
+            X = toStr((long long)at.x);
+            Y = toStr((long long)at.y);
+        }
         preview::Context pc;
         pc.layout = [&os](char16_t c) { return os.vkKeyScan(c); };
         pc.powerOff = document_.settings.powerOff;
-        const preview::StepPreview p = preview::previewStep(action, X, Y, pc);
+        preview::StepPreview p = preview::previewStep(action, X, Y, pc);
+        if (!row.window.empty()) p.text = u"「" + row.window + u"」の " + row.x + u"," + row.y + u" → " + p.text;
         using Kind = preview::StepPreview::Kind;
         if (p.kind == Kind::Point) {
             os.showPointMarker(p.point, kMarkerMs);

@@ -1,9 +1,12 @@
 // Points anchored to a window: the parts of a command, the search text, the
 // mapping between stored and screen points over monitors of different
 // scale factors, and the windows found, restored and brought to the front.
-#include "app_fixture.h"
 #include "input/anchor.h"
 #include "input/anchor_windows.h"
+#include "playback/run_plan.h"
+#include "playback_fixture.h"
+
+using Lines = std::vector<std::string>;
 
 using anchor::CommandParts;
 
@@ -162,4 +165,108 @@ TEST_F(AnchorWindowsTest, EachTextKeepsItsOwnWindowAndTheRunsTargetIsLeftAlone) 
     EXPECT_EQ(anchors.find(u"Editor", own)->window, editor);
     anchors.clear();
     EXPECT_EQ(target.find(u"notes.txt - Editor", own), editor);
+}
+
+// ---------------------------------------------------------------------------
+// Mouse rows that name their window
+
+namespace {
+struct Checked {
+    Str message;
+    PlanRow row;
+};
+Checked check(StrView action, const Str& command) {
+    Checked c;
+    c.message = checkRow(action, command, RowCheckContext{}, c.row);
+    return c;
+}
+}  // namespace
+
+TEST(AnchorCheck, OnlyMouseRowsTakeAWindowAndItsPointMustBeWhole) {
+    Checked c = check(u"左ｸﾘｯｸ", u"10,-20, - メモ帳 ,Notepad");
+    EXPECT_EQ(c.message, u"");
+    EXPECT_EQ(c.row.x, u"10");
+    EXPECT_EQ(c.row.y, u"-20");
+    EXPECT_EQ(c.row.window, u"- メモ帳");
+    EXPECT_EQ(check(u"ﾏｳｽｶｰｿﾙ移動", u"-1,-1,Editor").row.x, u"-1");  // a point, not "where the cursor is"
+    EXPECT_EQ(check(u"左ｸﾘｯｸ", u"10,20").row.window, u"");
+    EXPECT_EQ(check(u"左ｸﾘｯｸ", u"").row.x, u"-1");
+
+    EXPECT_EQ(check(u"左ｸﾘｯｸ", u"10,20,").message, u"ウィンドウタイトルが入力されていません");
+    EXPECT_EQ(check(u"右ｸﾘｯｸ", u"10,20, ,Notepad").message, u"ウィンドウタイトルが入力されていません");
+    EXPECT_EQ(check(u"左ｸﾘｯｸ", u",20,Editor").message, u"Ｘ軸の値が不正です");
+    EXPECT_EQ(check(u"左ｸﾘｯｸ", u"10,,Editor").message, u"Ｙ軸の値が不正です");
+    EXPECT_EQ(check(u"左ｸﾘｯｸ", u"10,y,Editor").message, u"Ｙ軸の値が不正です");
+
+    // Other rows split into too many parts keep their error exit.
+    for (StrView action : {actions::Exe, actions::WindowActive, actions::Wait, actions::End, actions::PlaySound}) {
+        try {
+            check(action, u"a,b,c");
+            ADD_FAILURE() << toUtf8(action);
+        } catch (const RtError& e) {
+            EXPECT_EQ(e.number, err::Subscript);
+        }
+    }
+}
+
+class AnchoredStepTest : public PlaybackTest {
+protected:
+    void SetUp() override {
+        p.monitors = {{0, 0, 1920, 1080}, {1920, 0, 4800, 1620}};
+        p.monitorDpis = {96, 144};
+        editor = p.addWindow(u"notes.txt - Editor", u"Edit", 5);
+        w().x = 200;
+        w().y = 100;
+        PlaybackTest::SetUp();
+    }
+    headless::Window& w() { return *p.window(editor); }
+    os::WindowHandle editor = 0;
+};
+
+TEST_F(AnchoredStepTest, TheClickFindsItsWindowBringsItForwardAndLandsOnTheSameSpotWhereverItIs) {
+    rows({{u"左ｸﾘｯｸ", u"40,25,notes.txt"}, {u"ｼﾌﾄ右ｸﾘｯｸ", u"-4,-20,notes.txt"}});
+    const os::WindowHandle other = p.addWindow(u"Other", u"O", 9);
+    p.foreground = other;
+    interval(u"1");
+    run();
+    p.advance(1000);
+    const Lines first = events(true);
+    // Brought to the front first, then the point in its client area.
+    const std::string trace = p.traceText();
+    EXPECT_LT(trace.find("SetForegroundWindow(" + std::to_string(editor) + ")"), trace.find("SetCursorPos(248,156)"));
+    EXPECT_EQ(first, (Lines{"SetCursorPos(248,156)", "mouse_event(49153,3387,6311,0)", "mouse_event(2,0,0,0)",
+                            "mouse_event(4,0,0,0)"}));
+    p.advance(1000);
+    // The title bar above the client area, with the modifier around it.
+    EXPECT_EQ(events(true)[1], "SetCursorPos(204,111)");
+
+    // Minimised, and moved to the monitor at 150 %: restored, and the same
+    // spot is half as far again into the client area.
+    w().style.minimized = true;
+    w().x = 2000;
+    w().y = 200;
+    p.advance(1000);
+    EXPECT_FALSE(w().style.minimized);
+    EXPECT_EQ(events(true)[0], "SetCursorPos(2068,269)");  // 2008 + 60, 231 + 37.5 (half to even: 38)
+    EXPECT_EQ(app->player.state().row, 2);
+}
+
+TEST_F(AnchoredStepTest, AnAbsentWindowHoldsTheRowUnderTheWaitLimit) {
+    rows({{u"左ｸﾘｯｸ", u"1,1,draft.txt"}});
+    interval(u"0.5");
+    app->document.settings.waitLimit = 3;
+    run();
+    p.advance(1500);
+    EXPECT_EQ(status(), u"実行中 1 「draft.txt」を待っています (1秒/上限3秒)");
+    EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 0);
+    // It comes in time: the click goes there.
+    const os::WindowHandle draft = p.addWindow(u"draft.txt - Editor", u"Edit");
+    p.advance(500);
+    EXPECT_EQ(countEvent("mouse_event(2,0,0,0)"), 1);
+    EXPECT_EQ(p.foreground, draft);
+    // Gone again: the run stops when the limit runs out, as a failing step.
+    p.removeWindow(draft);
+    p.advance(3500);
+    EXPECT_FALSE(running());
+    EXPECT_EQ(status(), u"[tim_Timer_Timer]「draft.txt」を含むウィンドウが3秒待っても現れません ステップ：左ｸﾘｯｸ");
 }

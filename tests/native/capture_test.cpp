@@ -208,3 +208,81 @@ TEST_F(CaptureTest, ArmedStepDeletedMeanwhileReportsAndEndsTheCapture) {
     EXPECT_FALSE(app->capture.armed());
     EXPECT_TRUE(traced("ReleaseCapture"));
 }
+
+// ---------------------------------------------------------------------------
+// Points in a window
+
+class AnchoredCaptureTest : public CaptureTest {
+protected:
+    void SetUp() override {
+        CaptureTest::SetUp();
+        p.monitors = {{0, 0, 1920, 1080}, {1920, 0, 4800, 1620}};
+        p.monitorDpis = {96, 144};
+        editor = p.addWindow(u"Report, final.txt - Editor", u"Edit", 5);
+        child = 0x77;
+        p.topLevelOf[child] = editor;
+        p.pointWindow = child;  // an edit control inside it is under the cursor
+        moveEditor(2000, 200);
+    }
+    void moveEditor(int x, int y) {
+        p.window(editor)->x = x;
+        p.window(editor)->y = y;
+    }
+    void shift(bool down) {
+        if (down) p.press(VK_SHIFT);
+        else p.release(VK_SHIFT);
+    }
+    static constexpr int VK_SHIFT = 0x10;
+    os::WindowHandle editor = 0, child = 0;
+};
+
+TEST_F(AnchoredCaptureTest, ARowThatNamesAWindowStartsAndEndsInThatWindow) {
+    // The editor stands on the monitor at 150 %: stored 40,24 lies 60,36
+    // pixels into its client area at 2008,231.
+    row(2, u"左ｸﾘｯｸ", u"40,24,final.txt");
+    app->grid.setButton(2)->press();
+    EXPECT_EQ(p.cursor, (os::Point{2068, 267}));
+    releaseAt(2008 + 90, 231 + 15);
+    EXPECT_EQ(app->document.steps.at(2).command, u"60,10,final.txt");
+
+    // Not there at the release: the command stays and the status says so.
+    row(3, u"右ｸﾘｯｸ", u"1,2,draft.txt,Edit");
+    app->grid.setButton(3)->press();
+    EXPECT_TRUE(app->capture.armed());
+    releaseAt(50, 60);
+    EXPECT_EQ(app->document.steps.at(3).command, u"1,2,draft.txt,Edit");
+    EXPECT_EQ(status(), u"「draft.txt」を含むウィンドウが見つからないため、位置は変わっていません");
+    EXPECT_FALSE(app->capture.armed());
+}
+
+TEST_F(AnchoredCaptureTest, ShiftAtTheReleaseAnchorsToTheWindowUnderTheCursor) {
+    row(1, u"左ｸﾘｯｸ", u"5,5");
+    app->grid.setButton(1)->press();
+    shift(true);
+    releaseAt(2008 + 90, 231 + 15);
+    shift(false);
+    // Named by the longest comma-free part of its title.
+    EXPECT_EQ(app->document.steps.at(1).command, u"60,10,final.txt - Editor");
+
+    // A plain release writes the screen point.
+    row(1, u"左ｸﾘｯｸ", u"5,5");
+    app->grid.setButton(1)->press();
+    releaseAt(2008 + 90, 231 + 15);
+    EXPECT_EQ(app->document.steps.at(1).command, u"2098,246");
+
+    // Over a window without a title, or over the program, Shift gives the
+    // screen point too.
+    p.window(editor)->title = u"";
+    row(1, u"左ｸﾘｯｸ", u"5,5");
+    app->grid.setButton(1)->press();
+    shift(true);
+    releaseAt(300, 400);
+    EXPECT_EQ(app->document.steps.at(1).command, u"300,400");
+    p.window(editor)->title = u"final.txt - Editor";
+    p.pointWindow = app->form->nativeHandle();
+    row(1, u"左ｸﾘｯｸ", u"5,5");
+    app->grid.setButton(1)->press();
+    releaseAt(310, 400);
+    shift(false);
+    EXPECT_EQ(app->document.steps.at(1).command, u"310,400");
+}

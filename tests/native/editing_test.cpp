@@ -16,7 +16,7 @@ TEST_F(EditingTest, ChoosingAnActionInTheInputRowGrowsTheMacro) {
     EXPECT_EQ(app->document.steps.at(1).action, u"左ｸﾘｯｸ");
     EXPECT_EQ(app->document.steps.count(), 2);
     EXPECT_TRUE(app->document.changed());
-    EXPECT_EQ(status(), u"setﾎﾞﾀﾝを押して、位置を設定します。");
+    EXPECT_EQ(status(), u"setﾎﾞﾀﾝを押して、位置を設定します。(Shiftを押しながら離すと、その下のｳｨﾝﾄﾞｳ内の位置になります)");
     EXPECT_EQ(app->statusLine.label().foreColor(), tk::rgb(0, 0, 255));
     // The new input row is shown below it, empty.
     EXPECT_TRUE(rowShown(2));
@@ -149,7 +149,8 @@ TEST_F(EditingTest, CommandGuidanceFollowsTheActionAndTheUnit) {
     app->grid.commandBox(4)->userFocus();
     EXPECT_EQ(status(), u"動作を設定してください。");
     app->grid.commandBox(3)->userFocus();
-    EXPECT_EQ(status(), u"X軸,Y軸座標を入力します。(またはsetボタンを押して、ｸﾘｯｸ場所を指定します。)");
+    EXPECT_EQ(status(), u"X軸,Y軸座標を入力します。(またはsetボタンを押して、ｸﾘｯｸ場所を指定します。)"
+                        u"X軸,Y軸,ｳｨﾝﾄﾞｳﾀｲﾄﾙでそのｳｨﾝﾄﾞｳ内の位置になります。");
 }
 
 // The two tables, entry by entry, as the user reads them.
@@ -165,7 +166,7 @@ TEST(Guidance, TablesAAndB) {
               u"ｺﾏﾝﾄﾞ欄に不在ﾁｪｯｸしたいｳｨﾝﾄﾞｳﾀｲﾄﾙを入力します。またはsetﾎﾞﾀﾝを押して、ﾁｪｯｸしたいｳｨﾝﾄﾞｳを選択します。");
     EXPECT_EQ(forAction(u"EXE実行"), u"ｺﾏﾝﾄﾞ欄に実行したいEXEファイル名を入力します。");
     EXPECT_EQ(forAction(u"PlaySound"), u"ｺﾏﾝﾄﾞ欄に再生したい音声ファイル名を入力します。");
-    EXPECT_EQ(forAction(u"Alt中ｸﾘｯｸ"), u"setﾎﾞﾀﾝを押して、位置を設定します。");
+    EXPECT_EQ(forAction(u"Alt中ｸﾘｯｸ"), u"setﾎﾞﾀﾝを押して、位置を設定します。(Shiftを押しながら離すと、その下のｳｨﾝﾄﾞｳ内の位置になります)");
 
     EXPECT_EQ(forCommand(u"ﾊﾟｽﾜｰﾄﾞ入力", u"秒"), u"ｷｰ入力を行う文字を入力します。(詳細はﾍﾙﾌﾟを参照)");
     EXPECT_EQ(forCommand(u"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ", u"秒"), u"ｱｸﾃｨﾌﾞにするｳｨﾝﾄﾞｳﾀｲﾄﾙを入力します。");

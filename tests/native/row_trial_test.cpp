@@ -463,3 +463,61 @@ TEST_F(RowTrialTest, TryingARowTakesAMarkerAway) {
     EXPECT_EQ(p.markerShown(), nullptr);
     EXPECT_EQ(status(), u"1行目を実行しました");
 }
+
+// ---------------------------------------------------------------------------
+// Rows whose point lies in a window
+
+class AnchoredTrialTest : public RowTrialTest {
+protected:
+    void SetUp() override {
+        RowTrialTest::SetUp();
+        editor = p.addWindow(u"notes.txt - Editor", u"Edit", 5);
+        p.window(editor)->x = 200;
+        p.window(editor)->y = 100;
+        p.activate(self());
+        // The program's window covers the screen's top left corner.
+        p.windowAt = [this](os::Point pt) { return pt.x < 220 && pt.y < 150 ? self() : editor; };
+    }
+    os::WindowHandle editor = 0;
+};
+
+TEST_F(AnchoredTrialTest, CtrlPMarksThePointWhereTheWindowHasItOrSaysTheWindowIsNotThere) {
+    row(u"左ｸﾘｯｸ", u"40,25,notes.txt");
+    ASSERT_TRUE(ctrl('P'));
+    EXPECT_EQ(p.traceText(mark), "PointMarker(248,156,2000)");
+    EXPECT_EQ(status(), u"「notes.txt」の 40,25 → 248,156 で左ｸﾘｯｸします");
+    EXPECT_EQ(p.foreground, self());  // nothing activated
+
+    row(u"左ｸﾘｯｸ", u"40,25,draft.txt");
+    ASSERT_TRUE(ctrl('P'));
+    EXPECT_EQ(status(), u"「draft.txt」を含むウィンドウが見つかりません");
+    EXPECT_EQ(p.traceText(mark).find("PointMarker"), std::string::npos);
+}
+
+TEST_F(AnchoredTrialTest, CtrlTClicksInTheNamedWindowAndMapsThePointBeforeTheOwnWindowCheck) {
+    row(u"左ｸﾘｯｸ", u"40,25,notes.txt");
+    ASSERT_TRUE(ctrl('T'));
+    // The named window, not the one the user came from, gets the click.
+    EXPECT_EQ(fronts(), (std::vector<os::WindowHandle>{editor, self()}));
+    Lines ev = injected();
+    ASSERT_EQ(ev.size(), 4u);
+    EXPECT_EQ(ev[0], "SetCursorPos(248,156)");
+    EXPECT_EQ(status(), u"1行目を実行しました");
+    expectIdle();
+
+    // 10,10 would be a point beside the program; in the window it is on it.
+    row(u"左ｸﾘｯｸ", u"-4,-20,notes.txt");
+    ASSERT_TRUE(ctrl('T'));
+    ASSERT_FALSE(p.shown.empty());
+    EXPECT_EQ(p.shown.back().text, u"TOVIRAKのウィンドウ上はクリックできません。");
+    EXPECT_TRUE(injected().empty());
+
+    p.removeWindow(editor);
+    row(u"左ｸﾘｯｸ", u"40,25,notes.txt");
+    const size_t asked = p.shown.size();
+    ASSERT_TRUE(ctrl('T'));
+    EXPECT_EQ(status(), u"「notes.txt」を含むウィンドウが見つかりません");
+    EXPECT_TRUE(injected().empty());
+    EXPECT_EQ(p.shown.size(), asked);
+    expectIdle();
+}

@@ -764,7 +764,8 @@ Str Os::getClassName(os::WindowHandle h) {
     return Str();
 }
 
-os::WindowHandle Os::windowFromPoint(os::Point) {
+os::WindowHandle Os::windowFromPoint(os::Point pt) {
+    if (p_.windowAt) return p_.windowAt(pt);
     if (p_.pointWindow) return p_.pointWindow;
     auto z = p_.zOrder();
     return z.empty() ? 0 : z.front();

@@ -265,6 +265,8 @@ public:
     // nearest one's nearest pixel otherwise.
     os::Point onDesktop(os::Point pt) const;
     os::WindowHandle pointWindow = 0;  // what WindowFromPoint answers (0: topmost at point)
+    // When set, what WindowFromPoint answers for each point (before pointWindow).
+    std::function<os::WindowHandle(os::Point)> windowAt;
     // Child windows (what WindowFromPoint may answer) and their top-level window.
     std::map<os::WindowHandle, os::WindowHandle> topLevelOf;
     // A program's window comes to the front as the user's click brings it
