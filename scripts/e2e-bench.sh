@@ -2,7 +2,8 @@
 # Builds TOVIRAK.exe and the end-to-end benchmark and runs them under Wine (a
 # private Xvfb when there is no display):
 #   start   process start to the main window shown (no document, a
-#           100,000-step TOVIRAK.TVK, Wine's Notepad for comparison);
+#           100,000-step TOVIRAK.TVK, Wine's Notepad and an empty window
+#           program for comparison, one start of each in turn per round);
 #   rate    keys arrived per second into a counting window at 1, 2, 5 and
 #           10 ms (bench/win/e2e_bench.cpp);
 #   idle    CPU of the idle program (start and stop hot keys set), read from
@@ -10,7 +11,8 @@
 #           system calls; an empty window program beside it as the floor;
 #   cost    what each part of a tick costs.
 # Not part of scripts/test: it takes a few minutes and its figures depend on
-# the machine's load, which it prints before and after.
+# the machine's load, which it prints (the 1-minute figure of /proc/loadavg)
+# before and after, before each rate run and before the idle runs.
 #   scripts/e2e-bench.sh [build-win-dir] [start] [rate] [idle] [cost]
 # E2E_BENCH_PASSES, E2E_BENCH_STARTS (see bench/win/e2e_bench.cpp) and
 # E2E_BENCH_IDLE_SECONDS (default 20) set the lengths.
@@ -98,11 +100,13 @@ if want idle; then
     seconds="${E2E_BENCH_IDLE_SECONDS:-20}"
     idle_dir=$(mktemp -d)
     printf 'Ver=1.0\r\nTop=0\r\nHeight=4275\r\nLeft=0\r\nWidth=3690\r\nKankakuTime=1\r\nKankakuTimeTani=1\r\nWindowTitle=\r\nStartHotKey=VK_F11\r\nStopHotKey=VK_F12\r\nTimerHH=0\r\nTimerMM=0\r\nTimerEnabled=False\r\nTimerPCOff=False\r\nTopMost=False\r\nNotActive=False\r\n"","",""\r\n' >"$idle_dir/idle.TVK"
-    echo "idle CPU over ${seconds} s, in % of one core (the program / the Wine server while it runs):"
+    echo "idle CPU over ${seconds} s, in % of one core (the program / the Wine server while it runs; load before each):"
+    load=$(cut -d' ' -f1 /proc/loadavg)
     read -r a s w < <(idle_of "$idle_dir" "$build/TOVIRAK.exe" /NOMSG idle.TVK)
-    printf '  %-44s %6s %6s\n' "TOVIRAK, start and stop hot keys set" "$a" "$s"
+    printf '  %-44s %6s %6s   load %s\n' "TOVIRAK, start and stop hot keys set" "$a" "$s" "$load"
+    load=$(cut -d' ' -f1 /proc/loadavg)
     read -r a s w < <(idle_of "$idle_dir" "$build/e2e_bench.exe" window)
-    printf '  %-44s %6s %6s\n' "empty window (floor)" "$a" "$s"
+    printf '  %-44s %6s %6s   load %s\n' "empty window (floor)" "$a" "$s" "$load"
 fi
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 exit $status

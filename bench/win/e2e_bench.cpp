@@ -4,7 +4,8 @@
 //           100,000-step TOVIRAK.TVK, with a TOVIRAK.TVK whose window shows
 //           twenty grid rows, and for comparison Notepad and this
 //           program showing one empty window (the floor: a program of the
-//           same size that does nothing else);
+//           same size that does nothing else), one start of each in turn
+//           per round;
 //   rate    a one-step macro "ｷｰ入力_改" «VK_Z» played with "/RUN" into a
 //           window of this program that counts its key presses, the window
 //           named as the document's target (so every tick checks it), in
@@ -12,9 +13,12 @@
 //           2,500th key, at 1, 2, 5 and 10 ms;
 //   cost    what each part of one tick costs, measured in this process on
 //           the main window itself (window check, status, grid, repaint,
-//           injection, the whole tick).
-// Every program runs with the key latch's keyboard hook in place, as the
-// program installs it at its first activation.
+//           injection, the whole tick), and the injection again with a
+//           low-level keyboard hook in the process (the latch's way where
+//           raw input cannot be had, and the recorder's) and after it.
+// Every program runs with the key latch watching, as the program starts it
+// at its first activation. The machine's load (1 minute) is printed before
+// each run of the rate part.
 //
 // (The idle program's CPU is measured from outside Wine by
 // scripts/e2e-bench.sh, with the Wine server's share.)
@@ -155,19 +159,33 @@ void startUp(os::Services& os) {
         {"Notepad", u"notepad.exe", {}},
         {"empty window (floor)", exePath(os, u"e2e_bench.exe") + u" window", {}},
     };
-    std::printf("start-up, process start to the main window shown (%d runs each, after one unmeasured):\n", runs);
-    for (const Kind& k : kinds) {
-        std::vector<double> t;
-        for (int i = 0; i <= runs; ++i) {
-            Started s(os, k.commandLine, k.files);
-            double secs = s.secondsToWindow();
-            if (i > 0 && secs >= 0) t.push_back(secs);
+    std::printf("start-up, process start to the main window shown (%d rounds after one unmeasured; load %.2f):\n", runs,
+                bench::loadAverage());
+    // The kinds in turn, one start of each per round, so that every kind
+    // meets the same moments of the machine: the first starts after Wine
+    // has booted share it with Wine's own processes still starting.
+    std::vector<std::vector<double>> t(kinds.size());
+    for (int round = 0; round <= runs; ++round) {
+        for (size_t k = 0; k < kinds.size(); ++k) {
+            Started s(os, kinds[k].commandLine, kinds[k].files);
+            const double secs = s.secondsToWindow();
+            t[k].push_back(round > 0 ? secs : -1);
         }
-        std::sort(t.begin(), t.end());
-        std::printf("  %-28s median %.3f s, min %.3f s, max %.3f s\n", k.name, median(t), t.empty() ? -1 : t.front(),
-                    t.empty() ? -1 : t.back());
-        std::fflush(stdout);
     }
+    for (size_t k = 0; k < kinds.size(); ++k) {
+        std::vector<double> v;
+        for (double secs : t[k])
+            if (secs >= 0) v.push_back(secs);
+        std::sort(v.begin(), v.end());
+        std::printf("  %-28s median %.3f s, min %.3f s, max %.3f s\n", kinds[k].name, median(v), v.empty() ? -1 : v.front(),
+                    v.empty() ? -1 : v.back());
+    }
+    // Each round's no-document start against its empty window.
+    std::vector<double> above;
+    for (size_t r = 0; r < t.front().size(); ++r)
+        if (t.front()[r] >= 0 && t.back()[r] >= 0) above.push_back(t.front()[r] - t.back()[r]);
+    std::printf("  no document above the empty window, median of the rounds: %+.3f s\n", median(above));
+    std::fflush(stdout);
 }
 
 // ---------------------------------------------------------------------------
@@ -182,8 +200,16 @@ double rateOf(const std::vector<double>& stamps, int passes) {
 bool rates(os::Services& os) {
     const int passes = envInt("E2E_BENCH_PASSES", 3000);
     bench::KeyCounter counter(kCounterTitle);
+    // Under Wine without a window manager each process hears of the X
+    // server's focus changes late, and a window that hears it has lost the
+    // focus while it is in front takes the front from every window: keys
+    // then reach none. So the counting window is not in front when the
+    // program starts (its focus would go to the program's window, and the
+    // news come after the run has brought it back); another one is.
+    bench::KeyCounter starter(u"Start (bench)");
     std::printf("one-step macro \"ｷｰ入力_改\" VK_Z into a counting window named as the target, %d passes:\n", passes);
-    std::printf("  %-9s %10s %10s %8s %9s %10s\n", "interval", "keys/s", "limit", "arrived", "run (s)", "CPU (%)");
+    std::printf("  %-9s %10s %10s %8s %9s %10s %8s\n", "interval", "keys/s", "limit", "arrived", "run (s)", "CPU (%)",
+                "load");
     bool ok = true;
     for (int ms : {1, 2, 5, 10}) {
         DocSettings d;
@@ -192,35 +218,43 @@ bool rates(os::Services& os) {
         d.interval = fromUtf8(buf);
         d.windowTitle = kCounterTitle;
         d.passes = passes;
-        counter.reset();
-        counter.bringToFront();
-        Started s(os, exePath(os) + u" /RUN /NOMSG rate.TVK", {{u"rate.TVK", document(d, {{u"ｷｰ入力_改", u"VK_Z"}})}});
-        // The run brings the counting window to the front and types into it.
-        const auto& st = counter.stamps();
-        if (!pumpUntil([&] { return st.size() >= 1; }, 60000)) {
-            const os::WindowHandle fg = os.getForegroundWindow();
-            std::printf("  %6d ms   no key arrived (the front window: \"%s\")\n", ms, toUtf8(os.getWindowText(fg)).c_str());
-            ok = false;
-            continue;
-        }
-        const double first = st.front(), cpu0 = bench::processCpuMs(s.process->id());
-        // Done when every pass has typed, or nothing came for 2 s.
-        size_t seen = 0;
-        double lastChange = bench::counterMs();
-        pumpUntil([&] {
-            if (st.size() != seen) {
-                seen = st.size();
-                lastChange = bench::counterMs();
+        // A run whose keys reach no window (see above) is started once more.
+        double rate = -1;
+        for (int attempt = 0; attempt < 2 && rate < 0; ++attempt) {
+            counter.reset();
+            starter.bringToFront();
+            const double load = bench::loadAverage();
+            Started s(os, exePath(os) + u" /RUN /NOMSG rate.TVK", {{u"rate.TVK", document(d, {{u"ｷｰ入力_改", u"VK_Z"}})}});
+            // The run brings the counting window to the front and types into it.
+            const auto& st = counter.stamps();
+            if (!pumpUntil([&] { return st.size() >= 1; }, 20000)) {
+                const os::WindowHandle fg = os.getForegroundWindow();
+                std::printf("  %6d ms   no key arrived (the front window: \"%s\"; load %.2f)%s\n", ms,
+                            toUtf8(os.getWindowText(fg)).c_str(), load, attempt == 0 ? "; started again" : "");
+                std::fflush(stdout);
+                continue;
             }
-            return st.size() >= size_t(passes) || bench::counterMs() - lastChange > 2000;
-        }, double(passes) * ms * 10 + 30000);
-        const double cpu1 = bench::processCpuMs(s.process->id());
-        const double wall = st.back() - first;
-        const double rate = rateOf(st, passes);
-        std::printf("  %6d ms %10.1f %10.0f %8zu %9.2f %10.1f\n", ms, rate, 1000.0 / ms, st.size(), wall / 1000,
-                    wall > 0 && cpu0 >= 0 ? (cpu1 - cpu0) * 100 / wall : -1.0);
-        std::fflush(stdout);
-        if ((ms == 1 && rate < 900) || (ms == 2 && rate < 480)) ok = false;
+            const double first = st.front(), cpu0 = bench::processCpuMs(s.process->id());
+            // Done when every pass has typed, or nothing came for 2 s.
+            size_t seen = 0;
+            double lastChange = bench::counterMs();
+            pumpUntil([&] {
+                if (st.size() != seen) {
+                    seen = st.size();
+                    lastChange = bench::counterMs();
+                }
+                return st.size() >= size_t(passes) || bench::counterMs() - lastChange > 2000;
+            }, double(passes) * ms * 10 + 30000);
+            const double cpu1 = bench::processCpuMs(s.process->id());
+            const double wall = st.back() - first;
+            rate = rateOf(st, passes);
+            std::printf("  %6d ms %10.1f %10.0f %8zu %9.2f %10.1f %8.2f\n", ms, rate, 1000.0 / ms, st.size(),
+                        wall / 1000, wall > 0 && cpu0 >= 0 ? (cpu1 - cpu0) * 100 / wall : -1.0, load);
+            std::fflush(stdout);
+            // Keys lost on the way do not count as a run to repeat.
+            if (rate < 0) break;
+        }
+        if ((ms == 1 && rate < 900) || (ms == 2 && rate < 490)) ok = false;
     }
     return ok;
 }
@@ -246,7 +280,7 @@ void costs(tk::Backend& toolkit, os::Services& os) {
     bench::KeyCounter counter(kCounterTitle);
     counter.bringToFront();
     probe::pump(100);
-    // The same keys before any keyboard hook is in this process.
+    // The same keys before the latch watches.
     const double bare = perCall(n, [&](int) {
         sendInputKey(os, 0x5A, false);
         sendInputKey(os, 0x5A, true);
@@ -284,9 +318,17 @@ void costs(tk::Backend& toolkit, os::Services& os) {
         if (app.player.state().row <= app.grid.scrollBar()->max() - 1) app.grid.scrollBar()->setValue(app.player.state().row);
     });
     const double repaint = perCall(n, [&](int) { app.form->repaint(); });
-    const double inject = perCall(n, [&](int) { app.player.executor().execute(PlanRow{u"ｷｰ入力_改", u"VK_Z", Str()}, app.player.state()); });
+    auto injectOnce = [&](int) { app.player.executor().execute(PlanRow{u"ｷｰ入力_改", u"VK_Z", Str()}, app.player.state()); };
+    const double inject = perCall(n, injectOnce);
     app.player.state().passesLeft = 30000;
     const double tick = perCall(n, [&](int) { app.player.tick(); });
+    // With a low-level keyboard hook in the process, which every key waits
+    // for, and once it has gone again.
+    const int hook = os.addKeyObserver([](const os::RawKey&) { return false; }, true);
+    const double hooked = perCall(n, injectOnce);
+    os.removeKeyObserver(hook);
+    probe::pump(100);
+    const double unhooked = perCall(n, injectOnce);
     probe::pump(200);
     const size_t keys = counter.stamps().size();
 
@@ -296,8 +338,10 @@ void costs(tk::Backend& toolkit, os::Services& os) {
     std::printf("  grid (one-step macro: the grid stays)         %8.4f\n", gridStill);
     std::printf("  repaint of the window (nothing left to paint) %8.4f\n", repaint);
     std::printf("  injection (\"ｷｰ入力_改\" VK_Z, down and up)       %8.4f\n", inject);
-    std::printf("  (the same two SendInput calls before the hook   %8.4f)\n", bare);
+    std::printf("  (the same two SendInput calls before the latch  %8.4f)\n", bare);
     std::printf("  whole tick, calls back to back                %8.4f\n", tick);
+    std::printf("  injection with a low-level keyboard hook      %8.4f%s\n", hooked, hook ? "" : " (no hook)");
+    std::printf("  injection once the hook has gone              %8.4f\n", unhooked);
 
     // The grid following the run through a longer macro: each step scrolls
     // it by one row, which rewrites and repaints every visible row.
@@ -334,12 +378,12 @@ int wmain(int argc, wchar_t** argv) {
     bool ok = true;
     if (want("start")) startUp(*services);
     if (want("rate")) ok = rates(*services);
-    // Last: it installs the keyboard hook in this process.
+    // Last: it starts the latch, and a hook, in this process.
     if (want("cost")) {
         auto toolkit = win32::makeToolkit(bench::moduleHandle());
         costs(*toolkit, *services);
     }
     if (want("rate"))
-        std::printf("minimum rates (900 keys/s at 1 ms, 480 at 2 ms): %s\n", ok ? "met" : "MISSED");
+        std::printf("minimum rates (900 keys/s at 1 ms, 490 at 2 ms): %s\n", ok ? "met" : "MISSED");
     return ok ? 0 : 1;
 }

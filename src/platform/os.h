@@ -68,13 +68,16 @@ struct KeyInput {
 };
 
 // One key event as the system's low-level keyboard hook sees it: before any
-// program, typed or injected.
+// program, typed or injected. A key watcher (raw input) gets the same record
+// after the fact, with Shift, Ctrl and Alt named generically (VK_SHIFT ...):
+// the scan code (the make code) and the extended (E0) flag tell the side.
 struct RawKey {
-    uint16_t vk = 0;         // left/right keys as themselves (VK_LSHIFT ...)
+    uint16_t vk = 0;         // the hook: left/right keys as themselves (VK_LSHIFT ...)
     uint16_t scan = 0;
     bool up = false;
     bool extended = false;
-    bool injected = false;   // sent by a program (SendInput, keybd_event), not typed
+    bool injected = false;   // sent by a program (SendInput, keybd_event), not typed;
+                             // a watcher knows it only for this program's own keys
     uint32_t time = 0;       // the event's time stamp, system milliseconds
     // Presses: what the key types in the window that gets it, by that
     // window's keyboard layout and the keyboard's state then (more than one
@@ -105,6 +108,12 @@ struct RawMouse {
     bool injected = false;   // sent by a program (SendInput, mouse_event)
     uint32_t time = 0;       // the event's time stamp, system milliseconds, as RawKey's
 };
+
+// A watcher of the keyboard (raw input): told of each key after it reached
+// the system, never in its way. It runs on the hooks' thread, or for the
+// program's own keys on the thread that sends them, and must return within
+// microseconds.
+using KeyWatcher = std::function<void(const RawKey&)>;
 
 // An observer of the mouse hook, on the same thread and under the same
 // rules as a KeyObserver. Returning true swallows the event.
@@ -282,6 +291,20 @@ public:
     virtual Str commandLine() = 0;             // argument text after the program name
     virtual int versionMajor() = 0;
     virtual int versionMinor() = 0;
+
+    // --- keyboard watch without a hook ------------------------------------------
+    // Adds a watcher of every key press and release that reaches any program,
+    // typed or injected, through raw input: the system posts each key to the
+    // hooks' thread and never waits for it, so the keys this program sends
+    // cost nothing more, where a low-level hook makes each of them wait for
+    // its thread. Keys this program injects through keybdEvent (with extra 0)
+    // and sendInput are told at once, on the sending thread, before the call
+    // returns, and not again when the system reports them. The process has
+    // one raw-input registration for the keyboard, which these watchers
+    // share. 0 when raw input cannot be registered.
+    virtual int addKeyWatcher(KeyWatcher watcher) = 0;
+    // After this returns the watcher is never called again.
+    virtual void removeKeyWatcher(int id) = 0;
 };
 
 }  // namespace os

@@ -98,8 +98,8 @@ TEST_F(HotKeyTest, StartKeyWhileTheSettingsDialogIsOpenDoesNothing) {
 }
 
 // ---------------------------------------------------------------------------
-// The watch wakes when the keyboard hook latches a watched key and otherwise
-// polls slowly; without the hook it polls every 10 ms as before.
+// The watch wakes when the key latch latches a watched key and otherwise
+// polls slowly; when the latch cannot watch it polls every 10 ms as before.
 
 TEST_F(HotKeyTest, ALatchedStartKeyStartsAtOnceAndTheWatchOtherwisePollsSlowly) {
     ASSERT_TRUE(app->hotKeys.latching());
@@ -156,6 +156,8 @@ TEST_F(HotKeyTest, TheSlowPollStillSeesAStartKeyTheHookDoesNot) {
 class HotKeyWithoutHookTest : public HotKeyTest {
 protected:
     void SetUp() override {
+        // Neither raw input nor the hook: the latch cannot watch.
+        p.rawInputRefused = true;
         p.hooksRefused = true;
         HotKeyTest::SetUp();
     }

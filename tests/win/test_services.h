@@ -93,6 +93,8 @@ public:
     Str commandLine() override { return u"/NOMSG"; }
     int versionMajor() override { return r.versionMajor(); }
     int versionMinor() override { return r.versionMinor(); }
+    int addKeyWatcher(os::KeyWatcher w) override { return r.addKeyWatcher(std::move(w)); }
+    void removeKeyWatcher(int id) override { r.removeKeyWatcher(id); }
 };
 
 }  // namespace wt

@@ -92,9 +92,25 @@ bool Platform::timerRunning(const std::string& name) const {
 
 void Platform::press(int vk) { keyEvent(vk, false, false); }
 
-void Platform::press(int vk, StrView typed) { keyEvent(vk, false, false, typed); }
+void Platform::press(int vk, StrView typed) { keyEvent(vk, false, false, false, typed); }
 
 void Platform::release(int vk) { keyEvent(vk, true, false); }
+
+namespace {
+// The keys a keyboard sends with the E0 prefix (those the tests type).
+bool extendedKey(int vk) {
+    return vk == 0xA3 || vk == 0xA5 || (vk >= 0x21 && vk <= 0x28) || vk == 0x2D || vk == 0x2E || vk == 0x6F;
+}
+
+// Raw input's name of a key: the modifiers generically.
+int genericKey(int vk) {
+    if (vk == 0xA0 || vk == 0xA1) return 0x10;
+    if (vk == 0xA2 || vk == 0xA3) return 0x11;
+    if (vk == 0xA4 || vk == 0xA5) return 0x12;
+    return vk;
+}
+}  // namespace
+
 
 // What a press types on the US layout with the modifiers down now, as the
 // system's translation answers: Ctrl turns a letter into its control
@@ -111,11 +127,12 @@ static Str typedOnUsLayout(Os& os, int vk, const std::set<int>& down) {
     return Str();
 }
 
-void Platform::keyEvent(int vk, bool up, bool injected, StrView typed) {
+void Platform::keyEvent(int vk, bool up, bool injected, bool own, StrView typed) {
     os::RawKey e;
     // The hook tells the left key for the generic modifiers, as the system does.
     e.vk = uint16_t(vk == 0x10 ? 0xA0 : vk == 0x11 ? 0xA2 : vk == 0x12 ? 0xA4 : vk);
-    e.scan = uint16_t(os.mapVirtualKey(uint32_t(vk), 0));
+    e.scan = uint16_t(os.mapVirtualKey(e.vk, 0));
+    e.extended = extendedKey(e.vk);
     e.up = up;
     e.injected = injected;
     e.time = uint32_t(nowMs);
@@ -136,6 +153,34 @@ void Platform::keyEvent(int vk, bool up, bool injected, StrView typed) {
         down.insert(vk);
         pressedSinceQuery.insert(vk);
     }
+    if (own || keyWatchers.empty()) return;
+    os::RawKey raw = e;
+    raw.vk = uint16_t(genericKey(e.vk));
+    raw.injected = false;
+    pendingRawInput.push_back(raw);
+    if (!holdRawInput) deliverRawInput();
+}
+
+void Platform::deliverRawInput() {
+    auto keys = std::move(pendingRawInput);
+    pendingRawInput.clear();
+    for (const os::RawKey& k : keys) {
+        auto watchers = keyWatchers;
+        for (auto& w : watchers) w.watcher(k);
+    }
+}
+
+void Platform::tellOwnKey(int vk, int scan, uint32_t flags) {
+    if (vk == 0 || (flags & os::k::KEYEVENTF_UNICODE)) return;
+    os::RawKey e;
+    e.vk = uint16_t(vk);
+    e.scan = uint16_t(scan);
+    e.up = (flags & os::k::KEYEVENTF_KEYUP) != 0;
+    e.extended = (flags & os::k::KEYEVENTF_EXTENDEDKEY) != 0;
+    e.injected = true;
+    e.time = uint32_t(nowMs);
+    auto watchers = keyWatchers;
+    for (auto& w : watchers) w.watcher(e);
 }
 
 void Platform::mouseEvent(os::RawMouse::Kind kind, os::Point pt, bool injected) {
@@ -542,7 +587,10 @@ void Toolkit::unblockSessionEnd(tk::Form& f) {
 void Os::keybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extra) {
     p_.log(fmt("keybd_event(%lld,%lld,%lld,%lld)", vk, scan, flags, (long long)extra));
     if (p_.blockInput) return;
-    p_.keyEvent(vk, (flags & os::k::KEYEVENTF_KEYUP) != 0, true);
+    // Extra information of the caller's own: not marked as ours.
+    const bool own = extra == 0;
+    p_.keyEvent(vk, (flags & os::k::KEYEVENTF_KEYUP) != 0, true, own);
+    if (own) p_.tellOwnKey(vk, scan, flags);
 }
 
 uint32_t Os::sendInput(const std::vector<os::KeyInput>& records) {
@@ -558,8 +606,9 @@ uint32_t Os::sendInput(const std::vector<os::KeyInput>& records) {
     if (p_.blockInput) return 0;
     for (auto& r : records) {
         if (r.flags & os::k::KEYEVENTF_UNICODE) continue;
-        p_.keyEvent(r.vk, (r.flags & os::k::KEYEVENTF_KEYUP) != 0, true);
+        p_.keyEvent(r.vk, (r.flags & os::k::KEYEVENTF_KEYUP) != 0, true, true);
     }
+    for (auto& r : records) p_.tellOwnKey(r.vk, r.scan, r.flags);
     return uint32_t(records.size());
 }
 
@@ -1095,5 +1144,17 @@ int Os::versionMajor() {
     return p_.verMajor;
 }
 int Os::versionMinor() { return p_.verMinor; }
+
+int Os::addKeyWatcher(os::KeyWatcher watcher) {
+    if (p_.rawInputRefused || !watcher) return 0;
+    const int id = p_.nextObserverId++;
+    p_.keyWatchers.push_back({id, std::move(watcher)});
+    return id;
+}
+
+void Os::removeKeyWatcher(int id) {
+    auto& v = p_.keyWatchers;
+    v.erase(std::remove_if(v.begin(), v.end(), [&](const Platform::KeyWatcherEntry& w) { return w.id == id; }), v.end());
+}
 
 }  // namespace headless

@@ -170,6 +170,8 @@ public:
     Str commandLine() override;
     int versionMajor() override;
     int versionMinor() override;
+    int addKeyWatcher(os::KeyWatcher watcher) override;
+    void removeKeyWatcher(int id) override;
 
 private:
     void hideShown();
@@ -198,7 +200,8 @@ public:
 
     // --- keyboard -------------------------------------------------------------
     // A key of the keyboard, as the user types it: the keyboard hook's
-    // observers see it first (and may swallow it), then the key state has it.
+    // observers see it first (and may swallow it), then the key state has it,
+    // and raw input tells the key watchers.
     void press(int vk);    // down; sets the pressed-since-query bit
     // A press that types what the US layout does not say (a character of
     // another layout, an accent): the hook tells typed with it.
@@ -212,10 +215,12 @@ public:
     std::set<int> pressedSinceQuery;
     // Every key event that reached the programs, in order: (key, release).
     std::vector<std::pair<int, bool>> passed;
-    // One key event through the hook, then into the key state unless an
-    // observer swallowed it; injected events reach only the observers that
-    // asked for them. Press, release and the injection calls use it.
-    void keyEvent(int vk, bool up, bool injected, StrView typed = {});
+    // One key event through the hook, then into the key state and raw input
+    // unless an observer swallowed it; injected events reach only the
+    // observers that asked for them. Press, release and the injection calls
+    // use it; the program's own keys (own) go to the watchers as they are
+    // sent (tellOwnKey) and so not through raw input.
+    void keyEvent(int vk, bool up, bool injected, bool own = false, StrView typed = {});
     struct KeyObserverEntry {
         int id;
         os::KeyObserver observer;
@@ -224,6 +229,22 @@ public:
     std::vector<KeyObserverEntry> keyObservers;
     bool hooksRefused = false;   // the system refuses low-level hooks
     int nextObserverId = 1;
+    // Key watchers (raw input). Raw input names Shift, Ctrl and Alt
+    // generically, the side in the scan code and the extended flag; whether
+    // a key was typed or injected it does not say.
+    struct KeyWatcherEntry {
+        int id;
+        os::KeyWatcher watcher;
+    };
+    std::vector<KeyWatcherEntry> keyWatchers;
+    bool rawInputRefused = false;  // raw input cannot be registered
+    // The system posts raw input, and the watchers' thread takes it when it
+    // comes to it: while holdRawInput, it waits here until deliverRawInput().
+    bool holdRawInput = false;
+    std::vector<os::RawKey> pendingRawInput;
+    void deliverRawInput();
+    // A key the program has just injected (a SendInput record).
+    void tellOwnKey(int vk, int scan, uint32_t flags);
 
     // --- mouse ------------------------------------------------------------------
     // The mouse as the user works it: each event goes through the mouse

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdlib>
 
 namespace win32::bench {
 
@@ -55,6 +56,17 @@ void flushPaint(uint64_t hwnd) {
 }
 
 void* moduleHandle() { return GetModuleHandleW(nullptr); }
+
+double loadAverage() {
+    // A file of the kernel: its size reads 0, so it is read up to its end.
+    Handle f(CreateFileW(L"Z:\\proc\\loadavg", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         0, nullptr));
+    if (!f.valid()) return -1;
+    char buf[64] = {};
+    DWORD n = 0;
+    if (!ReadFile(f.get(), buf, sizeof buf - 1, &n, nullptr) || n == 0) return -1;
+    return std::strtod(buf, nullptr);
+}
 
 double processCpuMs(uint32_t pid) {
     Handle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));

@@ -36,6 +36,10 @@ os::WindowHandle shownWindowOf(uint32_t pid);
 // Milliseconds on the performance counter (the clock of the stamps below).
 double counterMs();
 
+// The machine's load over the last minute, as Linux counts it (read from
+// /proc through Wine's Z: drive); -1 where there is no such file.
+double loadAverage();
+
 // Does what an empty Win32 program does: shows one window and dispatches
 // its messages until it is closed. The floor of start-up time and idle CPU
 // that any program pays under the same system.

@@ -10,12 +10,15 @@
 namespace win32::hooks {
 namespace {
 
-// A thread message asking the hook thread to install a hook: wParam the
-// hook kind, lParam the request; and one asking it to remove the mouse hook.
-constexpr UINT kInstallMessage = WM_APP + 1;
-constexpr UINT kRemoveMouseMessage = WM_APP + 2;
+// Thread messages to the hook thread: run a call and answer it (lParam the
+// request), or run a call nobody waits for (wParam the function, lParam its
+// argument).
+constexpr UINT kCallMessage = WM_APP + 1;
+constexpr UINT kPostMessage = WM_APP + 2;
 
-struct InstallRequest {
+struct CallRequest {
+    bool (*call)(void*) = nullptr;
+    void* context = nullptr;
     HANDLE done = nullptr;
     bool ok = false;
 };
@@ -119,17 +122,33 @@ LRESULT CALLBACK mouseProc(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-bool install(int kind) {
-    if (kind == WH_KEYBOARD_LL) {
-        if (!g_keyboard) g_keyboard = SetWindowsHookExW(WH_KEYBOARD_LL, keyboardProc, GetModuleHandleW(nullptr), 0);
-        return g_keyboard != nullptr;
-    }
-    if (kind == WH_MOUSE_LL) {
-        if (!g_mouse) g_mouse = SetWindowsHookExW(WH_MOUSE_LL, mouseProc, GetModuleHandleW(nullptr), 0);
-        return g_mouse != nullptr;
-    }
-    return false;
+// On the hook thread. A hook is installed with the first observer and
+// removed with the last: while one is in place, every key or mouse event of
+// the system, the program's own among them, waits for this thread.
+bool installKeyboard(void*) {
+    if (!g_keyboard) g_keyboard = SetWindowsHookExW(WH_KEYBOARD_LL, keyboardProc, GetModuleHandleW(nullptr), 0);
+    return g_keyboard != nullptr;
 }
+
+bool installMouse(void*) {
+    if (!g_mouse) g_mouse = SetWindowsHookExW(WH_MOUSE_LL, mouseProc, GetModuleHandleW(nullptr), 0);
+    return g_mouse != nullptr;
+}
+
+// Only when nobody asked for the hook again meanwhile.
+template <class Entry>
+void removeUnused(HHOOK& hook, const std::vector<Entry>& observers) {
+    AcquireSRWLockShared(&g_lock);
+    const bool unused = observers.empty();
+    ReleaseSRWLockShared(&g_lock);
+    if (unused && hook) {
+        UnhookWindowsHookEx(hook);
+        hook = nullptr;
+    }
+}
+
+void removeKeyboardIfUnused(void*) { removeUnused(g_keyboard, g_keyObservers); }
+void removeMouseIfUnused(void*) { removeUnused(g_mouse, g_mouseObservers); }
 
 DWORD WINAPI hookThread(void* ready) {
     MSG m;
@@ -138,21 +157,14 @@ DWORD WINAPI hookThread(void* ready) {
     SetEvent(static_cast<HANDLE>(ready));
     // The system calls the hook procedures from inside GetMessage.
     while (GetMessageW(&m, nullptr, 0, 0) > 0) {
-        if (!m.hwnd && m.message == kInstallMessage) {
-            auto* request = reinterpret_cast<InstallRequest*>(m.lParam);
-            request->ok = install(static_cast<int>(m.wParam));
+        if (!m.hwnd && m.message == kCallMessage) {
+            auto* request = reinterpret_cast<CallRequest*>(m.lParam);
+            request->ok = request->call(request->context);
             SetEvent(request->done);
             continue;
         }
-        if (!m.hwnd && m.message == kRemoveMouseMessage) {
-            // Only when nobody asked for the mouse again meanwhile.
-            AcquireSRWLockShared(&g_lock);
-            const bool unused = g_mouseObservers.empty();
-            ReleaseSRWLockShared(&g_lock);
-            if (unused && g_mouse) {
-                UnhookWindowsHookEx(g_mouse);
-                g_mouse = nullptr;
-            }
+        if (!m.hwnd && m.message == kPostMessage) {
+            reinterpret_cast<void (*)(void*)>(m.wParam)(reinterpret_cast<void*>(m.lParam));
             continue;
         }
         TranslateMessage(&m);
@@ -176,14 +188,53 @@ bool startThread() {
     return t != nullptr;
 }
 
-bool installOnThread(int kind) {
-    InstallRequest request;
+template <class Entry>
+void removeObserver(std::vector<Entry>& observers, std::atomic<int>& injectedWanted, int id,
+                    void (*removeIfUnused)(void*)) {
+    // Taking the lock waits for a call in progress on the hook thread.
+    AcquireSRWLockExclusive(&g_lock);
+    bool found = false;
+    for (auto it = observers.begin(); it != observers.end(); ++it) {
+        if (it->id != id) continue;
+        if (it->injectedToo) injectedWanted.fetch_sub(1);
+        observers.erase(it);
+        found = true;
+        break;
+    }
+    const bool last = observers.empty();
+    ReleaseSRWLockExclusive(&g_lock);
+    // The hook belongs to its thread, which removes it.
+    if (found && last) postToThread(removeIfUnused, nullptr);
+}
+
+// Adds an observer before its hook is asked for, so that a removal request
+// still on its way to the thread leaves the hook in place.
+template <class Entry, class Observer>
+int addObserver(std::vector<Entry>& observers, std::atomic<int>& injectedWanted, Observer observer,
+                bool injectedToo, bool (*install)(void*), void (*removeIfUnused)(void*)) {
+    if (!observer || !startThread()) return 0;
+    AcquireSRWLockExclusive(&g_lock);
+    const int id = g_nextId++;
+    observers.push_back({id, std::move(observer), injectedToo});
+    if (injectedToo) injectedWanted.fetch_add(1);
+    ReleaseSRWLockExclusive(&g_lock);
+    if (callOnThread(install, nullptr)) return id;
+    removeObserver(observers, injectedWanted, id, removeIfUnused);
+    return 0;
+}
+
+}  // namespace
+
+bool callOnThread(bool (*call)(void*), void* context) {
+    if (!startThread()) return false;
+    CallRequest request;
+    request.call = call;
+    request.context = context;
     request.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!request.done) return false;
     bool ok = false;
-    if (PostThreadMessageW(g_threadId, kInstallMessage, static_cast<WPARAM>(kind),
-                           reinterpret_cast<LPARAM>(&request))) {
-        // The thread does nothing else; it answers at once.
+    if (PostThreadMessageW(g_threadId, kCallMessage, 0, reinterpret_cast<LPARAM>(&request))) {
+        // The thread does nothing long; it answers at once.
         WaitForSingleObject(request.done, INFINITE);
         ok = request.ok;
     }
@@ -191,58 +242,23 @@ bool installOnThread(int kind) {
     return ok;
 }
 
-}  // namespace
+void postToThread(void (*call)(void*), void* context) {
+    if (g_threadId)
+        PostThreadMessageW(g_threadId, kPostMessage, reinterpret_cast<WPARAM>(call), reinterpret_cast<LPARAM>(context));
+}
 
 int addKeyObserver(os::KeyObserver observer, bool injectedToo) {
-    if (!observer || !startThread() || !installOnThread(WH_KEYBOARD_LL)) return 0;
-    AcquireSRWLockExclusive(&g_lock);
-    const int id = g_nextId++;
-    g_keyObservers.push_back({id, std::move(observer), injectedToo});
-    if (injectedToo) g_injectedWanted.fetch_add(1);
-    ReleaseSRWLockExclusive(&g_lock);
-    return id;
+    return addObserver(g_keyObservers, g_injectedWanted, std::move(observer), injectedToo, installKeyboard,
+                       removeKeyboardIfUnused);
 }
 
-void removeKeyObserver(int id) {
-    // Taking the lock waits for a call in progress on the hook thread.
-    AcquireSRWLockExclusive(&g_lock);
-    for (auto it = g_keyObservers.begin(); it != g_keyObservers.end(); ++it) {
-        if (it->id != id) continue;
-        if (it->injectedToo) g_injectedWanted.fetch_sub(1);
-        g_keyObservers.erase(it);
-        break;
-    }
-    ReleaseSRWLockExclusive(&g_lock);
-}
+void removeKeyObserver(int id) { removeObserver(g_keyObservers, g_injectedWanted, id, removeKeyboardIfUnused); }
 
 int addMouseObserver(os::MouseObserver observer, bool injectedToo) {
-    if (!observer || !startThread()) return 0;
-    // Registered before the hook is asked for, so that a removal request
-    // still on its way to the thread leaves the hook in place.
-    AcquireSRWLockExclusive(&g_lock);
-    const int id = g_nextId++;
-    g_mouseObservers.push_back({id, std::move(observer), injectedToo});
-    if (injectedToo) g_injectedMouseWanted.fetch_add(1);
-    ReleaseSRWLockExclusive(&g_lock);
-    if (!installOnThread(WH_MOUSE_LL)) {
-        removeMouseObserver(id);
-        return 0;
-    }
-    return id;
+    return addObserver(g_mouseObservers, g_injectedMouseWanted, std::move(observer), injectedToo, installMouse,
+                       removeMouseIfUnused);
 }
 
-void removeMouseObserver(int id) {
-    AcquireSRWLockExclusive(&g_lock);
-    for (auto it = g_mouseObservers.begin(); it != g_mouseObservers.end(); ++it) {
-        if (it->id != id) continue;
-        if (it->injectedToo) g_injectedMouseWanted.fetch_sub(1);
-        g_mouseObservers.erase(it);
-        break;
-    }
-    const bool last = g_mouseObservers.empty();
-    ReleaseSRWLockExclusive(&g_lock);
-    // The hook belongs to its thread, which removes it.
-    if (last && g_threadId) PostThreadMessageW(g_threadId, kRemoveMouseMessage, 0, 0);
-}
+void removeMouseObserver(int id) { removeObserver(g_mouseObservers, g_injectedMouseWanted, id, removeMouseIfUnused); }
 
 }  // namespace win32::hooks

@@ -6,6 +6,7 @@
 #include "platform/win32/os_cmdline.h"
 #include "platform/win32/os_files.h"
 #include "platform/win32/os_hooks.h"
+#include "platform/win32/os_keywatch.h"
 #include "platform/win32/os_markers.h"
 #include "platform/win32/os_wide.h"
 
@@ -109,8 +110,15 @@ public:
     }
 
     // --- keyboard and mouse injection ---------------------------------------
+    // Our keys carry our mark, unless the caller gives extra information of
+    // its own, and are told to the key watchers as they go.
     void keybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extra) override {
-        keybd_event(vk, scan, flags, extra);
+        if (extra != 0) {
+            keybd_event(vk, scan, flags, extra);
+            return;
+        }
+        keybd_event(vk, scan, flags, keywatch::ownMark());
+        keywatch::tellOwnKey(vk, scan, flags);
     }
 
     uint32_t sendInput(const std::vector<os::KeyInput>& records) override {
@@ -122,8 +130,12 @@ public:
             in[i].ki.wVk = records[i].vk;
             in[i].ki.wScan = records[i].scan;
             in[i].ki.dwFlags = records[i].flags;
+            in[i].ki.dwExtraInfo = keywatch::ownMark();
         }
-        return SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+        const UINT sent = SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+        for (UINT i = 0; i < sent && i < in.size(); ++i)
+            keywatch::tellOwnKey(records[i].vk, records[i].scan, records[i].flags);
+        return sent;
     }
 
     uint32_t mapVirtualKey(uint32_t code, uint32_t mapType) override { return MapVirtualKeyW(code, mapType); }
@@ -470,6 +482,10 @@ public:
     Str commandLine() override { return argumentsOf(fromWide(GetCommandLineW())); }
     int versionMajor() override { return major_; }
     int versionMinor() override { return minor_; }
+
+    // --- keyboard watch without a hook ------------------------------------------
+    int addKeyWatcher(os::KeyWatcher watcher) override { return keywatch::addKeyWatcher(std::move(watcher)); }
+    void removeKeyWatcher(int id) override { keywatch::removeKeyWatcher(id); }
 
 private:
     static os::Rect monitorRect(HMONITOR m) {

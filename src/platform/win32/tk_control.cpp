@@ -10,36 +10,40 @@ namespace win32::tkw {
 
 namespace {
 
-const wchar_t kCtlProp[] = L"TovirakControl";
-
-// Subclass of every control: reports the focus (scroll bars and buttons
-// have no reliable notification for it) and detaches at destruction.
-LRESULT CALLBACK ctlSubclass(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
+// Every control's window procedure: reports the focus (scroll bars and
+// buttons have no reliable notification for it) and detaches at
+// destruction; the rest goes to the control's own procedure. The control
+// is found in GWLP_USERDATA, which standard controls leave to the program:
+// a lookup of a window property, or the system's subclass chain (which
+// keeps its data in one), is a call to the Wine server for every message,
+// a third of all of them while the main window is made.
+LRESULT CALLBACK ctlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* n = reinterpret_cast<CtlNative*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (!n) return CallWindowProcW(reinterpret_cast<WNDPROC>(GetClassLongPtrW(h, GCLP_WNDPROC)), h, msg, wp, lp);
+    const WNDPROC own = n->ownProc;
     if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(h, ctlSubclass, id);
-        RemovePropW(h, kCtlProp);
-        if (auto* n = reinterpret_cast<CtlNative*>(ref)) n->hwnd = nullptr;
-        return DefSubclassProc(h, msg, wp, lp);
+        n->detach();
+        return CallWindowProcW(own, h, msg, wp, lp);
     }
     if (msg == WM_ERASEBKGND) {
         try {
-            if (reinterpret_cast<CtlNative*>(ref)->erase(reinterpret_cast<HDC>(wp))) return 1;
+            if (n->erase(reinterpret_cast<HDC>(wp))) return 1;
         } catch (...) {
             reportCurrentException("paint");
         }
     }
     if (msg == WM_DROPFILES) {
         try {
-            reinterpret_cast<CtlNative*>(ref)->ctl.userDropFiles(droppedFiles(reinterpret_cast<HDROP>(wp)));
+            n->ctl.userDropFiles(droppedFiles(reinterpret_cast<HDROP>(wp)));
         } catch (...) {
             reportCurrentException("drop");
         }
         return 0;
     }
-    LRESULT r = DefSubclassProc(h, msg, wp, lp);
+    LRESULT r = CallWindowProcW(own, h, msg, wp, lp);
     if (msg == WM_SETFOCUS) {
         try {
-            reinterpret_cast<CtlNative*>(ref)->ctl.userFocus();
+            n->ctl.userFocus();
         } catch (...) {
             reportCurrentException("focus");
         }
@@ -82,15 +86,24 @@ void keepFramesBehind(tk::Form& f) {
 CtlNative::~CtlNative() {
     if (hwnd) {
         HWND h = hwnd;
-        hwnd = nullptr;
-        RemoveWindowSubclass(h, ctlSubclass, 1);
-        RemovePropW(h, kCtlProp);
+        detach();
         DestroyWindow(h);
     }
 }
 
+void CtlNative::detach() {
+    if (!hwnd) return;
+    // Nothing subclasses our controls after us: the control's own
+    // procedure goes back in place.
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ownProc));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    hwnd = nullptr;
+}
+
 CtlNative* CtlNative::from(HWND h) {
-    return h ? static_cast<CtlNative*>(GetPropW(h, kCtlProp)) : nullptr;
+    // Only a window that runs our procedure holds a control in its user data.
+    if (!h || GetWindowLongPtrW(h, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(ctlProc)) return nullptr;
+    return reinterpret_cast<CtlNative*>(GetWindowLongPtrW(h, GWLP_USERDATA));
 }
 
 RECT CtlNative::pixelRect() const {
@@ -108,8 +121,8 @@ void CtlNative::createWindow(HWND parent, const wchar_t* cls, DWORD style, DWORD
     hwnd = CreateWindowExW(exStyle, cls, wz(ctl.text()), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId++)), tk.instance, nullptr);
     if (!hwnd) err::raise(err::OutOfMemory, u"コントロールを作成できません: " + fromWide(cls, wcslen(cls)));
-    SetPropW(hwnd, kCtlProp, this);
-    SetWindowSubclass(hwnd, ctlSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ownProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ctlProc)));
     applyFont();
 }
 

@@ -101,6 +101,7 @@ struct CtlNative {
     Toolkit& tk;
     tk::Control& ctl;
     HWND hwnd = nullptr;
+    WNDPROC ownProc = nullptr;  // the control's own window procedure, behind ours
     bool quiet = false;  // our own change in progress: no user events
 
     virtual void create(HWND parent) = 0;
@@ -118,6 +119,8 @@ struct CtlNative {
     void setTextQuietly(const Str& s);
     void applyFont();
     static CtlNative* from(HWND h);  // null for windows that are not our controls
+    // Gives the window back its own procedure; hwnd is null afterwards.
+    void detach();
 };
 
 // The paths of a drop, in the system's order; the drop is finished.
