@@ -118,7 +118,11 @@ struct Session {
     // question), then read back.
     std::vector<std::string> saved() {
         std::vector<std::string> rows;
-        if (!toProgram() || !wt::xdotool({"key ctrl+s", "sleep 1 key Return"}, *os, prog.dir)) return rows;
+        if (!toProgram() || !wt::xdotool({"key ctrl+s"}, *os, prog.dir)) return rows;
+        // Enter answers the overwrite question once it is in front (a fixed
+        // pause can end before a busy machine shows it).
+        waitFor([&] { return os->getForegroundWindow() != main; }, 5000);
+        if (!wt::xdotool({"key Return"}, *os, prog.dir)) return rows;
         waitFor([&] {
             try {
                 rows = stepsOf(os->readFile(prog.dir + u"\\rec.TVK"));
