@@ -189,7 +189,11 @@ _wine_start_xvfb() {
     # runs of other builds do not collide.
     # -noreset: the server would drop the layout set below when its last
     # client (setxkbmap) leaves before the first Wine program connects.
-    Xvfb -displayfd 3 -screen 0 "${WINE_XVFB_SIZE:-1280x1024}x24" -nolisten tcp -noreset 3>"$fdfile" >/dev/null 2>&1 &
+    # -ardelay, -arinterval: a held key repeats as the prefix's keyboard
+    # settings say (KeyboardDelay 1: 500 ms; KeyboardSpeed 31: about 30 a
+    # second), as a PC's keyboard does, not at the X server's 660/40 ms.
+    Xvfb -displayfd 3 -screen 0 "${WINE_XVFB_SIZE:-1280x1024}x24" -nolisten tcp -noreset -ardelay 500 -arinterval 33 \
+        3>"$fdfile" >/dev/null 2>&1 &
     WINE_XVFB_PID=$!
     for i in $(seq 1 100); do
         num=$(head -n1 "$fdfile" 2>/dev/null)

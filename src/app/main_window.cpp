@@ -57,9 +57,6 @@ MainWindow::MainWindow(tk::Backend& toolkit, os::Services& services) : tk(toolki
     f.onKeyPress = [this](int& k) { grid.enterPressed(k); };
     f.onActiveControlChange = [this] { refreshCommands(); };
     f.onWindowActivated = [this](uint64_t previous) { rowTrial.windowActivated(previous); };
-    // While recording, the line keeps saying so: the guidance of a control
-    // that gets the focus does not replace it.
-    statusLine.holdGuidanceWhile([this] { return recording.recording(); });
     document.onStateChange = [this] { documents.showTitle(); };
 
     // The interval boxes keep the document's interval.
@@ -89,8 +86,16 @@ MainWindow::MainWindow(tk::Backend& toolkit, os::Services& services) : tk(toolki
     hotKeys.startAllowed = [this] { return !player.running() && !recording.recording(); };
     hotKeys.onStartKey = [this] { startOrStop(); };
 
-    menu.newDocument->onClick = [this] { documents.newDocument(); };
-    menu.open->onClick = [this] { documents.open(); };
+    // A recording in progress ends first and its steps go into the
+    // document, so that the save question covers them too.
+    menu.newDocument->onClick = [this] {
+        recording.end();
+        documents.newDocument();
+    };
+    menu.open->onClick = [this] {
+        recording.end();
+        documents.open();
+    };
     menu.saveAs->onClick = [this] { documents.saveAs(); };
     menu.save->onClick = [this] { documents.save(); };
     menu.quit->onClick = [this] { close(); };
@@ -162,7 +167,7 @@ void MainWindow::activate() {
 void MainWindow::queryClose(bool& cancel) {
     guarded(statusLine, u"Form_QueryUnload", [&] {
         // A recording in progress ends first; its steps are kept.
-        if (recording.recording()) recording.end();
+        recording.end();
         if (form->windowState() == tk::WindowState::Minimized) form->setWindowState(tk::WindowState::Normal);
         // Cancelled, or the save dialog was cancelled or the save failed
         // (already reported): the window stays open.

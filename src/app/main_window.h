@@ -62,7 +62,7 @@ public:
     SessionEnd sessionEnd{*form, os, statusLine, document, macroFile, [this] {
                               player.releaseHeldInput();
                               if (player.running()) player.stop(false);
-                              if (recording.recording()) recording.end();
+                              recording.end();
                           }};
 
     // "/RUN" was on the command line: the first activation starts a run.

@@ -1,7 +1,12 @@
 // The status line and the error log.
 #include "core/status_line.h"
 
-StatusLine::StatusLine(tk::Form& window, os::Services& services) : window_(window), os_(services) {
+StatusLine::StatusLine(tk::Form& window, os::Services& services)
+    : window_(window), os_(services), standingTimer_(window.addTimer("tim_Status")) {
+    standingTimer_.onTick = [this] {
+        standingTimer_.setInterval(0);
+        if (standing_) show(standingMode_, standingText_);
+    };
     label_ = &window.add<tk::Label>("lbl_Stat");
     label_->move(0, 0, 3468, 612);
     label_->setFont(tk::Font{u"ＭＳ Ｐ明朝", 19.5, false, false});
@@ -9,7 +14,12 @@ StatusLine::StatusLine(tk::Form& window, os::Services& services) : window_(windo
 }
 
 void StatusLine::show(StatusMode mode, const Str& text) {
-    if (mode == StatusMode::Guidance && guidanceHeld_ && guidanceHeld_()) return;
+    if (standing_) {
+        if (mode == StatusMode::Guidance) return;
+        // Another text has its moment; then the standing one comes back.
+        const bool other = mode != standingMode_ || text != standingText_;
+        standingTimer_.setInterval(other ? kStandingReturnMs : 0);
+    }
     try {
         switch (mode) {
             case StatusMode::Guidance:
@@ -40,6 +50,19 @@ void StatusLine::show(StatusMode mode, const Str& text) {
         // The status line cannot report its own failure: a message box does.
         window_.backend().messageBox(u"MS_DispStatus " + describeCurrentException(), tk::mb::OK, u"TOVIRAK");
     }
+}
+
+void StatusLine::setStanding(StatusMode mode, const Str& text) {
+    standing_ = true;
+    standingMode_ = mode;
+    standingText_ = text;
+    show(mode, text);
+}
+
+void StatusLine::clearStanding() {
+    standing_ = false;
+    standingText_.clear();
+    standingTimer_.setInterval(0);
 }
 
 void StatusLine::reportError(StrView procName) {

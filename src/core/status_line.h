@@ -4,7 +4,7 @@
 // window at once, so a text stays current while long work goes on.
 #pragma once
 
-#include <functional>
+#include <cstdint>
 
 #include "platform/error_sink.h"
 #include "platform/os.h"
@@ -32,9 +32,12 @@ public:
     // "[" + procName + "]" + the description of the exception being handled,
     // as an error.
     void reportError(StrView procName) override;
-    // While held returns true, guidance does not replace the text (a
-    // recording keeps saying so).
-    void holdGuidanceWhile(std::function<bool()> held) { guidanceHeld_ = std::move(held); }
+    // A text that stands for a state that lasts (a recording): shown now;
+    // guidance does not replace it, and any other text gives way to it
+    // again after kStandingReturnMs. Cleared, the line keeps what it shows.
+    void setStanding(StatusMode mode, const Str& text);
+    void clearStanding();
+    static constexpr uint32_t kStandingReturnMs = 2000;
 
     tk::Label& label() { return *label_; }
     const Str& text() const { return label_->text(); }
@@ -45,5 +48,8 @@ private:
     tk::Form& window_;
     os::Services& os_;
     tk::Label* label_;
-    std::function<bool()> guidanceHeld_;
+    tk::Timer& standingTimer_;
+    bool standing_ = false;
+    StatusMode standingMode_ = StatusMode::Status;
+    Str standingText_;
 };

@@ -215,8 +215,8 @@ public:
     // The top-level window that holds h (h itself when it is one); 0 for 0.
     virtual WindowHandle topLevelWindow(WindowHandle h) = 0;
     // Besides the hook calls, a hook observer may call windowFromPoint,
-    // getForegroundWindow, topLevelWindow and windowProcessId, and
-    // getWindowText for a window of another process: none of them waits
+    // getForegroundWindow, topLevelWindow, windowProcessId and windowStyle,
+    // and getWindowText for a window of another process: none of them waits
     // for a window's thread.
     virtual bool setForegroundWindow(WindowHandle h) = 0;
     virtual ThreadId getWindowThreadProcessId(WindowHandle h) = 0;

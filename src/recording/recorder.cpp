@@ -39,7 +39,6 @@ bool Recorder::start(uint32_t ownProcess, std::function<void()> onEndKey) {
     altHeld_ = settings.alt;
     endKeyDown_ = false;
     buttonsHeld_ = 0;
-    lastWindow_ = 0;
     ending_ = false;
     ++session_;
     turner_ = std::make_unique<recording::StepTurner>(std::move(settings));
@@ -150,6 +149,8 @@ bool Recorder::observeMouse(const os::RawMouse& m) {
             if (buttonsHeld_ > 0) --buttonsHeld_;
             e.kind = E::ButtonUp;
             e.button = m.kind == R::LeftUp ? 0 : m.kind == R::RightUp ? 1 : 2;
+            // Where a drag ends.
+            noteWindow(os_.topLevelWindow(os_.windowFromPoint(m.pt)), e);
             break;
         case R::ExtraDown:
         case R::Wheel:
@@ -167,11 +168,19 @@ bool Recorder::observeMouse(const os::RawMouse& m) {
 void Recorder::noteWindow(os::WindowHandle h, recording::InputEvent& e) {
     e.window = h;
     e.own = h != 0 && os_.windowProcessId(h) == ownProcess_;
-    if (h == lastWindow_) return;
-    lastWindow_ = h;
-    // Read now, while the window is there; never for the program's own
-    // windows, whose title would be asked of the user-interface thread.
-    if (h && !e.own) e.title = os_.getWindowText(h);
+    // Read now, as the window is at this moment (a title changes with the
+    // document it shows); never for the program's own windows, whose title
+    // would be asked of the user-interface thread. The desktop and the
+    // taskbar count as untitled: nothing to search for.
+    if (!h || e.own || os_.windowStyle(h).shell) return;
+    e.title = os_.getWindowText(h);
+    if (e.kind == recording::InputEvent::ButtonDown || e.kind == recording::InputEvent::ButtonUp) {
+        anchor::Frame f;
+        if (os_.clientOrigin(h, f.clientOrigin)) {
+            f.dpi = os_.windowDpi(h);
+            e.frame = f;
+        }
+    }
 }
 
 void Recorder::hand(recording::InputEvent e) {

@@ -82,7 +82,6 @@ private:
     bool ctrlHeld_ = false;
     bool altHeld_ = false;
     int buttonsHeld_ = 0;
-    os::WindowHandle lastWindow_ = 0;
     std::atomic<bool> ending_{false};
     // The K of the ending Ctrl+K is down; read by stop() too.
     std::atomic<bool> endKeyDown_{false};

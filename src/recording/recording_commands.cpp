@@ -18,7 +18,8 @@ void RecordingCommands::toggle() {
             return;
         }
         commandsChanged_();
-        status_.show(StatusMode::Status, u"記録中 (Ctrl+Kで終了)");
+        // It keeps saying so while the recording lasts (see StatusLine).
+        status_.setStanding(StatusMode::Status, u"記録中 (Ctrl+Kで終了)");
     });
 }
 
@@ -26,6 +27,7 @@ void RecordingCommands::end() {
     guarded(status_, u"MS_KirokuEnd", [&] {
         if (!recorder_.recording()) return;
         recorder_.stop();
+        status_.clearStanding();
         commandsChanged_();
         // Start keys pressed while recording must not start a run now.
         hotKeys_.forgetPresses();

@@ -26,7 +26,7 @@ public:
     bool recording() const { return recorder_.recording(); }
     // Starts a recording (not during a run), or ends the one in progress.
     void toggle();
-    // Ends the recording in progress and inserts its steps.
+    // Ends the recording in progress, if any, and inserts its steps.
     void end();
 
     Recorder& recorder() { return recorder_; }

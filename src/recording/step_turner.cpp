@@ -195,6 +195,12 @@ Str notationOf(uint16_t vk, StrView typed, int mods, const CharTable& chars) {
     return Str();
 }
 
+Str spotText(const InputEvent& e) {
+    const Str search = e.own || !e.frame ? Str() : anchor::titleSearchText(e.title);
+    if (search.empty()) return xy(e.pt);
+    return anchor::storedCommand(e.pt, *e.frame, search);
+}
+
 StepTurner::StepTurner(TurnerSettings settings) : s_(std::move(settings)) {
     if (s_.shift) down_[VK_SHIFT] = true;
     if (s_.ctrl) down_[VK_CONTROL] = true;
@@ -416,6 +422,8 @@ void StepTurner::buttonDown(const InputEvent& e) {
     Press p;
     p.button = e.button;
     p.pt = e.pt;
+    p.spot = spotText(e);
+    p.frame = e.frame;
     p.down = e.time;
     p.window = e.window;
     p.mods = mods();
@@ -465,9 +473,12 @@ void StepTurner::buttonUp(const InputEvent& e) {
             // The executor's drag idiom: press at the start, move, and a
             // click of the same button at the end, whose release ends it.
             const Str b(buttonWord(p.button));
-            emit(Str(buttonChar(p.button)) + u"ﾄﾞﾗｯｸﾞ", xy(p.pt), comment(p.window, b + u"ドラッグ開始"));
-            emit(actions::MouseMove, xy(e.pt), u"記録: ドラッグ先へ移動");
-            emit(clickAction(p.button, 0), xy(e.pt), u"記録: ドラッグ終了 (ボタンを離す)");
+            // Its end goes where it was let go, also in another window;
+            // no activation comes between while the button is held.
+            const Str end = dragEnd(p, e);
+            emit(Str(buttonChar(p.button)) + u"ﾄﾞﾗｯｸﾞ", p.spot, comment(p.window, b + u"ドラッグ開始"));
+            emit(actions::MouseMove, end, u"記録: ドラッグ先へ移動");
+            emit(clickAction(p.button, 0), end, u"記録: ドラッグ終了 (ボタンを離す)");
         }
     } else if (p.second) {
         const Press first = *pending_;
@@ -475,13 +486,22 @@ void StepTurner::buttonUp(const InputEvent& e) {
         if (first.mods || first.win || p.mods || p.win) {
             ++unrecordable_;
         } else {
-            emit(Str(buttonChar(p.button)) + u"Wｸﾘｯｸ", xy(first.pt),
+            emit(Str(buttonChar(p.button)) + u"Wｸﾘｯｸ", first.spot,
                  comment(first.window, Str(buttonWord(p.button)) + u"ダブルクリック"));
         }
     } else {
         pending_ = p;
     }
     touchEnd(e.time);
+}
+
+Str StepTurner::dragEnd(const Press& p, const InputEvent& release) const {
+    // A drag that moved the window it began in (by its title bar, or its
+    // left or top edge) ends at a place on the screen: in the window, the
+    // end would follow the window and the drag would not move it.
+    const bool movedItsWindow = release.window == p.window && release.frame && p.frame &&
+                                release.frame->clientOrigin != p.frame->clientOrigin;
+    return movedItsWindow ? xy(release.pt) : spotText(release);
 }
 
 void StepTurner::resolvePending() {
@@ -492,7 +512,7 @@ void StepTurner::resolvePending() {
         ++unrecordable_;
         return;
     }
-    emit(clickAction(c.button, c.mods), xy(c.pt),
+    emit(clickAction(c.button, c.mods), c.spot,
          comment(c.window, modWord(c.mods) + Str(buttonWord(c.button)) + u"クリック"));
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/model.h"
+#include "input/anchor.h"
 #include "platform/os.h"
 #include "platform/text.h"
 
@@ -38,13 +39,18 @@ struct InputEvent {
     bool dead = false;
     int button = 0;               // 0 left, 1 right, 2 middle
     os::Point pt;                 // mouse: screen pixels
-    // Presses: the top-level window they go to (the foreground window for
-    // keys, the window under the point for the mouse), whether it is one of
-    // the program's own, and its title when the recorder read it (it reads
-    // it when the window differs from the previous event's).
+    // Presses, and releases of a button: the top-level window they go to
+    // (the foreground window for keys, the window under the point for the
+    // mouse), whether it is one of the program's own, and its title as it
+    // was then (empty for the program's own windows, the desktop and the
+    // taskbar).
     os::WindowHandle window = 0;
     bool own = false;
     Str title;
+    // Mouse presses and releases: where the window's client area stood and
+    // the DPI of its monitor, read when the event happened; none when they
+    // could not be read.
+    std::optional<anchor::Frame> frame;
 };
 
 // The characters the keyboard layout types: key (low byte) and shift state
@@ -107,6 +113,8 @@ private:
     struct Press {
         int button = 0;
         os::Point pt;
+        Str spot;  // the point as the step writes it
+        std::optional<anchor::Frame> frame;  // of its window, as at the press
         uint32_t down = 0;
         os::WindowHandle window = 0;
         int mods = 0;
@@ -154,6 +162,8 @@ private:
     void resolvePending();
     void flushRun(uint32_t now);
 
+    // A drag's end as its steps write it.
+    Str dragEnd(const Press& p, const InputEvent& release) const;
     void emit(StrView action, Str text, Str comment);
     Str comment(os::WindowHandle window, StrView what) const;
     Str windowName(os::WindowHandle window) const;
@@ -183,6 +193,12 @@ private:
     uint16_t deadKey_ = 0;          // a dead key whose accent the next key should carry
     bool inputMethodSeen_ = false;
 };
+
+// Where a mouse event lands, as a mouse step writes it: the point in the
+// client area of its window at 96 DPI, and the window's longest comma-free
+// title part ("120,45,無題 - メモ帳"); a screen point ("812,455") where the
+// window has no title or where it stood is not known.
+Str spotText(const InputEvent& e);
 
 // A key press in the keystroke notation ("a", "A", "{(}", "é", "^c",
 // "+{TAB}", "%{F4}"), empty when the notation cannot write it. typed is what

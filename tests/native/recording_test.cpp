@@ -14,6 +14,9 @@ protected:
     void SetUp() override {
         EditorTest::SetUp();
         notepad = p.addWindow(u"無題 - メモ帳", u"Notepad");
+        // Its client area at the screen's corner: a point in it is written
+        // with the numbers of the screen point.
+        p.window(notepad)->clientX = p.window(notepad)->clientY = 0;
         p.foreground = notepad;
         p.pointWindow = notepad;
     }
@@ -75,7 +78,7 @@ TEST_F(RecordingTest, CtrlKRecordsClicksAndKeysUntilCtrlKInAnyProgram) {
     EXPECT_EQ(p.pressedSinceQuery.count('H'), 1u);
     EXPECT_EQ(p.keyObservers.size(), keyObservers);
     EXPECT_TRUE(p.mouseObservers.empty());
-    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|50,60", "ｷｰ入力|Hi{ENTER}"}));
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|50,60,無題 - メモ帳", "ｷｰ入力|Hi{ENTER}"}));
     EXPECT_EQ(app->document.steps.at(2).comment, u"記録: メモ帳 でクリック");
     EXPECT_EQ(app->document.steps.count(), 4);
     EXPECT_EQ(status(), u"3ステップを記録しました");
@@ -104,7 +107,7 @@ TEST_F(RecordingTest, StepsGoAfterTheLastPlayableRowAndLaterRowsMoveDown) {
     p.advance(100);
     endByKeyboard();
     EXPECT_EQ(stepRows(), (std::vector<std::string>{"左ｸﾘｯｸ|1,2", "左ｸﾘｯｸ|2,4", "ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳",
-                                                    "左ｸﾘｯｸ|7,8", "待機|2", "左ｸﾘｯｸ|300,8", "|3,6", "左ｸﾘｯｸ|4,8"}));
+                                                    "左ｸﾘｯｸ|7,8,無題 - メモ帳", "待機|2", "左ｸﾘｯｸ|300,8,無題 - メモ帳", "|3,6", "左ｸﾘｯｸ|4,8"}));
     EXPECT_EQ(app->document.steps.at(7).comment, u"c3");
     EXPECT_EQ(app->document.steps.count(), 9);
     EXPECT_TRUE(app->document.steps.at(9).blank());
@@ -187,7 +190,7 @@ TEST_F(RecordingTest, TheEndingCtrlKReachesNoProgramThoughItsKIsReleasedAfterThe
     EXPECT_EQ(p.passed, (std::vector<std::pair<int, bool>>{{VK_CONTROL, false}, {VK_CONTROL, true}}));
     // Its release let the recorder's keyboard observer go.
     EXPECT_EQ(p.keyObservers.size(), keyObservers - 1);
-    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|5,5"}));
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|5,5,無題 - メモ帳"}));
     // A new recording does not wait for a release that never came.
     startByShortcut();
     p.press(VK_CONTROL);
@@ -233,7 +236,7 @@ TEST_F(RecordingTest, InputToTheProgramsOwnWindowsIsNeitherRecordedNorBlocked) {
     p.foreground = notepad;
     p.click({4, 4});
     endByKeyboard();
-    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|4,4"}));
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|4,4,無題 - メモ帳"}));
 }
 
 TEST_F(RecordingTest, AClickOnAChildWindowGoesToItsTopLevelWindow) {
@@ -243,7 +246,49 @@ TEST_F(RecordingTest, AClickOnAChildWindowGoesToItsTopLevelWindow) {
     startByShortcut();
     p.click({4, 4});
     endByKeyboard();
-    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|4,4"}));
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|4,4,無題 - メモ帳"}));
+}
+
+// The hooks read where the window stands and how its monitor scales at
+// each press: a window moved between two clicks on one of its spots gives
+// the same point twice, on a 150 % monitor the point is written at 96 DPI,
+// and a title that changed meanwhile is the title written.
+TEST_F(RecordingTest, EachClickIsWrittenInItsWindowAsTheWindowStoodThen) {
+    p.monitors = {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}};
+    p.monitorDpis = {96, 144};
+    headless::Window& w = *p.window(notepad);
+    w.x = 100;
+    w.y = 50;
+    w.clientX = 8;
+    w.clientY = 31;
+    startByShortcut();
+    p.click({158, 101});
+    p.advance(100);
+    w.x = 400;
+    w.y = 300;
+    p.click({458, 351});
+    p.advance(100);
+    w.x = 2000;
+    w.y = 100;
+    w.title = u"メモ.txt - メモ帳";
+    p.click({2008 + 75, 131 + 30});
+    endByKeyboard();
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|50,20,無題 - メモ帳",
+                                                    "左ｸﾘｯｸ|50,20,無題 - メモ帳", "左ｸﾘｯｸ|50,20,メモ.txt - メモ帳"}));
+}
+
+// The desktop has a title on Windows ("Program Manager"), but nothing to
+// search for: a click there is a screen point with no activation.
+TEST_F(RecordingTest, TheDesktopCountsAsAWindowWithoutATitle) {
+    const os::WindowHandle desktop = p.addWindow(u"Program Manager", u"Progman");
+    p.window(desktop)->style.shell = true;
+    startByShortcut();
+    p.pointWindow = desktop;
+    p.click({4, 4});
+    p.pointWindow = notepad;
+    p.click({40, 40});
+    endByKeyboard();
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"左ｸﾘｯｸ|4,4", "ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左ｸﾘｯｸ|40,40,無題 - メモ帳"}));
 }
 
 TEST_F(RecordingTest, HooksThatCannotBeInstalledStopItWithAMessage) {
@@ -324,7 +369,70 @@ TEST_F(RecordingTest, ClosingWhileRecordingKeepsTheStepsThenClosesAsUsual) {
     // The save question came, and the working state holds the steps.
     ASSERT_FALSE(p.shown.empty());
     EXPECT_NE(p.shown.back().text.find(u"変更されています"), Str::npos);
-    EXPECT_NE(fromCp932(fileBytes(u"C:\\work\\TOVIRAK.TVK")).find(u"\"左ｸﾘｯｸ\",\"11,12\""), Str::npos);
+    EXPECT_NE(fromCp932(fileBytes(u"C:\\work\\TOVIRAK.TVK")).find(u"\"左ｸﾘｯｸ\",\"11,12,無題 - メモ帳\""), Str::npos);
+}
+
+// New and Open end the recording before their save question, so the
+// question covers the recorded steps: cancelled, they stay in the document;
+// saved, the file holds them.
+TEST_F(RecordingTest, NewAndOpenWhileRecordingInsertTheStepsBeforeTheSaveQuestion) {
+    app->document.setChanged(false);
+    for (tk::MenuItem* item : {app->menu.newDocument, app->menu.open}) {
+        SCOPED_TRACE(item->name());
+        startByShortcut();
+        p.click({11, 12});
+        p.advance(10);
+        p.answers.push_back(tk::mb::IdCancel);
+        const size_t shown = p.shown.size();
+        item->userClick();
+        EXPECT_FALSE(recording());
+        ASSERT_EQ(p.shown.size(), shown + 1);
+        EXPECT_NE(p.shown.back().text.find(u"変更されています"), Str::npos);
+        EXPECT_EQ(stepRows().back(), "左ｸﾘｯｸ|11,12,無題 - メモ帳");
+        EXPECT_EQ(status(), u"2ステップを記録しました");
+    }
+
+    app->document.setPath(u"C:\\work\\rec.TVK");
+    startByShortcut();
+    p.click({21, 22});
+    p.advance(10);
+    p.answers.push_back(tk::mb::IdYes);
+    EXPECT_TRUE(ctrl('N'));
+    EXPECT_FALSE(recording());
+    EXPECT_NE(fromCp932(fileBytes(u"C:\\work\\rec.TVK")).find(u"\"左ｸﾘｯｸ\",\"21,22,無題 - メモ帳\""), Str::npos);
+    EXPECT_TRUE(stepRows().empty());  // and then the new document
+}
+
+// While recording, other texts have their moment on the status line, and
+// then it says again that a recording is going on.
+TEST_F(RecordingTest, TheRecordingStatusComesBackAfterAnotherText) {
+    app->document.setPath(u"C:\\work\\rec.TVK");
+    startByShortcut();
+    p.click({11, 12});
+    p.advance(10);
+    EXPECT_TRUE(ctrl('S'));
+    EXPECT_EQ(status(), u"書き込み完了！！！");
+    p.advance(1900);
+    EXPECT_EQ(status(), u"書き込み完了！！！");
+    p.advance(200);
+    EXPECT_EQ(status(), u"記録中 (Ctrl+Kで終了)");
+    EXPECT_EQ(app->statusLine.label().foreColor(), tk::rgb(255, 255, 0));
+    // An error too, though it stays in the log.
+    app->statusLine.show(StatusMode::Error, u"[x]y");
+    p.advance(1000);
+    app->statusLine.show(StatusMode::Warning, u"z");  // a new text has its own two seconds
+    p.advance(1500);
+    EXPECT_EQ(status(), u"z");
+    p.advance(600);
+    EXPECT_EQ(status(), u"記録中 (Ctrl+Kで終了)");
+    // After the end, the end's text stays.
+    app->statusLine.show(StatusMode::Status, u"書き込み完了！！！");
+    endByKeyboard();
+    EXPECT_EQ(status(), u"2ステップを記録しました");
+    p.advance(5000);
+    EXPECT_EQ(status(), u"2ステップを記録しました");
+    app->statusLine.show(StatusMode::Guidance, u"g");
+    EXPECT_EQ(status(), u"g");
 }
 
 TEST_F(RecordingTest, ASessionEndWhileRecordingKeepsTheSteps) {
@@ -334,7 +442,7 @@ TEST_F(RecordingTest, ASessionEndWhileRecordingKeepsTheSteps) {
     p.advance(10);
     EXPECT_FALSE(app->form->userQueryEndSession(0));  // changed now: held for the question
     EXPECT_FALSE(recording());
-    EXPECT_NE(fromCp932(fileBytes(u"C:\\work\\TOVIRAK.TVK")).find(u"\"左ｸﾘｯｸ\",\"11,12\""), Str::npos);
+    EXPECT_NE(fromCp932(fileBytes(u"C:\\work\\TOVIRAK.TVK")).find(u"\"左ｸﾘｯｸ\",\"11,12,無題 - メモ帳\""), Str::npos);
 }
 
 // Tens of thousands of events: handed over one by one as posted calls, they
@@ -351,7 +459,7 @@ TEST_F(RecordingTest, ALongRecordingOfManyThousandEvents) {
     endByKeyboard();
     // The activation, the clicks and a wait of a second between each two.
     EXPECT_EQ(app->document.steps.count(), 1 + clicks + (clicks - 1) + 1);
-    EXPECT_EQ(toUtf8(app->document.steps.at(2 * clicks).command), "100,200");
+    EXPECT_EQ(toUtf8(app->document.steps.at(2 * clicks).command), "100,200,無題 - メモ帳");
     EXPECT_EQ(status(), toStr((long long)(2 * clicks)) + u"ステップを記録しました");
 }
 
@@ -368,5 +476,5 @@ TEST_F(RecordingTest, TheUsersDoubleClickTimeAndRepeatDelayCount) {
     p.advance(700);
     p.release('W');
     endByKeyboard();
-    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左Wｸﾘｯｸ|40,40", "ｷｰ入力|w"}));
+    EXPECT_EQ(stepRows(), (std::vector<std::string>{"ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - メモ帳", "左Wｸﾘｯｸ|40,40,無題 - メモ帳", "ｷｰ入力|w"}));
 }

@@ -38,6 +38,13 @@ public:
         window_ = w;
         title_ = title;
         own_ = own;
+        frame_.reset();
+        return *this;
+    }
+    // Where that window's client area is and the DPI of its monitor, as
+    // the hooks read them for the mouse events that follow.
+    Script& at(os::Point clientOrigin, int dpi = 96) {
+        frame_ = anchor::Frame{clientOrigin, dpi};
         return *this;
     }
     // A press; text is what the hook read that it typed.
@@ -95,9 +102,7 @@ public:
         return *this;
     }
     Script& buttonUp(int b, os::Point pt) {
-        InputEvent e;
-        e.kind = InputEvent::ButtonUp;
-        e.time = t;
+        InputEvent e = press(InputEvent::ButtonUp);
         e.button = b;
         e.pt = pt;
         events.push_back(e);
@@ -148,6 +153,7 @@ private:
         e.window = window_;
         e.own = own_;
         if (!own_) e.title = title_;
+        if (k == InputEvent::ButtonDown || k == InputEvent::ButtonUp) e.frame = frame_;
         return e;
     }
     std::string marks() const {
@@ -162,6 +168,7 @@ private:
     os::WindowHandle window_ = kNotepad;
     Str title_ = u"無題 - メモ帳";
     bool own_ = false;
+    std::optional<anchor::Frame> frame_;
     std::set<int> held_;
 };
 
@@ -383,6 +390,48 @@ TEST_F(StepTurnerTest, ADragWithAModifierIsLeftOutAndASecondPressThatDragsKeepsT
     s.click({50, 50}).drag({50, 50}, {90, 90});
     EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左ｸﾘｯｸ|50,50", "左ﾄﾞﾗｯｸﾞ|50,50", "ﾏｳｽｶｰｿﾙ移動|90,90",
                                                 "左ｸﾘｯｸ|90,90"}));
+}
+
+// ---------------------------------------------------------------------------
+// Points in their windows
+
+TEST_F(StepTurnerTest, ClicksAndDoubleClicksAreWrittenInTheClientAreaOfTheirWindowAt96Dpi) {
+    s.at({200, 100}).click({230, 120}).click({250, 80}, 1);  // the second on the title bar
+    s.wait(600).click({260, 130}).click({260, 130});
+    s.in(kPaint, u"Report, final version.txt - Editor").at({-1000, 50}, 144).click({-850, 200});
+    s.in(0x400, u"").at({5, 5}).click({7, 7});      // a menu, the desktop or the taskbar
+    s.in(kNotepad, u"無題 - メモ帳").click({300, 300});  // its place unknown
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左ｸﾘｯｸ|30,20,無題 - メモ帳", "右ｸﾘｯｸ|50,-20,無題 - メモ帳",
+                                                "左Wｸﾘｯｸ|60,30,無題 - メモ帳",
+                                                "ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|final version.txt - Editor",
+                                                "左ｸﾘｯｸ|100,100,final version.txt - Editor", "左ｸﾘｯｸ|7,7", kActivate,
+                                                "左ｸﾘｯｸ|300,300"}));
+    EXPECT_EQ(recording::spotText(s.events[0]), u"30,20,無題 - メモ帳");
+}
+
+TEST_F(StepTurnerTest, EachPointOfADragIsInTheWindowItLandsOnWithNoActivationWhileTheButtonIsHeld) {
+    s.at({200, 100}).drag({230, 120}, {330, 170});
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左ﾄﾞﾗｯｸﾞ|30,20,無題 - メモ帳",
+                                                "ﾏｳｽｶｰｿﾙ移動|130,70,無題 - メモ帳", "左ｸﾘｯｸ|130,70,無題 - メモ帳"}));
+    // Into another window: its end is there, and that window is activated
+    // only before what is done in it afterwards. A bare move over a window
+    // is no event at all.
+    s = Script(p);
+    s.at({200, 100}).buttonDown(0, {230, 120}).wait(100).move({700, 120}).wait(100);
+    s.in(kPaint, u"無題 - ペイント").at({600, 100}).buttonUp(0, {700, 120}).wait(100);
+    s.in(kNotepad, u"無題 - メモ帳").at({200, 100}).click({240, 120});
+    s.in(kPaint, u"無題 - ペイント").at({600, 100}).click({610, 110});
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左ﾄﾞﾗｯｸﾞ|30,20,無題 - メモ帳",
+                                                "ﾏｳｽｶｰｿﾙ移動|100,20,無題 - ペイント", "左ｸﾘｯｸ|100,20,無題 - ペイント",
+                                                "左ｸﾘｯｸ|40,20,無題 - メモ帳", "ｳｨﾝﾄﾞｳｱｸﾃｨﾌﾞ|無題 - ペイント",
+                                                "左ｸﾘｯｸ|10,10,無題 - ペイント"}));
+    // A drag that moved its window (by the title bar) ends where it was let
+    // go on the screen; in the moved window it would not move it.
+    s = Script(p);
+    s.at({200, 100}).buttonDown(0, {250, 80}).wait(100).move({400, 280}).wait(100);
+    s.at({350, 300}).buttonUp(0, {400, 280});
+    EXPECT_EQ(rows(), (std::vector<std::string>{kActivate, "左ﾄﾞﾗｯｸﾞ|50,-20,無題 - メモ帳", "ﾏｳｽｶｰｿﾙ移動|400,280",
+                                                "左ｸﾘｯｸ|400,280"}));
 }
 
 // ---------------------------------------------------------------------------
